@@ -5,10 +5,7 @@
 #include <QMouseEvent>
 #include <QMoveEvent>
 
-WidgetEx::WidgetEx(QWidget *parent)
-    : QDialog(parent, Qt::WindowFlags())
-{
-}
+WidgetEx::WidgetEx(QWidget *parent) : QDialog(parent, Qt::WindowFlags()) {}
 
 bool WidgetEx::event(QEvent *event)
 {

@@ -6,9 +6,7 @@
 #include <QDebug>
 
 WidgetText::WidgetText(Wendral *plugin, QWidget *parent)
-    : WidgetEx(parent)
-    , ui(new Ui::WidgetText)
-    , mPlugin(plugin)
+    : WidgetEx(parent), ui(new Ui::WidgetText), mPlugin(plugin)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
@@ -32,8 +30,7 @@ WidgetText::WidgetText(Wendral *plugin, QWidget *parent)
 
     connect(ui->toolButton_rangeAll, &QToolButton::clicked, this, &WidgetText::setRangeAll);
     connect(ui->toolButton_rangeList, &QToolButton::clicked, this, &WidgetText::setRangeList);
-    connect(ui->toolButton_rangeCurrent, &QToolButton::clicked, this,
-            &WidgetText::setRangeCurrent);
+    connect(ui->toolButton_rangeCurrent, &QToolButton::clicked, this, &WidgetText::setRangeCurrent);
 
     // The form shows "Cur" checked; nobody listens yet, so this only makes
     // g_range agree with it.
