@@ -1,0 +1,31 @@
+#ifndef DOCKWIDGETTIPS_H
+#define DOCKWIDGETTIPS_H
+
+#include <QDockWidget>
+#include <QString>
+
+namespace Ui {
+class DockWidgetTips;
+}
+
+// The bottom dock: a running log of tips, newest on top, beside a pane that
+// explains the current operation.
+class DockWidgetTips : public QDockWidget
+{
+    Q_OBJECT
+public:
+    explicit DockWidgetTips(QWidget *parent = nullptr);
+    ~DockWidgetTips() override;
+
+    // Connected by member pointer; the log is never trimmed.
+    void tipSlot(const int &var1, const int &var2, const QString &tipText);
+    void explainSlot(const QString &explain);
+
+signals:
+    void finish();
+
+private:
+    Ui::DockWidgetTips *ui;
+};
+
+#endif // DOCKWIDGETTIPS_H

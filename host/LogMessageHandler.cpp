@@ -1,0 +1,77 @@
+#include "LogMessageHandler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+
+QString logStamp;
+
+QString makeLogStamp(const QDateTime &start)
+{
+    const QDate date = start.date();
+    const QTime time = start.time();
+    return QString::number(date.month()) + QString::number(date.day()) +
+           QString::number(time.hour()) + QString::number(time.minute());
+}
+
+QString logLine(QtMsgType type, const QMessageLogContext &context, const QString &msg,
+                const QDateTime &when)
+{
+    QString format;
+    QString tag;
+    switch (type) {
+    case QtDebugMsg:
+        format = QStringLiteral("<font color=#000000>%1 %2:%3, %4, %5, %6</font><p>");
+        tag = QStringLiteral("D:");
+        break;
+    case QtWarningMsg:
+        format = QStringLiteral("<font color=#FF0000>%1 %2:%3, %4, %5, %6</font><p>");
+        tag = QStringLiteral("W:");
+        break;
+    case QtCriticalMsg:
+        format = QStringLiteral("<font color=#0000FF>%1 %2:%3, %4, %5, %6</font><p>");
+        tag = QStringLiteral("C:");
+        break;
+    case QtInfoMsg:
+        format = QStringLiteral("<font color=#00FF00>%1 %2:%3, %4, %5, %6</font><p>");
+        tag = QStringLiteral("I:");
+        break;
+    default:
+        return QString();
+    }
+    // One multi-argument call, so a message that itself holds %1 or %2 is
+    // never substituted a second time.
+    return format.arg(when.toString(QStringLiteral("yy_MM_dd hh:mm:ss.zzz")), tag, msg,
+                      QString::fromUtf8(context.file), QString::fromUtf8(context.function),
+                      QString::number(context.line));
+}
+
+void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+{
+    static QMutex mutex;
+    QMutexLocker locker(&mutex);
+
+    if (type == QtFatalMsg)
+        abort();
+
+    const QString line = logLine(type, context, msg, QDateTime::currentDateTime());
+
+    QFile file(QDir::currentPath() + QStringLiteral("/log/log_") + logStamp +
+               QStringLiteral(".html"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        QTextStream stream(&file);
+        stream << line << Qt::endl;
+        stream.flush();
+        file.close();
+    }
+
+    const QByteArray bare = msg.toUtf8();
+    std::fwrite(bare.constData(), 1, size_t(bare.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}

@@ -1,0 +1,122 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include "HarlithFace.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+class CodeEditorEx;
+class DockWidgetTips;
+class Option;
+class QDockWidget;
+class QLabel;
+class StepWidget;
+class TableViewWidget;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The host's one top-level window and its half of the plug-in interface.
+class MainWindow : public QMainWindow, public HarlithFace
+{
+    Q_OBJECT
+    Q_INTERFACES(HarlithFace)
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Host services of the plug-in interface, slots 2 to 23.
+    void setFaceEnabled(bool enabled) override;
+    void setHarlithFace(HarlithFace *peer) override;
+    QString getHarlithFaceName() override;
+    QWidget *mainWidget() override;
+    QDockWidget *createPlusDock(const QString &plusName) override;
+    void newList(const QString &name) override;
+    void sendTip(const int &var1, const int &var2, const QString &tipText) override;
+    void setRangeLabel(const int &range) override;
+    QString curFileName() override;
+    int curCodeEditorID() override;
+    int curTableID() override;
+    int curFileCount() override;
+    QList<FileType *> curFileList() override;
+    void appendFileToList(const QString &path, const QString &listName) override;
+    int tableID(int index) override;
+    QString tableName(int index) override;
+    int fileCount(int index) override;
+    QList<FileType *> fileList(int index) override;
+    int tableCount() override;
+    void explain(const QString &explain) override;
+    void appendStep(const QString &stepText, const int &range) override;
+    void stepDone() override;
+
+signals:
+    void tipSignal(int var1, int var2, QString tipText = QString());
+    void explainSignal(QString explain);
+    void stepDoneSignal();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private slots:
+    void on_action_quit_triggered();
+    void on_action_newList_triggered();
+    void on_action_delAllList_triggered();
+    void on_action_new_triggered();
+    void on_action_add_triggered();
+    void on_action_open_triggered();
+    void on_action_save_triggered();
+    void on_action_close_triggered();
+    void on_action_del_triggered();
+    void on_action_openAll_triggered();
+    void on_action_saveAll_triggered();
+    void on_action_closeAll_triggered();
+    void on_action_delAll_triggered();
+    void on_action_triggered();
+    void on_action_2_triggered();
+    void on_action_tab_triggered();
+    void on_action_4_triggered();
+    void on_action_zoomIn_triggered();
+    void on_action_zoomOut_triggered();
+    void on_action_option_triggered();
+    void on_action_step_triggered();
+    void on_action_about_triggered();
+    void on_action_closeCurrent_triggered();
+    void on_action_closeOther_triggered();
+
+private:
+    // Applies a changed drop setting to the documents that are already open.
+    void onOptionSaved();
+
+    bool m_firstShow = true;
+    Ui::MainWindow *ui;
+    QDockWidget *m_plusDock = nullptr;
+    Option *m_option = nullptr;
+    StepWidget *m_stepWidget = nullptr;
+    int m_listCount = 0;
+    QList<TableViewWidget *> m_tables;
+    TableViewWidget *m_curTable = nullptr;
+    int m_fileID = 0;
+    QList<CodeEditorEx *> m_codeEditors;
+    CodeEditorEx *m_curCodeEditor = nullptr;
+    int m_listX = 260;
+    int m_listY = 350;
+    int m_plusX = 20;
+    int m_plusY = 165;
+    DockWidgetTips *m_tips = nullptr;
+    QLabel *m_rangeLabel = nullptr;
+    QLabel *m_countLabel = nullptr;
+    QLabel *m_docLabel = nullptr;
+    HarlithFace *m_curPlus = nullptr;
+    HarlithFace *m_stepPlus = nullptr;
+    int m_stepID = 0;
+    QVector<QPair<int, HarlithFace *>> m_steps;
+    QString mPlusName;
+};
+
+#endif // MAINWINDOW_H

@@ -1,0 +1,122 @@
+#include "Option.h"
+#include "ReadWriteTxt.h"
+#include "Settings.h"
+#include "ui_Option.h"
+
+#include <QListWidgetItem>
+#include <QStringList>
+
+namespace {
+
+const QString kConfigure = configureFile();
+const QString kSuffix = QStringLiteral("suffix.ini");
+const QString kPlus = QStringLiteral("plus.ini");
+
+QString defaultSuffixes()
+{
+    return QStringLiteral("txt(*.txt)\nxml(*.xml)\njson(*.json)\nhtml(*.html  *.css "
+                          "*.js)\nsource(*.h *.cpp *.hpp *.py)\ncsv(*.csv)\nsvg(*.svg)\nAll(*.*)");
+}
+
+bool isSet(const QString &flag)
+{
+    return flag.toInt() != 0;
+}
+
+QString flagText(bool set)
+{
+    return set ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+Option::Option(QWidget *parent) : QWidget(parent), ui(new Ui::Option)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("选项"));
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags((windowFlags() & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                                      Qt::WindowContextHelpButtonHint | Qt::WindowType_Mask)) |
+                   Qt::Dialog);
+
+    ui->lineEdit_listNumber->setText(readSetting(
+        kConfigure, QStringLiteral("start"), QStringLiteral("listNumber"), QStringLiteral("0")));
+    ui->comboBox_close->setCurrentIndex(readSetting(kConfigure, QStringLiteral("currency"),
+                                                    QStringLiteral("close"), QStringLiteral("0"))
+                                            .toInt());
+    ui->lineEdit_iniPath->setText(readSetting(kConfigure, QStringLiteral("currency"),
+                                              QStringLiteral("iniPath"), QStringLiteral("/data/")));
+    ui->comboBox_code->setCurrentText(readSetting(kConfigure, QStringLiteral("text"),
+                                                  QStringLiteral("code"), QStringLiteral("UTF-8")));
+
+    QString suffixes;
+    g_readWriteTxt.readTxt(kSuffix, suffixes);
+    ui->plainTextEdit_suffix->setPlainText(suffixes.isEmpty() ? defaultSuffixes() : suffixes);
+
+    ui->checkBox_firstSaveToList->setChecked(
+        isSet(readSetting(kConfigure, QStringLiteral("text"), QStringLiteral("firstSaveToList"),
+                          QStringLiteral("1"))));
+    ui->comboBox_drop->setCurrentIndex(
+        readSetting(kConfigure, QStringLiteral("text"), QStringLiteral("drop"), QStringLiteral("0"))
+            .toInt());
+    ui->checkBox_add->setChecked(isSet(readSetting(kConfigure, QStringLiteral("new"),
+                                                   QStringLiteral("add"), QStringLiteral("1"))));
+
+    loadPlugins();
+}
+
+Option::~Option()
+{
+    delete ui;
+}
+
+void Option::loadPlugins()
+{
+    QString table;
+    g_readWriteTxt.readTxt(kPlus, table);
+    if (table.isEmpty())
+        return;
+    const QStringList lines = table.split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        // A line without a comma is kept whole and unticked, so saving
+        // writes it back as a plug-in that does not start with the program.
+        const QStringList parts = line.split(QLatin1Char(','));
+        auto *item = new QListWidgetItem(parts.at(0), ui->listWidget);
+        const bool starts = parts.size() > 1 && parts.at(1) == QLatin1String("2");
+        item->setCheckState(starts ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+QString Option::pluginTable() const
+{
+    QStringList lines;
+    for (int row = 0; row < ui->listWidget->count(); ++row) {
+        const QListWidgetItem *item = ui->listWidget->item(row);
+        lines << item->text() + (item->checkState() == Qt::Checked ? QStringLiteral(",2")
+                                                                   : QStringLiteral(",0"));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void Option::on_pushButton_save_clicked()
+{
+    writeSetting(kConfigure, QStringLiteral("start"), QStringLiteral("listNumber"),
+                 ui->lineEdit_listNumber->text());
+    writeSetting(kConfigure, QStringLiteral("currency"), QStringLiteral("close"),
+                 QString::number(ui->comboBox_close->currentIndex()));
+    writeSetting(kConfigure, QStringLiteral("currency"), QStringLiteral("iniPath"),
+                 ui->lineEdit_iniPath->text());
+    writeSetting(kConfigure, QStringLiteral("text"), QStringLiteral("code"),
+                 ui->comboBox_code->currentText());
+    applyCodecSetting(ui->comboBox_code->currentText());
+    g_readWriteTxt.writeTxt(kSuffix, ui->plainTextEdit_suffix->toPlainText());
+    writeSetting(kConfigure, QStringLiteral("text"), QStringLiteral("firstSaveToList"),
+                 flagText(ui->checkBox_firstSaveToList->isChecked()));
+    writeSetting(kConfigure, QStringLiteral("text"), QStringLiteral("drop"),
+                 QString::number(ui->comboBox_drop->currentIndex()));
+    writeSetting(kConfigure, QStringLiteral("new"), QStringLiteral("add"),
+                 flagText(ui->checkBox_add->isChecked()));
+    g_readWriteTxt.writeTxt(kPlus, pluginTable());
+    emit optionSignal();
+    close();
+}

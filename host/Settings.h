@@ -1,0 +1,29 @@
+#ifndef SETTINGS_H
+#define SETTINGS_H
+
+#include <QString>
+
+class QTextCodec;
+
+// The host's settings file, relative to the working folder.
+inline QString configureFile()
+{
+    return QStringLiteral("./configure.ini");
+}
+
+// The host's access to its INI settings. Every call opens the file, does its
+// one access and closes it again, so a value written is on disk at once.
+QString readSetting(const QString &file, const QString &group, const QString &key,
+                    const QString &defaultValue);
+void writeSetting(const QString &file, const QString &group, const QString &key,
+                  const QString &value);
+
+// The codec that a [text] code setting names. "ANSI" stands for the legacy
+// Chinese code page of the desktops the files come from; a name that no
+// codec answers gives UTF-8 rather than whatever the system locale uses.
+QTextCodec *codecForSetting(const QString &name);
+// Makes that codec the locale codec, through which every text file is read
+// and written.
+void applyCodecSetting(const QString &name);
+
+#endif // SETTINGS_H

@@ -1,0 +1,218 @@
+#include "TipCatalogue.h"
+
+namespace {
+
+using Form = TipCatalogue::Form;
+using Entry = TipCatalogue::Entry;
+
+Entry full(const QString &text)
+{
+    return {Form::Full, text};
+}
+
+Entry unknown(int code)
+{
+    return full(QStringLiteral(" <b><font color='#FF0000'>未知错误</font></b>代码") +
+                QString::number(code) + QStringLiteral("</p>"));
+}
+
+Entry files(int var2)
+{
+    switch (var2) {
+    case 0:
+        return full(QStringLiteral(" <b><font color='#FF0000'>没有发现</font></b>该文件</p>"));
+    case 1:
+        return full(QStringLiteral("该文件<b><font color='#FF0000'>不可读</font></b></p>"));
+    case 2:
+        return full(QStringLiteral(" 该文件<b><font color='#FF0000'>不可写</font></b></p>"));
+    case 3:
+        return full(QStringLiteral(" 文件保存<b><font color='#FF0000'>失败</font></b></p>"));
+    case 4:
+        return full(QStringLiteral(" 文件保存<b>成功</b></p>"));
+    case 5:
+        return full(QStringLiteral(" <font color='#FF0000'>没有</font>需要处理的文件请添加</p>"));
+    case 6:
+        return full(QStringLiteral(" 该文件<b><font color='#FF0000'>已存在</font></b></p>"));
+    case 7:
+        return full(QStringLiteral(" 文件重命名成功</p>"));
+    case 8:
+        return full(QStringLiteral(" 文件重命名<b><font color='#FF0000'>失败</font></b></p>"));
+    case 20:
+        return full(QStringLiteral(" 目录<b><font color='#FF0000'>不存在</font></b></p>"));
+    case 30:
+        return full(QStringLiteral(
+            " OFFICE或WPS<b><font color='#FF0000'>没有安装</font></b>，需要安装OFFICE或WPS</p>"));
+    default:
+        return unknown(0);
+    }
+}
+
+Entry fileLists(int var2)
+{
+    switch (var2) {
+    case 0:
+        return full(QStringLiteral(" 文件列表为<b><font color='#FF0000'>空</font></b></p>"));
+    case 1:
+        return full(QStringLiteral(" 文件列表A为<b><font color='#FF0000'>空</font></b></p>"));
+    case 2:
+        return full(QStringLiteral(" 文件列表B为<b><font color='#FF0000'>空</font></b></p>"));
+    default:
+        return unknown(10);
+    }
+}
+
+Entry plugins(int var2)
+{
+    switch (var2) {
+    case 11:
+        return full(QStringLiteral(" 加载插件<b>成功</b></p>"));
+    case 12:
+        return full(QStringLiteral(" 插件打开</p>"));
+    case 13:
+        return full(QStringLiteral(" 插件关闭</p>"));
+    case 14:
+        return full(QStringLiteral(" 没有打开任何插件工具,请打开需要的插件功能</p>"));
+    default:
+        // Shares its text with the replace-key category, code 7 included.
+        return unknown(7);
+    }
+}
+
+Entry wordLists(int var2)
+{
+    switch (var2) {
+    case 1:
+        return full(QStringLiteral(" 繁简转换:替换相关配置行数<b><font "
+                                   "color='#FF0000'>不一致</font></b>请【编辑对应转换文档】</p>"));
+    case 2:
+        return full(QStringLiteral(" 自定义转换:替换相关配置行数<b><font "
+                                   "color='#FF0000'>不一致</font></b>请【编辑对应替换文档】</p>"));
+    case 3:
+        return full(QStringLiteral(
+            " 繁简转换:替换相关配置文件没有内容,请添加(每行一个)请【编辑对应转换文档】</p>"));
+    case 4:
+        return full(QStringLiteral(
+            " 自定义转换:替换相关配置文件没有替换内容,请添加(每行一个)请【编辑对应替换文档】</p>"));
+    case 5:
+        return full(
+            QStringLiteral(" 繁简转换:大陆、香港、台湾转换这里仅做了词组示例,请自行补充添加</p>"));
+    default:
+        return unknown(1);
+    }
+}
+
+Entry threads(int var2)
+{
+    switch (var2) {
+    case 0:
+        return full(QStringLiteral(" 子线程文件处理<b>完毕</b></p>"));
+    case 1:
+        return full(QStringLiteral(" 线程池启动<b><font color='#FF0000'>失败</font></b></p>"));
+    case 2:
+        return {Form::Bare, QStringLiteral(" 所有线程<b>全部处理完毕</b></p>")};
+    case 3:
+        return {Form::Bare, QStringLiteral(" 线程当前步骤处理<b>完毕</b></p>")};
+    default:
+        return unknown(4);
+    }
+}
+
+Entry steps(int var2)
+{
+    switch (var2) {
+    case 0:
+        return full(QStringLiteral(" 添加步骤<b><font color='#FF0000'>失败</font></b></p>"));
+    case 1:
+        return {Form::Step, QStringLiteral("<b>开始处理</b></p>")};
+    case 2:
+        return {Form::Step, QStringLiteral("<b>处理完成</b></p>")};
+    case 3:
+        return full(QStringLiteral(" <b>全部</b>步骤处理<b>完毕</b></p>"));
+    default:
+        return unknown(5);
+    }
+}
+
+Entry parameters(int var2)
+{
+    switch (var2) {
+    case 0:
+        return full(
+            QStringLiteral(" 操作<b><font color='#FF0000'>取消</font></b>参数设置有误,请检查</p>"));
+    case 1:
+        return full(QStringLiteral(
+            " <b><font color='#FF0000'>没有添加</font></b>需要处理文本的步骤请添加</p>"));
+    case 2:
+        return full(
+            QStringLiteral(" <b><font color='#FF0000'>没有</font></b>选择需要处理的操作</p>"));
+    case 3:
+        return full(
+            QStringLiteral(" <b><font color='#FF0000'>没有</font></b>可以删除的文本处理步骤</p>"));
+    case 4:
+        return full(QStringLiteral(
+            " <b><font color='#FF0000'>没有</font></b>选择需要删除的文本处理步骤</p>"));
+    default:
+        return unknown(6);
+    }
+}
+
+} // namespace
+
+TipCatalogue::Entry TipCatalogue::entry(int var1, int var2)
+{
+    switch (var1) {
+    case 0:
+        return files(var2);
+    case 10:
+        return fileLists(var2);
+    case 11:
+        return plugins(var2);
+    case -1:
+        return wordLists(var2);
+    case -2:
+        return var2 == 0 ? full(QStringLiteral(
+                               " 进制转换<b><font color='#FF0000'>失败</font></b>,请检查</p>"))
+                         : unknown(2);
+    case -3:
+        return var2 == 0
+                   ? full(QStringLiteral(" 文本格式二<b><font "
+                                         "color='#FF0000'>不支持</font></b>自定义格式切换</p>"))
+                   : unknown(3);
+    case -4:
+        return threads(var2);
+    case -5:
+        return steps(var2);
+    case -6:
+        return parameters(var2);
+    case -7:
+        return var2 == 0 ? full(QStringLiteral(" <b><font color='#FF0000'>警告</font></b>:"
+                                               "上一条[被替换关键字]为空,请补充</p>"))
+                         : unknown(7);
+    case -9:
+        return var2 == 9 ? full(QStringLiteral(
+                               " <b><font color='#FF0000'>未选择</font></b>:操作选项</p>"))
+                         : unknown(9);
+    default:
+        return {Form::CodesOnly, QString()};
+    }
+}
+
+QString TipCatalogue::line(const QTime &time, int var1, int var2, const QString &tipText)
+{
+    const Entry found = entry(var1, var2);
+    const QString stamp = time.toString(Qt::TextDate) + QStringLiteral("  ");
+    const QString codes = QString::number(var1) + QLatin1Char(' ') + QString::number(var2);
+    const QString codesAndText =
+        tipText.isEmpty() ? codes : codes + QStringLiteral("   ") + tipText;
+
+    switch (found.form) {
+    case Form::Bare:
+        return stamp + found.text;
+    case Form::Step:
+        return stamp + codes + QStringLiteral("   步骤") + tipText + found.text;
+    case Form::Full:
+    case Form::CodesOnly:
+        break;
+    }
+    return stamp + codesAndText + found.text;
+}

@@ -1,0 +1,34 @@
+#ifndef READWRITETXT_H
+#define READWRITETXT_H
+
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+// Reads and writes whole text files through the locale codec. Outcomes are
+// reported both as the result and as a tip code pair; callers that must tell
+// the user look at the result, since nothing listens to the tips.
+class ReadWriteTxt : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ReadWriteTxt(QObject *parent = nullptr);
+
+    // Leaves text untouched when the file cannot be read.
+    bool readTxt(const QString &path, QString &text);
+    // Creates or truncates the file; true only when every byte reached it.
+    bool writeTxt(const QString &path, const QString &text);
+
+signals:
+    void tipSignal(int var1, int var2, QString tipText = QString());
+
+protected:
+    // A real file opened for writing is always writable; tests replace the
+    // open to reach the branches that guard against devices that are not.
+    virtual bool openFile(QFile &file, QIODevice::OpenMode mode);
+};
+
+// One per deliverable: host and plug-in each link their own copy.
+extern ReadWriteTxt g_readWriteTxt;
+
+#endif // READWRITETXT_H
