@@ -1,14 +1,20 @@
 #include "MainWindow.h"
 #include "DockWidgetTips.h"
 #include "Option.h"
+#include "ReadWriteTxt.h"
 #include "Settings.h"
 #include "ui_MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QDockWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPluginLoader>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -60,6 +66,7 @@ void MainWindow::showEvent(QShowEvent *event)
     if (!m_firstShow)
         return;
     m_firstShow = false;
+    loadPlugins();
 }
 
 void MainWindow::on_action_quit_triggered()
@@ -151,23 +158,42 @@ void MainWindow::setFaceEnabled(bool enabled)
 
 void MainWindow::setHarlithFace(HarlithFace *peer)
 {
-    Q_UNUSED(peer);
+    m_curPlus = peer;
+    // A null peer only forgets the current plug-in; there is nobody to name.
+    if (!peer)
+        return;
+    emit tipSignal(66, 66,
+                   QStringLiteral("当前插件:") + peer->plusName() + QStringLiteral("  ") +
+                       peer->plusVersion());
 }
 
 QString MainWindow::getHarlithFaceName()
 {
-    return QString();
+    qDebug() << "getHarlithFaceName"
+             << "mPlusName:" << mPlusName;
+    return mPlusName;
 }
 
 QWidget *MainWindow::mainWidget()
 {
-    return nullptr;
+    return this;
 }
 
 QDockWidget *MainWindow::createPlusDock(const QString &plusName)
 {
-    Q_UNUSED(plusName);
-    return nullptr;
+    // The caller becomes the dock's owner even when the dock already exists:
+    // that is how a plug-in sees that another one took the dock meanwhile.
+    mPlusName = plusName;
+    if (m_plusDock)
+        return m_plusDock;
+
+    m_plusDock = new QDockWidget(this);
+    m_plusDock->setObjectName(QStringLiteral("dockWidget_plus"));
+    m_plusDock->setFixedSize(200, centralWidget()->height());
+    m_plusDock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    m_plusDock->setAllowedAreas(Qt::RightDockWidgetArea);
+    addDockWidget(Qt::RightDockWidgetArea, m_plusDock);
+    return m_plusDock;
 }
 
 void MainWindow::newList(const QString &name)
@@ -177,14 +203,34 @@ void MainWindow::newList(const QString &name)
 
 void MainWindow::sendTip(const int &var1, const int &var2, const QString &tipText)
 {
-    Q_UNUSED(var1);
-    Q_UNUSED(var2);
-    Q_UNUSED(tipText);
+    // All worker threads are done: the plug-in's run no longer holds the
+    // window.
+    if (var1 == -4 && var2 == 2)
+        setFaceEnabled(true);
+    // The plug-in's panel closed.
+    if (var1 == 11 && var2 == 13) {
+        m_curPlus = nullptr;
+        emit tipSignal(66, 67, QStringLiteral("当前插件: Q_NULLPTR"));
+    }
+    emit tipSignal(var1, var2, tipText);
 }
 
 void MainWindow::setRangeLabel(const int &range)
 {
-    Q_UNUSED(range);
+    switch (range) {
+    case 1:
+        m_rangeLabel->setText(QStringLiteral("所有列表"));
+        break;
+    case 2:
+        m_rangeLabel->setText(QStringLiteral("当前列表"));
+        break;
+    case 3:
+        m_rangeLabel->setText(QStringLiteral("当前文档"));
+        break;
+    default:
+        m_rangeLabel->clear();
+        break;
+    }
 }
 
 QString MainWindow::curFileName()
@@ -249,13 +295,123 @@ int MainWindow::tableCount()
 
 void MainWindow::explain(const QString &explain)
 {
-    Q_UNUSED(explain);
+    emit explainSignal(explain);
 }
 
 void MainWindow::appendStep(const QString &stepText, const int &range)
 {
-    Q_UNUSED(stepText);
     Q_UNUSED(range);
+    // A step's text is "operation:parameters"; anything else cannot fill the
+    // row's two columns.
+    const QStringList parts = stepText.split(QLatin1Char(':'));
+    if (parts.size() != 2) {
+        emit tipSignal(-5, 0,
+                       QStringLiteral("length:") + QString::number(stepText.size()) +
+                           QStringLiteral(" ") + stepText);
+        return;
+    }
+    if (parts.at(0) == QLatin1String("None") && parts.at(1) == QLatin1String("None")) {
+        emit tipSignal(-6, 2, QString());
+        return;
+    }
+    sendTip(68, 69, QStringLiteral("MainWindow vector length:") + QString::number(m_steps.size()));
 }
 
-void MainWindow::stepDone() {}
+void MainWindow::stepDone()
+{
+    emit stepDoneSignal();
+}
+
+// Plug-in loading.
+
+namespace {
+
+const QString kPlusFile = QStringLiteral("plus.ini");
+
+} // namespace
+
+QString MainWindow::pluginFolder(const QString &programFolder)
+{
+    QDir dir(programFolder);
+    // A build tree keeps the program one level below the plugins folder.
+    const QString name = dir.dirName().toLower();
+    if (name == QLatin1String("debug") || name == QLatin1String("release"))
+        dir.cdUp();
+    // Without a plugins folder nothing is searched: the program's own folder
+    // is no place to load libraries from.
+    if (!dir.cd(QStringLiteral("plugins")))
+        return QString();
+    return dir.absolutePath();
+}
+
+void MainWindow::loadPlugins()
+{
+    QString text;
+    g_readWriteTxt.readTxt(kPlusFile, text);
+
+    QStringList lines;
+    int letter = 'A';
+    auto bind = [&](QObject *object) {
+        auto *face = qobject_cast<HarlithFace *>(object);
+        if (!face)
+            return;
+        const QString key = face->plusName() + QStringLiteral(" ") + face->plusVersion();
+        // A plain substring test, as the table has always been read.
+        const bool enabled = text.contains(key + QStringLiteral(",2"));
+        lines << key + (enabled ? QStringLiteral(",2") : QStringLiteral(",0"));
+        addPlus(object, &MainWindow::onPlusActionTriggered, enabled, letter);
+        ++letter;
+    };
+
+    const QObjectList statics = QPluginLoader::staticInstances();
+    for (QObject *object : statics)
+        bind(object);
+
+    const QString folder = pluginFolder(QCoreApplication::applicationDirPath());
+    if (!folder.isEmpty()) {
+        const QDir dir(folder);
+        const QStringList files = dir.entryList(QDir::Files, QDir::NoSort);
+        for (const QString &file : files) {
+            // The loader goes, the library stays loaded for the whole run.
+            QPluginLoader loader(dir.absoluteFilePath(file));
+            bind(loader.instance());
+        }
+    }
+
+    const QString table = lines.join(QLatin1Char('\n'));
+    if (table != text)
+        g_readWriteTxt.writeTxt(kPlusFile, table);
+}
+
+void MainWindow::addPlus(QObject *plugin, void (MainWindow::*member)(), bool enabled, int letter)
+{
+    auto *face = qobject_cast<HarlithFace *>(plugin);
+    if (!face)
+        return;
+    face->setHarlithFace(this);
+    const QString key = face->plusName() + QStringLiteral(" ") + face->plusVersion();
+    emit tipSignal(11, 11, key);
+
+    // The action belongs to the plug-in, which is how a trigger finds it.
+    auto *action =
+        new QAction(key + QStringLiteral("(&") + QChar(letter) + QStringLiteral(")"), plugin);
+    connect(action, &QAction::triggered, this, member);
+    ui->menu_p->addAction(action);
+
+    if (enabled) {
+        face->showPlus(m_plusX, m_plusY);
+        m_plusX += 100;
+    }
+}
+
+void MainWindow::onPlusActionTriggered()
+{
+    auto *action = qobject_cast<QAction *>(sender());
+    if (!action || !action->parent())
+        return;
+    auto *face = qobject_cast<HarlithFace *>(action->parent());
+    if (!face)
+        return;
+    if (face->showPlus(m_plusX, m_plusY))
+        m_plusX += 100;
+}

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPair>
+#include <QPointer>
 #include <QString>
 #include <QVector>
 
@@ -55,6 +56,10 @@ public:
     void appendStep(const QString &stepText, const int &range) override;
     void stepDone() override;
 
+    // The folder searched for plug-in files when the program lives in
+    // programFolder; empty when there is none.
+    static QString pluginFolder(const QString &programFolder);
+
 signals:
     void tipSignal(int var1, int var2, QString tipText = QString());
     void explainSignal(QString explain);
@@ -90,12 +95,19 @@ private slots:
     void on_action_closeOther_triggered();
 
 private:
+    // Plug-in loading, once per process at the first show.
+    void loadPlugins();
+    void addPlus(QObject *plugin, void (MainWindow::*member)(), bool enabled, int letter);
+    void onPlusActionTriggered();
+
     // Applies a changed drop setting to the documents that are already open.
     void onOptionSaved();
 
     bool m_firstShow = true;
     Ui::MainWindow *ui;
-    QDockWidget *m_plusDock = nullptr;
+    // Goes back to null by itself when the dock dies, also while the window
+    // is being torn down.
+    QPointer<QDockWidget> m_plusDock;
     Option *m_option = nullptr;
     StepWidget *m_stepWidget = nullptr;
     int m_listCount = 0;
