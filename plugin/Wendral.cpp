@@ -152,8 +152,12 @@ void Wendral::onPanelClosed()
     // showPlus builds a fresh one.
     mWidgetText = nullptr;
     if (mWidgetTextOption) {
-        if (QWidget *dock = mWidgetTextOption->parentWidget())
-            dock->hide();
+        // The dock is hidden only while it shows our options: once another
+        // plug-in has put its own panel in, the dock is that plug-in's.
+        QWidget *parent = mWidgetTextOption->parentWidget();
+        auto *dock = qobject_cast<QDockWidget *>(parent);
+        if (parent && (!dock || dock->widget() == mWidgetTextOption))
+            parent->hide();
         delete mWidgetTextOption;
         mWidgetTextOption = nullptr;
     }

@@ -71,6 +71,7 @@ private slots:
     void closeAndReopen();
     void dockTakenByAnotherPluginRebuildsOptions();
     void dockStillOursKeepsOptions();
+    void closingLeavesAnotherPluginsDock();
     void hostWithoutDockStillBinds();
     void enablingFollowsThePanels();
     void choicesReachTheHost();
@@ -295,6 +296,22 @@ void TestWendral::dockStillOursKeepsOptions()
     QVERIFY(mHost->calls.contains(QStringLiteral("createPlusDock:Text")));
     QVERIFY(!first.isNull());
     QCOMPARE(mHost->dock->widget(), first.data());
+}
+
+void TestWendral::closingLeavesAnotherPluginsDock()
+{
+    WidgetText *panel = showAndActivate();
+    QVERIFY(panel);
+    QVERIFY(optionsPanel());
+
+    // Another plug-in puts its options into the shared dock.
+    auto *foreignOptions = new QWidget;
+    mHost->createPlusDock(QStringLiteral("Other"))->setWidget(foreignOptions);
+    QVERIFY(panel->close());
+
+    QCOMPARE(optionsPanel(), nullptr);
+    QVERIFY(mHost->dock->isVisibleTo(mHost->window));
+    QCOMPARE(mHost->dock->widget(), foreignOptions);
 }
 
 void TestWendral::hostWithoutDockStillBinds()
