@@ -1,0 +1,311 @@
+#include "ParBuilder.h"
+
+#include "ParAdd.h"
+#include "ParChar.h"
+#include "ParCode.h"
+#include "ParReplaced.h"
+#include "ParRetain.h"
+#include "ParSpace.h"
+#include "ParTo.h"
+#include "ui_WidgetTextOption.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <memory>
+
+namespace {
+
+QString cellText(const QTableWidget *table, int row, int column)
+{
+    if (column < 0) {
+        return QString();
+    }
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+QString lineOf(const QPlainTextEdit *box, int line)
+{
+    const QTextDocument *document = box->document();
+    return line < document->blockCount() ? document->findBlockByNumber(line).text() : QString();
+}
+
+// The chooser lists the algorithms in enumeration order with one divider
+// after TripleDes.
+const int codeDividerIndex = 8;
+
+TextCode::Option codeOption(int comboIndex)
+{
+    if (comboIndex < codeDividerIndex) {
+        return static_cast<TextCode::Option>(comboIndex);
+    }
+    if (comboIndex == codeDividerIndex) {
+        // Outside the enumeration: the operation then changes nothing.
+        return static_cast<TextCode::Option>(-1);
+    }
+    return static_cast<TextCode::Option>(comboIndex - 1);
+}
+
+// A list line with nothing to find would make the operation insert its
+// partner between every two characters of every cell.
+void dropEmptyKeys(QStringList &from, QStringList &to)
+{
+    for (int i = from.size() - 1; i >= 0; --i) {
+        if (from.at(i).isEmpty()) {
+            from.removeAt(i);
+            to.removeAt(i);
+        }
+    }
+}
+
+} // namespace
+
+ParBuilder::ParBuilder(const Ui::WidgetTextOption *ui, const QString &dataPath, QObject *parent)
+    : QObject(parent), ui(ui), m_lists(dataPath)
+{
+}
+
+QString ParBuilder::sheetIndex() const
+{
+    return ui->comboBox_page->currentText();
+}
+
+bool ParBuilder::keyLines(QStringList &lines) const
+{
+    const QTextDocument *document = ui->plainTextEdit_replacedKey->document();
+    if (document->isEmpty()) {
+        return false;
+    }
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block.text().isEmpty()) {
+            return false;
+        }
+        lines.append(block.text());
+    }
+    return true;
+}
+
+void ParBuilder::readSearchOptions(ParReplaced &par) const
+{
+    par.byKey = ui->radioButton_key->isChecked();
+    if (par.byKey) {
+        par.matchCase = ui->checkBox_matchCase->isChecked();
+        par.lookAt = ui->checkBox_lookAt->isChecked() ? 1 : 2;
+        par.searchOrder = ui->comboBox_searchOrder->currentIndex() + 1;
+    }
+}
+
+ParReplaced *ParBuilder::getParReplaced() const
+{
+    QStringList lines;
+    if (!keyLines(lines)) {
+        return nullptr;
+    }
+    auto par = std::make_unique<ParReplaced>();
+    const QString separator = ui->lineEdit_Separator->text();
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString replacement = lineOf(ui->plainTextEdit_replaceWith, i);
+        const QStringList keys = lines.at(i).split(separator, Qt::SkipEmptyParts);
+        for (const QString &key : keys) {
+            par->pairs.append(qMakePair(key, replacement));
+        }
+    }
+    readSearchOptions(*par);
+    par->sheetIndex = sheetIndex();
+    return par.release();
+}
+
+ParReplaced *ParBuilder::getParReplaced2(int fileIndex) const
+{
+    const QTableWidget *table = ui->tableWidget_replaced2;
+    if (table->rowCount() == 1 && table->columnCount() == 1) {
+        return nullptr;
+    }
+    auto par = std::make_unique<ParReplaced>();
+    const QString separator = ui->lineEdit_Separator->text();
+    // The last row is the empty one the table grows on.
+    for (int row = 0; row < table->rowCount() - 1; ++row) {
+        const QStringList keys = cellText(table, row, 0).split(separator, Qt::SkipEmptyParts);
+        const QString replacement = cellText(table, row, fileIndex + 1);
+        for (const QString &key : keys) {
+            par->pairs.append(qMakePair(key, replacement));
+        }
+    }
+    readSearchOptions(*par);
+    par->sheetIndex = sheetIndex();
+    return par.release();
+}
+
+ParRetain *ParBuilder::getParRetain() const
+{
+    QStringList lines;
+    if (!keyLines(lines)) {
+        return nullptr;
+    }
+    auto par = std::make_unique<ParRetain>();
+    par->keys = lines.toVector();
+    par->byKey = ui->radioButton_key->isChecked();
+    if (par->byKey) {
+        par->matchCase = ui->checkBox_matchCase->isChecked();
+        par->lookAt = ui->checkBox_lookAt->isChecked();
+    }
+    par->sheetIndex = sheetIndex();
+    return par.release();
+}
+
+ParTo *ParBuilder::getParTo()
+{
+    auto par = std::make_unique<ParTo>();
+    if (ui->radioButton_textToCase->isChecked()) {
+        par->implement = TextTo::Implement::Case;
+        par->caseWhich = static_cast<TextTo::CaseWhich>(ui->comboBox_textToCase->currentIndex());
+        par->toCase = ui->radioButton_textToCapital->isChecked() ? TextTo::Case::ToCapital
+                                                                 : TextTo::Case::ToLowerCase;
+    } else if (ui->radioButton_textToHalfFull->isChecked()) {
+        par->implement = TextTo::Implement::Half;
+        par->toHalf = ui->radioButton_textToHalf->isChecked();
+    } else if (ui->radioButton_textToBase->isChecked()) {
+        par->implement = TextTo::Implement::Base;
+        par->format1 = ui->radioButton_textToFormat1->isChecked();
+        par->baseBefore = ui->comboBox_textToBaseBefore->currentText().toInt();
+        par->baseAfter = ui->comboBox_textToBaseAfter->currentText().toInt();
+    } else if (ui->radioButton_textToTradition->isChecked()) {
+        par->implement = TextTo::Implement::Tradition;
+        if (!readTradition(*par)) {
+            return nullptr;
+        }
+    } else if (ui->radioButton_textToCustom->isChecked()) {
+        par->implement = TextTo::Implement::Custom;
+        if (!readCustom(*par)) {
+            return nullptr;
+        }
+        par->result1 = ui->radioButton_textToResult1->isChecked();
+    }
+    par->sheetIndex = sheetIndex();
+    return par.release();
+}
+
+bool ParBuilder::readTradition(ParTo &par)
+{
+    if (!readPair(WordLists::NewOne, WordLists::OldOne, par.newOneList, par.oldOneList, 3, 1,
+                  false)) {
+        return false;
+    }
+    const int direction = ui->comboBox_textToTradition->currentIndex();
+    if (WordLists::isTwoStep(direction)) {
+        par.twoStep = true;
+        const WordLists::ListFile from = WordLists::phraseFile(WordLists::sourceScript(direction));
+        const WordLists::ListFile to = WordLists::phraseFile(WordLists::targetScript(direction));
+        if (!readPair(from, to, par.fromList, par.toList, 3, 1, false)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ParBuilder::readCustom(ParTo &par)
+{
+    return readPair(WordLists::BeforeCustom, WordLists::AfterCustom, par.customBefore,
+                    par.customAfter, 4, 2, true);
+}
+
+bool ParBuilder::readPair(WordLists::ListFile fromFile, WordLists::ListFile toFile,
+                          QStringList &from, QStringList &to, int emptyTip, int countTip,
+                          bool bothMustHoldText)
+{
+    QString fromText;
+    QString toText;
+    // An unreadable list is reported as a parameter error by the caller.
+    if (!m_lists.readText(fromFile, fromText) || !m_lists.readText(toFile, toText)) {
+        return false;
+    }
+    if (fromText.isEmpty() || (bothMustHoldText && toText.isEmpty())) {
+        emit tipSignal(-1, emptyTip, QString());
+        return false;
+    }
+    from = WordLists::entries(fromText);
+    to = WordLists::entries(toText);
+    if (from.size() != to.size()) {
+        emit tipSignal(-1, countTip, QString());
+        return false;
+    }
+    dropEmptyKeys(from, to);
+    return true;
+}
+
+ParCode *ParBuilder::getParCode() const
+{
+    auto par = std::make_unique<ParCode>();
+    par->encode = ui->radioButton_CodeCode->isChecked();
+    par->option = codeOption(ui->comboBox_CodeOption->currentIndex());
+    par->password = ui->plainTextEdit_CodePassword->toPlainText().toLatin1();
+    par->sheetIndex = sheetIndex();
+    return par.release();
+}
+
+ParChar *ParBuilder::getParChar() const
+{
+    auto par = std::make_unique<ParChar>();
+    if (ui->radioButton_charDelete->isChecked()) {
+        par->implement = TextChar::Implement::Delete;
+        par->text = ui->lineEdit_charDelete->text();
+        par->lengthOption =
+            static_cast<TextChar::LengthOption>(ui->comboBox_charArrive->currentIndex());
+    } else if (ui->radioButton_charRetain->isChecked()) {
+        par->implement = TextChar::Implement::Retain;
+        par->text = ui->lineEdit_charRetain->text();
+    } else {
+        par->implement = TextChar::Implement::Increase;
+        par->text = ui->plainTextEdit_charIncrease->toPlainText();
+    }
+    if (par->text.isEmpty()) {
+        return nullptr;
+    }
+    if (ui->radioButton_charRight->isChecked()) {
+        par->index = TextChar::Index::Right;
+    } else if (ui->radioButton_charPos->isChecked()) {
+        par->index = TextChar::Index::Pos;
+    } else {
+        par->index = TextChar::Index::Left;
+    }
+    par->pos = ui->lineEdit_charPos->text().toInt();
+    par->sheetIndex = sheetIndex();
+    return par.release();
+}
+
+ParSpace *ParBuilder::getParSpace() const
+{
+    auto par = std::make_unique<ParSpace>();
+    if (ui->radioButton_SpaceRight->isChecked()) {
+        par->index = TextSpace::Index::Right;
+    } else if (ui->radioButton_SpaceAll->isChecked()) {
+        par->index = TextSpace::Index::All;
+    } else {
+        par->index = TextSpace::Index::Left;
+    }
+    if (ui->radioButton_SpaceRetain->isChecked()) {
+        par->implement = TextSpace::Implement::Retain;
+    } else if (ui->radioButton_SpaceFixde->isChecked()) {
+        par->implement = TextSpace::Implement::Fixde;
+    } else if (ui->radioButton_SpaceDelete->isChecked()) {
+        par->implement = TextSpace::Implement::Delete;
+    } else {
+        par->implement = TextSpace::Implement::Increase;
+    }
+    par->number = ui->lineEdit_SpaceNumber->text().toInt();
+    par->sheetIndex = sheetIndex();
+    return par.release();
+}
+
+ParAdd *ParBuilder::getParAdd() const
+{
+    auto par = std::make_unique<ParAdd>();
+    par->index =
+        ui->radioButton_texAddLeft->isChecked() ? TextAdd::Index::Left : TextAdd::Index::Right;
+    par->pos = ui->lineEdit_AddPos->text().toInt();
+    par->lengthOption = static_cast<TextAdd::LengthOption>(ui->comboBox_addArrive->currentIndex());
+    par->length = ui->lineEdit_AddArrive->text().toInt();
+    par->sheetIndex = sheetIndex();
+    return par.release();
+}
