@@ -1,0 +1,160 @@
+#include "CodeEditorEx.h"
+
+#include "DialogFilter.h"
+#include "ReadWriteTxt.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+#include <QWheelEvent>
+
+CodeEditorEx::CodeEditorEx(int tableID, int codeID, const QString &path, QWidget *parent)
+    : CodeEditor(parent)
+    , m_tableID(tableID)
+    , codeID(codeID)
+    , m_path(path)
+{
+    if (!m_path.isEmpty()) {
+        g_readWriteTxt.readTxt(m_path, m_savedText);
+        setPlainText(m_savedText);
+    } else {
+        m_mark = QStringLiteral("*");
+    }
+    m_fileName = QFileInfo(m_path).fileName();
+    updateTitle();
+
+    connect(this, &CodeEditorEx::textChanged, this, &CodeEditorEx::onTextChanged);
+}
+
+CodeEditorEx::~CodeEditorEx()
+{
+    if (!m_mark.isEmpty()) {
+        QMessageBox box;
+        box.setWindowTitle(QStringLiteral("是否保存"));
+        box.setText(QStringLiteral("当前文件没有保存,是否进行保存操作？"));
+        QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+        box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+        box.exec();
+        const bool saveIt = box.clickedButton() == yes;
+        qDebug() << "save before close:" << (saveIt ? "是" : "否");
+        if (saveIt)
+            save(-1);
+    }
+    emit destroySignal(codeID);
+}
+
+void CodeEditorEx::updateTitle()
+{
+    if (m_tableID == -1)
+        setWindowTitle(m_mark);
+    else
+        setWindowTitle(m_mark + QString::number(m_tableID) + QLatin1Char('_') + m_fileName);
+}
+
+void CodeEditorEx::onTextChanged()
+{
+    // Undoing back to the saved text keeps the mark: only a save or a reload
+    // clears it.
+    if (toPlainText() != m_savedText) {
+        m_mark = QStringLiteral("*");
+        updateTitle();
+    }
+}
+
+bool CodeEditorEx::save(int tableID)
+{
+    if (m_tableID == -1) {
+        if (tableID < 1)
+            qDebug() << "save m_tableID tableID all is -1";
+        else
+            m_tableID = tableID;
+    }
+
+    if (m_path.isEmpty()) {
+        m_path = QFileDialog::getSaveFileName(
+            this, QStringLiteral("选择保存目录:"), QStringLiteral("./新建文本文档.txt"),
+            DialogFilter::fromSuffixFile(DialogFilter::textFilter()));
+    }
+
+    m_savedText = toPlainText();
+    const bool written = !m_path.isEmpty() && g_readWriteTxt.writeTxt(m_path, m_savedText);
+    if (written) {
+        m_mark.clear();
+        setWindowTitle(QString::number(m_tableID) + QLatin1Char('_') + m_path);
+        emit addToListSignal(m_tableID, codeID, m_path);
+        emit tipSignal(0, 4, QString());
+    } else {
+        emit tipSignal(0, 3, QString());
+    }
+    return written;
+}
+
+void CodeEditorEx::wheelEvent(QWheelEvent *event)
+{
+    if (QApplication::keyboardModifiers() == Qt::ControlModifier) {
+        if (event->angleDelta().y() > 0)
+            zoomIn(1);
+        else
+            zoomOut(1);
+        event->accept();
+        return;
+    }
+    CodeEditor::wheelEvent(event);
+}
+
+void CodeEditorEx::keyPressEvent(QKeyEvent *event)
+{
+    CodeEditor::keyPressEvent(event);
+}
+
+void CodeEditorEx::keyReleaseEvent(QKeyEvent *event)
+{
+    CodeEditor::keyReleaseEvent(event);
+}
+
+void CodeEditorEx::focusInEvent(QFocusEvent *event)
+{
+    emit windowActivateSignal();
+    // A clean document follows the file on disk, which another program may
+    // have changed meanwhile.
+    if (!m_path.isEmpty() && m_mark.isEmpty()) {
+        g_readWriteTxt.readTxt(m_path, m_savedText);
+        setPlainText(m_savedText);
+    }
+    CodeEditor::focusInEvent(event);
+}
+
+void CodeEditorEx::dropEvent(QDropEvent *event)
+{
+    if (m_dropMode == 1) {
+        CodeEditor::dropEvent(event);
+        return;
+    }
+
+    // The drag has ended either way: let the base take down its drop caret.
+    QDragLeaveEvent leave;
+    CodeEditor::dragLeaveEvent(&leave);
+
+    if (m_dropMode != 0 || !event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+
+    QStringList texts;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl &url : urls) {
+        // Each file starts from nothing, so one that cannot be read adds an
+        // empty text rather than repeating the file before it.
+        QString text;
+        g_readWriteTxt.readTxt(url.toLocalFile(), text);
+        texts.append(text);
+    }
+    setPlainText(texts.join(QLatin1Char('\n')));
+    event->acceptProposedAction();
+}

@@ -1,0 +1,86 @@
+#ifndef DIALOGANSWER_H
+#define DIALOGANSWER_H
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+// Answers the next modal dialog of type T once it is up, so that no test
+// ever waits on a person. Keep the returned handle to see whether it ran;
+// a dialog that never came leaves answered false.
+template <typename T>
+class DialogAnswer
+{
+public:
+    explicit DialogAnswer(std::function<void(T *)> answer)
+        : m_state(std::make_shared<State>())
+    {
+        auto state = m_state;
+        auto *timer = new QTimer(qApp);
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, timer, [state, timer, answer] {
+            if (T *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+                timer->stop();
+                timer->deleteLater();
+                state->answered = true;
+                answer(dialog);
+            } else if (++state->ticks > 500) {
+                timer->stop();
+                timer->deleteLater();
+            }
+        });
+        timer->start();
+    }
+
+    bool answered() const { return m_state->answered; }
+
+private:
+    struct State
+    {
+        bool answered = false;
+        int ticks = 0;
+    };
+    std::shared_ptr<State> m_state;
+};
+
+// Chooses the given file names (relative to folder) in a file dialog.
+inline DialogAnswer<QFileDialog> chooseFiles(const QString &folder, const QStringList &names)
+{
+    return DialogAnswer<QFileDialog>([folder, names](QFileDialog *dialog) {
+        dialog->setDirectory(folder);
+        QStringList quoted;
+        for (const QString &name : names)
+            quoted << QLatin1Char('"') + name + QLatin1Char('"');
+        dialog->selectFile(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
+        dialog->accept();
+    });
+}
+
+inline DialogAnswer<QFileDialog> cancelFileDialog()
+{
+    return DialogAnswer<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
+}
+
+// Presses the message box button with this text.
+inline DialogAnswer<QMessageBox> pressButton(const QString &text)
+{
+    return DialogAnswer<QMessageBox>([text](QMessageBox *box) {
+        const QList<QAbstractButton *> buttons = box->buttons();
+        for (QAbstractButton *button : buttons) {
+            if (button->text() == text) {
+                button->click();
+                return;
+            }
+        }
+        box->reject();
+    });
+}
+
+#endif // DIALOGANSWER_H

@@ -1,0 +1,348 @@
+#include "CodeEditorEx.h"
+#include "DialogAnswer.h"
+
+#include <QFocusEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QWheelEvent>
+#include <QtTest>
+
+#include <memory>
+
+class TestCodeEditorEx : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void newDocumentTitleThroughFirstSave();
+    void cancelledSaveKeepsMarkAndFails();
+    void saveWithTableZeroKeepsNoList();
+    void openedFileAndUndoKeepsMark();
+    void laterSaveKeepsItsList();
+    void focusInReloadsOnlyCleanDocuments();
+    void controlWheelZoomsOnlyWithControlAlone();
+    void closePromptNoLosesEdit();
+    void closePromptYesWritesEdit();
+    void cleanDocumentClosesWithoutPrompt();
+    void dropModeZeroJoinsFileTexts();
+    void dropModeOneInsertsAndOthersIgnore();
+
+private:
+    QString make(const QString &name, const QByteArray &content);
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+static QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+void TestCodeEditorEx::init()
+{
+    dir.reset(new QTemporaryDir);
+    QVERIFY(dir->isValid());
+}
+
+QString TestCodeEditorEx::make(const QString &name, const QByteArray &content)
+{
+    const QString path = dir->filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(content);
+    return path;
+}
+
+static DialogAnswer<QFileDialog> saveAs(const QString &path)
+{
+    return DialogAnswer<QFileDialog>([path](QFileDialog *dialog) {
+        dialog->setDirectory(QFileInfo(path).absolutePath());
+        dialog->selectFile(QFileInfo(path).fileName());
+        dialog->accept();
+    });
+}
+
+// A document that is closed without a prompt answered by the test would wait
+// for a person; these leave it clean first.
+static void forget(std::unique_ptr<CodeEditorEx> &editor)
+{
+    auto answer = pressButton(QStringLiteral("否"));
+    editor.reset();
+}
+
+void TestCodeEditorEx::newDocumentTitleThroughFirstSave()
+{
+    auto editor = std::make_unique<CodeEditorEx>(-1, 7, QString());
+    QCOMPARE(editor->windowTitle(), QStringLiteral("*"));
+    QCOMPARE(editor->getCodeID(), 7);
+    QCOMPARE(editor->tableID(), -1);
+    editor->setPlainText(QStringLiteral("first line\nsecond"));
+    QCOMPARE(editor->windowTitle(), QStringLiteral("*"));
+
+    QSignalSpy listed(editor.get(), &CodeEditorEx::addToListSignal);
+    QSignalSpy tips(editor.get(), &CodeEditorEx::tipSignal);
+    QString defaultName;
+    const QString target = dir->filePath(QStringLiteral("new.txt"));
+    DialogAnswer<QFileDialog> answer([&](QFileDialog *dialog) {
+        defaultName = dialog->selectedFiles().value(0);
+        dialog->setDirectory(dir->path());
+        dialog->selectFile(QStringLiteral("new.txt"));
+        dialog->accept();
+    });
+    QVERIFY(editor->save(2));
+    QVERIFY(answer.answered());
+    QCOMPARE(QFileInfo(defaultName).fileName(), QStringLiteral("新建文本文档.txt"));
+
+    QCOMPARE(readAll(target), QByteArray("first line\nsecond"));
+    QCOMPARE(editor->path(), target);
+    QCOMPARE(editor->tableID(), 2);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("2_") + target);
+    QCOMPARE(listed.count(), 1);
+    QCOMPARE(listed.at(0), (QList<QVariant>{2, 7, target}));
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QList<QVariant>{0, 4, QString()}));
+}
+
+void TestCodeEditorEx::cancelledSaveKeepsMarkAndFails()
+{
+    auto editor = std::make_unique<CodeEditorEx>(-1, 1, QString());
+    editor->setPlainText(QStringLiteral("draft"));
+    QSignalSpy listed(editor.get(), &CodeEditorEx::addToListSignal);
+    QSignalSpy tips(editor.get(), &CodeEditorEx::tipSignal);
+    auto cancel = cancelFileDialog();
+    QVERIFY(!editor->save(3));
+    QVERIFY(cancel.answered());
+    QCOMPARE(listed.count(), 0);
+    QCOMPARE(tips.at(0), (QList<QVariant>{0, 3, QString()}));
+    QVERIFY(editor->windowTitle().startsWith(QLatin1Char('*')));
+    QVERIFY(editor->path().isEmpty());
+    forget(editor);
+}
+
+void TestCodeEditorEx::saveWithTableZeroKeepsNoList()
+{
+    const QString path = make(QStringLiteral("loose.txt"), "abc");
+    CodeEditorEx editor(-1, 4, path);
+    QCOMPARE(editor.windowTitle(), QString());
+    QCOMPARE(editor.toPlainText(), QStringLiteral("abc"));
+
+    editor.setPlainText(QStringLiteral("abcd"));
+    QCOMPARE(editor.windowTitle(), QStringLiteral("*"));
+    QTest::ignoreMessage(QtDebugMsg, "save m_tableID tableID all is -1");
+    QVERIFY(editor.save(0));
+    QCOMPARE(editor.tableID(), -1);
+    QCOMPARE(editor.windowTitle(), QStringLiteral("-1_") + path);
+    QCOMPARE(readAll(path), QByteArray("abcd"));
+}
+
+void TestCodeEditorEx::openedFileAndUndoKeepsMark()
+{
+    const QString path = make(QStringLiteral("doc.txt"), "hello");
+    auto editor = std::make_unique<CodeEditorEx>(3, 9, path);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("3_doc.txt"));
+
+    QTest::keyClick(editor.get(), Qt::Key_End);
+    QTest::keyClicks(editor.get(), QStringLiteral("!"));
+    QCOMPARE(editor->toPlainText(), QStringLiteral("hello!"));
+    QCOMPARE(editor->windowTitle(), QStringLiteral("*3_doc.txt"));
+    editor->undo();
+    QCOMPARE(editor->toPlainText(), QStringLiteral("hello"));
+    QCOMPARE(editor->windowTitle(), QStringLiteral("*3_doc.txt"));
+    forget(editor);
+}
+
+void TestCodeEditorEx::laterSaveKeepsItsList()
+{
+    const QString path = make(QStringLiteral("doc.txt"), "one");
+    CodeEditorEx editor(5, 2, path);
+    editor.setPlainText(QStringLiteral("two"));
+    QSignalSpy listed(&editor, &CodeEditorEx::addToListSignal);
+    QVERIFY(editor.save(8));
+    QCOMPARE(editor.tableID(), 5);
+    QCOMPARE(listed.at(0), (QList<QVariant>{5, 2, path}));
+    QCOMPARE(editor.windowTitle(), QStringLiteral("5_") + path);
+    // Later edits fall back to the title rule with the name given at opening.
+    editor.setPlainText(QStringLiteral("three"));
+    QCOMPARE(editor.windowTitle(), QStringLiteral("*5_doc.txt"));
+    QVERIFY(editor.save(-1));
+}
+
+void TestCodeEditorEx::focusInReloadsOnlyCleanDocuments()
+{
+    const QString path = make(QStringLiteral("doc.txt"), "v1");
+    auto editor = std::make_unique<CodeEditorEx>(1, 1, path);
+    QSignalSpy activated(editor.get(), &CodeEditorEx::windowActivateSignal);
+
+    make(QStringLiteral("doc.txt"), "v2");
+    QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(editor.get(), &focus);
+    QCOMPARE(activated.count(), 1);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("v2"));
+    QCOMPARE(editor->windowTitle(), QStringLiteral("1_doc.txt"));
+
+    editor->setPlainText(QStringLiteral("mine"));
+    make(QStringLiteral("doc.txt"), "v3");
+    QApplication::sendEvent(editor.get(), &focus);
+    QCOMPARE(activated.count(), 2);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("mine"));
+    forget(editor);
+}
+
+static void wheel(QWidget *target, int delta)
+{
+    const QPointF at(10, 10);
+    QWheelEvent event(at, target->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, QApplication::keyboardModifiers(), Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+void TestCodeEditorEx::controlWheelZoomsOnlyWithControlAlone()
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QString::number(i);
+    const QString path = make(QStringLiteral("long.txt"), lines.join('\n').toUtf8());
+    CodeEditorEx editor(1, 1, path);
+    editor.resize(300, 200);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    const int size = editor.font().pointSize();
+
+    QTest::keyPress(&editor, Qt::Key_Control, Qt::ControlModifier);
+    QCOMPARE(QApplication::keyboardModifiers(), Qt::ControlModifier);
+    wheel(editor.viewport(), 120);
+    QCOMPARE(editor.font().pointSize(), size + 1);
+    wheel(editor.viewport(), -120);
+    wheel(editor.viewport(), -120);
+    QCOMPARE(editor.font().pointSize(), size - 1);
+    QCOMPARE(editor.verticalScrollBar()->value(), 0);
+    QTest::keyRelease(&editor, Qt::Key_Control, Qt::NoModifier);
+
+    QTest::keyPress(&editor, Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
+    wheel(editor.viewport(), -120);
+    QCOMPARE(editor.font().pointSize(), size - 1);
+    QVERIFY(editor.verticalScrollBar()->value() > 0);
+    QTest::keyRelease(&editor, Qt::Key_Shift, Qt::NoModifier);
+}
+
+void TestCodeEditorEx::closePromptNoLosesEdit()
+{
+    const QString path = make(QStringLiteral("doc.txt"), "kept");
+    auto editor = std::make_unique<CodeEditorEx>(1, 6, path);
+    editor->setPlainText(QStringLiteral("edited"));
+    QSignalSpy destroyed(editor.get(), &CodeEditorEx::destroySignal);
+
+    QString title, text;
+    auto answer = DialogAnswer<QMessageBox>([&](QMessageBox *box) {
+        title = box->windowTitle();
+        text = box->text();
+        for (QAbstractButton *button : box->buttons())
+            if (button->text() == QStringLiteral("否"))
+                button->click();
+    });
+    editor.reset();
+    QVERIFY(answer.answered());
+    QCOMPARE(title, QStringLiteral("是否保存"));
+    QCOMPARE(text, QStringLiteral("当前文件没有保存,是否进行保存操作？"));
+    QCOMPARE(destroyed.count(), 1);
+    QCOMPARE(destroyed.at(0).at(0).toInt(), 6);
+    QCOMPARE(readAll(path), QByteArray("kept"));
+}
+
+void TestCodeEditorEx::closePromptYesWritesEdit()
+{
+    const QString path = make(QStringLiteral("doc.txt"), "kept");
+    auto editor = std::make_unique<CodeEditorEx>(1, 6, path);
+    editor->setPlainText(QStringLiteral("edited"));
+    QSignalSpy destroyed(editor.get(), &CodeEditorEx::destroySignal);
+    auto answer = pressButton(QStringLiteral("是"));
+    editor.reset();
+    QVERIFY(answer.answered());
+    QCOMPARE(destroyed.count(), 1);
+    QCOMPARE(readAll(path), QByteArray("edited"));
+
+    // A new document answered "是" gets its save dialog.
+    auto fresh = std::make_unique<CodeEditorEx>(-1, 8, QString());
+    fresh->setPlainText(QStringLiteral("brand new"));
+    auto yes = pressButton(QStringLiteral("是"));
+    auto where = saveAs(dir->filePath(QStringLiteral("fresh.txt")));
+    fresh.reset();
+    QVERIFY(yes.answered());
+    QVERIFY(where.answered());
+    QCOMPARE(readAll(dir->filePath(QStringLiteral("fresh.txt"))), QByteArray("brand new"));
+}
+
+void TestCodeEditorEx::cleanDocumentClosesWithoutPrompt()
+{
+    const QString path = make(QStringLiteral("doc.txt"), "same");
+    auto editor = std::make_unique<CodeEditorEx>(1, 3, path);
+    QSignalSpy destroyed(editor.get(), &CodeEditorEx::destroySignal);
+    QElapsedTimer timer;
+    timer.start();
+    editor.reset();
+    QCOMPARE(destroyed.count(), 1);
+    QVERIFY(timer.elapsed() < 2000);
+}
+
+static void dropOn(CodeEditorEx *editor, QMimeData *data)
+{
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor->viewport(), &drop);
+}
+
+void TestCodeEditorEx::dropModeZeroJoinsFileTexts()
+{
+    const QString a = make(QStringLiteral("a.txt"), "alpha");
+    const QString b = make(QStringLiteral("b.txt"), "beta\nline");
+    const QString doc = make(QStringLiteral("doc.txt"), "old");
+    auto editor = std::make_unique<CodeEditorEx>(1, 1, doc);
+    editor->setDropMode(0);
+
+    QMimeData two;
+    two.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    dropOn(editor.get(), &two);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("alpha\nbeta\nline"));
+    QCOMPARE(editor->windowTitle(), QStringLiteral("*1_doc.txt"));
+
+    // A file that cannot be read adds nothing of the file before it.
+    QMimeData withMissing;
+    withMissing.setUrls({QUrl::fromLocalFile(a),
+                         QUrl::fromLocalFile(dir->filePath(QStringLiteral("missing.txt"))),
+                         QUrl::fromLocalFile(b)});
+    dropOn(editor.get(), &withMissing);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("alpha\n\nbeta\nline"));
+
+    QMimeData plain;
+    plain.setText(QStringLiteral("words"));
+    dropOn(editor.get(), &plain);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("alpha\n\nbeta\nline"));
+    forget(editor);
+}
+
+void TestCodeEditorEx::dropModeOneInsertsAndOthersIgnore()
+{
+    const QString a = make(QStringLiteral("a.txt"), "alpha");
+    const QString doc = make(QStringLiteral("doc.txt"), "old");
+    auto editor = std::make_unique<CodeEditorEx>(1, 1, doc);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a)});
+
+    editor->setDropMode(2);
+    dropOn(editor.get(), &data);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("old"));
+
+    editor->setDropMode(1);
+    dropOn(editor.get(), &data);
+    QVERIFY(editor->toPlainText().contains(QUrl::fromLocalFile(a).toString()));
+    QVERIFY(editor->toPlainText().contains(QStringLiteral("old")));
+    forget(editor);
+}
+
+QTEST_MAIN(TestCodeEditorEx)
+#include "tst_codeeditorex.moc"
