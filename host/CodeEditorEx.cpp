@@ -15,10 +15,7 @@
 #include <QWheelEvent>
 
 CodeEditorEx::CodeEditorEx(int tableID, int codeID, const QString &path, QWidget *parent)
-    : CodeEditor(parent)
-    , m_tableID(tableID)
-    , codeID(codeID)
-    , m_path(path)
+    : CodeEditor(parent), m_tableID(tableID), codeID(codeID), m_path(path)
 {
     if (!m_path.isEmpty()) {
         g_readWriteTxt.readTxt(m_path, m_savedText);

@@ -19,14 +19,11 @@ QString DialogFilter::textFilter()
 
 QString DialogFilter::workbookFilter()
 {
-    return QStringList{QStringLiteral("Excel工作簿(*.xlsx)"),
-                       QStringLiteral("Excel 97-2003 工作簿(*.xls)"),
-                       QStringLiteral("XML数据(*.xml)"),
-                       QStringLiteral("单个文件网页(*.mth  *.mhtml)"),
-                       QStringLiteral("网页(*.htm *.html)"),
-                       QStringLiteral("CSV(逗号分割)(*.csv)"),
-                       QStringLiteral("txt(*.txt)"),
-                       QStringLiteral("All(*.*)")}
+    return QStringList{
+        QStringLiteral("Excel工作簿(*.xlsx)"), QStringLiteral("Excel 97-2003 工作簿(*.xls)"),
+        QStringLiteral("XML数据(*.xml)"),      QStringLiteral("单个文件网页(*.mth  *.mhtml)"),
+        QStringLiteral("网页(*.htm *.html)"),  QStringLiteral("CSV(逗号分割)(*.csv)"),
+        QStringLiteral("txt(*.txt)"),          QStringLiteral("All(*.*)")}
         .join(QLatin1Char('\n'));
 }
 

@@ -93,8 +93,8 @@ void TableViewWidget::buildContextMenu()
     m_menu->addSeparator();
     add(QStringLiteral("action_refresh"), QStringLiteral("刷新列表"), [this] { refresh(); });
     m_menu->addSeparator();
-    m_clear = add(QStringLiteral("action_clear"), QStringLiteral("清空列表"),
-                  [this] { clearList(); });
+    m_clear =
+        add(QStringLiteral("action_clear"), QStringLiteral("清空列表"), [this] { clearList(); });
     m_menu->addSeparator();
     add(QStringLiteral("action_import"), QStringLiteral("导入全路径文件名"),
         [this] { importPathList(); });
@@ -194,8 +194,8 @@ void TableViewWidget::scanDir(const QString &folder, QStringList &out, bool skip
         if (entry.isFile()) {
             if (isListableFile(entry.filePath()))
                 out.append(entry.filePath());
-        } else if (entry.isDir() && entry.fileName() != QLatin1String(".")
-                   && entry.fileName() != QLatin1String("..")) {
+        } else if (entry.isDir() && entry.fileName() != QLatin1String(".") &&
+                   entry.fileName() != QLatin1String("..")) {
             if (!skipSubfolders)
                 scanDir(entry.filePath(), out, false, visited);
         }
@@ -364,9 +364,9 @@ void TableViewWidget::exportList(bool fullPaths, const QString &defaultName)
     for (const FileType *file : qAsConst(m_files))
         lines.append(fullPaths ? file->path : QFileInfo(file->path).fileName());
 
-    const QString target = QFileDialog::getSaveFileName(
-        this, QStringLiteral("选择导出目录:"), defaultName,
-        DialogFilter::fromSuffixFile(DialogFilter::textFilter()));
+    const QString target =
+        QFileDialog::getSaveFileName(this, QStringLiteral("选择导出目录:"), defaultName,
+                                     DialogFilter::fromSuffixFile(DialogFilter::textFilter()));
     if (target.isEmpty())
         return;
     g_readWriteTxt.writeTxt(target, lines.join(QLatin1Char('\n')));

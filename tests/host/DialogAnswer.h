@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -15,12 +16,11 @@
 // Answers the next modal dialog of type T once it is up, so that no test
 // ever waits on a person. Keep the returned handle to see whether it ran;
 // a dialog that never came leaves answered false.
-template <typename T>
+template<typename T>
 class DialogAnswer
 {
 public:
-    explicit DialogAnswer(std::function<void(T *)> answer)
-        : m_state(std::make_shared<State>())
+    explicit DialogAnswer(std::function<void(T *)> answer) : m_state(std::make_shared<State>())
     {
         auto state = m_state;
         auto *timer = new QTimer(qApp);
@@ -50,16 +50,25 @@ private:
     std::shared_ptr<State> m_state;
 };
 
-// Chooses the given file names (relative to folder) in a file dialog.
-inline DialogAnswer<QFileDialog> chooseFiles(const QString &folder, const QStringList &names)
+// Types names (relative to folder) into a file dialog and accepts it. The
+// name is typed into the dialog's edit box, since selectFile leaves a box
+// that has the focus alone. initialName receives what the dialog offered.
+inline DialogAnswer<QFileDialog> chooseFiles(const QString &folder, const QStringList &names,
+                                             QString *initialName = nullptr)
 {
-    return DialogAnswer<QFileDialog>([folder, names](QFileDialog *dialog) {
+    return DialogAnswer<QFileDialog>([folder, names, initialName](QFileDialog *dialog) {
+        if (initialName)
+            *initialName = dialog->selectedFiles().value(0);
         dialog->setDirectory(folder);
         QStringList quoted;
         for (const QString &name : names)
             quoted << QLatin1Char('"') + name + QLatin1Char('"');
-        dialog->selectFile(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
-        dialog->accept();
+        const QString typed = names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' '));
+        if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            edit->setText(typed);
+        else
+            dialog->selectFile(typed);
+        static_cast<QDialog *>(dialog)->accept();
     });
 }
 

@@ -59,15 +59,6 @@ QString TestCodeEditorEx::make(const QString &name, const QByteArray &content)
     return path;
 }
 
-static DialogAnswer<QFileDialog> saveAs(const QString &path)
-{
-    return DialogAnswer<QFileDialog>([path](QFileDialog *dialog) {
-        dialog->setDirectory(QFileInfo(path).absolutePath());
-        dialog->selectFile(QFileInfo(path).fileName());
-        dialog->accept();
-    });
-}
-
 // A document that is closed without a prompt answered by the test would wait
 // for a person; these leave it clean first.
 static void forget(std::unique_ptr<CodeEditorEx> &editor)
@@ -89,12 +80,7 @@ void TestCodeEditorEx::newDocumentTitleThroughFirstSave()
     QSignalSpy tips(editor.get(), &CodeEditorEx::tipSignal);
     QString defaultName;
     const QString target = dir->filePath(QStringLiteral("new.txt"));
-    DialogAnswer<QFileDialog> answer([&](QFileDialog *dialog) {
-        defaultName = dialog->selectedFiles().value(0);
-        dialog->setDirectory(dir->path());
-        dialog->selectFile(QStringLiteral("new.txt"));
-        dialog->accept();
-    });
+    auto answer = chooseFiles(dir->path(), {QStringLiteral("new.txt")}, &defaultName);
     QVERIFY(editor->save(2));
     QVERIFY(answer.answered());
     QCOMPARE(QFileInfo(defaultName).fileName(), QStringLiteral("新建文本文档.txt"));
@@ -271,7 +257,7 @@ void TestCodeEditorEx::closePromptYesWritesEdit()
     auto fresh = std::make_unique<CodeEditorEx>(-1, 8, QString());
     fresh->setPlainText(QStringLiteral("brand new"));
     auto yes = pressButton(QStringLiteral("是"));
-    auto where = saveAs(dir->filePath(QStringLiteral("fresh.txt")));
+    auto where = chooseFiles(dir->path(), {QStringLiteral("fresh.txt")});
     fresh.reset();
     QVERIFY(yes.answered());
     QVERIFY(where.answered());
@@ -292,6 +278,8 @@ void TestCodeEditorEx::cleanDocumentClosesWithoutPrompt()
 
 static void dropOn(CodeEditorEx *editor, QMimeData *data)
 {
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor->viewport(), &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(editor->viewport(), &drop);
 }

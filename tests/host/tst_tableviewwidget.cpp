@@ -133,7 +133,8 @@ void TestTableViewWidget::mimeTestTakesTextAndWorkbooksOnly()
     QVERIFY(TableViewWidget::isListableFile(make(QStringLiteral("a.csv"), "1,2\n")));
     QVERIFY(TableViewWidget::isListableFile(make(QStringLiteral("a.txt"), "hello\n")));
     QVERIFY(TableViewWidget::isListableFile(make(QStringLiteral("empty.dat"), QByteArray())));
-    QVERIFY(TableViewWidget::isListableFile(make(QStringLiteral("a.xml"), "<?xml version=\"1.0\"?><a/>")));
+    QVERIFY(TableViewWidget::isListableFile(
+        make(QStringLiteral("a.xml"), "<?xml version=\"1.0\"?><a/>")));
     QVERIFY(!TableViewWidget::isListableFile(pngFile(dir->filePath(QStringLiteral("p.png")))));
     QVERIFY(!TableViewWidget::isListableFile(dir->path()));
 }
@@ -262,8 +263,7 @@ void TestTableViewWidget::rowMovesKeepRecordsInNewOrder()
     // The moved entry is a copy; the old record was emptied, not freed.
     QVERIFY(list->fileAt(1) != first);
     QVERIFY(first->path.isEmpty());
-    QCOMPARE(list->tableView()->model()->index(0, 0).data().toString(),
-             QStringLiteral("f2.txt"));
+    QCOMPARE(list->tableView()->model()->index(0, 0).data().toString(), QStringLiteral("f2.txt"));
 
     list->changeSlot({0}, -1);
     QCOMPARE(paths(), (QStringList{files[0], files[1], files[3], files[4], files[2]}));
@@ -383,9 +383,9 @@ void TestTableViewWidget::addFilesAndFolderThroughDialogs()
             boxStartedTicked = box->isChecked();
             box->setChecked(false);
         }
-        dialog->setDirectory(dir->path());
-        dialog->selectFile(QStringLiteral("tree"));
-        dialog->accept();
+        // Nothing typed: the dialog answers with the folder it shows.
+        dialog->setDirectory(dir->filePath(QStringLiteral("tree")));
+        static_cast<QDialog *>(dialog)->accept();
     });
     list->addDirectory();
     QVERIFY(folder.answered());
@@ -424,23 +424,13 @@ void TestTableViewWidget::exportWritesNamesOrPaths()
     list->addFile(b, 2);
 
     QString defaultName;
-    DialogAnswer<QFileDialog> names([&](QFileDialog *dialog) {
-        defaultName = dialog->selectedFiles().value(0);
-        dialog->setDirectory(dir->path());
-        dialog->selectFile(QStringLiteral("names.txt"));
-        dialog->accept();
-    });
+    auto names = chooseFiles(dir->path(), {QStringLiteral("names.txt")}, &defaultName);
     list->exportNameList();
     QVERIFY(names.answered());
     QCOMPARE(QFileInfo(defaultName).fileName(), QStringLiteral("文件列表文档.txt"));
     QCOMPARE(readAll(dir->filePath(QStringLiteral("names.txt"))), QByteArray("a.txt\nb.xlsx"));
 
-    DialogAnswer<QFileDialog> full([&](QFileDialog *dialog) {
-        defaultName = dialog->selectedFiles().value(0);
-        dialog->setDirectory(dir->path());
-        dialog->selectFile(QStringLiteral("paths.txt"));
-        dialog->accept();
-    });
+    auto full = chooseFiles(dir->path(), {QStringLiteral("paths.txt")}, &defaultName);
     list->exportPathList();
     QVERIFY(full.answered());
     QCOMPARE(QFileInfo(defaultName).fileName(), QStringLiteral("路径列表文档.txt"));
@@ -503,7 +493,8 @@ void TestTableViewWidget::contextMenuEnablesBySelection()
     QVERIFY(QTest::qWaitForWindowExposed(list.get()));
     Seen empty;
     inspectMenu(&empty);
-    QContextMenuEvent first(QContextMenuEvent::Mouse, QPoint(5, 5), list->mapToGlobal(QPoint(5, 5)));
+    QContextMenuEvent first(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            list->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(list.get(), &first);
     QCOMPARE(empty.entries,
              (QStringList{QStringLiteral("添加文件"), QStringLiteral("添加目录"),
