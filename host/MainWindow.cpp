@@ -1,8 +1,10 @@
 #include "MainWindow.h"
+#include "CodeEditorEx.h"
 #include "DockWidgetTips.h"
 #include "Option.h"
 #include "ReadWriteTxt.h"
 #include "Settings.h"
+#include "TableViewWidget.h"
 #include "ui_MainWindow.h"
 
 #include <QAction>
@@ -11,13 +13,17 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPluginLoader>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTableView>
 
+#include <algorithm>
 #include <cstdlib>
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
@@ -53,10 +59,19 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
         const int width = screen.right() - screen.left();
         m_tips->setGeometry(QRect(QPoint(475, height - 184), QPoint(width - 5, height - 65)));
     }
+
+    const int listNumber = readSetting(configureFile(), QStringLiteral("start"),
+                                       QStringLiteral("listNumber"), QStringLiteral("1"))
+                               .toInt();
+    for (int i = 0; i < listNumber; ++i)
+        createList(QStringLiteral("List"), ++m_listCount);
 }
 
 MainWindow::~MainWindow()
 {
+    // Documents may still ask to be saved as they close: let them ask while
+    // the window is whole, and report nothing back to a window that is going.
+    releaseDocumentsAndLists();
     delete ui;
 }
 
@@ -113,41 +128,395 @@ void MainWindow::on_action_about_triggered()
                            QCoreApplication::applicationVersion());
 }
 
-void MainWindow::onOptionSaved() {}
+void MainWindow::onOptionSaved()
+{
+    const int mode = readSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
+                                 QStringLiteral("0"))
+                         .toInt();
+    for (CodeEditorEx *editor : qAsConst(m_codeEditors))
+        editor->setDropMode(mode);
+}
 
 // Documents and lists.
 
-void MainWindow::on_action_newList_triggered() {}
+void MainWindow::createList(const QString &name, int number)
+{
+    auto *list = new TableViewWidget(number, name + QString::number(number), configureFile(),
+                                     &m_fileID, this);
+    m_tables.append(list);
 
-void MainWindow::on_action_delAllList_triggered() {}
+    list->setAcceptDrops(true);
+    list->setWindowFlag(Qt::Dialog);
+    raise();
+    stackUnder(list);
 
-void MainWindow::on_action_new_triggered() {}
+    QHeaderView *header = list->tableView()->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
-void MainWindow::on_action_add_triggered() {}
+    connect(list, &TableViewWidget::openFilesSignal, this, &MainWindow::openFiles);
+    connect(list, &TableViewWidget::windowActivateSignal, this,
+            [this, list] { setCurrentList(list); });
+    connect(list, &TableViewWidget::fileCountSignal, m_countLabel, &QLabel::setText);
+    connect(list->tableView(), &QTableView::doubleClicked, this,
+            [this, list](const QModelIndex &index) {
+                if (index.row() >= 0 && index.row() < list->fileCount())
+                    openFiles(list->tableID(), {list->fileAt(index.row())});
+            });
+    connect(list, &TableViewWidget::saveSignal, this, [this](int tableID) {
+        const QList<CodeEditorEx *> editors = m_codeEditors;
+        for (CodeEditorEx *editor : editors) {
+            if (m_codeEditors.contains(editor) && editor->tableID() == tableID)
+                editor->save(-1);
+        }
+    });
+    connect(list, &TableViewWidget::closeSelectSignal, this, &MainWindow::closeSelectedDocuments);
+    connect(list, &TableViewWidget::closeSignal, this, &MainWindow::closeListDocuments);
+    connect(list, &TableViewWidget::destroySignal, this, &MainWindow::onListDestroyed);
 
-void MainWindow::on_action_open_triggered() {}
+    if (m_tables.size() >= 2) {
+        m_listX += 60;
+        m_listY += 15;
+    }
+    list->setGeometry(m_listX, m_listY, 200, 500);
+    list->show();
+    setCurrentList(list);
+}
 
-void MainWindow::on_action_save_triggered() {}
+void MainWindow::newCodeEditorEx(int tableID, int codeID, const QString &path)
+{
+    qDebug().noquote() << QStringLiteral("newCodeEditorEx  tableID:%1  CodeEditorExID:%2")
+                              .arg(tableID)
+                              .arg(codeID);
 
-void MainWindow::on_action_close_triggered() {}
+    auto *editor = new CodeEditorEx(tableID, codeID, path, nullptr);
+    editor->setDropMode(readSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
+                                    QStringLiteral("0"))
+                            .toInt());
 
-void MainWindow::on_action_del_triggered() {}
+    connect(editor, &CodeEditorEx::destroySignal, this, &MainWindow::onDocumentDestroyed);
+    connect(editor, &CodeEditorEx::tipSignal, m_tips, &DockWidgetTips::tipSlot);
+    connect(editor, &CodeEditorEx::addToListSignal, this, &MainWindow::onDocumentSaved);
+    connect(editor, &CodeEditorEx::windowActivateSignal, this,
+            [this, editor] { setCurrentDocument(editor); });
 
-void MainWindow::on_action_openAll_triggered() {}
+    m_codeEditors.append(editor);
+    setCurrentDocument(editor);
+    ui->mdiArea_text->addSubWindow(editor);
+    editor->show();
+}
 
-void MainWindow::on_action_saveAll_triggered() {}
+void MainWindow::openFiles(int tableID, QList<FileType *> files)
+{
+    for (const FileType *file : qAsConst(files)) {
+        CodeEditorEx *open = nullptr;
+        for (CodeEditorEx *editor : qAsConst(m_codeEditors)) {
+            if (editor->tableID() == tableID && editor->path() == file->path) {
+                open = editor;
+                break;
+            }
+        }
 
-void MainWindow::on_action_closeAll_triggered() {}
+        if (open) {
+            if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
+                ui->mdiArea_text->setActiveSubWindow(sub);
+            open->activateWindow();
+            setCurrentDocument(open);
+        } else {
+            newCodeEditorEx(tableID, file->id, file->path);
+        }
+    }
+}
 
-void MainWindow::on_action_delAll_triggered() {}
+void MainWindow::closeDocument(CodeEditorEx *editor)
+{
+    // The document goes before its frame: its save prompt runs an event loop,
+    // which must not meet a sub-window that is half destroyed.
+    QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
+    delete editor;
+    delete sub.data();
+}
 
-void MainWindow::on_action_zoomIn_triggered() {}
+void MainWindow::closeListDocuments(int tableID)
+{
+    // A document may ask to be saved as it goes, and the registry changes
+    // under every deletion: pick the documents first.
+    QList<QPointer<CodeEditorEx>> doomed;
+    for (int i = m_codeEditors.size() - 1; i >= 0; --i) {
+        if (m_codeEditors.at(i)->tableID() == tableID)
+            doomed.append(m_codeEditors.at(i));
+    }
+    for (const QPointer<CodeEditorEx> &editor : qAsConst(doomed)) {
+        if (editor)
+            closeDocument(editor);
+    }
 
-void MainWindow::on_action_zoomOut_triggered() {}
+    if (m_codeEditors.isEmpty()) {
+        setCurrentDocument(nullptr);
+    } else {
+        setCurrentDocument(m_codeEditors.first());
+        if (!m_tables.isEmpty())
+            m_tables.first()->activateWindow();
+    }
+}
 
-void MainWindow::on_action_closeCurrent_triggered() {}
+void MainWindow::closeSelectedDocuments(int tableID, QList<FileType *> files)
+{
+    QList<QPointer<CodeEditorEx>> doomed;
+    for (int i = m_codeEditors.size() - 1; i >= 0; --i) {
+        CodeEditorEx *editor = m_codeEditors.at(i);
+        if (editor->tableID() != tableID)
+            continue;
+        const bool shown = std::any_of(files.cbegin(), files.cend(), [editor](const FileType *f) {
+            return f->id == editor->getCodeID() && f->path == editor->path();
+        });
+        if (shown)
+            doomed.append(editor);
+    }
+    for (const QPointer<CodeEditorEx> &editor : qAsConst(doomed)) {
+        if (editor)
+            closeDocument(editor);
+    }
+    showFirstList();
+}
 
-void MainWindow::on_action_closeOther_triggered() {}
+void MainWindow::onDocumentDestroyed(int ID)
+{
+    for (int i = m_codeEditors.size() - 1; i >= 0; --i) {
+        if (m_codeEditors.at(i)->getCodeID() == ID)
+            m_codeEditors.removeAt(i);
+    }
+    showFirstDocument();
+}
+
+void MainWindow::onListDestroyed(int tableID)
+{
+    closeListDocuments(tableID);
+    for (int i = m_tables.size() - 1; i >= 0; --i) {
+        if (m_tables.at(i)->tableID() == tableID)
+            m_tables.removeAt(i);
+    }
+    showFirstList();
+}
+
+void MainWindow::onDocumentSaved(int tableID, int codeID, const QString &fileName)
+{
+    const bool toList = readSetting(configureFile(), QStringLiteral("text"),
+                                    QStringLiteral("firstSaveToList"), QStringLiteral("1"))
+                            .toInt() != 0;
+    qDebug() << "isSaveToList:" << (toList ? "true" : "false");
+    if (!toList)
+        return;
+
+    TableViewWidget *list = findList(tableID);
+    if (list) {
+        list->addFile(fileName, codeID);
+        list->refresh();
+        setCurrentList(list);
+        list->activateWindow();
+    } else {
+        createList(QStringLiteral("List"), tableID);
+        m_curTable->addFile(fileName, codeID);
+        m_curTable->refresh();
+    }
+}
+
+void MainWindow::setCurrentDocument(CodeEditorEx *editor)
+{
+    m_curCodeEditor = editor;
+    m_docLabel->setText(editor ? editor->path() : QString());
+}
+
+void MainWindow::setCurrentList(TableViewWidget *list)
+{
+    m_curTable = list;
+}
+
+void MainWindow::showFirstDocument()
+{
+    if (m_codeEditors.isEmpty()) {
+        setCurrentDocument(nullptr);
+        return;
+    }
+    CodeEditorEx *first = m_codeEditors.first();
+    setCurrentDocument(first);
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(first->parentWidget()))
+        ui->mdiArea_text->setActiveSubWindow(sub);
+}
+
+void MainWindow::showFirstList()
+{
+    if (m_tables.isEmpty()) {
+        setCurrentList(nullptr);
+        m_countLabel->clear();
+        return;
+    }
+    setCurrentList(m_tables.first());
+    m_tables.first()->activateWindow();
+}
+
+int MainWindow::currentTableID() const
+{
+    return m_curTable ? m_curTable->tableID() : -1;
+}
+
+TableViewWidget *MainWindow::findList(int tableID) const
+{
+    for (TableViewWidget *list : m_tables) {
+        if (list->tableID() == tableID)
+            return list;
+    }
+    return nullptr;
+}
+
+void MainWindow::releaseDocumentsAndLists()
+{
+    const QList<TableViewWidget *> lists = findChildren<TableViewWidget *>();
+    for (TableViewWidget *list : lists) {
+        disconnect(list, nullptr, this, nullptr);
+        disconnect(list->tableView(), nullptr, this, nullptr);
+    }
+
+    const QList<CodeEditorEx *> editors = findChildren<CodeEditorEx *>();
+    for (CodeEditorEx *editor : editors)
+        disconnect(editor, nullptr, this, nullptr);
+    m_codeEditors.clear();
+    m_curCodeEditor = nullptr;
+
+    QList<QPointer<CodeEditorEx>> open;
+    for (CodeEditorEx *editor : editors)
+        open.append(editor);
+    for (const QPointer<CodeEditorEx> &editor : qAsConst(open)) {
+        if (editor)
+            closeDocument(editor);
+    }
+}
+
+void MainWindow::on_action_newList_triggered()
+{
+    createList(QStringLiteral("List"), ++m_listCount);
+}
+
+void MainWindow::on_action_delAllList_triggered()
+{
+    const QList<TableViewWidget *> lists = m_tables;
+    m_tables.clear();
+    setCurrentList(nullptr);
+    qDeleteAll(lists);
+}
+
+void MainWindow::on_action_new_triggered()
+{
+    // An untitled document takes a list number of its own: the list that
+    // its first save creates.
+    const int tableID = ++m_listCount;
+    newCodeEditorEx(tableID, ++m_fileID, QString());
+}
+
+void MainWindow::on_action_add_triggered()
+{
+    if (!m_curTable) {
+        if (m_tables.isEmpty())
+            createList(QStringLiteral("List"), ++m_listCount);
+        else
+            setCurrentList(m_tables.first());
+    }
+    m_curTable->addFiles();
+}
+
+void MainWindow::on_action_open_triggered()
+{
+    if (m_curTable)
+        m_curTable->openSelectedFiles();
+}
+
+void MainWindow::on_action_save_triggered()
+{
+    if (m_curCodeEditor)
+        m_curCodeEditor->save(currentTableID());
+}
+
+void MainWindow::on_action_close_triggered()
+{
+    if (!m_curCodeEditor || !m_curCodeEditor->save(currentTableID()))
+        return;
+    // The document just saved is the one to close, even when another
+    // sub-window holds the focus.
+    closeDocument(m_curCodeEditor);
+    showFirstDocument();
+}
+
+void MainWindow::on_action_del_triggered()
+{
+    if (m_curTable)
+        m_curTable->removeSelected(true);
+}
+
+void MainWindow::on_action_openAll_triggered()
+{
+    const QList<TableViewWidget *> lists = m_tables;
+    for (TableViewWidget *list : lists) {
+        const QList<FileType *> files = list->fileList();
+        if (files.isEmpty())
+            break;
+        openFiles(list->tableID(), files);
+    }
+}
+
+void MainWindow::on_action_saveAll_triggered()
+{
+    const QList<CodeEditorEx *> editors = m_codeEditors;
+    for (CodeEditorEx *editor : editors) {
+        if (m_codeEditors.contains(editor))
+            editor->save(currentTableID());
+    }
+}
+
+void MainWindow::on_action_closeAll_triggered()
+{
+    QList<QPointer<CodeEditorEx>> editors;
+    for (int i = m_codeEditors.size() - 1; i >= 0; --i)
+        editors.append(m_codeEditors.at(i));
+    for (const QPointer<CodeEditorEx> &editor : qAsConst(editors)) {
+        if (editor && editor->save(-1))
+            closeDocument(editor);
+    }
+    showFirstDocument();
+}
+
+void MainWindow::on_action_delAll_triggered()
+{
+    const QList<TableViewWidget *> lists = m_tables;
+    for (TableViewWidget *list : lists)
+        list->clearList();
+    setCurrentDocument(nullptr);
+}
+
+void MainWindow::on_action_zoomIn_triggered()
+{
+    for (CodeEditorEx *editor : qAsConst(m_codeEditors))
+        editor->zoomIn(1);
+}
+
+void MainWindow::on_action_zoomOut_triggered()
+{
+    for (CodeEditorEx *editor : qAsConst(m_codeEditors))
+        editor->zoomOut(1);
+}
+
+void MainWindow::on_action_closeCurrent_triggered()
+{
+    m_tables.removeAll(m_curTable);
+    setCurrentList(m_tables.isEmpty() ? nullptr : m_tables.first());
+}
+
+void MainWindow::on_action_closeOther_triggered()
+{
+    for (int i = m_tables.size() - 1; i >= 0; --i) {
+        if (m_tables.at(i) != m_curTable)
+            m_tables.takeAt(i)->deleteLater();
+    }
+}
 
 // Host services of the plug-in interface.
 

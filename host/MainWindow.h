@@ -60,6 +60,18 @@ public:
     // programFolder; empty when there is none.
     static QString pluginFolder(const QString &programFolder);
 
+    // Documents and lists.
+    // Creates, wires, places and shows the list name + number, which
+    // becomes the current list.
+    void createList(const QString &name, int number);
+    // Opens one document (an untitled one when path is empty) and makes it
+    // the current document.
+    void newCodeEditorEx(int tableID, int codeID, const QString &path);
+    // Opens records of a list, raising any that the list has open already.
+    void openFiles(int tableID, QList<FileType *> files);
+    void closeListDocuments(int tableID);
+    void closeSelectedDocuments(int tableID, QList<FileType *> files);
+
 signals:
     void tipSignal(int var1, int var2, QString tipText = QString());
     void explainSignal(QString explain);
@@ -102,6 +114,24 @@ private:
 
     // Applies a changed drop setting to the documents that are already open.
     void onOptionSaved();
+
+    void onDocumentDestroyed(int ID);
+    void onListDestroyed(int tableID);
+    // A document written to a file for the first time joins its list.
+    void onDocumentSaved(int tableID, int codeID, const QString &fileName);
+    void setCurrentDocument(CodeEditorEx *editor);
+    void setCurrentList(TableViewWidget *list);
+    // After a document went: the first one left becomes current, or none.
+    void showFirstDocument();
+    void showFirstList();
+    // The current list's id, or -1 without one.
+    int currentTableID() const;
+    TableViewWidget *findList(int tableID) const;
+    // Deletes the sub-window of a document, which destroys the document.
+    void closeDocument(CodeEditorEx *editor);
+    // Closes every document and stops the lists reporting here, before the
+    // window goes.
+    void releaseDocumentsAndLists();
 
     bool m_firstShow = true;
     Ui::MainWindow *ui;
