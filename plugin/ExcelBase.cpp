@@ -1,0 +1,176 @@
+#include "ExcelBase.h"
+
+#include "ExcelApplication.h"
+#include "ExcelSheets.h"
+#include "ExcelWorkbook.h"
+#include "ExcelWorkbooks.h"
+#include "SpreadsheetServer.h"
+#include "ThreadInit.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <limits>
+
+namespace {
+
+// The plug-in answers "Excel.Application" with its own in-process server as
+// soon as the library is loaded, in every process that links it.
+void installSpreadsheetServer()
+{
+    SpreadsheetServer::install();
+}
+
+} // namespace
+
+Q_CONSTRUCTOR_FUNCTION(installSpreadsheetServer)
+
+ExcelBase::ExcelBase(const QString &fileName, QObject *parent)
+    : QObject(parent), m_fileName(fileName)
+{
+}
+
+void ExcelBase::run()
+{
+    ThreadInit::initialize(ThreadInit::Multithreaded);
+    if (!openExcel(m_fileName)) {
+        // openExcel has sent its tip and released the thread.
+        emit done(m_fileName);
+        return;
+    }
+    process();
+    closeExcel();
+    ThreadInit::release();
+    emit tipSignal(-4, 0, m_fileName);
+    emit done(m_fileName);
+}
+
+bool ExcelBase::openExcel(const QString &fileName)
+{
+    qDebug() << "openExcel m_fileName:" << fileName;
+    if (!QFileInfo::exists(fileName)) {
+        emit tipSignal(0, 0, fileName);
+        ThreadInit::release();
+        return false;
+    }
+
+    pApplication = new Excel::Application;
+    if (pApplication->isNull()) {
+        emit tipSignal(0, 30, QString());
+        releaseApplication();
+        ThreadInit::release();
+        return false;
+    }
+    qDebug() << "Ver:" << pApplication->Version();
+    pApplication->SetDisplayAlerts(false);
+    pApplication->SetVisible(false);
+
+    pWorkbooks = pApplication->Workbooks();
+    if (pWorkbooks->isNull())
+        return abandonOpen();
+    pWorkbook = pWorkbooks->Open(fileName);
+    if (pWorkbook->isNull())
+        return abandonOpen();
+    qDebug() << "pWorkbook->Path():" << pWorkbook->Path();
+    pSheets = pWorkbook->Sheets();
+    if (pSheets->isNull())
+        return abandonOpen();
+    sheetsCount = pSheets->Count();
+    qDebug() << "sheetsCount:" << sheetsCount;
+    if (sheetsCount <= 0)
+        return abandonOpen();
+    return true;
+}
+
+bool ExcelBase::abandonOpen()
+{
+    // The file exists but the application could not make a workbook of it.
+    emit tipSignal(0, 1, m_fileName);
+    pApplication->Quit();
+    releaseApplication();
+    ThreadInit::release();
+    return false;
+}
+
+void ExcelBase::releaseApplication()
+{
+    // Deleting the application deletes every automation object and wrapper
+    // derived from it, the operation's sheets and ranges included.
+    delete pApplication;
+    pApplication = nullptr;
+    pWorkbooks = nullptr;
+    pWorkbook = nullptr;
+    pSheets = nullptr;
+}
+
+bool ExcelBase::closeExcel()
+{
+    const bool saved = pWorkbook->Save();
+    pWorkbook->Close();
+    pApplication->Quit();
+    releaseApplication();
+    if (saved)
+        emit tipSignal(0, 4, QString());
+    else
+        emit tipSignal(0, 3, m_fileName);
+    return saved;
+}
+
+QString ExcelBase::columnName(int column)
+{
+    QString name;
+    if (column < 1)
+        return name;
+    int n = 0;
+    do {
+        n = column - 1;
+        name.prepend(QChar('A' + n % 26));
+        column = n / 26;
+    } while (n >= 26);
+    return name;
+}
+
+QString ExcelBase::cellName(int row, int column)
+{
+    return columnName(column) + QString::number(row);
+}
+
+void ExcelBase::parseCellName(const QString &name, int &row, int &column)
+{
+    constexpr int most = std::numeric_limits<int>::max();
+    row = 0;
+    column = 0;
+    int i = 0;
+    const int size = name.size();
+    auto isLetter = [](QChar c) {
+        const ushort u = c.unicode();
+        return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u > 0x7f && c.isLetter());
+    };
+    auto isDigit = [](QChar c) {
+        const ushort u = c.unicode();
+        return (u >= '0' && u <= '9') || (u > 0x7f && c.isDigit());
+    };
+    for (; i < size && isLetter(name.at(i)); ++i) {
+        const int value = int(name.at(i).toUpper().unicode()) - 64;
+        column = column > (most - value) / 26 ? most : column * 26 + value;
+    }
+    for (; i < size && isDigit(name.at(i)); ++i) {
+        const int value = name.at(i).digitValue();
+        row = row > (most - value) / 10 ? most : row * 10 + value;
+    }
+}
+
+bool ExcelBase::writeTextFile(const QString &fileName, const QString &text)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate)) {
+        qCritical() << "无法打开文件:" << file.errorString();
+        return false;
+    }
+    QTextStream stream(&file);
+    stream << text;
+    stream.flush();
+    file.close();
+    return true;
+}

@@ -1,0 +1,85 @@
+#ifndef EXCELBASE_H
+#define EXCELBASE_H
+
+#include <QObject>
+#include <QString>
+
+namespace Excel {
+class Application;
+class Workbooks;
+class Workbook;
+class Sheets;
+} // namespace Excel
+
+// The base of every text operation: one object handles one workbook file in
+// one worker thread. run() initialises the thread, starts a spreadsheet
+// application through the automation server registered as
+// "Excel.Application", opens the workbook, lets the operation rewrite it
+// (process), saves and closes it, quits the application and reports the end
+// of the file.
+//
+// Every way run() can end sends done(fileName) for its file, after the tip
+// that says how it ended:
+//   file missing                         (0, 0, path), done
+//   no server registered                 (0, 30, ""), done
+//   not a workbook / cannot be opened    (0, 1, path), done
+//   processed, saved                     (0, 4, ""), (-4, 0, path), done
+//   processed, save failed               (0, 3, path), (-4, 0, path), done
+// A failed save leaves the original file as it was.
+//
+// The real server is registered when the plug-in library is loaded (see
+// ExcelBase.cpp); tests may register a fake under the same name instead.
+//
+// Everything the run creates through automation (application, workbooks,
+// sheets, ranges, and the wrappers an operation makes of them) is released
+// with the application at the end of the file; the four pointers below are
+// null again once run() has returned. The object itself belongs to whoever
+// created it: signals are queued with copies of their arguments, so it may
+// be deleted as soon as run() returns.
+class ExcelBase : public QObject
+{
+    Q_OBJECT
+public:
+    ExcelBase(const QString &fileName, QObject *parent);
+
+    // "B3" from row 3, column 2; no bounds check (row 0 gives "B0").
+    QString columnName(int column);
+    QString cellName(int row, int column);
+    // Letters then digits, as in "AB12"; the first other character ends the
+    // parse. Values that would overflow stay at the largest int.
+    void parseCellName(const QString &name, int &row, int &column);
+
+    // Writes text through the locale codec, truncating the file.
+    static bool writeTextFile(const QString &fileName, const QString &text);
+
+public slots:
+    virtual void run();
+
+public:
+    // The operation's work on the open workbook; the result is not used.
+    virtual QString process() = 0;
+
+signals:
+    void done(QString fileName);
+    void tipSignal(int var1, int var2, QString tipText = QString());
+
+protected:
+    bool openExcel(const QString &fileName);
+    // Saves, closes and quits; false when the save failed.
+    bool closeExcel();
+
+    QString m_fileName;
+    QString m_text;
+    Excel::Application *pApplication = nullptr;
+    Excel::Workbooks *pWorkbooks = nullptr;
+    Excel::Workbook *pWorkbook = nullptr;
+    Excel::Sheets *pSheets = nullptr;
+    int sheetsCount = 0;
+
+private:
+    // Quits and releases the application and the thread; always false.
+    bool abandonOpen();
+    void releaseApplication();
+};
+
+#endif // EXCELBASE_H

@@ -1,0 +1,62 @@
+#include "TextBase.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QTextStream>
+
+TextBase::TextBase(const QString &fileName, QObject *parent) : QObject(parent), m_fileName(fileName)
+{
+}
+
+int TextBase::readWhole(const QString &fileName, QString &text)
+{
+    qDebug() << "readTxt m_fileName:" << fileName;
+    QFile file(fileName);
+    const bool opened = file.open(QIODevice::ReadOnly | QIODevice::Text);
+    if (opened && file.isReadable()) {
+        QTextStream stream(&file);
+        text = stream.readAll();
+        return -1;
+    }
+    return opened ? 1 : 0;
+}
+
+int TextBase::writeWhole(const QString &fileName, const QString &text, QIODevice::OpenMode mode)
+{
+    QFile file(fileName);
+    if (!file.open(mode))
+        return 0;
+    if (!file.isWritable())
+        return 2;
+    QTextStream stream(&file);
+    stream << text;
+    stream.flush();
+    return 4;
+}
+
+bool TextBase::readTxt(const QString &fileName, QString &text)
+{
+    const int tip = readWhole(fileName, text);
+    if (tip >= 0)
+        emit tipSignal(0, tip, fileName);
+    return tip < 0;
+}
+
+bool TextBase::writeTxt(const QString &fileName, const QString &text)
+{
+    const int tip =
+        writeWhole(fileName, text, QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate);
+    emit tipSignal(0, tip, fileName);
+    return tip != 0;
+}
+
+void TextBase::run()
+{
+    if (!readTxt(m_fileName, m_text))
+        return;
+    m_text = process();
+    if (!writeTxt(m_fileName, m_text))
+        return;
+    emit tipSignal(-4, 0, m_fileName);
+    emit done(m_fileName);
+}

@@ -1,0 +1,44 @@
+#ifndef TEXTBASE_H
+#define TEXTBASE_H
+
+#include <QIODevice>
+#include <QObject>
+#include <QString>
+
+// The plain-text counterpart of ExcelBase: read a text file, let the
+// operation rewrite the text (process), write it back. Nothing in the
+// plug-in derives from it yet.
+class TextBase : public QObject
+{
+    Q_OBJECT
+public:
+    TextBase(const QString &fileName, QObject *parent);
+
+    virtual QString process() = 0;
+
+    // Whole file through the locale codec; tips (0, 0) not opened,
+    // (0, 1) not readable.
+    bool readTxt(const QString &fileName, QString &text);
+    // Truncates and writes; tips (0, 4) written, (0, 2) not writable,
+    // (0, 0) not opened. True when the file could be opened.
+    bool writeTxt(const QString &fileName, const QString &text);
+
+    // The file work behind readTxt and writeTxt, shared with TextBaseNew.
+    // Each answers the tip code var2 of its outcome, -1 for a read that
+    // succeeded.
+    static int readWhole(const QString &fileName, QString &text);
+    static int writeWhole(const QString &fileName, const QString &text, QIODevice::OpenMode mode);
+
+public slots:
+    virtual void run();
+
+signals:
+    void done(QString fileName);
+    void tipSignal(int var1, int var2, QString tipText = QString());
+
+protected:
+    QString m_fileName;
+    QString m_text;
+};
+
+#endif // TEXTBASE_H

@@ -1,0 +1,60 @@
+#include "TextBaseNew.h"
+
+#include "TextBase.h"
+
+#include <QSettings>
+
+TextBaseNew::TextBaseNew(const QString &fileName, QObject *parent)
+    : QObject(parent), m_fileName(fileName)
+{
+}
+
+bool TextBaseNew::readTxt(const QString &fileName, QString &text)
+{
+    const int tip = TextBase::readWhole(fileName, text);
+    if (tip >= 0)
+        emit tipSignal(0, tip, fileName);
+    return tip < 0;
+}
+
+bool TextBaseNew::writeTxt(const QString &fileName, const QString &text)
+{
+    const int tip = TextBase::writeWhole(fileName, text, QIODevice::WriteOnly | QIODevice::Append);
+    emit tipSignal(0, tip, fileName);
+    return tip != 0;
+}
+
+void TextBaseNew::run()
+{
+    m_text = process();
+    if (writeTxt(m_fileName, m_text))
+        emit tipSignal(-4, 0, m_fileName);
+}
+
+void TextBaseNew::writeIniGroup(const QString &file, const QString &group, const QString &key,
+                                const QString &value)
+{
+    QSettings settings(file, QSettings::IniFormat);
+    settings.beginGroup(group);
+    settings.setValue(key, value);
+    settings.endGroup();
+}
+
+QString TextBaseNew::readIniGroup(const QString &file, const QString &group, const QString &key,
+                                  const QString &defaultValue)
+{
+    QSettings settings(file, QSettings::IniFormat);
+    return settings.value(group + QLatin1Char('/') + key, defaultValue).toString();
+}
+
+void TextBaseNew::writeIni(const QString &file, const QString &key, const QString &value)
+{
+    QSettings settings(file, QSettings::NativeFormat);
+    settings.setValue(key, value);
+}
+
+QString TextBaseNew::readIni(const QString &file, const QString &key, const QString &defaultValue)
+{
+    QSettings settings(file, QSettings::NativeFormat);
+    return settings.value(key, defaultValue).toString();
+}

@@ -1,0 +1,23 @@
+#ifndef DELIMITEDLAYOUT_H
+#define DELIMITEDLAYOUT_H
+
+#include <QByteArray>
+#include <QChar>
+#include <QVector>
+
+// How a delimited text file was written, so that it is written back the
+// same way: encoding and mark, delimiter, line ends row by row, the number
+// of fields of each row, and whether every field was quoted.
+struct DelimitedLayout
+{
+    QChar delimiter = QLatin1Char(',');
+    bool utf8 = true;
+    bool byteOrderMark = false;
+    QByteArray codecName;           // the locale's codec when not UTF-8
+    QVector<QByteArray> lineEnds;   // per row; "" for a last row without one
+    QVector<int> fieldCounts;       // per row
+    QByteArray newLineEnd = "\r\n"; // for rows added after the last
+    bool quoteAll = false;
+};
+
+#endif // DELIMITEDLAYOUT_H

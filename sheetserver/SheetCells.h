@@ -1,0 +1,81 @@
+#ifndef SHEETCELLS_H
+#define SHEETCELLS_H
+
+#include "CellAddress.h"
+
+#include <QVector>
+#include <QtGlobal>
+#include <map>
+
+// One cell as the server keeps it. Cells read from a workbook remember where
+// their XML lies in the sheet part, so a save copies every cell it did not
+// change byte for byte.
+struct Cell
+{
+    enum Type : quint8 {
+        Blank,        // no value (may still carry a style or a formula)
+        Number,       // number (dates and times are numbers with a format)
+        SharedString, // index into the workbook's shared strings
+        Text,         // index into the sheet's own texts (inline or written)
+        Boolean,      // number is 0 or 1
+        Error         // index into the sheet's own texts ("#N/A", ...)
+    };
+    enum FormulaKind : quint8 { NoFormula, PlainFormula, SharedMaster, SharedChild, ArrayFormula };
+
+    int column = 0;
+    Type type = Blank;
+    FormulaKind formula = NoFormula;
+    bool changed = false;  // to be written anew on save
+    bool original = false; // read from the file; start/end are valid
+    int style = 0;
+    int sharedIndex = -1; // si of a shared formula
+    union {
+        double number;
+        int index;
+    };
+    quint32 start = 0; // byte range of the <c> element in the part
+    quint32 end = 0;
+
+    Cell() : number(0) {}
+    bool hasValue() const { return type != Blank; }
+};
+
+struct Row
+{
+    int row = 0;
+    bool original = false;    // read from the file; the offsets are valid
+    bool selfClosing = false; // written as <row .../>
+    bool changed = false;     // some cell of it changed
+    quint32 start = 0;        // '<' of <row
+    quint32 startTagEnd = 0;  // just after the start tag's '>'
+    quint32 end = 0;          // just after </row> (or the self-closing tag)
+    QVector<Cell> cells;      // ascending columns
+};
+
+// The cells of one sheet, by row then column.
+class SheetCells
+{
+public:
+    using Rows = std::map<int, Row>;
+
+    const Cell *find(int row, int column) const;
+    Cell *find(int row, int column);
+    // The cell, created blank (and its row) when missing.
+    Cell &ensure(int row, int column);
+
+    Row &appendRow(int row); // rows read in ascending order
+    const Rows &rows() const { return m_rows; }
+    Rows &rows() { return m_rows; }
+
+    // The smallest block holding every cell with a value, a formula or a
+    // style of its own; A1 alone when there is none.
+    CellBlock usedBlock() const;
+    qint64 cellCount() const { return m_cellCount; }
+    void noteCellAdded() { ++m_cellCount; }
+
+private:
+    Rows m_rows;
+    qint64 m_cellCount = 0;
+};
+
+#endif // SHEETCELLS_H

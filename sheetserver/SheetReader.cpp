@@ -1,0 +1,291 @@
+#include "SheetReader.h"
+
+#include "CellAddress.h"
+#include "SheetModel.h"
+#include "XmlText.h"
+
+#include <QDateTime>
+#include <QXmlStreamReader>
+
+namespace {
+
+// Byte position of the '<' that starts the tag ending just before `end`.
+quint32 tagStart(const QByteArray &xml, qint64 end)
+{
+    qint64 i = end - 1;
+    while (i > 0 && xml.at(int(i)) != '<')
+        --i;
+    return quint32(qMax<qint64>(0, i));
+}
+
+bool parseNumber(const QString &text, double *value)
+{
+    bool ok = false;
+    *value = text.trimmed().toDouble(&ok);
+    return ok;
+}
+
+// ISO 8601 date or date-time to a serial number of the 1900 system.
+bool isoToSerial(const QString &text, double *value)
+{
+    QDateTime when = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
+    if (!when.isValid()) {
+        const QDate date = QDate::fromString(text.trimmed(), Qt::ISODate);
+        if (!date.isValid())
+            return false;
+        when = QDateTime(date, QTime(0, 0), Qt::UTC);
+    }
+    const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0), when.timeSpec());
+    double serial = double(epoch.msecsTo(when)) / 86400000.0;
+    if (serial < 61)
+        serial -= 1; // the 1900 system's missing leap day
+    *value = serial;
+    return true;
+}
+
+class Reader
+{
+public:
+    Reader(const QByteArray &xml, int sharedStrings, SheetModel *sheet)
+        : m_xml(xml), m_reader(xml), m_offsets(xml), m_sharedStrings(sharedStrings), m_sheet(sheet)
+    {
+    }
+
+    bool run(QString *why);
+
+private:
+    bool fail(const QString &reason)
+    {
+        m_why = reason;
+        return false;
+    }
+    qint64 here() { return m_offsets.byteAt(m_reader.characterOffset()); }
+    bool startRow();
+    bool readCell();
+
+    const QByteArray &m_xml;
+    QXmlStreamReader m_reader;
+    Utf8Offsets m_offsets;
+    int m_sharedStrings;
+    SheetModel *m_sheet;
+    QString m_why;
+    Row *m_row = nullptr;
+    int m_lastRow = 0;
+    int m_lastColumn = 0;
+};
+
+bool Reader::run(QString *why)
+{
+    int depth = 0;
+    bool inSheetData = false;
+    qint64 sheetDataTagEnd = -1;
+    while (!m_reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = m_reader.readNext();
+        if (XmlText::isForbidden(m_reader))
+            return *why = QStringLiteral("document type declaration"), false;
+        if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            const QStringRef name = m_reader.name();
+            if (depth == 1 && name != QLatin1String("worksheet"))
+                return *why = QStringLiteral("not a worksheet"), false;
+            if (depth == 2 && name == QLatin1String("dimension")) {
+                const qint64 end = here();
+                m_sheet->hasDimension = true;
+                m_sheet->dimensionStart = tagStart(m_xml, end);
+            } else if (depth == 2 && name == QLatin1String("sheetData")) {
+                if (m_sheet->hasSheetData)
+                    return *why = QStringLiteral("two cell tables"), false;
+                inSheetData = true;
+                sheetDataTagEnd = here();
+                m_sheet->hasSheetData = true;
+                m_sheet->sheetDataStart = tagStart(m_xml, sheetDataTagEnd);
+                m_sheet->sheetDataContent = quint32(sheetDataTagEnd);
+            } else if (depth == 3 && inSheetData && name == QLatin1String("row")) {
+                if (!startRow())
+                    return *why = m_why, false;
+            } else if (depth == 4 && m_row && name == QLatin1String("c")) {
+                if (!readCell())
+                    return *why = m_why, false;
+                --depth; // readCell consumed the whole element
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            const qint64 end = here();
+            if (depth == 2 && m_reader.name() == QLatin1String("dimension")) {
+                m_sheet->dimensionEnd = quint32(end);
+            } else if (depth == 2 && inSheetData) {
+                inSheetData = false;
+                m_sheet->sheetDataEnd = quint32(end);
+                m_sheet->sheetDataSelfClosing = end == sheetDataTagEnd;
+                m_sheet->sheetDataClose =
+                    m_sheet->sheetDataSelfClosing ? m_sheet->sheetDataStart : tagStart(m_xml, end);
+            } else if (depth == 3 && m_row) {
+                m_row->end = quint32(end);
+                m_row->selfClosing = end == m_row->startTagEnd;
+                m_row = nullptr;
+            }
+            --depth;
+        }
+    }
+    if (m_reader.hasError())
+        return *why = QStringLiteral("malformed XML: ") + m_reader.errorString(), false;
+    if (!m_sheet->hasSheetData)
+        return *why = QStringLiteral("worksheet without cells table"), false;
+    return true;
+}
+
+bool Reader::startRow()
+{
+    const QStringRef number = m_reader.attributes().value(QLatin1String("r"));
+    int row = m_lastRow + 1;
+    if (!number.isEmpty()) {
+        bool ok = false;
+        row = number.toInt(&ok);
+        if (!ok)
+            return fail(QStringLiteral("bad row number"));
+    }
+    if (row <= m_lastRow || row > CellAddress::MaxRows)
+        return fail(QStringLiteral("row out of order or range: ") + QString::number(row));
+    m_lastRow = row;
+    m_lastColumn = 0;
+    const qint64 end = here();
+    m_row = &m_sheet->cells.appendRow(row);
+    m_row->original = true;
+    m_row->start = tagStart(m_xml, end);
+    m_row->startTagEnd = quint32(end);
+    return true;
+}
+
+bool Reader::readCell()
+{
+    const qint64 tagEnd = here();
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    Cell cell;
+    cell.original = true;
+    cell.start = tagStart(m_xml, tagEnd);
+    const QStringRef reference = attributes.value(QLatin1String("r"));
+    int column = m_lastColumn + 1;
+    if (!reference.isEmpty()) {
+        int row = 0;
+        if (!CellAddress::parseCell(reference, &row, &column) || row != m_row->row)
+            return fail(QStringLiteral("bad cell reference ") + reference.toString());
+    }
+    if (column <= m_lastColumn || column > CellAddress::MaxColumns)
+        return fail(QStringLiteral("cell out of order or range"));
+    m_lastColumn = column;
+    cell.column = column;
+    const QStringRef style = attributes.value(QLatin1String("s"));
+    if (!style.isEmpty()) {
+        bool ok = false;
+        cell.style = style.toInt(&ok);
+        if (!ok || cell.style < 0)
+            return fail(QStringLiteral("bad style index"));
+    }
+    const QString type = attributes.value(QLatin1String("t")).toString();
+
+    QString value;
+    bool hasValue = false;
+    bool hasInline = false;
+    QString inlineText;
+    int depth = 1;
+    while (depth > 0 && !m_reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = m_reader.readNext();
+        if (XmlText::isForbidden(m_reader))
+            return fail(QStringLiteral("document type declaration"));
+        if (token == QXmlStreamReader::StartElement) {
+            const QStringRef name = m_reader.name();
+            if (depth == 1 && name == QLatin1String("v")) {
+                value = m_reader.readElementText(QXmlStreamReader::IncludeChildElements);
+                hasValue = true;
+            } else if (depth == 1 && name == QLatin1String("f")) {
+                const QXmlStreamAttributes f = m_reader.attributes();
+                const QStringRef kind = f.value(QLatin1String("t"));
+                if (kind == QLatin1String("shared")) {
+                    cell.formula = f.hasAttribute(QLatin1String("ref")) ? Cell::SharedMaster
+                                                                        : Cell::SharedChild;
+                    cell.sharedIndex = f.value(QLatin1String("si")).toInt();
+                } else if (kind == QLatin1String("array")) {
+                    cell.formula = Cell::ArrayFormula;
+                } else {
+                    cell.formula = Cell::PlainFormula;
+                }
+                m_reader.readElementText(QXmlStreamReader::IncludeChildElements);
+            } else if (depth == 1 && name == QLatin1String("is")) {
+                if (!XmlText::readStringItem(m_reader, &inlineText))
+                    return fail(QStringLiteral("malformed inline string"));
+                hasInline = true;
+            } else {
+                ++depth;
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    if (m_reader.hasError())
+        return fail(QStringLiteral("malformed XML: ") + m_reader.errorString());
+    cell.end = quint32(here());
+
+    if (type == QLatin1String("inlineStr")) {
+        if (hasInline) {
+            cell.type = Cell::Text;
+            cell.index = m_sheet->texts.append(inlineText);
+        }
+    } else if (!hasValue) {
+        cell.type = Cell::Blank;
+    } else if (type == QLatin1String("s")) {
+        bool ok = false;
+        const int index = value.trimmed().toInt(&ok);
+        if (!ok || index < 0 || index >= m_sharedStrings)
+            return fail(QStringLiteral("shared string out of range"));
+        cell.type = Cell::SharedString;
+        cell.index = index;
+    } else if (type == QLatin1String("b")) {
+        cell.type = Cell::Boolean;
+        const QString v = value.trimmed();
+        cell.number = (v == QLatin1String("1") || v == QLatin1String("true")) ? 1 : 0;
+    } else if (type == QLatin1String("e")) {
+        cell.type = Cell::Error;
+        cell.index = m_sheet->texts.append(value);
+    } else if (type == QLatin1String("str")) {
+        cell.type = Cell::Text;
+        cell.index = m_sheet->texts.append(XmlText::decodeEscapes(value));
+    } else if (type == QLatin1String("d")) {
+        double serial = 0;
+        if (isoToSerial(value, &serial)) {
+            cell.type = Cell::Number;
+            cell.number = serial;
+        } else {
+            cell.type = Cell::Text;
+            cell.index = m_sheet->texts.append(value);
+        }
+    } else if (type.isEmpty() || type == QLatin1String("n")) {
+        double number = 0;
+        if (!value.trimmed().isEmpty()) {
+            if (!parseNumber(value, &number))
+                return fail(QStringLiteral("bad number ") + value);
+            cell.type = Cell::Number;
+            cell.number = number;
+        }
+    } else {
+        return fail(QStringLiteral("unknown cell type ") + type);
+    }
+    m_row->cells.append(cell);
+    m_sheet->cells.noteCellAdded();
+    return true;
+}
+
+} // namespace
+
+bool SheetReader::read(const QByteArray &xml, int sharedStringCount, SheetModel *sheet,
+                       QString *why)
+{
+    if (XmlText::declaresOtherEncoding(xml) || !XmlText::isValidUtf8(xml)) {
+        *why = QStringLiteral("sheet is not UTF-8");
+        return false;
+    }
+    if (quint64(xml.size()) >= quint64(0xFFFFFFF0u)) {
+        *why = QStringLiteral("sheet too large");
+        return false;
+    }
+    Reader reader(xml, sharedStringCount, sheet);
+    return reader.run(why);
+}

@@ -1,0 +1,29 @@
+#ifndef SHEETWRITER_H
+#define SHEETWRITER_H
+
+#include <QByteArray>
+#include <QHash>
+#include <QPair>
+
+class SheetModel;
+class WorkbookDocument;
+
+// Writes a changed worksheet part: the original bytes, with the changed
+// cells written anew and new cells and rows put in their place. Every other
+// byte of the part is copied: other cells with their values, types, styles
+// and formulas, row and column attributes, merged cells, conditional
+// formats, validations, hyperlinks, views, page setup, extension lists.
+// Text written into a cell goes in as an inline string, so the shared-string
+// table is never rewritten and cannot grow from one run to the next.
+class SheetWriter
+{
+public:
+    // Formula elements to write into cells that take over a shared formula
+    // from a removed first cell, by (row, column).
+    using NewFormulas = QHash<QPair<int, int>, QByteArray>;
+
+    static QByteArray write(const WorkbookDocument &document, const SheetModel &sheet,
+                            const QByteArray &original, const NewFormulas &formulas);
+};
+
+#endif // SHEETWRITER_H

@@ -1,0 +1,19 @@
+#include "SpreadsheetServer.h"
+
+#include "ServerApplication.h"
+#include "ServerRegistry.h"
+
+void SpreadsheetServer::install()
+{
+    ServerRegistry::registerServer(QString::fromLatin1(className()), &SpreadsheetServer::create);
+}
+
+ServerObjectPtr SpreadsheetServer::create()
+{
+    return std::make_shared<ServerApplication>();
+}
+
+QString SpreadsheetServer::version()
+{
+    return QStringLiteral("Quorvane sheet server " QUORVANE_VERSION);
+}

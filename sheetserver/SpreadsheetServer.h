@@ -1,0 +1,42 @@
+#ifndef SPREADSHEETSERVER_H
+#define SPREADSHEETSERVER_H
+
+#include "ServerObject.h"
+
+// The in-process spreadsheet server that answers "Excel.Application".
+//
+// Each client that starts "Excel.Application" gets its own instance with no
+// state shared with any other, so jobs on different files run in parallel
+// threads. An instance and everything derived from it is used from one
+// thread at a time.
+//
+// The object model (all members the plug-in calls):
+//   Application  DisplayAlerts, Visible (set, stored; nothing is ever shown),
+//                Version(), Workbooks, Quit() (closes every workbook without
+//                saving; later calls answer nothing)
+//   Workbooks    Open(path): the workbook, or no object when the file is not
+//                one this server reads or is damaged; the file is untouched
+//   Workbook     Path(), Sheets, ActiveSheet, Save() (true when written),
+//                Close() (without saving)
+//   Sheets       Count(), Item(n from 1, or a sheet name)
+//   Worksheet    UsedRange, Range("B3" or "A1:C3"); chart sheets answer
+//                no ranges
+//   Range        Rows, Columns, Count(), Text() (displayed text of the
+//                first cell), Value (set), ClearContents(),
+//                Replace(What, Replacement, LookAt, SearchOrder, MatchCase)
+//
+// Files: .xlsx/.xlsm (and templates) by content; .csv (comma) and .txt/.tsv
+// (tab) as one sheet named after the file. Legacy .xls, XML 2003
+// spreadsheets, web pages and everything else are refused.
+class SpreadsheetServer
+{
+public:
+    static const char *className() { return "Excel.Application"; }
+    // Registers the server under "Excel.Application".
+    static void install();
+    // A new, independent application instance.
+    static ServerObjectPtr create();
+    static QString version();
+};
+
+#endif // SPREADSHEETSERVER_H

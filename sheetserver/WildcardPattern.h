@@ -1,0 +1,27 @@
+#ifndef WILDCARDPATTERN_H
+#define WILDCARDPATTERN_H
+
+#include <QRegularExpression>
+#include <QString>
+
+// The search text of the spreadsheet application's Replace: * stands for
+// any run of characters (the longest), ? for one character, and ~*, ~? and
+// ~~ for the characters themselves; everything else is literal.
+class WildcardPattern
+{
+public:
+    WildcardPattern(const QString &what, bool wholeCell, bool matchCase);
+
+    // An empty search text replaces nothing.
+    bool isValid() const { return m_valid; }
+    // The text with the whole text (whole cell) or every non-overlapping
+    // match left to right replaced; false when nothing matched.
+    bool replace(const QString &text, const QString &replacement, QString *result) const;
+
+private:
+    QRegularExpression m_expression;
+    bool m_wholeCell = false;
+    bool m_valid = false;
+};
+
+#endif // WILDCARDPATTERN_H

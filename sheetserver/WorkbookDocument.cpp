@@ -1,0 +1,193 @@
+#include "WorkbookDocument.h"
+
+#include "AtomicSave.h"
+#include "DecimalDigits.h"
+#include "DelimitedText.h"
+#include "WorkbookReader.h"
+#include "WorkbookWriter.h"
+#include "ZipPackage.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+WorkbookDocument::WorkbookDocument() = default;
+
+WorkbookDocument::~WorkbookDocument()
+{
+    clear();
+}
+
+void WorkbookDocument::clear()
+{
+    qDeleteAll(sheets);
+    sheets.clear();
+    activeSheet = 0;
+    date1904 = false;
+    sharedStrings.clear();
+    styles = CellStyles();
+    package.reset();
+    workbookPart.clear();
+    workbookRelsPart.clear();
+    calcChainPart.clear();
+    contentTypesPart.clear();
+    delimited = DelimitedLayout();
+}
+
+bool WorkbookDocument::readInto(WorkbookDocument *document, const QByteArray &bytes, QString *why)
+{
+    if (ZipPackage::looksLikeZip(bytes)) {
+        document->format = Format::Package;
+        return WorkbookReader::read(bytes, document, why);
+    }
+    const QFileInfo info(document->path);
+    const QString suffix = info.suffix().toLower();
+    QChar delimiter;
+    if (suffix == QLatin1String("csv"))
+        delimiter = QLatin1Char(',');
+    else if (suffix == QLatin1String("txt") || suffix == QLatin1String("tsv"))
+        delimiter = QLatin1Char('\t');
+    else {
+        *why = QStringLiteral("not a workbook format this server reads");
+        return false;
+    }
+    document->format = Format::Delimited;
+    auto sheet = std::make_unique<SheetModel>();
+    sheet->name = info.completeBaseName();
+    if (!DelimitedText::read(bytes, delimiter, sheet.get(), &document->delimited, why))
+        return false;
+    document->sheets.append(sheet.release());
+    return true;
+}
+
+std::unique_ptr<WorkbookDocument> WorkbookDocument::open(const QString &path, QString *why)
+{
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        *why = QStringLiteral("no such file");
+        return nullptr;
+    }
+    if (info.size() > ZipPackage::MaxEntrySize) {
+        *why = QStringLiteral("file too large");
+        return nullptr;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = file.errorString();
+        return nullptr;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close(); // nothing of the file stays open while the workbook is
+    auto document = std::make_unique<WorkbookDocument>();
+    document->path = info.absoluteFilePath();
+    document->fileSize = bytes.size();
+    document->fileModified = info.lastModified();
+    if (!readInto(document.get(), bytes, why))
+        return nullptr;
+    return document;
+}
+
+void WorkbookDocument::ensureCurrent()
+{
+    if (m_savedBytes.isEmpty())
+        return;
+    const QByteArray bytes = m_savedBytes;
+    m_savedBytes.clear();
+    clear();
+    QString why;
+    if (!readInto(this, bytes, &why))
+        qWarning("WorkbookDocument: saved file reads back wrong: %s", qPrintable(why));
+}
+
+int WorkbookDocument::sheetCount()
+{
+    ensureCurrent();
+    return sheets.size();
+}
+
+SheetModel *WorkbookDocument::sheet(int index)
+{
+    ensureCurrent();
+    return index >= 0 && index < sheets.size() ? sheets.at(index) : nullptr;
+}
+
+QString WorkbookDocument::displayText(const SheetModel &sheet, const Cell *cell) const
+{
+    if (!cell)
+        return QString();
+    const NumberFormat &format = styles.formatOf(cell->style);
+    switch (cell->type) {
+    case Cell::Blank:
+        return QString();
+    case Cell::Number:
+        return format.format(cell->number, date1904);
+    case Cell::SharedString:
+        return format.formatText(sharedStrings.at(cell->index));
+    case Cell::Text:
+        return format.formatText(sheet.texts.at(cell->index));
+    case Cell::Boolean:
+        return cell->number != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case Cell::Error:
+        return sheet.texts.at(cell->index);
+    }
+    return QString();
+}
+
+QString WorkbookDocument::valueText(const SheetModel &sheet, const Cell &cell) const
+{
+    switch (cell.type) {
+    case Cell::Number:
+        return (cell.number < 0 ? QStringLiteral("-") : QString()) +
+               DecimalDigits(cell.number).plain();
+    case Cell::SharedString:
+        return sharedStrings.at(cell.index);
+    case Cell::Text:
+    case Cell::Error:
+        return sheet.texts.at(cell.index);
+    case Cell::Boolean:
+        return cell.number != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case Cell::Blank:
+        break;
+    }
+    return QString();
+}
+
+bool WorkbookDocument::isChanged()
+{
+    ensureCurrent();
+    for (const SheetModel *sheet : qAsConst(sheets)) {
+        if (sheet->changed)
+            return true;
+    }
+    return false;
+}
+
+bool WorkbookDocument::save(QString *why)
+{
+    if (!isChanged()) {
+        // Nothing to write: the file stays byte for byte as it is.
+        if (!QFileInfo::exists(path)) {
+            *why = QStringLiteral("file gone");
+            return false;
+        }
+        return true;
+    }
+    const QFileInfo info(path);
+    if (!info.exists() || info.size() != fileSize || info.lastModified() != fileModified) {
+        *why = QStringLiteral("the file was changed or removed since it was opened");
+        return false;
+    }
+    QByteArray bytes;
+    if (format == Format::Package) {
+        if (!WorkbookWriter::write(this, &bytes, why))
+            return false;
+    } else if (!DelimitedText::write(*sheets.at(0), delimited, &bytes, why)) {
+        return false;
+    }
+    if (!AtomicSave::write(path, bytes, why))
+        return false;
+    const QFileInfo saved(path);
+    fileSize = saved.size();
+    fileModified = saved.lastModified();
+    m_savedBytes = bytes;
+    return true;
+}

@@ -1,0 +1,365 @@
+#include "WorkbookReader.h"
+
+#include "SheetReader.h"
+#include "WorkbookDocument.h"
+#include "XmlText.h"
+#include "ZipPackage.h"
+
+#include <QHash>
+#include <QXmlStreamReader>
+
+namespace {
+
+const QLatin1String kRelationshipNamespaces[] = {
+    QLatin1String("http://schemas.openxmlformats.org/officeDocument/2006/relationships"),
+    QLatin1String("http://purl.oclc.org/ooxml/officeDocument/relationships")};
+
+struct Relationship
+{
+    QString type; // last path segment of the type URI ("worksheet", ...)
+    QString target;
+};
+
+// The content types of a workbook's main part that the server reads.
+bool isWorkbookType(const QString &type)
+{
+    static const QStringList accepted{
+        QStringLiteral(
+            "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"),
+        QStringLiteral("application/vnd.ms-excel.sheet.macroEnabled.main+xml"),
+        QStringLiteral(
+            "application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml"),
+        QStringLiteral("application/vnd.ms-excel.template.macroEnabled.main+xml")};
+    return accepted.contains(type);
+}
+
+class PackageReader
+{
+public:
+    PackageReader(WorkbookDocument *document, QString *why) : m_document(document), m_why(why) {}
+
+    bool read(const QByteArray &bytes);
+
+private:
+    bool fail(const QString &reason)
+    {
+        *m_why = reason;
+        return false;
+    }
+    bool part(const QString &name, QByteArray *data, bool required);
+    bool startXml(QXmlStreamReader &reader, const QByteArray &data, const QString &name);
+    bool finishXml(QXmlStreamReader &reader, const QString &name);
+    bool readRelationships(const QString &sourcePart, QHash<QString, Relationship> *out);
+    bool readContentTypes(QString *mainType, const QString &mainPart);
+    bool readWorkbook(QVector<QStringList> *sheetEntries);
+    bool readStyles(const QString &name);
+    bool readSharedStrings(const QString &name);
+
+    WorkbookDocument *m_document;
+    QString *m_why;
+    ZipPackage *m_zip = nullptr;
+};
+
+bool PackageReader::part(const QString &name, QByteArray *data, bool required)
+{
+    const int index = m_zip->indexOf(name);
+    if (index < 0) {
+        if (required)
+            *m_why = QStringLiteral("missing part ") + name;
+        return false;
+    }
+    return m_zip->inflate(index, data, m_why);
+}
+
+bool PackageReader::startXml(QXmlStreamReader &reader, const QByteArray &data, const QString &name)
+{
+    if (XmlText::declaresOtherEncoding(data) || !XmlText::isValidUtf8(data))
+        return fail(QStringLiteral("part is not UTF-8: ") + name);
+    reader.addData(data);
+    return true;
+}
+
+bool PackageReader::finishXml(QXmlStreamReader &reader, const QString &name)
+{
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (XmlText::isForbidden(reader))
+            return fail(QStringLiteral("document type declaration in ") + name);
+    }
+    if (reader.hasError())
+        return fail(QStringLiteral("malformed XML in ") + name + QStringLiteral(": ") +
+                    reader.errorString());
+    return true;
+}
+
+bool PackageReader::readRelationships(const QString &sourcePart, QHash<QString, Relationship> *out)
+{
+    const QString name = WorkbookReader::relationshipsPart(sourcePart);
+    QByteArray data;
+    if (!part(name, &data, false))
+        return m_why->isEmpty();
+    QXmlStreamReader reader;
+    if (!startXml(reader, data, name))
+        return false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (XmlText::isForbidden(reader))
+            return fail(QStringLiteral("document type declaration in ") + name);
+        if (reader.isStartElement() && reader.name() == QLatin1String("Relationship")) {
+            const QXmlStreamAttributes a = reader.attributes();
+            if (a.value(QLatin1String("TargetMode")) == QLatin1String("External"))
+                continue;
+            const QString type = a.value(QLatin1String("Type")).toString();
+            out->insert(a.value(QLatin1String("Id")).toString(),
+                        {type.mid(type.lastIndexOf(QLatin1Char('/')) + 1),
+                         WorkbookReader::resolveTarget(
+                             sourcePart, a.value(QLatin1String("Target")).toString())});
+        }
+    }
+    return finishXml(reader, name);
+}
+
+bool PackageReader::readContentTypes(QString *mainType, const QString &mainPart)
+{
+    const QString name = QStringLiteral("[Content_Types].xml");
+    QByteArray data;
+    if (!part(name, &data, true))
+        return false;
+    m_document->contentTypesPart = m_zip->entries().at(m_zip->indexOf(name)).name;
+    QXmlStreamReader reader;
+    if (!startXml(reader, data, name))
+        return false;
+    QString byExtension;
+    const QString extension = mainPart.mid(mainPart.lastIndexOf(QLatin1Char('.')) + 1);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (XmlText::isForbidden(reader))
+            return fail(QStringLiteral("document type declaration in ") + name);
+        if (!reader.isStartElement())
+            continue;
+        const QXmlStreamAttributes a = reader.attributes();
+        if (reader.name() == QLatin1String("Override") &&
+            a.value(QLatin1String("PartName"))
+                    .toString()
+                    .compare(QLatin1Char('/') + mainPart, Qt::CaseInsensitive) == 0)
+            *mainType = a.value(QLatin1String("ContentType")).toString();
+        else if (reader.name() == QLatin1String("Default") &&
+                 a.value(QLatin1String("Extension"))
+                         .toString()
+                         .compare(extension, Qt::CaseInsensitive) == 0)
+            byExtension = a.value(QLatin1String("ContentType")).toString();
+    }
+    if (mainType->isEmpty())
+        *mainType = byExtension;
+    return finishXml(reader, name);
+}
+
+bool PackageReader::readWorkbook(QVector<QStringList> *sheetEntries)
+{
+    const QString &name = m_document->workbookPart;
+    QByteArray data;
+    if (!part(name, &data, true))
+        return false;
+    QXmlStreamReader reader;
+    if (!startXml(reader, data, name))
+        return false;
+    bool firstView = true;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (XmlText::isForbidden(reader))
+            return fail(QStringLiteral("document type declaration in ") + name);
+        if (!reader.isStartElement())
+            continue;
+        const QXmlStreamAttributes a = reader.attributes();
+        const QStringRef element = reader.name();
+        if (element == QLatin1String("workbookPr")) {
+            const QStringRef flag = a.value(QLatin1String("date1904"));
+            m_document->date1904 = flag == QLatin1String("1") || flag == QLatin1String("true");
+        } else if (element == QLatin1String("workbookView") && firstView) {
+            firstView = false;
+            m_document->activeSheet = a.value(QLatin1String("activeTab")).toInt();
+        } else if (element == QLatin1String("sheet")) {
+            QString id;
+            for (const QXmlStreamAttribute &attribute : a) {
+                for (const QLatin1String &ns : kRelationshipNamespaces) {
+                    if (attribute.name() == QLatin1String("id") && attribute.namespaceUri() == ns)
+                        id = attribute.value().toString();
+                }
+            }
+            sheetEntries->append({a.value(QLatin1String("name")).toString(), id,
+                                  a.value(QLatin1String("sheetId")).toString()});
+        }
+    }
+    return finishXml(reader, name);
+}
+
+bool PackageReader::readStyles(const QString &name)
+{
+    QByteArray data;
+    if (!part(name, &data, true))
+        return false;
+    QXmlStreamReader reader;
+    if (!startXml(reader, data, name))
+        return false;
+    QVector<int> formats;
+    bool inCellXfs = false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (XmlText::isForbidden(reader))
+            return fail(QStringLiteral("document type declaration in ") + name);
+        if (reader.isEndElement() && reader.name() == QLatin1String("cellXfs"))
+            inCellXfs = false;
+        if (!reader.isStartElement())
+            continue;
+        const QXmlStreamAttributes a = reader.attributes();
+        if (reader.name() == QLatin1String("numFmt"))
+            m_document->styles.setCustomFormat(a.value(QLatin1String("numFmtId")).toInt(),
+                                               a.value(QLatin1String("formatCode")).toString());
+        else if (reader.name() == QLatin1String("cellXfs"))
+            inCellXfs = true;
+        else if (inCellXfs && reader.name() == QLatin1String("xf"))
+            formats.append(a.value(QLatin1String("numFmtId")).toInt());
+    }
+    m_document->styles.setStyleFormats(formats);
+    return finishXml(reader, name);
+}
+
+bool PackageReader::readSharedStrings(const QString &name)
+{
+    QByteArray data;
+    if (!part(name, &data, true))
+        return false;
+    QXmlStreamReader reader;
+    if (!startXml(reader, data, name))
+        return false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (XmlText::isForbidden(reader))
+            return fail(QStringLiteral("document type declaration in ") + name);
+        if (reader.isStartElement() && reader.name() == QLatin1String("sst")) {
+            const int unique = reader.attributes().value(QLatin1String("uniqueCount")).toInt();
+            m_document->sharedStrings.reserve(qBound(0, unique, 1 << 22), 0);
+        }
+        if (reader.isStartElement() && reader.name() == QLatin1String("si")) {
+            QString text;
+            if (!XmlText::readStringItem(reader, &text))
+                return fail(QStringLiteral("malformed shared string"));
+            m_document->sharedStrings.append(text);
+        }
+    }
+    return finishXml(reader, name);
+}
+
+bool PackageReader::read(const QByteArray &bytes)
+{
+    m_document->package.reset(new ZipPackage);
+    m_zip = m_document->package.get();
+    if (!m_zip->load(bytes, m_why))
+        return false;
+
+    QHash<QString, Relationship> root;
+    if (!readRelationships(QString(), &root))
+        return false;
+    for (const Relationship &r : qAsConst(root)) {
+        if (r.type == QLatin1String("officeDocument"))
+            m_document->workbookPart = r.target;
+    }
+    if (m_document->workbookPart.isEmpty())
+        return fail(QStringLiteral("no workbook part"));
+    const int workbookIndex = m_zip->indexOf(m_document->workbookPart);
+    if (workbookIndex < 0)
+        return fail(QStringLiteral("missing part ") + m_document->workbookPart);
+    m_document->workbookPart = m_zip->entries().at(workbookIndex).name;
+
+    QString mainType;
+    if (!readContentTypes(&mainType, m_document->workbookPart))
+        return false;
+    if (!isWorkbookType(mainType))
+        return fail(QStringLiteral("not a workbook this server reads: ") + mainType);
+
+    QHash<QString, Relationship> relationships;
+    if (!readRelationships(m_document->workbookPart, &relationships))
+        return false;
+    m_document->workbookRelsPart = WorkbookReader::relationshipsPart(m_document->workbookPart);
+    QString stylesPart, stringsPart;
+    for (const Relationship &r : qAsConst(relationships)) {
+        if (r.type == QLatin1String("styles"))
+            stylesPart = r.target;
+        else if (r.type == QLatin1String("sharedStrings"))
+            stringsPart = r.target;
+        else if (r.type == QLatin1String("calcChain") && m_zip->indexOf(r.target) >= 0)
+            m_document->calcChainPart = m_zip->entries().at(m_zip->indexOf(r.target)).name;
+    }
+    if (!stylesPart.isEmpty() && m_zip->indexOf(stylesPart) >= 0 && !readStyles(stylesPart))
+        return false;
+    if (!stringsPart.isEmpty() && m_zip->indexOf(stringsPart) >= 0 &&
+        !readSharedStrings(stringsPart))
+        return false;
+
+    QVector<QStringList> sheetEntries;
+    if (!readWorkbook(&sheetEntries))
+        return false;
+    if (sheetEntries.isEmpty())
+        return fail(QStringLiteral("workbook without sheets"));
+    for (const QStringList &entry : qAsConst(sheetEntries)) {
+        auto sheet = std::make_unique<SheetModel>();
+        sheet->name = entry.at(0);
+        sheet->sheetId = entry.at(2).toInt();
+        const Relationship r = relationships.value(entry.at(1));
+        const int index = r.target.isEmpty() ? -1 : m_zip->indexOf(r.target);
+        if (index < 0)
+            return fail(QStringLiteral("missing sheet part for ") + sheet->name);
+        sheet->partName = m_zip->entries().at(index).name;
+        if (r.type == QLatin1String("worksheet")) {
+            sheet->kind = SheetModel::Worksheet;
+            QByteArray xml;
+            if (!m_zip->inflate(index, &xml, m_why))
+                return false;
+            QString why;
+            if (!SheetReader::read(xml, m_document->sharedStrings.size(), sheet.get(), &why))
+                return fail(sheet->partName + QStringLiteral(": ") + why);
+        } else if (r.type == QLatin1String("chartsheet")) {
+            sheet->kind = SheetModel::Chartsheet;
+        } else {
+            sheet->kind = SheetModel::OtherSheet;
+        }
+        m_document->sheets.append(sheet.release());
+    }
+    if (m_document->activeSheet < 0 || m_document->activeSheet >= m_document->sheets.size())
+        m_document->activeSheet = 0;
+    return true;
+}
+
+} // namespace
+
+bool WorkbookReader::read(const QByteArray &bytes, WorkbookDocument *document, QString *why)
+{
+    PackageReader reader(document, why);
+    return reader.read(bytes);
+}
+
+QString WorkbookReader::relationshipsPart(const QString &part)
+{
+    const int slash = part.lastIndexOf(QLatin1Char('/'));
+    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
+           QStringLiteral(".rels");
+}
+
+QString WorkbookReader::resolveTarget(const QString &sourcePart, const QString &target)
+{
+    QString path = target;
+    if (path.startsWith(QLatin1Char('/'))) {
+        path = path.mid(1);
+    } else {
+        const int slash = sourcePart.lastIndexOf(QLatin1Char('/'));
+        path = sourcePart.left(slash + 1) + path;
+    }
+    QStringList parts;
+    for (const QString &segment : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (segment == QLatin1String(".."))
+            parts.isEmpty() ? void() : parts.removeLast();
+        else if (segment != QLatin1String("."))
+            parts.append(segment);
+    }
+    return parts.join(QLatin1Char('/'));
+}

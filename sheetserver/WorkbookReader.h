@@ -1,0 +1,25 @@
+#ifndef WORKBOOKREADER_H
+#define WORKBOOKREADER_H
+
+#include <QByteArray>
+#include <QString>
+
+class WorkbookDocument;
+
+// Reads a workbook package (.xlsx, .xlsm and their templates) into a
+// document: content types, relationships, the workbook part, styles, shared
+// strings and every worksheet. Refuses what is not such a workbook, and any
+// damaged or hostile package, before anything is kept.
+class WorkbookReader
+{
+public:
+    static bool read(const QByteArray &bytes, WorkbookDocument *document, QString *why);
+
+    // A relationship target resolved against the part that holds it.
+    static QString resolveTarget(const QString &sourcePart, const QString &target);
+    // The relationships part of a part: "xl/workbook.xml" has
+    // "xl/_rels/workbook.xml.rels".
+    static QString relationshipsPart(const QString &part);
+};
+
+#endif // WORKBOOKREADER_H

@@ -1,0 +1,215 @@
+#include "WorkbookWriter.h"
+
+#include "CellAddress.h"
+#include "FormulaShifter.h"
+#include "PartEditor.h"
+#include "SheetWriter.h"
+#include "WorkbookDocument.h"
+#include "XmlText.h"
+#include "ZipPackage.h"
+
+#include <QBuffer>
+#include <QHash>
+#include <QSet>
+#include <QXmlStreamReader>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
+
+namespace {
+
+struct SharedFormula
+{
+    QString text;
+    int row = 0;
+    int column = 0;
+};
+
+// The formula text of a shared formula's first cell, from its original XML.
+bool readSharedFormula(const QByteArray &cellXml, QString *text)
+{
+    QXmlStreamReader reader(cellXml);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == QLatin1String("f")) {
+            *text = reader.readElementText();
+            return !reader.hasError();
+        }
+    }
+    return false;
+}
+
+// When the first cell of a shared formula loses its formula, the next cell
+// of the group takes over the formula text, moved to its own place, and
+// the group's block; otherwise the rest of the group would lose theirs.
+void reanchorSharedFormulas(SheetModel *sheet, const QByteArray &original,
+                            SheetWriter::NewFormulas *formulas)
+{
+    for (const SheetModel::RemovedFormula &removed : qAsConst(sheet->removedFormulas)) {
+        if (removed.kind != Cell::SharedMaster || removed.end <= removed.start)
+            continue;
+        QString text;
+        if (!readSharedFormula(original.mid(int(removed.start), int(removed.end - removed.start)),
+                               &text))
+            continue;
+        Cell *anchor = nullptr;
+        int anchorRow = 0;
+        CellBlock block;
+        for (auto &entry : sheet->cells.rows()) {
+            for (Cell &cell : entry.second.cells) {
+                if (cell.formula != Cell::SharedChild || cell.sharedIndex != removed.sharedIndex)
+                    continue;
+                if (!anchor) {
+                    anchor = &cell;
+                    anchorRow = entry.first;
+                    block = {entry.first, cell.column, entry.first, cell.column};
+                }
+                block.top = qMin(block.top, entry.first);
+                block.bottom = qMax(block.bottom, entry.first);
+                block.left = qMin(block.left, cell.column);
+                block.right = qMax(block.right, cell.column);
+            }
+        }
+        if (!anchor)
+            continue;
+        const QString moved =
+            FormulaShifter::shift(text, anchorRow - removed.row, anchor->column - removed.column);
+        QByteArray element = "<f t=\"shared\" ref=\"" + CellAddress::blockName(block).toLatin1() +
+                             "\" si=\"" + QByteArray::number(removed.sharedIndex) + "\">";
+        XmlText::appendEscaped(&element, moved);
+        element += "</f>";
+        formulas->insert(qMakePair(anchorRow, anchor->column), element);
+        anchor->formula = Cell::SharedMaster;
+        anchor->changed = true;
+        sheet->cells.rows()[anchorRow].changed = true;
+    }
+}
+
+bool writeEntry(QuaZip *zip, const ZipPackage::Entry &entry, const QByteArray &data)
+{
+    QuaZipNewInfo info(entry.info);
+    info.uncompressedSize = ulong(data.size());
+    QuaZipFile file(zip);
+    if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION))
+        return false;
+    const bool written = file.write(data) == data.size();
+    file.close();
+    return written && file.getZipError() == ZIP_OK;
+}
+
+bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
+{
+    const ZipPackage::Entry &entry = package.entries().at(index);
+    QByteArray stored;
+    int method = 0, level = 0;
+    if (!package.raw(index, &stored, &method, &level))
+        return false;
+    QuaZipNewInfo info(entry.info);
+    info.uncompressedSize = ulong(entry.info.uncompressedSize);
+    QuaZipFile file(zip);
+    if (!file.open(QIODevice::WriteOnly, info, nullptr, entry.info.crc, method, level, true))
+        return false;
+    const bool written = file.write(stored) == stored.size();
+    file.close();
+    return written && file.getZipError() == ZIP_OK;
+}
+
+} // namespace
+
+bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, QString *why)
+{
+    ZipPackage &package = *document->package;
+    QHash<QString, QByteArray> replaced;
+    QSet<QString> dropped;
+    QSet<QString> chainCells;
+
+    for (SheetModel *sheet : qAsConst(document->sheets)) {
+        if (!sheet->changed || sheet->kind != SheetModel::Worksheet)
+            continue;
+        const int index = package.indexOf(sheet->partName);
+        QByteArray original;
+        if (index < 0 || !package.inflate(index, &original, why))
+            return false;
+        SheetWriter::NewFormulas formulas;
+        reanchorSharedFormulas(sheet, original, &formulas);
+        replaced.insert(sheet->partName, SheetWriter::write(*document, *sheet, original, formulas));
+        for (const SheetModel::RemovedFormula &removed : qAsConst(sheet->removedFormulas))
+            chainCells.insert(QString::number(sheet->sheetId) + QLatin1Char('!') +
+                              CellAddress::cellName(removed.row, removed.column));
+    }
+
+    if (!chainCells.isEmpty() && !document->calcChainPart.isEmpty()) {
+        const int index = package.indexOf(document->calcChainPart);
+        QByteArray chain, edited;
+        bool empty = false;
+        if (index < 0 || !package.inflate(index, &chain, why) ||
+            !PartEditor::removeChainEntries(chain, chainCells, &edited, &empty)) {
+            *why = QStringLiteral("cannot edit the calculation chain");
+            return false;
+        }
+        if (!empty) {
+            replaced.insert(document->calcChainPart, edited);
+        } else {
+            // A chain without entries is not allowed: the part goes, and so
+            // do the relationship and the content type that name it.
+            dropped.insert(document->calcChainPart);
+            const QString partName = QLatin1Char('/') + document->calcChainPart;
+            QByteArray rels, types;
+            const int relsIndex = package.indexOf(document->workbookRelsPart);
+            const int typesIndex = package.indexOf(document->contentTypesPart);
+            if (relsIndex < 0 || typesIndex < 0 || !package.inflate(relsIndex, &rels, why) ||
+                !package.inflate(typesIndex, &types, why))
+                return false;
+            QByteArray newRels, newTypes;
+            const bool ok =
+                PartEditor::removeElements(
+                    rels,
+                    [](const QXmlStreamAttributes &a) {
+                        return a.value(QLatin1String("Type")).endsWith(QLatin1String("/calcChain"));
+                    },
+                    &newRels) &&
+                PartEditor::removeElements(
+                    types,
+                    [&partName](const QXmlStreamAttributes &a) {
+                        return a.value(QLatin1String("PartName"))
+                                   .compare(partName, Qt::CaseInsensitive) == 0;
+                    },
+                    &newTypes);
+            if (!ok) {
+                *why = QStringLiteral("cannot remove the calculation chain");
+                return false;
+            }
+            replaced.insert(package.entries().at(relsIndex).name, newRels);
+            replaced.insert(package.entries().at(typesIndex).name, newTypes);
+        }
+    }
+
+    out->clear();
+    QBuffer buffer(out);
+    QuaZip zip(&buffer);
+    zip.setDataDescriptorWritingEnabled(false);
+    if (!zip.open(QuaZip::mdCreate)) {
+        *why = QStringLiteral("cannot start the package");
+        return false;
+    }
+    zip.setComment(package.comment());
+    const QVector<ZipPackage::Entry> &entries = package.entries();
+    for (int i = 0; i < entries.size(); ++i) {
+        const ZipPackage::Entry &entry = entries.at(i);
+        if (dropped.contains(entry.name))
+            continue;
+        auto it = replaced.constFind(entry.name);
+        const bool ok = it != replaced.constEnd() ? writeEntry(&zip, entry, it.value())
+                                                  : copyEntry(&zip, package, i);
+        if (!ok) {
+            *why = QStringLiteral("cannot write ") + entry.name;
+            zip.close();
+            return false;
+        }
+    }
+    zip.close();
+    if (zip.getZipError() != ZIP_OK) {
+        *why = QStringLiteral("cannot finish the package");
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,52 @@
+#ifndef XMLTEXT_H
+#define XMLTEXT_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+class QXmlStreamReader;
+
+// The text rules of workbook parts.
+class XmlText
+{
+public:
+    // "_x000D_" and its kin stand for characters XML cannot carry.
+    static QString decodeEscapes(QStringView text);
+    // The reverse, for text written into a cell: characters XML cannot carry
+    // and text that looks like an escape are escaped.
+    static QString encodeEscapes(QStringView text);
+    // Appends text as XML character data (or an attribute value) in UTF-8.
+    static void appendEscaped(QByteArray *out, QStringView text);
+
+    // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
+    static bool isValidUtf8(const QByteArray &data);
+    // True for parts that declare an encoding other than UTF-8, which the
+    // server does not take apart.
+    static bool declaresOtherEncoding(const QByteArray &data);
+    // The reader meets a document type declaration or an entity reference:
+    // workbook parts never have one, and obeying them is how bad files
+    // reach outside or blow up.
+    static bool isForbidden(const QXmlStreamReader &reader);
+    // The text of a string item (<si> or <is>) the reader stands on: plain
+    // text and rich-text runs joined, phonetic runs left out, escapes
+    // decoded. Leaves the reader on the item's end; false on bad XML.
+    static bool readStringItem(QXmlStreamReader &reader, QString *text);
+};
+
+// Turns the character offsets that the XML reader reports into byte offsets
+// of the UTF-8 text it reads. Offsets must be asked in ascending order; the
+// whole walk costs one pass over the bytes.
+class Utf8Offsets
+{
+public:
+    explicit Utf8Offsets(const QByteArray &data);
+    qint64 byteAt(qint64 characterOffset);
+
+private:
+    const QByteArray &m_data;
+    qint64 m_byte = 0;
+    qint64 m_character = 0;
+};
+
+#endif // XMLTEXT_H

@@ -1,0 +1,100 @@
+#include "TextBase.h"
+#include "TextBaseNew.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+template<typename Base>
+class Upper : public Base
+{
+public:
+    using Base::Base;
+    QString process() override { return QStringLiteral("PROCESSED"); }
+};
+
+template<typename Base>
+QStringList record(Base *operation)
+{
+    auto *events = new QStringList;
+    QObject::connect(operation, &Base::tipSignal, [events](int a, int b, QString text) {
+        events->append(QStringLiteral("tip %1 %2 %3").arg(a).arg(b).arg(text));
+    });
+    QObject::connect(operation, &Base::done,
+                     [events](QString file) { events->append(QStringLiteral("done ") + file); });
+    operation->run();
+    const QStringList result = *events;
+    delete events;
+    return result;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestTextBase : public QObject
+{
+    Q_OBJECT
+private slots:
+    void textBaseRewritesTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("before");
+        file.close();
+        Upper<TextBase> operation(path, nullptr);
+        QCOMPARE(record(&operation),
+                 QStringList({"tip 0 4 " + path, "tip -4 0 " + path, "done " + path}));
+        QCOMPARE(contents(path), QByteArray("PROCESSED"));
+    }
+
+    void textBaseMissingFileSendsNotFound()
+    {
+        const QString path = QStringLiteral("/no/such/file.txt");
+        Upper<TextBase> operation(path, nullptr);
+        QCOMPARE(record(&operation), QStringList({"tip 0 0 " + path}));
+    }
+
+    void textBaseNewAppendsWithoutDone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("b.txt"));
+        Upper<TextBaseNew> first(path, nullptr);
+        QCOMPARE(record(&first), QStringList({"tip 0 4 " + path, "tip -4 0 " + path}));
+        Upper<TextBaseNew> second(path, nullptr);
+        record(&second);
+        QCOMPARE(contents(path), QByteArray("PROCESSEDPROCESSED"));
+    }
+
+    void settingsRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("configure.ini"));
+        QCOMPARE(TextBaseNew::readIniGroup(ini, QStringLiteral("currency"),
+                                           QStringLiteral("iniPath"), QStringLiteral("./data")),
+                 QStringLiteral("./data"));
+        TextBaseNew::writeIniGroup(ini, QStringLiteral("currency"), QStringLiteral("iniPath"),
+                                   QStringLiteral("/words"));
+        QCOMPARE(TextBaseNew::readIniGroup(ini, QStringLiteral("currency"),
+                                           QStringLiteral("iniPath"), QString()),
+                 QStringLiteral("/words"));
+        QVERIFY(contents(ini).contains("[currency]"));
+        const QString native = dir.filePath(QStringLiteral("native.conf"));
+        TextBaseNew::writeIni(native, QStringLiteral("key"), QStringLiteral("value"));
+        QCOMPARE(TextBaseNew::readIni(native, QStringLiteral("key"), QString()),
+                 QStringLiteral("value"));
+        QCOMPARE(TextBaseNew::readIni(native, QStringLiteral("other"), QStringLiteral("d")),
+                 QStringLiteral("d"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextBase)
+#include "tst_textbase.moc"

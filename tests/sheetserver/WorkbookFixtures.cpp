@@ -1,0 +1,247 @@
+#include "WorkbookFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+
+namespace WorkbookFixtures {
+
+QString dataPath(const QString &name)
+{
+    return QStringLiteral(QUORVANE_TEST_DATA "/workbooks/") + name;
+}
+
+QString copy(const QString &name, const QString &dir)
+{
+    const QString target = QDir(dir).filePath(name);
+    QFile::remove(target);
+    QFile::copy(dataPath(name), target);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::ReadOther);
+    return target;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QVariantMap expected()
+{
+    return QJsonDocument::fromJson(readFile(dataPath(QStringLiteral("expected.json"))))
+        .toVariant()
+        .toMap();
+}
+
+bool writePackage(const QString &path, const Parts &parts)
+{
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    for (const auto &part : parts) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first)))
+            return false;
+        file.write(part.second);
+        file.close();
+    }
+    zip.close();
+    return zip.getZipError() == 0;
+}
+
+Parts readPackage(const QString &path)
+{
+    Parts parts;
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip))
+        return parts;
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFile file(&zip);
+        file.open(QIODevice::ReadOnly);
+        parts.append({zip.getCurrentFileName(), file.readAll()});
+        file.close();
+    }
+    return parts;
+}
+
+QByteArray entry(const QString &path, const QString &name)
+{
+    for (const auto &part : readPackage(path)) {
+        if (part.first == name)
+            return part.second;
+    }
+    return QByteArray();
+}
+
+QList<QPair<QString, QByteArray>> rawEntries(const QString &path)
+{
+    QList<QPair<QString, QByteArray>> entries;
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip))
+        return entries;
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFile file(&zip);
+        int method = 0, level = 0;
+        file.open(QIODevice::ReadOnly, &method, &level, true);
+        entries.append({zip.getCurrentFileName(), file.readAll()});
+        file.close();
+    }
+    return entries;
+}
+
+Parts richWorkbook()
+{
+    const QByteArray ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                          "relationships\"";
+    const QByteArray decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    Parts parts;
+    parts.append(
+        {"[Content_Types].xml",
+         decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                "<Default Extension=\"rels\" "
+                "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                "<Default Extension=\"bin\" "
+                "ContentType=\"application/vnd.ms-office.vbaProject\"/>"
+                "<Override PartName=\"/xl/workbook.xml\" "
+                "ContentType=\"application/vnd.ms-excel.sheet.macroEnabled.main+xml\"/>"
+                "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+                "ContentType=\"application/"
+                "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+                "<Override PartName=\"/xl/worksheets/sheet2.xml\" "
+                "ContentType=\"application/"
+                "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+                "<Override PartName=\"/xl/styles.xml\" "
+                "ContentType=\"application/"
+                "vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
+                "<Override PartName=\"/xl/sharedStrings.xml\" "
+                "ContentType=\"application/"
+                "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
+                "<Override PartName=\"/xl/calcChain.xml\" "
+                "ContentType=\"application/"
+                "vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/>"
+                "</Types>"});
+    parts.append({"_rels/.rels",
+                  decl + "<Relationships "
+                         "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"rId1\" "
+                         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                         "relationships/officeDocument\" Target=\"xl/workbook.xml\"/>"
+                         "</Relationships>"});
+    parts.append({"xl/workbook.xml",
+                  decl + "<workbook " + ns +
+                      "><workbookPr/><bookViews><workbookView activeTab=\"1\"/></bookViews><sheets>"
+                      "<sheet name=\"Main\" sheetId=\"3\" r:id=\"rId1\"/>"
+                      "<sheet name=\"Other\" sheetId=\"7\" r:id=\"rId2\"/></sheets>"
+                      "<calcPr calcId=\"191029\"/></workbook>"});
+    parts.append(
+        {"xl/_rels/workbook.xml.rels",
+         decl + "<Relationships "
+                "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/"
+                "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
+                "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet2.xml\"/>"
+                "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/"
+                "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
+                "<Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/"
+                "officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>"
+                "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/"
+                "officeDocument/2006/relationships/calcChain\" Target=\"calcChain.xml\"/>"
+                "<Relationship Id=\"rId6\" Type=\"http://schemas.microsoft.com/office/2006/"
+                "relationships/vbaProject\" Target=\"vbaProject.bin\"/>"
+                "</Relationships>"});
+    parts.append(
+        {"xl/worksheets/sheet1.xml",
+         decl + "<worksheet " + ns +
+             "><sheetPr codeName=\"Sheet1\"/><dimension ref=\"A1:E5\"/>"
+             "<sheetViews><sheetView workbookViewId=\"0\"><pane ySplit=\"1\" topLeftCell=\"A2\" "
+             "activePane=\"bottomLeft\" state=\"frozen\"/></sheetView></sheetViews>"
+             "<sheetFormatPr defaultRowHeight=\"15\"/>"
+             "<cols><col min=\"1\" max=\"2\" width=\"20.5\" customWidth=\"1\"/></cols>"
+             "<sheetData>"
+             "<row r=\"1\" spans=\"1:5\" ht=\"30\" customHeight=\"1\">"
+             "<c r=\"A1\" s=\"1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c>"
+             "<c r=\"C1\" s=\"2\"><v>0.5</v></c></row>\n"
+             "<row r=\"2\"><c r=\"A2\"><v>1</v></c><c r=\"B2\"><v>10</v></c>"
+             "<c r=\"E2\"><f t=\"shared\" ref=\"E2:E4\" "
+             "si=\"0\">A2+B2*$A$1</f><v>11</v></c></row>\n"
+             "<row r=\"3\"><c r=\"A3\"><v>2</v></c><c r=\"B3\"><v>20</v></c>"
+             "<c r=\"E3\"><f t=\"shared\" si=\"0\"/><v>22</v></c></row>\n"
+             "<row r=\"4\"><c r=\"A4\"><v>3</v></c><c r=\"B4\"><v>30</v></c>"
+             "<c r=\"E4\"><f t=\"shared\" si=\"0\"/><v>33</v></c></row>\n"
+             "<row r=\"5\"><c r=\"A5\" t=\"s\"><v>2</v></c>"
+             "<c r=\"D5\"><f>SUM(B2:B4)</f><v>60</v></c></row>\n"
+             "<row r=\"9\" ht=\"5\" customHeight=\"1\"/>"
+             "</sheetData>"
+             "<mergeCells count=\"1\"><mergeCell ref=\"A5:C5\"/></mergeCells>"
+             "<conditionalFormatting sqref=\"B2:B4\"><cfRule type=\"cellIs\" dxfId=\"0\" "
+             "priority=\"1\" operator=\"greaterThan\"><formula>15</formula></cfRule>"
+             "</conditionalFormatting>"
+             "<dataValidations count=\"1\"><dataValidation type=\"whole\" sqref=\"A2:A4\">"
+             "<formula1>0</formula1><formula2>9</formula2></dataValidation></dataValidations>"
+             "<hyperlinks><hyperlink ref=\"B1\" location=\"Other!A1\" display=\"go\"/>"
+             "</hyperlinks>"
+             "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+             "header=\"0.3\" footer=\"0.3\"/>"
+             "<pageSetup orientation=\"landscape\"/>"
+             "<extLst><ext uri=\"{78C0D931-6437-407d-A8EE-F0AAD7539E65}\" "
+             "xmlns:x14=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/main\">"
+             "<x14:keep/></ext></extLst>"
+             "</worksheet>"});
+    parts.append({"xl/worksheets/sheet2.xml",
+                  decl + "<worksheet " + ns +
+                      "><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/>"
+                      "</sheetViews><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>3</v></c>"
+                      "<c r=\"B1\"><f>Main!E2*2</f><v>22</v></c></row></sheetData>"
+                      "</worksheet>"});
+    parts.append(
+        {"xl/styles.xml",
+         decl + "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                "<numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"0.0%\"/></numFmts>"
+                "<fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font>"
+                "<font><b/><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
+                "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+                "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
+                "<borders count=\"1\"><border/></borders>"
+                "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+                "borderId=\"0\"/></cellStyleXfs>"
+                "<cellXfs count=\"3\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/>"
+                "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" applyFont=\"1\"/>"
+                "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+                "applyNumberFormat=\"1\"/></cellXfs>"
+                "<dxfs count=\"1\"><dxf><font><b/></font></dxf></dxfs>"
+                "</styleSheet>"});
+    parts.append({"xl/sharedStrings.xml",
+                  decl + "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                         "count=\"4\" uniqueCount=\"4\"><si><t>Title apple</t></si>"
+                         "<si><t>link</t></si><si><t>merged</t></si><si><t>other apple</t></si>"
+                         "</sst>"});
+    parts.append({"xl/calcChain.xml",
+                  decl + "<calcChain xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/"
+                         "main\"><c r=\"E2\" i=\"3\"/><c r=\"E3\"/><c r=\"E4\"/><c r=\"D5\"/>"
+                         "<c r=\"B1\" i=\"7\"/></calcChain>"});
+    parts.append({"xl/vbaProject.bin", QByteArray("\xD0\xCF\x11\xE0macro bytes\x00\x01\x02", 18)});
+    parts.append({"customXml/item1.xml", decl + "<root><keep>me</keep></root>"});
+    parts.append({"xl/printerSettings/printerSettings1.bin", QByteArray(300, '\x07')});
+    return parts;
+}
+
+bool runPython(const QString &script, QString *output)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script});
+    if (!python.waitForFinished(60000))
+        return false;
+    *output = QString::fromUtf8(python.readAllStandardOutput());
+    if (python.exitCode() != 0)
+        qWarning().noquote() << python.readAllStandardError();
+    return python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0;
+}
+
+} // namespace WorkbookFixtures

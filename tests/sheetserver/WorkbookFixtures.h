@@ -1,0 +1,42 @@
+#ifndef WORKBOOKFIXTURES_H
+#define WORKBOOKFIXTURES_H
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+// Helpers the workbook tests share: fixture copies, the expected displayed
+// text, and building and taking apart zip packages.
+namespace WorkbookFixtures {
+
+QString dataPath(const QString &name); // tests/data/workbooks/<name>
+// A writable copy of a fixture in dir; its path.
+QString copy(const QString &name, const QString &dir);
+QByteArray readFile(const QString &path);
+// expected.json: file name -> {sheets, active, shown}.
+QVariantMap expected();
+
+using Parts = QList<QPair<QString, QByteArray>>;
+// Writes a package with these entries, in this order, deflated.
+bool writePackage(const QString &path, const Parts &parts);
+// Every entry inflated, in order.
+Parts readPackage(const QString &path);
+QByteArray entry(const QString &path, const QString &name);
+// The stored (compressed) bytes of every entry, by name.
+QList<QPair<QString, QByteArray>> rawEntries(const QString &path);
+
+// A workbook with much to keep: shared and plain formulas with a
+// calculation chain, merged cells, conditional formats, a validation, a
+// hyperlink, column and row attributes, views, page setup, an extension
+// list, a second sheet, a macro part, custom XML and printer settings.
+Parts richWorkbook();
+
+// Runs Debian's Python with openpyxl on a script; its standard output.
+bool runPython(const QString &script, QString *output);
+
+} // namespace WorkbookFixtures
+
+#endif // WORKBOOKFIXTURES_H
