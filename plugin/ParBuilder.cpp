@@ -193,6 +193,11 @@ bool ParBuilder::readTradition(ParTo &par)
         return false;
     }
     const int direction = ui->comboBox_textToTradition->currentIndex();
+    // The character step always replaces newOneList entries by oldOneList
+    // entries; toward the simplified script that has to run the other way.
+    if (WordLists::targetScript(direction) == WordLists::Simplified) {
+        par.newOneList.swap(par.oldOneList);
+    }
     if (WordLists::isTwoStep(direction)) {
         par.twoStep = true;
         const WordLists::ListFile from = WordLists::phraseFile(WordLists::sourceScript(direction));

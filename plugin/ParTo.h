@@ -23,7 +23,9 @@ struct ParTo
     // replaces line i of fromList.
     QStringList fromList;
     QStringList toList;
-    // One-to-one character lists, simplified and traditional, line by line.
+    // One-to-one character lists, simplified and traditional, line by line;
+    // entries of newOneList are replaced by those of oldOneList, so toward the
+    // simplified script newOneList holds the traditional side.
     QStringList newOneList;
     QStringList oldOneList;
     // The phrase lists apply before the one-to-one lists.

@@ -331,14 +331,20 @@ private slots:
     void traditionWithoutPhraseStep_data()
     {
         QTest::addColumn<int>("direction");
-        QTest::newRow("simplified to literal") << 0;
-        QTest::newRow("literal to simplified") << 3;
+        QTest::addColumn<QStringList>("find");
+        QTest::addColumn<QStringList>("replace");
+        QTest::newRow("simplified to literal")
+            << 0 << QStringList{"国", "书"} << QStringList{"國", "書"};
+        QTest::newRow("literal to simplified")
+            << 3 << QStringList{"國", "書"} << QStringList{"国", "书"};
     }
 
     void traditionWithoutPhraseStep()
     {
         QFETCH(int, direction);
-        writeOneToOne(QStringLiteral("后\n发"), QStringLiteral("後\n發"));
+        QFETCH(QStringList, find);
+        QFETCH(QStringList, replace);
+        writeOneToOne(QStringLiteral("国\n书"), QStringLiteral("國\n書"));
         chooseTradition(direction);
         QSignalSpy tips(panel.get(), &WidgetTextOption::tipSignal);
         std::unique_ptr<ParTo> par(panel->getParTo());
@@ -348,8 +354,25 @@ private slots:
         QVERIFY(!par->twoStep);
         QVERIFY(par->fromList.isEmpty());
         QVERIFY(par->toList.isEmpty());
-        QCOMPARE(par->newOneList, QStringList({"后", "发"}));
-        QCOMPARE(par->oldOneList, QStringList({"後", "發"}));
+        QCOMPARE(par->newOneList, find);
+        QCOMPARE(par->oldOneList, replace);
+    }
+
+    void characterStepRunsTowardTheTargetScript()
+    {
+        writeOneToOne(QStringLiteral("国"), QStringLiteral("國"));
+        const QStringList scripts{"newMainland", "oldMainland", "oldHongKong", "oldTaiwan"};
+        for (const QString &script : scripts) {
+            folder->write("textTo_" + script + ".txt", script);
+        }
+        for (int direction = 0; direction < 12; ++direction) {
+            chooseTradition(direction);
+            std::unique_ptr<ParTo> par(panel->getParTo());
+            QVERIFY(par);
+            const bool toSimplified = direction == 3 || direction == 6 || direction == 9;
+            QCOMPARE(par->newOneList, QStringList(toSimplified ? "國" : "国"));
+            QCOMPARE(par->oldOneList, QStringList(toSimplified ? "国" : "國"));
+        }
     }
 
     void traditionReadsThePhraseListsOfTheDirection_data()
@@ -558,6 +581,51 @@ private slots:
         QCOMPARE(add->pos, 5);
         QCOMPARE(add->lengthOption, TextAdd::LengthOption::TotalLengthMinus);
         QCOMPARE(add->sheetIndex, QStringLiteral("尾表"));
+    }
+
+    void dataFolderWithoutSeparatorStillHoldsTheLists()
+    {
+        panel.reset();
+        folder.reset();
+        folder = std::make_unique<WordListFolder>(false);
+        panel = std::make_unique<WidgetTextOption>(QString());
+        QCOMPARE(panel->dataPath(), folder->dir.path() + QLatin1Char('/'));
+        folder->write(QStringLiteral("textTo_beforeCustom.txt"), QStringLiteral("a"));
+        folder->write(QStringLiteral("textTo_afterCustom.txt"), QStringLiteral("b"));
+        choose("radioButton_textToCustom");
+        std::unique_ptr<ParTo> par(panel->getParTo());
+        QVERIFY(par);
+        QCOMPARE(par->customAfter, QStringList("b"));
+    }
+
+    void shippedListsServeEveryConversion()
+    {
+        panel.reset();
+        QSettings(QStringLiteral("./configure.ini"), QSettings::IniFormat)
+            .setValue(QStringLiteral("currency/iniPath"),
+                      QDir::cleanPath(QStringLiteral(QUORVANE_TEST_DATA "/../../data")) +
+                          QLatin1Char('/'));
+        panel = std::make_unique<WidgetTextOption>(QString());
+        QSignalSpy tips(panel.get(), &WidgetTextOption::tipSignal);
+        for (int direction = 0; direction < 12; ++direction) {
+            chooseTradition(direction);
+            std::unique_ptr<ParTo> par(panel->getParTo());
+            QVERIFY2(par, qPrintable(QString::number(direction)));
+            QVERIFY(par->newOneList.size() >= 20);
+            QCOMPARE(par->fromList.size(), par->twoStep ? par->toList.size() : 0);
+            QVERIFY(!par->twoStep || par->fromList.size() >= 20);
+            // Every source phrase is found once, or later lines could never match.
+            QCOMPARE(QSet<QString>(par->fromList.begin(), par->fromList.end()).size(),
+                     par->fromList.size());
+        }
+        choose("radioButton_textToCustom");
+        std::unique_ptr<ParTo> par(panel->getParTo());
+        QVERIFY(par);
+        QVERIFY(!par->customBefore.isEmpty());
+        // Only the notice that the lists hold examples, once per choice.
+        for (const QVariantList &tip : qAsConst(tips)) {
+            QCOMPARE(tip.mid(0, 2), QVariantList({-1, 5}));
+        }
     }
 
     void buildersLeaveThePanelAlone()
