@@ -1,8 +1,10 @@
 #include "WidgetTextOption.h"
 
+#include "CodeEditorEx2.h"
 #include "FileType.h"
 #include "HarlithFace.h"
 #include "ParBuilder.h"
+#include "WordLists.h"
 #include "ui_WidgetTextOption.h"
 
 #include <QCursor>
@@ -378,7 +380,17 @@ void WidgetTextOption::on_pushButton_textToBaseAB2BA_clicked()
     after->setCurrentText(beforeText);
 }
 
-void WidgetTextOption::on_pushButton_textToTradition_clicked() {}
+void WidgetTextOption::on_pushButton_textToTradition_clicked()
+{
+    const int direction = ui->comboBox_textToTradition->currentIndex();
+    const WordLists::Script source = WordLists::sourceScript(direction);
+    const WordLists::Script target = WordLists::targetScript(direction);
+    const WordLists &lists = m_builder->wordLists();
+    CodeEditorEx2::showEditor(QStringLiteral("繁简转换"), WordLists::scriptName(source),
+                              lists.path(WordLists::phraseFile(source)),
+                              WordLists::scriptName(target),
+                              lists.path(WordLists::phraseFile(target)), this);
+}
 
 void WidgetTextOption::on_comboBox_CodeOption_currentIndexChanged(int index)
 {
