@@ -63,6 +63,8 @@ CodeEditorEx2::CodeEditorEx2(QWidget *parent)
     layout->setHorizontalSpacing(2);
     layout->setVerticalSpacing(2);
     layout->setContentsMargins(2, 2, 2, 2);
+    // Room for a few dozen list lines in each pane.
+    resize(600, 480);
 }
 
 CodeEditorEx2::~CodeEditorEx2()
