@@ -4,6 +4,7 @@
 #include "FileType.h"
 #include "HarlithFace.h"
 #include "ParBuilder.h"
+#include "TextBaseNew.h"
 #include "WordLists.h"
 #include "ui_WidgetTextOption.h"
 
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
-#include <QSettings>
 #include <QToolTip>
 
 namespace {
@@ -44,10 +44,9 @@ bool isStandardBase(const QString &text)
 
 QString configuredDataPath()
 {
-    QSettings settings(QStringLiteral("./configure.ini"), QSettings::IniFormat);
-    return settings
-        .value(QStringLiteral("currency/iniPath"), QDir::currentPath() + QStringLiteral("/data/"))
-        .toString();
+    return TextBaseNew::readIniGroup(QStringLiteral("./configure.ini"), QStringLiteral("currency"),
+                                     QStringLiteral("iniPath"),
+                                     QDir::currentPath() + QStringLiteral("/data/"));
 }
 
 } // namespace
