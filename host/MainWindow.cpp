@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
@@ -237,19 +238,33 @@ void MainWindow::closeDocument(CodeEditorEx *editor)
     delete sub.data();
 }
 
-void MainWindow::closeListDocuments(int tableID)
+QList<CodeEditorEx *> MainWindow::documentsWhere(const std::function<bool(CodeEditorEx *)> &pick)
 {
-    // A document may ask to be saved as it goes, and the registry changes
-    // under every deletion: pick the documents first.
-    QList<QPointer<CodeEditorEx>> doomed;
+    QList<CodeEditorEx *> picked;
     for (int i = m_codeEditors.size() - 1; i >= 0; --i) {
-        if (m_codeEditors.at(i)->tableID() == tableID)
-            doomed.append(m_codeEditors.at(i));
+        if (pick(m_codeEditors.at(i)))
+            picked.append(m_codeEditors.at(i));
     }
-    for (const QPointer<CodeEditorEx> &editor : qAsConst(doomed)) {
+    return picked;
+}
+
+void MainWindow::closeDocuments(const QList<CodeEditorEx *> &editors)
+{
+    // A document may ask to be saved as it goes, in an event loop of its
+    // own: one that has gone meanwhile is skipped.
+    QList<QPointer<CodeEditorEx>> open;
+    for (CodeEditorEx *editor : editors)
+        open.append(editor);
+    for (const QPointer<CodeEditorEx> &editor : qAsConst(open)) {
         if (editor)
             closeDocument(editor);
     }
+}
+
+void MainWindow::closeListDocuments(int tableID)
+{
+    closeDocuments(
+        documentsWhere([tableID](CodeEditorEx *editor) { return editor->tableID() == tableID; }));
 
     if (m_codeEditors.isEmpty()) {
         setCurrentDocument(nullptr);
@@ -262,21 +277,12 @@ void MainWindow::closeListDocuments(int tableID)
 
 void MainWindow::closeSelectedDocuments(int tableID, QList<FileType *> files)
 {
-    QList<QPointer<CodeEditorEx>> doomed;
-    for (int i = m_codeEditors.size() - 1; i >= 0; --i) {
-        CodeEditorEx *editor = m_codeEditors.at(i);
-        if (editor->tableID() != tableID)
-            continue;
-        const bool shown = std::any_of(files.cbegin(), files.cend(), [editor](const FileType *f) {
-            return f->id == editor->getCodeID() && f->path == editor->path();
-        });
-        if (shown)
-            doomed.append(editor);
-    }
-    for (const QPointer<CodeEditorEx> &editor : qAsConst(doomed)) {
-        if (editor)
-            closeDocument(editor);
-    }
+    closeDocuments(documentsWhere([tableID, &files](CodeEditorEx *editor) {
+        return editor->tableID() == tableID &&
+               std::any_of(files.cbegin(), files.cend(), [editor](const FileType *file) {
+                   return file->id == editor->getCodeID() && file->path == editor->path();
+               });
+    }));
     showFirstList();
 }
 
@@ -382,14 +388,7 @@ void MainWindow::releaseDocumentsAndLists()
         disconnect(editor, nullptr, this, nullptr);
     m_codeEditors.clear();
     m_curCodeEditor = nullptr;
-
-    QList<QPointer<CodeEditorEx>> open;
-    for (CodeEditorEx *editor : editors)
-        open.append(editor);
-    for (const QPointer<CodeEditorEx> &editor : qAsConst(open)) {
-        if (editor)
-            closeDocument(editor);
-    }
+    closeDocuments(editors);
 }
 
 void MainWindow::on_action_newList_triggered()
@@ -474,13 +473,8 @@ void MainWindow::on_action_saveAll_triggered()
 
 void MainWindow::on_action_closeAll_triggered()
 {
-    QList<QPointer<CodeEditorEx>> editors;
-    for (int i = m_codeEditors.size() - 1; i >= 0; --i)
-        editors.append(m_codeEditors.at(i));
-    for (const QPointer<CodeEditorEx> &editor : qAsConst(editors)) {
-        if (editor && editor->save(-1))
-            closeDocument(editor);
-    }
+    // Only what could be saved is closed.
+    closeDocuments(documentsWhere([](CodeEditorEx *editor) { return editor->save(-1); }));
     showFirstDocument();
 }
 

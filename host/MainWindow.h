@@ -10,6 +10,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class CodeEditorEx;
 class DockWidgetTips;
 class Option;
@@ -127,8 +129,11 @@ private:
     // The current list's id, or -1 without one.
     int currentTableID() const;
     TableViewWidget *findList(int tableID) const;
-    // Deletes the sub-window of a document, which destroys the document.
+    // Deletes a document and its sub-window.
     void closeDocument(CodeEditorEx *editor);
+    void closeDocuments(const QList<CodeEditorEx *> &editors);
+    // The documents that pick accepts, from the last opened to the first.
+    QList<CodeEditorEx *> documentsWhere(const std::function<bool(CodeEditorEx *)> &pick);
     // Closes every document and stops the lists reporting here, before the
     // window goes.
     void releaseDocumentsAndLists();

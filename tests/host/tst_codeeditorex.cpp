@@ -1,5 +1,6 @@
 #include "CodeEditorEx.h"
 #include "DialogAnswer.h"
+#include "TestFiles.h"
 
 #include <QFocusEvent>
 #include <QMimeData>
@@ -35,14 +36,6 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
 };
 
-static QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
 void TestCodeEditorEx::init()
 {
     dir.reset(new QTemporaryDir);
@@ -51,12 +44,7 @@ void TestCodeEditorEx::init()
 
 QString TestCodeEditorEx::make(const QString &name, const QByteArray &content)
 {
-    const QString path = dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(content);
-    return path;
+    return writeTestFile(*dir, name, content);
 }
 
 // A document that is closed without a prompt answered by the test would wait
@@ -85,7 +73,7 @@ void TestCodeEditorEx::newDocumentTitleThroughFirstSave()
     QVERIFY(answer.answered());
     QCOMPARE(QFileInfo(defaultName).fileName(), QStringLiteral("新建文本文档.txt"));
 
-    QCOMPARE(readAll(target), QByteArray("first line\nsecond"));
+    QCOMPARE(readTestFile(target), QByteArray("first line\nsecond"));
     QCOMPARE(editor->path(), target);
     QCOMPARE(editor->tableID(), 2);
     QCOMPARE(editor->windowTitle(), QStringLiteral("2_") + target);
@@ -124,7 +112,7 @@ void TestCodeEditorEx::saveWithTableZeroKeepsNoList()
     QVERIFY(editor.save(0));
     QCOMPARE(editor.tableID(), -1);
     QCOMPARE(editor.windowTitle(), QStringLiteral("-1_") + path);
-    QCOMPARE(readAll(path), QByteArray("abcd"));
+    QCOMPARE(readTestFile(path), QByteArray("abcd"));
 }
 
 void TestCodeEditorEx::openedFileAndUndoKeepsMark()
@@ -238,7 +226,7 @@ void TestCodeEditorEx::closePromptNoLosesEdit()
     QCOMPARE(text, QStringLiteral("当前文件没有保存,是否进行保存操作？"));
     QCOMPARE(destroyed.count(), 1);
     QCOMPARE(destroyed.at(0).at(0).toInt(), 6);
-    QCOMPARE(readAll(path), QByteArray("kept"));
+    QCOMPARE(readTestFile(path), QByteArray("kept"));
 }
 
 void TestCodeEditorEx::closePromptYesWritesEdit()
@@ -251,7 +239,7 @@ void TestCodeEditorEx::closePromptYesWritesEdit()
     editor.reset();
     QVERIFY(answer.answered());
     QCOMPARE(destroyed.count(), 1);
-    QCOMPARE(readAll(path), QByteArray("edited"));
+    QCOMPARE(readTestFile(path), QByteArray("edited"));
 
     // A new document answered "是" gets its save dialog.
     auto fresh = std::make_unique<CodeEditorEx>(-1, 8, QString());
@@ -261,7 +249,7 @@ void TestCodeEditorEx::closePromptYesWritesEdit()
     fresh.reset();
     QVERIFY(yes.answered());
     QVERIFY(where.answered());
-    QCOMPARE(readAll(dir->filePath(QStringLiteral("fresh.txt"))), QByteArray("brand new"));
+    QCOMPARE(readTestFile(dir->filePath(QStringLiteral("fresh.txt"))), QByteArray("brand new"));
 }
 
 void TestCodeEditorEx::cleanDocumentClosesWithoutPrompt()

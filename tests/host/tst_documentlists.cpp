@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 #include "Settings.h"
 #include "TableViewWidget.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QFile>
@@ -82,12 +83,7 @@ void TestDocumentLists::startWith(const QString &listNumber)
 
 QString TestDocumentLists::make(const QString &name, const QByteArray &content)
 {
-    const QString path = dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(content);
-    return path;
+    return writeTestFile(*dir, name, content);
 }
 
 QList<TableViewWidget *> TestDocumentLists::lists() const
@@ -428,9 +424,7 @@ void TestDocumentLists::closeActionSavesThenCloses()
 
     trigger("action_close");
     QCOMPARE(documents().size(), 0);
-    QFile file(a);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("new"));
+    QCOMPARE(readTestFile(a), QByteArray("new"));
     QCOMPARE(documentLabel(), QString());
 
     // A save that does not happen keeps the document open.
@@ -555,9 +549,7 @@ void TestDocumentLists::exitWithModifiedDocumentAsks()
     answerNext();
     window.reset();
     QCOMPARE(asked, 2);
-    QFile file(a);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("after"));
+    QCOMPARE(readTestFile(a), QByteArray("after"));
 }
 
 void TestDocumentLists::closingSubWindowOfModifiedDocumentAsks()
@@ -581,9 +573,7 @@ void TestDocumentLists::closingSubWindowOfModifiedDocumentAsks()
     QVERIFY(yes.answered());
     QCOMPARE(documents().first()->path(), b);
     QCOMPARE(documentLabel(), b);
-    QFile file(a);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("after"));
+    QCOMPARE(readTestFile(a), QByteArray("after"));
 }
 
 QTEST_MAIN(TestDocumentLists)

@@ -1,6 +1,7 @@
 #include "DialogAnswer.h"
 #include "MyTableModel.h"
 #include "TableViewWidget.h"
+#include "TestFiles.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -90,13 +91,7 @@ void TestTableViewWidget::cleanup()
 
 QString TestTableViewWidget::make(const QString &name, const QByteArray &content)
 {
-    const QString path = dir->filePath(name);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(content);
-    return path;
+    return writeTestFile(*dir, name, content);
 }
 
 void TestTableViewWidget::selectRows(const QList<int> &rows)
@@ -408,14 +403,6 @@ void TestTableViewWidget::importSkipsMissingPaths()
     QCOMPARE(list->fileAt(1)->id, 2);
 }
 
-static QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
 void TestTableViewWidget::exportWritesNamesOrPaths()
 {
     const QString a = make(QStringLiteral("a.txt"));
@@ -428,13 +415,13 @@ void TestTableViewWidget::exportWritesNamesOrPaths()
     list->exportNameList();
     QVERIFY(names.answered());
     QCOMPARE(QFileInfo(defaultName).fileName(), QStringLiteral("文件列表文档.txt"));
-    QCOMPARE(readAll(dir->filePath(QStringLiteral("names.txt"))), QByteArray("a.txt\nb.xlsx"));
+    QCOMPARE(readTestFile(dir->filePath(QStringLiteral("names.txt"))), QByteArray("a.txt\nb.xlsx"));
 
     auto full = chooseFiles(dir->path(), {QStringLiteral("paths.txt")}, &defaultName);
     list->exportPathList();
     QVERIFY(full.answered());
     QCOMPARE(QFileInfo(defaultName).fileName(), QStringLiteral("路径列表文档.txt"));
-    QCOMPARE(readAll(dir->filePath(QStringLiteral("paths.txt"))), (a + "\n" + b).toUtf8());
+    QCOMPARE(readTestFile(dir->filePath(QStringLiteral("paths.txt"))), (a + "\n" + b).toUtf8());
 }
 
 void TestTableViewWidget::cancelledExportWritesNothing()
