@@ -1,3 +1,4 @@
+#include "NamedChild.h"
 #include "ParAdd.h"
 #include "ParChar.h"
 #include "ParCode.h"
@@ -43,11 +44,7 @@ private:
     template<typename T>
     T *child(const char *name)
     {
-        T *widget = panel->findChild<T *>(QLatin1String(name));
-        if (!widget) {
-            qFatal("no widget %s", name);
-        }
-        return widget;
+        return namedChild<T>(panel.get(), name);
     }
     void setKeys(const QString &keys, const QString &with)
     {

@@ -1,5 +1,6 @@
 #include "FileType.h"
 #include "HarlithFace.h"
+#include "NamedChild.h"
 #include "PluginGlobals.h"
 #include "WidgetTextOption.h"
 
@@ -76,11 +77,7 @@ private:
     template<typename T>
     T *child(const char *name)
     {
-        T *widget = panel->findChild<T *>(QLatin1String(name));
-        if (!widget) {
-            qFatal("no widget %s", name);
-        }
-        return widget;
+        return namedChild<T>(panel.get(), name);
     }
     QPlainTextEdit *keyBox() { return child<QPlainTextEdit>("plainTextEdit_replacedKey"); }
     QPlainTextEdit *withBox() { return child<QPlainTextEdit>("plainTextEdit_replaceWith"); }
