@@ -39,6 +39,10 @@ DockWidgetTips::DockWidgetTips(QWidget *parent) : QDockWidget(parent), ui(new Ui
     noContextMenus(ui->textBrowser_message);
     noContextMenus(ui->textBrowser_explain);
     ui->textBrowser_explain->setHtml(helpText());
+
+    m_showTimer.setSingleShot(true);
+    m_showTimer.setInterval(0);
+    connect(&m_showTimer, &QTimer::timeout, this, &DockWidgetTips::showPendingTips);
 }
 
 DockWidgetTips::~DockWidgetTips()
@@ -48,15 +52,37 @@ DockWidgetTips::~DockWidgetTips()
 
 void DockWidgetTips::tipSlot(const int &var1, const int &var2, const QString &tipText)
 {
-    const QString line = TipCatalogue::line(QTime::currentTime(), var1, var2, tipText);
-    // Inserting at the top keeps each tip's cost independent of the log's
-    // length; rebuilding the whole document made long runs slow down with
-    // every message.
+    m_pendingTips << TipCatalogue::line(QTime::currentTime(), var1, var2, tipText);
+    // Every line put at the top moves all older lines down, which costs a
+    // pass over the whole shown log. The tips of a run arrive together once
+    // its jobs are done, so a shown log takes them in one pass when control
+    // returns to the event loop; a log nobody sees takes each line at once.
+    if (!isVisible())
+        showPendingTips();
+    else if (!m_showTimer.isActive())
+        m_showTimer.start();
+}
+
+void DockWidgetTips::showPendingTips()
+{
+    if (m_pendingTips.isEmpty())
+        return;
+    // Newest first. Blanks separate the time, the codes and the text, so they
+    // must not collapse; the lines stand without space between them.
+    QString html;
+    for (int i = m_pendingTips.size() - 1; i >= 0; --i)
+        html += QStringLiteral(
+                    "<p style=\"white-space:pre-wrap; margin-top:0px; margin-bottom:0px;\">") +
+                m_pendingTips.at(i);
+    m_pendingTips.clear();
+
     QTextCursor cursor(ui->textBrowser_message->document());
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::Start);
     cursor.insertBlock();
     cursor.movePosition(QTextCursor::Start);
-    cursor.insertHtml(line);
+    cursor.insertHtml(html);
+    cursor.endEditBlock();
 }
 
 void DockWidgetTips::explainSlot(const QString &explain)

@@ -3,6 +3,8 @@
 
 #include <QDockWidget>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 namespace Ui {
 class DockWidgetTips;
@@ -25,7 +27,12 @@ signals:
     void finish();
 
 private:
+    // Puts the lines that arrived since the last call at the top of the log.
+    void showPendingTips();
+
     Ui::DockWidgetTips *ui;
+    QStringList m_pendingTips;
+    QTimer m_showTimer;
 };
 
 #endif // DOCKWIDGETTIPS_H

@@ -1,0 +1,314 @@
+#include "DockWidgetTips.h"
+#include "TipCatalogue.h"
+
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QtTest>
+
+namespace {
+
+const QTime kAt(9, 5, 7);
+
+QString lineAt(int var1, int var2, const QString &text = QString())
+{
+    return TipCatalogue::line(kAt, var1, var2, text);
+}
+
+QString unknownText(int code)
+{
+    return QStringLiteral(" <b><font color='#FF0000'>未知错误</font></b>代码") +
+           QString::number(code) + QStringLiteral("</p>");
+}
+
+QTextBrowser *messagePane(DockWidgetTips &dock)
+{
+    return dock.findChild<QTextBrowser *>(QStringLiteral("textBrowser_message"));
+}
+
+QTextBrowser *explainPane(DockWidgetTips &dock)
+{
+    return dock.findChild<QTextBrowser *>(QStringLiteral("textBrowser_explain"));
+}
+
+// What the pane showed when every tip re-read the whole log as HTML and put
+// the new line in front of it.
+void prependByRebuild(QTextBrowser *pane, const QString &line)
+{
+    pane->setHtml(line + pane->toHtml());
+}
+
+QStringList paragraphs(const QTextDocument *document)
+{
+    QStringList found;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        found << block.text();
+    return found;
+}
+
+} // namespace
+
+class TestDockWidgetTips : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fullForm();
+    void fullFormWithoutTextHasNoTrailingBlanks();
+    void bareFormHidesCodesAndText();
+    void stepForm();
+    void codesOnlyForm();
+    void fallbacks_data();
+    void fallbacks();
+    void everyRowOfTheCatalogue_data();
+    void everyRowOfTheCatalogue();
+    void form();
+    void helpTextAndExplanation();
+    void newestMessageOnTop();
+    void showsWhatTheRebuildShowed();
+    void shownLogTakesABurstAtOnce();
+    void messageKeepsItsMarkup();
+};
+
+void TestDockWidgetTips::fullForm()
+{
+    QCOMPARE(lineAt(0, 4, QStringLiteral("D:/a.txt")),
+             QStringLiteral("09:05:07  0 4   D:/a.txt 文件保存<b>成功</b></p>"));
+}
+
+void TestDockWidgetTips::fullFormWithoutTextHasNoTrailingBlanks()
+{
+    QCOMPARE(lineAt(-6, 2),
+             QStringLiteral("09:05:07  -6 2 <b><font "
+                            "color='#FF0000'>没有</font></b>选择需要处理的操作</p>"));
+}
+
+void TestDockWidgetTips::bareFormHidesCodesAndText()
+{
+    QCOMPARE(lineAt(-4, 2, QStringLiteral("ignored")),
+             QStringLiteral("09:05:07   所有线程<b>全部处理完毕</b></p>"));
+    QCOMPARE(lineAt(-4, 3, QStringLiteral("ignored")),
+             QStringLiteral("09:05:07   线程当前步骤处理<b>完毕</b></p>"));
+}
+
+void TestDockWidgetTips::stepForm()
+{
+    QCOMPARE(lineAt(-5, 1, QStringLiteral("2")),
+             QStringLiteral("09:05:07  -5 1   步骤2<b>开始处理</b></p>"));
+    QCOMPARE(lineAt(-5, 2, QStringLiteral("12")),
+             QStringLiteral("09:05:07  -5 2   步骤12<b>处理完成</b></p>"));
+    QCOMPARE(lineAt(-5, 2), QStringLiteral("09:05:07  -5 2   步骤<b>处理完成</b></p>"));
+}
+
+void TestDockWidgetTips::codesOnlyForm()
+{
+    QCOMPARE(lineAt(66, 66, QStringLiteral("当前插件:Text  V0.0.0.7")),
+             QStringLiteral("09:05:07  66 66   当前插件:Text  V0.0.0.7"));
+    QCOMPARE(lineAt(68, 69), QStringLiteral("09:05:07  68 69"));
+    QCOMPARE(lineAt(-8, 0, QStringLiteral("t")), QStringLiteral("09:05:07  -8 0   t"));
+    QCOMPARE(lineAt(5, 1), QStringLiteral("09:05:07  5 1"));
+    QCOMPARE(lineAt(-10, -3), QStringLiteral("09:05:07  -10 -3"));
+}
+
+void TestDockWidgetTips::fallbacks_data()
+{
+    QTest::addColumn<int>("var1");
+    QTest::addColumn<int>("var2");
+    QTest::addColumn<int>("code");
+    QTest::newRow("files, negative") << 0 << -1 << 0;
+    QTest::newRow("files, gap") << 0 << 9 << 0;
+    QTest::newRow("lists") << 10 << 3 << 10;
+    QTest::newRow("plug-ins say 7") << 11 << 15 << 7;
+    QTest::newRow("word lists, 0") << -1 << 0 << 1;
+    QTest::newRow("base") << -2 << 1 << 2;
+    QTest::newRow("format") << -3 << -1 << 3;
+    QTest::newRow("threads") << -4 << 4 << 4;
+    QTest::newRow("steps") << -5 << 4 << 5;
+    QTest::newRow("parameters") << -6 << 5 << 6;
+    QTest::newRow("keys") << -7 << 1 << 7;
+    QTest::newRow("choice") << -9 << 0 << 9;
+}
+
+void TestDockWidgetTips::fallbacks()
+{
+    QFETCH(int, var1);
+    QFETCH(int, var2);
+    QFETCH(int, code);
+    const TipCatalogue::Entry found = TipCatalogue::entry(var1, var2);
+    QCOMPARE(found.form, TipCatalogue::Form::Full);
+    QCOMPARE(found.text, unknownText(code));
+    QCOMPARE(lineAt(var1, var2, QStringLiteral("p")),
+             QStringLiteral("09:05:07  %1 %2   p").arg(var1).arg(var2) + unknownText(code));
+}
+
+void TestDockWidgetTips::everyRowOfTheCatalogue_data()
+{
+    QTest::addColumn<int>("var1");
+    QTest::addColumn<int>("var2");
+    QTest::addColumn<QString>("text");
+    auto row = [](int var1, int var2, const char *text) {
+        QTest::addRow("%d %d", var1, var2) << var1 << var2 << QString::fromUtf8(text);
+    };
+    row(0, 0, " <b><font color='#FF0000'>没有发现</font></b>该文件</p>");
+    row(0, 1, "该文件<b><font color='#FF0000'>不可读</font></b></p>");
+    row(0, 2, " 该文件<b><font color='#FF0000'>不可写</font></b></p>");
+    row(0, 3, " 文件保存<b><font color='#FF0000'>失败</font></b></p>");
+    row(0, 5, " <font color='#FF0000'>没有</font>需要处理的文件请添加</p>");
+    row(0, 6, " 该文件<b><font color='#FF0000'>已存在</font></b></p>");
+    row(0, 7, " 文件重命名成功</p>");
+    row(0, 8, " 文件重命名<b><font color='#FF0000'>失败</font></b></p>");
+    row(0, 20, " 目录<b><font color='#FF0000'>不存在</font></b></p>");
+    row(0, 30, " OFFICE或WPS<b><font color='#FF0000'>没有安装</font></b>，需要安装OFFICE或WPS</p>");
+    row(10, 0, " 文件列表为<b><font color='#FF0000'>空</font></b></p>");
+    row(10, 1, " 文件列表A为<b><font color='#FF0000'>空</font></b></p>");
+    row(10, 2, " 文件列表B为<b><font color='#FF0000'>空</font></b></p>");
+    row(11, 11, " 加载插件<b>成功</b></p>");
+    row(11, 12, " 插件打开</p>");
+    row(11, 13, " 插件关闭</p>");
+    row(11, 14, " 没有打开任何插件工具,请打开需要的插件功能</p>");
+    row(-1, 1,
+        " 繁简转换:替换相关配置行数<b><font "
+        "color='#FF0000'>不一致</font></b>请【编辑对应转换文档】</p>");
+    row(-1, 2,
+        " 自定义转换:替换相关配置行数<b><font "
+        "color='#FF0000'>不一致</font></b>请【编辑对应替换文档】</p>");
+    row(-1, 3, " 繁简转换:替换相关配置文件没有内容,请添加(每行一个)请【编辑对应转换文档】</p>");
+    row(-1, 4,
+        " 自定义转换:替换相关配置文件没有替换内容,请添加(每行一个)请【编辑对应替换文档】</p>");
+    row(-1, 5, " 繁简转换:大陆、香港、台湾转换这里仅做了词组示例,请自行补充添加</p>");
+    row(-2, 0, " 进制转换<b><font color='#FF0000'>失败</font></b>,请检查</p>");
+    row(-3, 0, " 文本格式二<b><font color='#FF0000'>不支持</font></b>自定义格式切换</p>");
+    row(-4, 0, " 子线程文件处理<b>完毕</b></p>");
+    row(-4, 1, " 线程池启动<b><font color='#FF0000'>失败</font></b></p>");
+    row(-5, 0, " 添加步骤<b><font color='#FF0000'>失败</font></b></p>");
+    row(-5, 3, " <b>全部</b>步骤处理<b>完毕</b></p>");
+    row(-6, 0, " 操作<b><font color='#FF0000'>取消</font></b>参数设置有误,请检查</p>");
+    row(-6, 1, " <b><font color='#FF0000'>没有添加</font></b>需要处理文本的步骤请添加</p>");
+    row(-6, 3, " <b><font color='#FF0000'>没有</font></b>可以删除的文本处理步骤</p>");
+    row(-6, 4, " <b><font color='#FF0000'>没有</font></b>选择需要删除的文本处理步骤</p>");
+    row(-7, 0, " <b><font color='#FF0000'>警告</font></b>:上一条[被替换关键字]为空,请补充</p>");
+    row(-9, 9, " <b><font color='#FF0000'>未选择</font></b>:操作选项</p>");
+}
+
+void TestDockWidgetTips::everyRowOfTheCatalogue()
+{
+    QFETCH(int, var1);
+    QFETCH(int, var2);
+    QFETCH(QString, text);
+    const TipCatalogue::Entry found = TipCatalogue::entry(var1, var2);
+    QCOMPARE(found.form, TipCatalogue::Form::Full);
+    QCOMPARE(found.text, text);
+}
+
+void TestDockWidgetTips::form()
+{
+    DockWidgetTips dock;
+    QCOMPARE(dock.objectName(), QStringLiteral("DockWidgetTips"));
+    QCOMPARE(dock.windowTitle(), QStringLiteral("提示"));
+    QVERIFY(dock.isFloating());
+    QCOMPARE(dock.features(), QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetFloatable);
+    QCOMPARE(dock.allowedAreas(), Qt::BottomDockWidgetArea);
+    QCOMPARE(dock.size(), QSize(758, 189));
+    for (QTextBrowser *pane : {messagePane(dock), explainPane(dock)}) {
+        QVERIFY(pane);
+        QVERIFY(!pane->acceptDrops());
+        QCOMPARE(pane->frameShape(), QFrame::Box);
+        QCOMPARE(pane->contextMenuPolicy(), Qt::NoContextMenu);
+        QCOMPARE(pane->verticalScrollBar()->contextMenuPolicy(), Qt::NoContextMenu);
+        QCOMPARE(pane->horizontalScrollBar()->contextMenuPolicy(), Qt::NoContextMenu);
+    }
+    // The fresh message pane holds the form's two blank paragraphs.
+    QCOMPARE(paragraphs(messagePane(dock)->document()), (QStringList{QStringLiteral("  "), {}}));
+}
+
+void TestDockWidgetTips::helpTextAndExplanation()
+{
+    DockWidgetTips dock;
+    const QString help = explainPane(dock)->toPlainText();
+    QVERIFY(help.contains(QStringLiteral("以替换操作作为示例：")));
+    QVERIFY(help.contains(QStringLiteral("插件→【Text V0.0.0.1】,点击【替换1】;")));
+    QVERIFY(help.contains(QStringLiteral("5.点击【处理】按钮即可完成替换操作")));
+
+    dock.explainSlot(QStringLiteral("<p>只有<b>这一句</b></p>"));
+    QCOMPARE(explainPane(dock)->toPlainText(), QStringLiteral("只有这一句"));
+}
+
+void TestDockWidgetTips::newestMessageOnTop()
+{
+    DockWidgetTips dock;
+    dock.tipSlot(0, 4, QStringLiteral("first.txt"));
+    dock.tipSlot(11, 11, QStringLiteral("Text V0.0.0.7"));
+    const QStringList shown = paragraphs(messagePane(dock)->document());
+    QCOMPARE(shown.size(), 4);
+    QVERIFY2(shown.at(0).endsWith(QStringLiteral("Text V0.0.0.7 加载插件成功")),
+             qPrintable(shown.at(0)));
+    QVERIFY2(shown.at(1).endsWith(QStringLiteral("first.txt 文件保存成功")),
+             qPrintable(shown.at(1)));
+    QCOMPARE(shown.at(2), QStringLiteral("  "));
+}
+
+// Sends a mix of tips to the dock and, the old way, to a reference pane.
+void sendMix(DockWidgetTips &dock, QTextBrowser *reference)
+{
+    const QList<QVector<int>> tips = {{0, 4}, {-4, 2}, {-5, 1}, {66, 66}, {0, 0}, {11, 15}};
+    int n = 0;
+    for (const QVector<int> &tip : tips) {
+        const QString text = n == 3 ? QString() : QStringLiteral("text %1").arg(n);
+        ++n;
+        dock.tipSlot(tip.at(0), tip.at(1), text);
+        prependByRebuild(reference,
+                         TipCatalogue::line(QTime::currentTime(), tip.at(0), tip.at(1), text));
+    }
+}
+
+// Seconds may tick between the two, so times are compared by shape only.
+QString withoutTimes(QString html)
+{
+    return html.replace(QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d")),
+                        QStringLiteral("T"));
+}
+
+void TestDockWidgetTips::showsWhatTheRebuildShowed()
+{
+    DockWidgetTips dock;
+    DockWidgetTips reference;
+    sendMix(dock, messagePane(reference));
+    QCOMPARE(withoutTimes(messagePane(dock)->toHtml()),
+             withoutTimes(messagePane(reference)->toHtml()));
+}
+
+void TestDockWidgetTips::shownLogTakesABurstAtOnce()
+{
+    DockWidgetTips dock;
+    DockWidgetTips reference;
+    dock.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dock));
+    const QString before = messagePane(dock)->toHtml();
+    sendMix(dock, messagePane(reference));
+    // Nothing is laid out while the burst is still arriving...
+    QCOMPARE(messagePane(dock)->toHtml(), before);
+    // ...and the whole burst is there, newest first, once events run.
+    QTRY_COMPARE(withoutTimes(messagePane(dock)->toHtml()),
+                 withoutTimes(messagePane(reference)->toHtml()));
+    dock.tipSlot(0, 7, QStringLiteral("later"));
+    QTRY_VERIFY(messagePane(dock)->document()->begin().text().endsWith(
+        QStringLiteral("later 文件重命名成功")));
+}
+
+void TestDockWidgetTips::messageKeepsItsMarkup()
+{
+    DockWidgetTips dock;
+    dock.tipSlot(0, 3, QStringLiteral("a.txt"));
+    const QTextBlock top = messagePane(dock)->document()->begin();
+    bool redBold = false;
+    for (auto it = top.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        if (it.fragment().text() == QStringLiteral("失败"))
+            redBold = format.fontWeight() == QFont::Bold &&
+                      format.foreground().color() == QColor(0xFF, 0, 0);
+    }
+    QVERIFY(redBold);
+}
+
+QTEST_MAIN(TestDockWidgetTips)
+#include "tst_dockwidgettips.moc"

@@ -1,0 +1,213 @@
+#include "ReadWriteTxt.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextCodec>
+#include <QtTest>
+
+namespace {
+
+// Opens every file in the mode a test chooses instead of the one asked for,
+// to reach the guards for devices that open but cannot be read or written.
+class SwappedOpen : public ReadWriteTxt
+{
+public:
+    explicit SwappedOpen(QIODevice::OpenMode forced) : m_forced(forced) {}
+
+protected:
+    bool openFile(QFile &file, QIODevice::OpenMode mode) override
+    {
+        Q_UNUSED(mode);
+        return file.open(m_forced);
+    }
+
+private:
+    QIODevice::OpenMode m_forced;
+};
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestReadWriteTxt : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void readMissingFileKeepsText();
+    void emptyPathFailsBoth();
+    void readTurnsCrLfIntoLf();
+    void writeThenReadRoundTrip();
+    void writeEmptyTextTruncates();
+    void writeToMissingFolderFails();
+    void writeToFullDeviceReportsFailure();
+    void unwritableDeviceIsNotSuccess();
+    void unreadableDeviceKeepsText();
+    void usesLocaleCodec();
+
+private:
+    QTemporaryDir m_dir;
+    QTextCodec *m_savedCodec = nullptr;
+};
+
+void TestReadWriteTxt::init()
+{
+    m_savedCodec = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+}
+
+void TestReadWriteTxt::cleanup()
+{
+    QTextCodec::setCodecForLocale(m_savedCodec);
+}
+
+void TestReadWriteTxt::readMissingFileKeepsText()
+{
+    QSignalSpy tips(&g_readWriteTxt, &ReadWriteTxt::tipSignal);
+    const QString path = m_dir.filePath(QStringLiteral("nothing.txt"));
+    QString text = QStringLiteral("kept");
+    QVERIFY(!g_readWriteTxt.readTxt(path, text));
+    QCOMPARE(text, QStringLiteral("kept"));
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QVariantList{0, 0, path}));
+}
+
+void TestReadWriteTxt::emptyPathFailsBoth()
+{
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QString text = QStringLiteral("kept");
+    QVERIFY(!rw.readTxt(QString(), text));
+    QVERIFY(!rw.writeTxt(QString(), QStringLiteral("x")));
+    QCOMPARE(text, QStringLiteral("kept"));
+    QCOMPARE(tips.count(), 2);
+    QCOMPARE(tips.at(0), (QVariantList{0, 0, QString()}));
+    QCOMPARE(tips.at(1), (QVariantList{0, 0, QString()}));
+}
+
+void TestReadWriteTxt::readTurnsCrLfIntoLf()
+{
+    const QString path = m_dir.filePath(QStringLiteral("crlf.txt"));
+    writeBytes(path, QByteArray("one\r\ntwo\r\n\r\nthree"));
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QString text;
+    QVERIFY(rw.readTxt(path, text));
+    QCOMPARE(text, QStringLiteral("one\ntwo\n\nthree"));
+    QCOMPARE(tips.count(), 0);
+}
+
+void TestReadWriteTxt::writeThenReadRoundTrip()
+{
+    const QString path = m_dir.filePath(QStringLiteral("round.txt"));
+    const QString original = QStringLiteral("第一行 line\n第二行\n");
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QVERIFY(rw.writeTxt(path, original));
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QVariantList{0, 4, path}));
+    // No byte-order mark, line feeds as written.
+    QCOMPARE(bytesOf(path), original.toUtf8());
+
+    QString back;
+    QVERIFY(rw.readTxt(path, back));
+    QCOMPARE(back, original);
+}
+
+void TestReadWriteTxt::writeEmptyTextTruncates()
+{
+    const QString path = m_dir.filePath(QStringLiteral("old.txt"));
+    writeBytes(path, QByteArray("old content"));
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QVERIFY(rw.writeTxt(path, QString()));
+    QCOMPARE(QFileInfo(path).size(), qint64(0));
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QVariantList{0, 4, path}));
+
+    const QString fresh = m_dir.filePath(QStringLiteral("fresh.txt"));
+    QVERIFY(rw.writeTxt(fresh, QString()));
+    QVERIFY(QFileInfo::exists(fresh));
+    QCOMPARE(QFileInfo(fresh).size(), qint64(0));
+}
+
+void TestReadWriteTxt::writeToMissingFolderFails()
+{
+    const QString path = m_dir.filePath(QStringLiteral("no/such/folder/a.txt"));
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QVERIFY(!rw.writeTxt(path, QStringLiteral("x")));
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QVariantList{0, 0, path}));
+}
+
+void TestReadWriteTxt::writeToFullDeviceReportsFailure()
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full on this system");
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QVERIFY(!rw.writeTxt(QStringLiteral("/dev/full"), QStringLiteral("does not fit")));
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QVariantList{0, 3, QStringLiteral("/dev/full")}));
+}
+
+void TestReadWriteTxt::unwritableDeviceIsNotSuccess()
+{
+    const QString path = m_dir.filePath(QStringLiteral("readonly.txt"));
+    writeBytes(path, QByteArray("untouched"));
+    SwappedOpen rw(QIODevice::ReadOnly);
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QVERIFY(!rw.writeTxt(path, QStringLiteral("new")));
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QVariantList{0, 2, path}));
+    QCOMPARE(bytesOf(path), QByteArray("untouched"));
+}
+
+void TestReadWriteTxt::unreadableDeviceKeepsText()
+{
+    const QString path = m_dir.filePath(QStringLiteral("writeonly.txt"));
+    writeBytes(path, QByteArray("content"));
+    SwappedOpen rw(QIODevice::WriteOnly | QIODevice::Append);
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QString text = QStringLiteral("kept");
+    QVERIFY(!rw.readTxt(path, text));
+    QCOMPARE(text, QStringLiteral("kept"));
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QVariantList{0, 1, path}));
+}
+
+void TestReadWriteTxt::usesLocaleCodec()
+{
+    QTextCodec *gb = QTextCodec::codecForName("GB18030");
+    QVERIFY(gb);
+    QTextCodec::setCodecForLocale(gb);
+    const QString path = m_dir.filePath(QStringLiteral("gb.txt"));
+    const QString text = QStringLiteral("简体中文");
+    ReadWriteTxt rw;
+    QVERIFY(rw.writeTxt(path, text));
+    QCOMPARE(bytesOf(path), gb->fromUnicode(text));
+    QVERIFY(bytesOf(path) != text.toUtf8());
+
+    QString back;
+    QVERIFY(rw.readTxt(path, back));
+    QCOMPARE(back, text);
+}
+
+QTEST_GUILESS_MAIN(TestReadWriteTxt)
+#include "tst_readwritetxt.moc"
