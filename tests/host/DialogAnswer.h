@@ -24,6 +24,7 @@ public:
     {
         auto state = m_state;
         auto *timer = new QTimer(qApp);
+        timer->setObjectName(QStringLiteral("dialogAnswerTimer"));
         timer->setInterval(10);
         QObject::connect(timer, &QTimer::timeout, timer, [state, timer, answer] {
             if (T *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
@@ -49,6 +50,19 @@ private:
     };
     std::shared_ptr<State> m_state;
 };
+
+// Drops every answer still waiting for its dialog. A test function ends with
+// its own answers, whose callbacks may refer to its locals: one left waiting
+// would otherwise answer the next test's dialog through dangling references.
+inline void cancelPendingDialogAnswers()
+{
+    const QList<QTimer *> timers = qApp->findChildren<QTimer *>(QStringLiteral("dialogAnswerTimer"),
+                                                                Qt::FindDirectChildrenOnly);
+    for (QTimer *timer : timers) {
+        timer->stop();
+        delete timer;
+    }
+}
 
 // Types names (relative to folder) into a file dialog and accepts it. The
 // name is typed into the dialog's edit box, since selectFile leaves a box

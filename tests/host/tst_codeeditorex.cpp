@@ -18,6 +18,7 @@ class TestCodeEditorEx : public QObject
     Q_OBJECT
 private slots:
     void init();
+    void cleanup();
     void newDocumentTitleThroughFirstSave();
     void cancelledSaveKeepsMarkAndFails();
     void saveWithTableZeroKeepsNoList();
@@ -35,6 +36,11 @@ private:
     QString make(const QString &name, const QByteArray &content);
     std::unique_ptr<QTemporaryDir> dir;
 };
+
+void TestCodeEditorEx::cleanup()
+{
+    cancelPendingDialogAnswers();
+}
 
 void TestCodeEditorEx::init()
 {

@@ -68,6 +68,7 @@ void TestDocumentLists::init()
 
 void TestDocumentLists::cleanup()
 {
+    cancelPendingDialogAnswers();
     window.reset();
     dir.reset();
     QFile::remove(configureFile());

@@ -85,6 +85,7 @@ void TestTableViewWidget::init()
 
 void TestTableViewWidget::cleanup()
 {
+    cancelPendingDialogAnswers();
     list.reset();
     dir.reset();
 }
