@@ -544,7 +544,10 @@ void TestDocumentLists::exitWithModifiedDocumentAsks()
                 if (button->text() == (asked == 1 ? QStringLiteral("是") : QStringLiteral("否")))
                     button->click();
             }
-            answerNext();
+            // Only two boxes come; a third answerer would outlive this test
+            // and answer the next test's box through dangling references.
+            if (asked < 2)
+                answerNext();
         });
     };
     answerNext();
