@@ -1,0 +1,311 @@
+#include "AutomationClient.h"
+#include "SpreadsheetServer.h"
+#include "WorkbookFixtures.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace WorkbookFixtures;
+
+namespace {
+
+// Opens a workbook through the automation client, as the plug-in does.
+struct Session
+{
+    explicit Session(const QString &path) : app(SpreadsheetServer::create(), nullptr)
+    {
+        book = app.querySubObject("Workbooks")->querySubObject("Open(const QString&)", path);
+    }
+    AutomationClient *sheet(int n)
+    {
+        return book->querySubObject("Sheets")->querySubObject("Item(const QVariant&)", n);
+    }
+    QString text(AutomationClient *sheet, const QString &cell)
+    {
+        return sheet->querySubObject("Range(const QVariant&)", cell)
+            ->dynamicCall("Text()")
+            .toString();
+    }
+    AutomationClient app;
+    AutomationClient *book = nullptr;
+};
+
+QString cellName(int row, int column)
+{
+    QString letters;
+    for (int c = column; c > 0; c = (c - 1) / 26)
+        letters.prepend(QChar('A' + (c - 1) % 26));
+    return letters + QString::number(row);
+}
+
+} // namespace
+
+class TestSheetFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    }
+
+    // Every cell of every fixture shows what an independent spreadsheet
+    // application shows.
+    void displayedTextMatchesExpected_data()
+    {
+        QTest::addColumn<QString>("file");
+        const QVariantMap all = expected();
+        for (auto it = all.begin(); it != all.end(); ++it)
+            QTest::newRow(qPrintable(it.key())) << it.key();
+    }
+    void displayedTextMatchesExpected()
+    {
+        QFETCH(QString, file);
+        const QVariantMap want = expected().value(file).toMap();
+        Session session(dataPath(file));
+        QVERIFY(!session.book->isNull());
+        AutomationClient *sheets = session.book->querySubObject("Sheets");
+        const QStringList names = want.value(QStringLiteral("sheets")).toStringList();
+        QCOMPARE(sheets->dynamicCall("Count()").toInt(), names.size());
+        AutomationClient *active = session.book->querySubObject("ActiveSheet");
+        QCOMPARE(active->dynamicCall("Name").toString(),
+                 want.value(QStringLiteral("active")).toString());
+        const QVariantMap shown = want.value(QStringLiteral("shown")).toMap();
+        for (int s = 0; s < names.size(); ++s) {
+            AutomationClient *sheet = session.sheet(s + 1);
+            QCOMPARE(sheet->dynamicCall("Name").toString(), names.at(s));
+            const QVariant rows = shown.value(names.at(s));
+            if (rows.isNull()) { // a chart sheet has no cells
+                QVERIFY(sheet->querySubObject("UsedRange")->isNull());
+                QVERIFY(sheet->querySubObject("Range(const QVariant&)", "A1")->isNull());
+                continue;
+            }
+            const QVariantList list = rows.toList();
+            for (int r = 0; r < list.size(); ++r) {
+                const QStringList cells = list.at(r).toStringList();
+                for (int c = 0; c < cells.size(); ++c)
+                    QCOMPARE(session.text(sheet, cellName(r + 1, c + 1)) + " @" + names.at(s) +
+                                 "!" + cellName(r + 1, c + 1),
+                             cells.at(c) + " @" + names.at(s) + "!" + cellName(r + 1, c + 1));
+            }
+        }
+    }
+
+    void usedRangesFollowTheCells()
+    {
+        Session session(dataPath(QStringLiteral("basic.xlsx")));
+        auto address = [&](int sheet) {
+            return session.sheet(sheet)
+                ->querySubObject("UsedRange")
+                ->dynamicCall("Address")
+                .toString();
+        };
+        QCOMPARE(address(1), QStringLiteral("A1:E8")); // A8 has a style of its own
+        QCOMPARE(address(2), QStringLiteral("B2:D4"));
+        QCOMPARE(address(3), QStringLiteral("A1"));
+        AutomationClient *used = session.sheet(2)->querySubObject("UsedRange");
+        QCOMPARE(used->querySubObject("Rows")->dynamicCall("Count()").toInt(), 3);
+        QCOMPARE(used->querySubObject("Columns")->dynamicCall("Count()").toInt(), 3);
+        QCOMPARE(used->dynamicCall("Count()").toInt(), 9);
+        QCOMPARE(used->dynamicCall("Text()").toString(), QStringLiteral("r2c2 apple"));
+    }
+
+    void chartSheetsCountAsSheets()
+    {
+        Session session(dataPath(QStringLiteral("chartsheet.xlsx")));
+        QCOMPARE(session.book->querySubObject("Sheets")->dynamicCall("Count()").toInt(), 3);
+        QVERIFY(!session.sheet(2)->isNull());
+        QVERIFY(session.sheet(2)->querySubObject("UsedRange")->isNull());
+        QCOMPARE(session.text(session.sheet(3), QStringLiteral("A1")),
+                 QStringLiteral("after apple"));
+        QVERIFY(session.sheet(0)->isNull());
+        QVERIFY(session.sheet(4)->isNull());
+        QCOMPARE(session.book->querySubObject("Sheets")
+                     ->querySubObject("Item(const QVariant&)", "After")
+                     ->dynamicCall("Name")
+                     .toString(),
+                 QStringLiteral("After"));
+    }
+
+    // Bad input is refused: no workbook, the file untouched.
+    void badFilesAreRefusedUntouched_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char *name :
+             {"not-a-zip.xlsx", "truncated.xlsx", "no-workbook.xlsx", "bad-xml.xlsx"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void badFilesAreRefusedUntouched()
+    {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString path = copy(file, dir.path());
+        const QByteArray before = readFile(path);
+        Session session(path);
+        QVERIFY(session.book->isNull());
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(file));
+    }
+
+    void hostilePackagesAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("sheet");
+        const QByteArray head =
+            "<worksheet "
+            "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+        const QByteArray tail = "</sheetData></worksheet>";
+        QTest::newRow("entity")
+            << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"aaaa\">]>") + head +
+                   "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>&a;</t></is></c></row>" + tail;
+        QTest::newRow("beyond last column")
+            << head + "<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>" + tail;
+        QTest::newRow("beyond last row")
+            << head + "<row r=\"1048577\"><c r=\"A1048577\"><v>1</v></c></row>" + tail;
+        QTest::newRow("rows backwards") << head + "<row r=\"2\"/><row r=\"1\"/>" + tail;
+        QTest::newRow("cell in wrong row")
+            << head + "<row r=\"2\"><c r=\"A3\"><v>1</v></c></row>" + tail;
+        QTest::newRow("bad number")
+            << head + "<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>" + tail;
+        QTest::newRow("string index")
+            << head + "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>99</v></c></row>" + tail;
+        QTest::newRow("latin-1") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>") +
+                                        head + tail;
+        QTest::newRow("bad utf-8")
+            << head +
+                   "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>\xC3\x28</t></is></c></row>" +
+                   tail;
+    }
+    void hostilePackagesAreRefused()
+    {
+        QFETCH(QByteArray, sheet);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("hostile.xlsx"));
+        Parts parts = richWorkbook();
+        for (auto &part : parts) {
+            if (part.first == QLatin1String("xl/worksheets/sheet2.xml"))
+                part.second = sheet;
+        }
+        QVERIFY(writePackage(path, parts));
+        const QByteArray before = readFile(path);
+        Session session(path);
+        QVERIFY(session.book->isNull());
+        QCOMPARE(readFile(path), before);
+    }
+
+    void legacyAndOtherFormatsAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("xls") << "old.xls"
+                             << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 legacy", 16);
+        QTest::newRow("xml 2003")
+            << "sheet.xml"
+            << QByteArray("<?xml version=\"1.0\"?><Workbook "
+                          "xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\"/>");
+        QTest::newRow("web page") << "page.html"
+                                  << QByteArray("<html><table><tr><td>1</td></tr></table></html>");
+        QTest::newRow("binary csv") << "nul.csv" << QByteArray("a,b\0c", 5);
+        QTest::newRow("utf-16 txt") << "wide.txt"
+                                    << QByteArray("\xFF\xFE"
+                                                  "a\0\t\0b\0",
+                                                  8);
+    }
+    void legacyAndOtherFormatsAreRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        Session session(path);
+        QVERIFY(session.book->isNull());
+        QCOMPARE(readFile(path), bytes);
+    }
+
+    // Open reads what it needs and closes the file.
+    void noHandleIsHeldWhileOpen()
+    {
+        QTemporaryDir dir;
+        const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
+        Session session(path);
+        QVERIFY(!session.book->isNull());
+        const QFileInfoList fds =
+            QDir(QStringLiteral("/proc/self/fd"))
+                .entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+        for (const QFileInfo &fd : fds)
+            QVERIFY2(fd.symLinkTarget() != path, qPrintable(fd.filePath()));
+    }
+
+    // Delimited text comes back byte for byte, with only the changed field new.
+    void delimitedRoundTrips_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("csv with mark and CRLF")
+            << "sample.csv" << readFile(dataPath(QStringLiteral("sample.csv"))) << "B2"
+            << "green, apple"
+            << QByteArray("\xEF\xBB\xBFname,note\r\napple,\"green, apple\"\r\n\"x,y\",\"quote "
+                          "\"\"q\"\"\"\r\n");
+        QTest::newRow("tab text")
+            << "sample.txt" << readFile(dataPath(QStringLiteral("sample.txt"))) << "A2"
+            << "pear" << QByteArray("name\tnote\r\npear\t\xE9\x9D\x92\xE8\x8B\xB9\xE6\x9E\x9C\r\n");
+        QTest::newRow("LF, no final newline") << "plain.csv" << QByteArray("a,b\nc,d") << "B2"
+                                              << "e\"f" << QByteArray("a,b\nc,\"e\"\"f\"");
+        QTest::newRow("quote all") << "q.csv" << QByteArray("\"a\",\"b\"\r\n") << "A1"
+                                   << "z" << QByteArray("\"z\",\"b\"\r\n");
+        QTest::newRow("new row") << "grow.csv" << QByteArray("a,b\r\n") << "A3"
+                                 << "new" << QByteArray("a,b\r\n\r\nnew\r\n");
+        QTest::newRow("emptied") << "empty.csv" << QByteArray("a,b,c\n") << "B1"
+                                 << "" << QByteArray("a,,c\n");
+        QTest::newRow("leading zeros stay") << "zeros.csv" << QByteArray("007,1\n") << "B1"
+                                            << "2" << QByteArray("007,2\n");
+    }
+    void delimitedRoundTrips()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, before);
+        QFETCH(QString, cell);
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+        file.close();
+        {
+            Session session(path);
+            QVERIFY(!session.book->isNull());
+            QCOMPARE(session.sheet(1)->dynamicCall("Name").toString(),
+                     QFileInfo(name).completeBaseName());
+            QVERIFY(session.book->dynamicCall("Save()").toBool());
+            QCOMPARE(readFile(path), before);
+            session.sheet(1)
+                ->querySubObject("Range(const QVariant&)", cell)
+                ->setProperty("Value", value);
+            QVERIFY(session.book->dynamicCall("Save()").toBool());
+        }
+        QTEST(readFile(path), "after");
+    }
+
+    void delimitedTextThatCannotComeBackIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("odd.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\"ab\"c,d\n"); // text after a closing quote
+        file.close();
+        Session session(path);
+        QVERIFY(session.book->isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSheetFiles)
+#include "tst_sheetfiles.moc"

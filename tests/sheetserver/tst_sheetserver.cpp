@@ -1,0 +1,371 @@
+#include "AutomationClient.h"
+#include "ServerRegistry.h"
+#include "SpreadsheetServer.h"
+#include "WorkbookFixtures.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtConcurrent>
+#include <QtTest>
+
+using namespace WorkbookFixtures;
+
+namespace {
+
+const char *const kReplace = "Replace(const QVariant&, const QVariant&, const QVariant&, const "
+                             "QVariant&, const QVariant&)";
+
+struct Session
+{
+    explicit Session(const QString &path) : app(QStringLiteral("Excel.Application"))
+    {
+        book = app.querySubObject("Workbooks")->querySubObject("Open(const QString&)", path);
+    }
+    AutomationClient *sheet(int n)
+    {
+        return book->querySubObject("Sheets")->querySubObject("Item(const QVariant&)", n);
+    }
+    AutomationClient *range(int n, const QString &name)
+    {
+        return sheet(n)->querySubObject("Range(const QVariant&)", name);
+    }
+    QString text(int n, const QString &name)
+    {
+        return range(n, name)->dynamicCall("Text()").toString();
+    }
+    AutomationClient app;
+    AutomationClient *book = nullptr;
+};
+
+// A one-sheet workbook with these cells (A1 upwards, one per row) as
+// inline strings, or numbers when written as plain numbers.
+QString bookOf(const QString &dir, const QStringList &cells, const QByteArray &extra = QByteArray())
+{
+    QByteArray rows;
+    for (int i = 0; i < cells.size(); ++i) {
+        const QByteArray r = QByteArray::number(i + 1);
+        bool number = false;
+        cells.at(i).toDouble(&number);
+        rows += "<row r=\"" + r + "\"><c r=\"A" + r + "\"" +
+                (number ? "><v>" + cells.at(i).toUtf8() + "</v>"
+                        : " t=\"inlineStr\"><is><t>" + cells.at(i).toUtf8() + "</t></is>") +
+                "</c></row>";
+    }
+    Parts parts = richWorkbook();
+    for (auto &part : parts) {
+        if (part.first == QLatin1String("xl/worksheets/sheet2.xml"))
+            part.second =
+                "<worksheet "
+                "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" +
+                rows + extra + "</sheetData></worksheet>";
+    }
+    const QString path = QDir(dir).filePath(QStringLiteral("replace.xlsx"));
+    writePackage(path, parts);
+    return path;
+}
+
+} // namespace
+
+class TestSheetServer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+        SpreadsheetServer::install();
+    }
+
+    void applicationMembers()
+    {
+        AutomationClient app(QStringLiteral("Excel.Application"));
+        QVERIFY(!app.isNull());
+        QVERIFY(app.dynamicCall("Version()").toString().contains(QStringLiteral("Quorvane")));
+        QVERIFY(app.setProperty("DisplayAlerts", false));
+        QVERIFY(app.setProperty("Visible", false));
+        QCOMPARE(app.dynamicCall("DisplayAlerts").toBool(), false);
+        QVERIFY(!app.setProperty("NoSuchThing", 1));
+        AutomationClient *books = app.querySubObject("Workbooks");
+        QVERIFY(!books->isNull());
+        AutomationClient *book =
+            books->querySubObject("Open(const QString&)", dataPath(QStringLiteral("basic.xlsx")));
+        QVERIFY(!book->isNull());
+        QCOMPARE(books->dynamicCall("Count()").toInt(), 1);
+        // Quit closes every workbook without saving; later calls reach nothing.
+        app.dynamicCall("Quit()");
+        QVERIFY(!book->dynamicCall("Path()").isValid());
+        QVERIFY(app.querySubObject("Workbooks")->isNull());
+        QVERIFY(!app.dynamicCall("Version()").isValid());
+    }
+
+    void instancesShareNothing()
+    {
+        AutomationClient first(QStringLiteral("Excel.Application"));
+        AutomationClient second(QStringLiteral("Excel.Application"));
+        AutomationClient *a = first.querySubObject("Workbooks");
+        a->querySubObject("Open(const QString&)", dataPath(QStringLiteral("basic.xlsx")));
+        QCOMPARE(a->dynamicCall("Count()").toInt(), 1);
+        QCOMPARE(second.querySubObject("Workbooks")->dynamicCall("Count()").toInt(), 0);
+    }
+
+    void workbookMembers()
+    {
+        QTemporaryDir dir;
+        const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
+        Session session(path);
+        QCOMPARE(session.book->dynamicCall("Path()").toString(),
+                 QDir::toNativeSeparators(dir.path()));
+        QCOMPARE(session.book->querySubObject("Sheets")->dynamicCall("Count()").toInt(), 3);
+        QCOMPARE(session.book->querySubObject("ActiveSheet")->dynamicCall("Name").toString(),
+                 QStringLiteral("Offset"));
+        QVERIFY(session.book->dynamicCall("Save()").toBool());
+        session.range(1, QStringLiteral("A1"))->setProperty("Value", "dropped");
+        session.book->dynamicCall("Close()");
+        QVERIFY(!session.book->dynamicCall("Save()").toBool());
+        QVERIFY(session.book->querySubObject("Sheets")->isNull());
+        QCOMPARE(readFile(path), readFile(dataPath(QStringLiteral("basic.xlsx"))));
+    }
+
+    void missingFilesOpenNothing()
+    {
+        Session session(QStringLiteral("/no/such/book.xlsx"));
+        QVERIFY(session.book->isNull());
+    }
+
+    void rangeAddressing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("count");
+        QTest::newRow("cell") << "B3" << true << 1;
+        QTest::newRow("lower case") << "b3" << true << 1;
+        QTest::newRow("absolute") << "$B$3" << true << 1;
+        QTest::newRow("block") << "A1:C3" << true << 9;
+        QTest::newRow("reversed block") << "C3:A1" << true << 9;
+        QTest::newRow("last cell") << "XFD1048576" << true << 1;
+        QTest::newRow("column too far") << "XFE1" << false << 0;
+        QTest::newRow("row too far") << "A1048577" << false << 0;
+        QTest::newRow("row zero") << "A0" << false << 0;
+        QTest::newRow("no row") << "A" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("junk") << "hello world" << false << 0;
+        QTest::newRow("whole column") << "A:A" << false << 0;
+    }
+    void rangeAddressing()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, valid);
+        Session session(dataPath(QStringLiteral("basic.xlsx")));
+        AutomationClient *range = session.range(1, name);
+        QCOMPARE(!range->isNull(), valid);
+        if (valid)
+            QTEST(range->dynamicCall("Count()").toInt(), "count");
+    }
+
+    void valueWritesTextKeepsStyleAndDropsFormula()
+    {
+        QTemporaryDir dir;
+        const QString path = copy(QStringLiteral("numfmt.xlsx"), dir.path());
+        Session session(path);
+        AutomationClient *cell = session.range(1, QStringLiteral("A13")); // a date
+        cell->setProperty("Value", QStringLiteral("2024-01-01"));
+        QCOMPARE(cell->dynamicCall("Text()").toString(), QStringLiteral("2024-01-01"));
+        session.range(1, QStringLiteral("A2"))->setProperty("Value", QStringLiteral("42"));
+        QCOMPARE(session.text(1, QStringLiteral("A2")), QStringLiteral("42"));
+        // The empty text empties the cell; ClearContents keeps the style.
+        session.range(1, QStringLiteral("A7"))->setProperty("Value", QString());
+        session.range(1, QStringLiteral("A8"))->dynamicCall("ClearContents()");
+        QCOMPARE(session.text(1, QStringLiteral("A7")), QString());
+        QVERIFY(session.book->dynamicCall("Save()").toBool());
+        const QByteArray sheet = entry(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY(sheet.contains("<c r=\"A13\" s=\"7\" t=\"inlineStr\"><is><t "
+                               "xml:space=\"preserve\">2024-01-01</t></is></c>"));
+        QVERIFY(sheet.contains(
+            "<c r=\"A2\" t=\"inlineStr\"><is><t xml:space=\"preserve\">42</t></is></c>"));
+        QVERIFY(sheet.contains("<c r=\"A7\" s=\"1\"/>"));
+        QVERIFY(sheet.contains("<c r=\"A8\" s=\"2\"/>"));
+        // A formula cell written becomes text.
+        const QString basic = copy(QStringLiteral("basic.xlsx"), dir.path());
+        Session other(basic);
+        other.range(1, QStringLiteral("E2"))->setProperty("Value", QStringLiteral("4.5"));
+        QVERIFY(other.book->dynamicCall("Save()").toBool());
+        QVERIFY(
+            entry(basic, QStringLiteral("xl/worksheets/sheet1.xml"))
+                .contains(
+                    "<c r=\"E2\" t=\"inlineStr\"><is><t xml:space=\"preserve\">4.5</t></is></c>"));
+    }
+
+    void controlCharactersAndEscapesRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
+        const QString tricky = QStringLiteral("tab\there\nline\rcr\x01 _x0041_ ") + QChar(0xD800) +
+                               QStringLiteral("end");
+        {
+            Session session(path);
+            session.range(1, QStringLiteral("A1"))->setProperty("Value", tricky);
+            QVERIFY(session.book->dynamicCall("Save()").toBool());
+        }
+        Session again(path);
+        QCOMPARE(again.text(1, QStringLiteral("A1")), tricky);
+    }
+
+    // Replace: wildcards, ~ escapes, look-at, case, numbers staying numbers.
+    void replaceFollowsTheRules_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("with");
+        QTest::addColumn<int>("lookAt");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("part") << "red apple apple"
+                              << "apple"
+                              << "pear" << 2 << true << "red pear pear";
+        QTest::newRow("part ignores case") << "Apple APPLE"
+                                           << "apple"
+                                           << "pear" << 2 << false << "pear pear";
+        QTest::newRow("part keeps case") << "Apple apple"
+                                         << "apple"
+                                         << "pear" << 2 << true << "Apple pear";
+        QTest::newRow("whole must match") << "red apple"
+                                          << "apple"
+                                          << "pear" << 1 << false << "red apple";
+        QTest::newRow("whole matches") << "APPLE"
+                                       << "apple"
+                                       << "pear" << 1 << false << "pear";
+        QTest::newRow("star longest") << "a-b-c"
+                                      << "a*b"
+                                      << "X" << 2 << true << "X-c";
+        QTest::newRow("star alone") << "anything"
+                                    << "*"
+                                    << "all" << 2 << true << "all";
+        QTest::newRow("question mark") << "cat cut cot"
+                                       << "c?t"
+                                       << "dog" << 2 << true << "dog dog dog";
+        QTest::newRow("escaped star") << "2*3 and 23"
+                                      << "2~*3"
+                                      << "six" << 2 << true << "six and 23";
+        QTest::newRow("escaped question") << "why? whyx"
+                                          << "why~?"
+                                          << "because" << 2 << true << "because whyx";
+        QTest::newRow("escaped tilde") << "a~b"
+                                       << "~~"
+                                       << "-" << 2 << true << "a-b";
+        QTest::newRow("regex characters literal") << "a.b(c)"
+                                                  << ".b("
+                                                  << "!" << 2 << true << "a!c)";
+        QTest::newRow("empty what") << "apple"
+                                    << ""
+                                    << "x" << 2 << true << "apple";
+        QTest::newRow("to empty") << "apple"
+                                  << "apple"
+                                  << "" << 1 << true << "";
+        QTest::newRow("number stays number") << "1234.5"
+                                             << "4"
+                                             << "9" << 2 << true << "1239.5";
+        QTest::newRow("number becomes text") << "1234.5"
+                                             << "1"
+                                             << "x" << 2 << true << "x234.5";
+        QTest::newRow("chinese") << "红苹果"
+                                 << "苹果"
+                                 << "梨" << 2 << true << "红梨";
+    }
+    void replaceFollowsTheRules()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, what);
+        QFETCH(QString, with);
+        QFETCH(int, lookAt);
+        QFETCH(bool, matchCase);
+        QTemporaryDir dir;
+        const QString path = bookOf(dir.path(), {before});
+        {
+            Session session(path);
+            AutomationClient *used = session.sheet(2)->querySubObject("UsedRange");
+            QVERIFY(used->dynamicCall(kReplace, what, with, lookAt, 1, matchCase).toBool());
+            QTEST(session.text(2, QStringLiteral("A1")), "after");
+            QVERIFY(session.book->dynamicCall("Save()").toBool());
+        }
+        const QByteArray sheet = entry(path, QStringLiteral("xl/worksheets/sheet2.xml"));
+        if (QTest::currentDataTag() == QLatin1String("number stays number"))
+            QVERIFY(sheet.contains("<c r=\"A1\"><v>1239.5</v></c>"));
+        if (QTest::currentDataTag() == QLatin1String("number becomes text"))
+            QVERIFY(sheet.contains("t=\"inlineStr\""));
+    }
+
+    void replaceLeavesFormulasAndOutsideCellsAlone()
+    {
+        QTemporaryDir dir;
+        const QString path =
+            bookOf(dir.path(), {QStringLiteral("apple"), QStringLiteral("apple")},
+                   "<row r=\"3\"><c r=\"A3\" t=\"str\"><f>\"apple\"</f><v>apple</v></c></row>");
+        Session session(path);
+        AutomationClient *first = session.range(2, QStringLiteral("A1:A1"));
+        first->dynamicCall(kReplace, QStringLiteral("apple"), QStringLiteral("pear"), 2, 2, false);
+        QCOMPARE(session.text(2, QStringLiteral("A1")), QStringLiteral("pear"));
+        QCOMPARE(session.text(2, QStringLiteral("A2")), QStringLiteral("apple"));
+        session.sheet(2)
+            ->querySubObject("UsedRange")
+            ->dynamicCall(kReplace, QStringLiteral("apple"), QStringLiteral("pear"), 2, 1, false);
+        QCOMPARE(session.text(2, QStringLiteral("A2")), QStringLiteral("pear"));
+        QCOMPARE(session.text(2, QStringLiteral("A3")), QStringLiteral("apple"));
+    }
+
+    void replaceCoversSharedStringsAndBooleans()
+    {
+        QTemporaryDir dir;
+        const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
+        Session session(path);
+        AutomationClient *used = session.sheet(1)->querySubObject("UsedRange");
+        used->dynamicCall(kReplace, QStringLiteral("apple"), QStringLiteral("pear"), 2, 1, false);
+        used->dynamicCall(kReplace, QStringLiteral("TRUE"), QStringLiteral("yes"), 1, 1, false);
+        QCOMPARE(session.text(1, QStringLiteral("B2")), QStringLiteral("red pear"));
+        QCOMPARE(session.text(1, QStringLiteral("A7")), QStringLiteral("merged pear"));
+        QCOMPARE(session.text(1, QStringLiteral("A6")), QStringLiteral("yes"));
+        QCOMPARE(session.text(1, QStringLiteral("E2")), QStringLiteral("4.5")); // a formula
+        QCOMPARE(session.text(2, QStringLiteral("B2")),
+                 QStringLiteral("r2c2 apple")); // other sheet
+    }
+
+    // Several instances in parallel threads, one file each.
+    void parallelInstancesDoNotMeet()
+    {
+        QTemporaryDir dir;
+        QStringList paths;
+        for (int i = 0; i < 8; ++i) {
+            const QString path = dir.filePath(QStringLiteral("grid%1.xlsx").arg(i));
+            QFile::copy(dataPath(QStringLiteral("grid-2000x10.xlsx")), path);
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+            paths.append(path);
+        }
+        auto job = [](const QString &path) {
+            Session session(path);
+            AutomationClient *sheet = session.sheet(1);
+            const QString mark = QFileInfo(path).baseName();
+            for (int r = 1; r <= 200; ++r) {
+                AutomationClient *cell =
+                    sheet->querySubObject("Range(const QVariant&)", QStringLiteral("C%1").arg(r));
+                cell->setProperty("Value", mark + cell->dynamicCall("Text()").toString());
+                delete cell;
+            }
+            return session.book->dynamicCall("Save()").toBool();
+        };
+        QThreadPool::globalInstance()->setMaxThreadCount(8);
+        QList<QFuture<bool>> futures;
+        for (const QString &path : qAsConst(paths))
+            futures.append(QtConcurrent::run(job, path));
+        for (QFuture<bool> &future : futures)
+            QVERIFY(future.result());
+        for (const QString &path : qAsConst(paths)) {
+            Session session(path);
+            const QString mark = QFileInfo(path).baseName();
+            QVERIFY(session.text(1, QStringLiteral("C1")).startsWith(mark));
+            QVERIFY(session.text(1, QStringLiteral("C200")).startsWith(mark));
+            QVERIFY(!session.text(1, QStringLiteral("C201")).startsWith(mark));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSheetServer)
+#include "tst_sheetserver.moc"
