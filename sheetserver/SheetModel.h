@@ -45,6 +45,9 @@ public:
     quint32 sheetDataEnd = 0;     // after </sheetData> (or the self-closing tag)
     quint32 sheetDataClose = 0;   // '<' of </sheetData>
     QVector<RemovedFormula> removedFormulas;
+    // The largest shared-string index a cell uses (-1: none), checked
+    // against the table once both are read.
+    int maxSharedIndex = -1;
     // Delimited text: whether each cell read was quoted, by row.
     QVector<QVector<bool>> quoted;
 

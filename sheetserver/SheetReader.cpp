@@ -2,6 +2,7 @@
 
 #include "CellAddress.h"
 #include "SheetModel.h"
+#include "XmlPartReader.h"
 #include "XmlText.h"
 
 #include <QDateTime>
@@ -46,8 +47,8 @@ bool isoToSerial(const QString &text, double *value)
 class Reader
 {
 public:
-    Reader(const QByteArray &xml, int sharedStrings, SheetModel *sheet)
-        : m_xml(xml), m_reader(xml), m_offsets(xml), m_sharedStrings(sharedStrings), m_sheet(sheet)
+    Reader(const QByteArray &xml, SheetModel *sheet)
+        : m_xml(xml), m_part(xml), m_reader(m_part.reader()), m_offsets(xml), m_sheet(sheet)
     {
     }
 
@@ -64,11 +65,12 @@ private:
     bool readCell();
 
     const QByteArray &m_xml;
-    QXmlStreamReader m_reader;
+    XmlPartReader m_part;
+    QXmlStreamReader &m_reader;
     Utf8Offsets m_offsets;
-    int m_sharedStrings;
     SheetModel *m_sheet;
     QString m_why;
+    QString m_value; // reused: one allocation for the whole sheet
     Row *m_row = nullptr;
     int m_lastRow = 0;
     int m_lastColumn = 0;
@@ -80,7 +82,7 @@ bool Reader::run(QString *why)
     bool inSheetData = false;
     qint64 sheetDataTagEnd = -1;
     while (!m_reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = m_reader.readNext();
+        const QXmlStreamReader::TokenType token = m_part.readNext();
         if (XmlText::isForbidden(m_reader))
             return *why = QStringLiteral("document type declaration"), false;
         if (token == QXmlStreamReader::StartElement) {
@@ -180,23 +182,49 @@ bool Reader::readCell()
         if (!ok || cell.style < 0)
             return fail(QStringLiteral("bad style index"));
     }
-    const QString type = attributes.value(QLatin1String("t")).toString();
+    enum Type { Number, Shared, Boolean, ErrorValue, FormulaText, Inline, Date, Unknown };
+    const QStringRef typeRef = attributes.value(QLatin1String("t"));
+    Type type = Number;
+    if (typeRef.isEmpty() || typeRef == QLatin1String("n"))
+        type = Number;
+    else if (typeRef == QLatin1String("s"))
+        type = Shared;
+    else if (typeRef == QLatin1String("inlineStr"))
+        type = Inline;
+    else if (typeRef == QLatin1String("str"))
+        type = FormulaText;
+    else if (typeRef == QLatin1String("b"))
+        type = Boolean;
+    else if (typeRef == QLatin1String("e"))
+        type = ErrorValue;
+    else if (typeRef == QLatin1String("d"))
+        type = Date;
+    else
+        return fail(QStringLiteral("unknown cell type ") + typeRef.toString());
 
-    QString value;
+    QString &value = m_value;
+    value.resize(0);
     bool hasValue = false;
     bool hasInline = false;
     QString inlineText;
     int depth = 1;
+    bool inValue = false;
     while (depth > 0 && !m_reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = m_reader.readNext();
+        const QXmlStreamReader::TokenType token = m_part.readNext();
+        if (token == QXmlStreamReader::Characters) {
+            if (inValue)
+                value += m_reader.text();
+            continue;
+        }
         if (XmlText::isForbidden(m_reader))
             return fail(QStringLiteral("document type declaration"));
         if (token == QXmlStreamReader::StartElement) {
+            ++depth;
             const QStringRef name = m_reader.name();
-            if (depth == 1 && name == QLatin1String("v")) {
-                value = m_reader.readElementText(QXmlStreamReader::IncludeChildElements);
+            if (depth == 2 && name == QLatin1String("v")) {
+                inValue = true;
                 hasValue = true;
-            } else if (depth == 1 && name == QLatin1String("f")) {
+            } else if (depth == 2 && name == QLatin1String("f")) {
                 const QXmlStreamAttributes f = m_reader.attributes();
                 const QStringRef kind = f.value(QLatin1String("t"));
                 if (kind == QLatin1String("shared")) {
@@ -208,15 +236,14 @@ bool Reader::readCell()
                 } else {
                     cell.formula = Cell::PlainFormula;
                 }
-                m_reader.readElementText(QXmlStreamReader::IncludeChildElements);
-            } else if (depth == 1 && name == QLatin1String("is")) {
-                if (!XmlText::readStringItem(m_reader, &inlineText))
+            } else if (depth == 2 && name == QLatin1String("is")) {
+                if (!XmlText::readStringItem(m_part, &inlineText))
                     return fail(QStringLiteral("malformed inline string"));
                 hasInline = true;
-            } else {
-                ++depth;
+                --depth;
             }
         } else if (token == QXmlStreamReader::EndElement) {
+            inValue = false;
             --depth;
         }
     }
@@ -224,31 +251,32 @@ bool Reader::readCell()
         return fail(QStringLiteral("malformed XML: ") + m_reader.errorString());
     cell.end = quint32(here());
 
-    if (type == QLatin1String("inlineStr")) {
+    if (type == Inline) {
         if (hasInline) {
             cell.type = Cell::Text;
             cell.index = m_sheet->texts.append(inlineText);
         }
     } else if (!hasValue) {
         cell.type = Cell::Blank;
-    } else if (type == QLatin1String("s")) {
+    } else if (type == Shared) {
         bool ok = false;
-        const int index = value.trimmed().toInt(&ok);
-        if (!ok || index < 0 || index >= m_sharedStrings)
-            return fail(QStringLiteral("shared string out of range"));
+        const int index = value.toInt(&ok);
+        if (!ok || index < 0)
+            return fail(QStringLiteral("bad shared string index"));
+        m_sheet->maxSharedIndex = qMax(m_sheet->maxSharedIndex, index);
         cell.type = Cell::SharedString;
         cell.index = index;
-    } else if (type == QLatin1String("b")) {
+    } else if (type == Boolean) {
         cell.type = Cell::Boolean;
         const QString v = value.trimmed();
         cell.number = (v == QLatin1String("1") || v == QLatin1String("true")) ? 1 : 0;
-    } else if (type == QLatin1String("e")) {
+    } else if (type == ErrorValue) {
         cell.type = Cell::Error;
         cell.index = m_sheet->texts.append(value);
-    } else if (type == QLatin1String("str")) {
+    } else if (type == FormulaText) {
         cell.type = Cell::Text;
         cell.index = m_sheet->texts.append(XmlText::decodeEscapes(value));
-    } else if (type == QLatin1String("d")) {
+    } else if (type == Date) {
         double serial = 0;
         if (isoToSerial(value, &serial)) {
             cell.type = Cell::Number;
@@ -257,7 +285,7 @@ bool Reader::readCell()
             cell.type = Cell::Text;
             cell.index = m_sheet->texts.append(value);
         }
-    } else if (type.isEmpty() || type == QLatin1String("n")) {
+    } else {
         double number = 0;
         if (!value.trimmed().isEmpty()) {
             if (!parseNumber(value, &number))
@@ -265,8 +293,6 @@ bool Reader::readCell()
             cell.type = Cell::Number;
             cell.number = number;
         }
-    } else {
-        return fail(QStringLiteral("unknown cell type ") + type);
     }
     m_row->cells.append(cell);
     m_sheet->cells.noteCellAdded();
@@ -275,8 +301,7 @@ bool Reader::readCell()
 
 } // namespace
 
-bool SheetReader::read(const QByteArray &xml, int sharedStringCount, SheetModel *sheet,
-                       QString *why)
+bool SheetReader::read(const QByteArray &xml, SheetModel *sheet, QString *why)
 {
     if (XmlText::declaresOtherEncoding(xml) || !XmlText::isValidUtf8(xml)) {
         *why = QStringLiteral("sheet is not UTF-8");
@@ -286,6 +311,6 @@ bool SheetReader::read(const QByteArray &xml, int sharedStringCount, SheetModel 
         *why = QStringLiteral("sheet too large");
         return false;
     }
-    Reader reader(xml, sharedStringCount, sheet);
+    Reader reader(xml, sheet);
     return reader.run(why);
 }

@@ -2,9 +2,9 @@
 
 #include "CellAddress.h"
 #include "SheetModel.h"
-#include "WorkbookDocument.h"
 #include "XmlText.h"
 
+#include <QIODevice>
 #include <QLocale>
 
 namespace {
@@ -17,33 +17,57 @@ QByteArray numberText(double value)
 class Writer
 {
 public:
-    Writer(const WorkbookDocument &document, const SheetModel &sheet, const QByteArray &original,
-           const SheetWriter::NewFormulas &formulas)
-        : m_document(document), m_sheet(sheet), m_original(original), m_formulas(formulas)
+    Writer(const SheetModel &sheet, const QByteArray &original,
+           const SheetWriter::NewFormulas &formulas, QIODevice *device)
+        : m_sheet(sheet), m_original(original), m_formulas(formulas), m_device(device)
     {
+        m_out.reserve(FlushSize + 65536);
     }
 
-    QByteArray run();
+    bool run();
 
 private:
+    static constexpr int FlushSize = 1 << 20;
+
     void copy(quint32 from, quint32 to)
     {
-        if (to > from)
-            m_out.append(m_original.constData() + from, int(to - from));
+        if (to <= from)
+            return;
+        flush();
+        if (to - from > quint32(FlushSize)) {
+            // Large unchanged stretches go straight through.
+            write(m_out.constData(), m_out.size());
+            m_out.resize(0);
+            write(m_original.constData() + from, qint64(to - from));
+            return;
+        }
+        m_out.append(m_original.constData() + from, int(to - from));
+    }
+    void flush()
+    {
+        if (m_out.size() < FlushSize)
+            return;
+        write(m_out.constData(), m_out.size());
+        m_out.resize(0);
+    }
+    void write(const char *data, qint64 size)
+    {
+        if (m_ok && size > 0 && m_device->write(data, size) != size)
+            m_ok = false;
     }
     void writeRow(const Row &row);
     void writeCell(int row, const Cell &cell);
 
-    const WorkbookDocument &m_document;
     const SheetModel &m_sheet;
     const QByteArray &m_original;
     const SheetWriter::NewFormulas &m_formulas;
+    QIODevice *m_device;
     QByteArray m_out;
+    bool m_ok = true;
 };
 
-QByteArray Writer::run()
+bool Writer::run()
 {
-    m_out.reserve(int(qMin<qint64>(qint64(m_original.size()) * 5 / 4 + 4096, 0x7fff0000)));
     quint32 cursor = 0;
     if (m_sheet.hasDimension) {
         copy(0, m_sheet.dimensionStart);
@@ -78,7 +102,8 @@ QByteArray Writer::run()
     if (m_sheet.sheetDataSelfClosing && anyRows)
         m_out.append("</sheetData>");
     copy(cursor, quint32(m_original.size()));
-    return m_out;
+    write(m_out.constData(), m_out.size());
+    return m_ok;
 }
 
 void Writer::writeRow(const Row &row)
@@ -185,13 +210,14 @@ void Writer::writeCell(int row, const Cell &cell)
         break;
     }
     m_out.append("</c>");
+    flush();
 }
 
 } // namespace
 
-QByteArray SheetWriter::write(const WorkbookDocument &document, const SheetModel &sheet,
-                              const QByteArray &original, const NewFormulas &formulas)
+bool SheetWriter::write(const SheetModel &sheet, const QByteArray &original,
+                        const NewFormulas &formulas, QIODevice *out)
 {
-    Writer writer(document, sheet, original, formulas);
+    Writer writer(sheet, original, formulas, out);
     return writer.run();
 }

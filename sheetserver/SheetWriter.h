@@ -5,8 +5,8 @@
 #include <QHash>
 #include <QPair>
 
+class QIODevice;
 class SheetModel;
-class WorkbookDocument;
 
 // Writes a changed worksheet part: the original bytes, with the changed
 // cells written anew and new cells and rows put in their place. Every other
@@ -22,8 +22,10 @@ public:
     // from a removed first cell, by (row, column).
     using NewFormulas = QHash<QPair<int, int>, QByteArray>;
 
-    static QByteArray write(const WorkbookDocument &document, const SheetModel &sheet,
-                            const QByteArray &original, const NewFormulas &formulas);
+    // Streams the part to out (in pieces, so that a large sheet is never
+    // held twice); false when out refuses a write.
+    static bool write(const SheetModel &sheet, const QByteArray &original,
+                      const NewFormulas &formulas, QIODevice *out);
 };
 
 #endif // SHEETWRITER_H

@@ -2,27 +2,30 @@
 
 int TextPool::append(QStringView text)
 {
-    m_chars.append(text.data(), int(text.size()));
-    m_offsets.append(m_chars.size());
-    return m_offsets.size() - 2;
+    const int length = int(text.size());
+    if (m_blocks.isEmpty() || m_blocks.last().size() + length > BlockSize) {
+        QString block;
+        block.reserve(qMax(BlockSize, length));
+        m_blocks.append(block);
+    }
+    QString &block = m_blocks.last();
+    const int offset = block.size();
+    // Within the reserved capacity: the block never moves.
+    block.append(text.data(), length);
+    m_entries.append({m_blocks.size() - 1, offset, length});
+    return m_entries.size() - 1;
 }
 
 QStringView TextPool::view(int index) const
 {
-    if (index < 0 || index >= size())
+    if (index < 0 || index >= m_entries.size())
         return QStringView();
-    const qint64 from = m_offsets.at(index);
-    return QStringView(m_chars).mid(from, m_offsets.at(index + 1) - from);
-}
-
-void TextPool::reserve(int strings, int characters)
-{
-    m_offsets.reserve(strings + 1);
-    m_chars.reserve(characters);
+    const Entry &e = m_entries.at(index);
+    return QStringView(m_blocks.at(e.block)).mid(e.offset, e.length);
 }
 
 void TextPool::clear()
 {
-    m_chars.clear();
-    m_offsets = QVector<qint64>{0};
+    m_blocks.clear();
+    m_entries.clear();
 }

@@ -77,10 +77,18 @@ std::unique_ptr<WorkbookDocument> WorkbookDocument::open(const QString &path, QS
     }
     const QByteArray bytes = file.readAll();
     file.close(); // nothing of the file stays open while the workbook is
+    auto document = fromBytes(bytes, info.absoluteFilePath(), why);
+    if (document)
+        document->fileModified = info.lastModified();
+    return document;
+}
+
+std::unique_ptr<WorkbookDocument> WorkbookDocument::fromBytes(const QByteArray &bytes,
+                                                              const QString &path, QString *why)
+{
     auto document = std::make_unique<WorkbookDocument>();
-    document->path = info.absoluteFilePath();
+    document->path = path;
     document->fileSize = bytes.size();
-    document->fileModified = info.lastModified();
     if (!readInto(document.get(), bytes, why))
         return nullptr;
     return document;

@@ -29,6 +29,10 @@ public:
     // content) or a .csv/.txt/.tsv file; null, with the reason, for anything
     // else and for any file that is damaged or hostile.
     static std::unique_ptr<WorkbookDocument> open(const QString &path, QString *why);
+    // The same from bytes already read; the name's suffix tells delimited
+    // text apart (the fuzz target reads through here).
+    static std::unique_ptr<WorkbookDocument> fromBytes(const QByteArray &bytes, const QString &path,
+                                                       QString *why);
 
     // The sheets, read again from the saved bytes the first time they are
     // asked for after a save (the next save needs the new file's layout).

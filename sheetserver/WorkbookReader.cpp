@@ -2,11 +2,13 @@
 
 #include "SheetReader.h"
 #include "WorkbookDocument.h"
+#include "XmlPartReader.h"
 #include "XmlText.h"
 #include "ZipPackage.h"
 
 #include <QHash>
 #include <QXmlStreamReader>
+#include <future>
 
 namespace {
 
@@ -53,7 +55,6 @@ private:
     bool readContentTypes(QString *mainType, const QString &mainPart);
     bool readWorkbook(QVector<QStringList> *sheetEntries);
     bool readStyles(const QString &name);
-    bool readSharedStrings(const QString &name);
 
     WorkbookDocument *m_document;
     QString *m_why;
@@ -224,30 +225,38 @@ bool PackageReader::readStyles(const QString &name)
     return finishXml(reader, name);
 }
 
-bool PackageReader::readSharedStrings(const QString &name)
+bool parseSharedStrings(const QByteArray &data, TextPool *strings, QString *why)
 {
-    QByteArray data;
-    if (!part(name, &data, true))
+    if (XmlText::declaresOtherEncoding(data) || !XmlText::isValidUtf8(data)) {
+        *why = QStringLiteral("shared strings are not UTF-8");
         return false;
-    QXmlStreamReader reader;
-    if (!startXml(reader, data, name))
-        return false;
+    }
+    XmlPartReader part(data);
+    QXmlStreamReader &reader = part.reader();
     while (!reader.atEnd()) {
-        reader.readNext();
-        if (XmlText::isForbidden(reader))
-            return fail(QStringLiteral("document type declaration in ") + name);
+        part.readNext();
+        if (XmlText::isForbidden(reader)) {
+            *why = QStringLiteral("document type declaration in the shared strings");
+            return false;
+        }
         if (reader.isStartElement() && reader.name() == QLatin1String("sst")) {
             const int unique = reader.attributes().value(QLatin1String("uniqueCount")).toInt();
-            m_document->sharedStrings.reserve(qBound(0, unique, 1 << 22), 0);
+            strings->reserve(qBound(0, unique, 1 << 22));
         }
         if (reader.isStartElement() && reader.name() == QLatin1String("si")) {
             QString text;
-            if (!XmlText::readStringItem(reader, &text))
-                return fail(QStringLiteral("malformed shared string"));
-            m_document->sharedStrings.append(text);
+            if (!XmlText::readStringItem(part, &text)) {
+                *why = QStringLiteral("malformed shared string");
+                return false;
+            }
+            strings->append(text);
         }
     }
-    return finishXml(reader, name);
+    if (reader.hasError()) {
+        *why = QStringLiteral("malformed shared strings: ") + reader.errorString();
+        return false;
+    }
+    return true;
 }
 
 bool PackageReader::read(const QByteArray &bytes)
@@ -292,9 +301,18 @@ bool PackageReader::read(const QByteArray &bytes)
     }
     if (!stylesPart.isEmpty() && m_zip->indexOf(stylesPart) >= 0 && !readStyles(stylesPart))
         return false;
+    // The shared strings are read in a thread of their own while the sheets
+    // are read here; they meet only in the index check at the end.
+    QByteArray stringsXml;
     if (!stringsPart.isEmpty() && m_zip->indexOf(stringsPart) >= 0 &&
-        !readSharedStrings(stringsPart))
+        !part(stringsPart, &stringsXml, true))
         return false;
+    QString stringsWhy;
+    TextPool *strings = &m_document->sharedStrings;
+    std::future<bool> stringsRead =
+        std::async(std::launch::async, [&stringsXml, strings, &stringsWhy] {
+            return stringsXml.isEmpty() || parseSharedStrings(stringsXml, strings, &stringsWhy);
+        });
 
     QVector<QStringList> sheetEntries;
     if (!readWorkbook(&sheetEntries))
@@ -316,7 +334,7 @@ bool PackageReader::read(const QByteArray &bytes)
             if (!m_zip->inflate(index, &xml, m_why))
                 return false;
             QString why;
-            if (!SheetReader::read(xml, m_document->sharedStrings.size(), sheet.get(), &why))
+            if (!SheetReader::read(xml, sheet.get(), &why))
                 return fail(sheet->partName + QStringLiteral(": ") + why);
         } else if (r.type == QLatin1String("chartsheet")) {
             sheet->kind = SheetModel::Chartsheet;
@@ -324,6 +342,12 @@ bool PackageReader::read(const QByteArray &bytes)
             sheet->kind = SheetModel::OtherSheet;
         }
         m_document->sheets.append(sheet.release());
+    }
+    if (!stringsRead.get())
+        return fail(stringsWhy);
+    for (const SheetModel *sheet : qAsConst(m_document->sheets)) {
+        if (sheet->maxSharedIndex >= m_document->sharedStrings.size())
+            return fail(sheet->partName + QStringLiteral(": shared string out of range"));
     }
     if (m_document->activeSheet < 0 || m_document->activeSheet >= m_document->sheets.size())
         m_document->activeSheet = 0;

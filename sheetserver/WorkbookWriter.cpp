@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QSet>
 #include <QXmlStreamReader>
+#include <functional>
 #include <quazip/quazipfile.h>
 #include <quazip/quazipnewinfo.h>
 
@@ -84,16 +85,29 @@ void reanchorSharedFormulas(SheetModel *sheet, const QByteArray &original,
     }
 }
 
-bool writeEntry(QuaZip *zip, const ZipPackage::Entry &entry, const QByteArray &data)
+// Writes an entry anew, with what `produce` writes into it.
+bool writeEntry(QuaZip *zip, const ZipPackage::Entry &entry,
+                const std::function<bool(QIODevice *)> &produce)
 {
     QuaZipNewInfo info(entry.info);
-    info.uncompressedSize = ulong(data.size());
     QuaZipFile file(zip);
     if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION))
         return false;
-    const bool written = file.write(data) == data.size();
+    const bool written = produce(&file);
     file.close();
     return written && file.getZipError() == ZIP_OK;
+}
+
+bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *sheet, QString *why)
+{
+    QByteArray original;
+    if (!package.inflate(index, &original, why))
+        return false;
+    SheetWriter::NewFormulas formulas;
+    reanchorSharedFormulas(sheet, original, &formulas);
+    return writeEntry(zip, package.entries().at(index), [&](QIODevice *out) {
+        return SheetWriter::write(*sheet, original, formulas, out);
+    });
 }
 
 bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
@@ -119,19 +133,18 @@ bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, QString 
 {
     ZipPackage &package = *document->package;
     QHash<QString, QByteArray> replaced;
+    QHash<QString, SheetModel *> changedSheets;
     QSet<QString> dropped;
     QSet<QString> chainCells;
 
     for (SheetModel *sheet : qAsConst(document->sheets)) {
         if (!sheet->changed || sheet->kind != SheetModel::Worksheet)
             continue;
-        const int index = package.indexOf(sheet->partName);
-        QByteArray original;
-        if (index < 0 || !package.inflate(index, &original, why))
+        if (package.indexOf(sheet->partName) < 0) {
+            *why = QStringLiteral("sheet part gone: ") + sheet->partName;
             return false;
-        SheetWriter::NewFormulas formulas;
-        reanchorSharedFormulas(sheet, original, &formulas);
-        replaced.insert(sheet->partName, SheetWriter::write(*document, *sheet, original, formulas));
+        }
+        changedSheets.insert(sheet->partName, sheet);
         for (const SheetModel::RemovedFormula &removed : qAsConst(sheet->removedFormulas))
             chainCells.insert(QString::number(sheet->sheetId) + QLatin1Char('!') +
                               CellAddress::cellName(removed.row, removed.column));
@@ -198,8 +211,15 @@ bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, QString 
         if (dropped.contains(entry.name))
             continue;
         auto it = replaced.constFind(entry.name);
-        const bool ok = it != replaced.constEnd() ? writeEntry(&zip, entry, it.value())
-                                                  : copyEntry(&zip, package, i);
+        bool ok = false;
+        if (changedSheets.contains(entry.name))
+            ok = writeSheet(&zip, package, i, changedSheets.value(entry.name), why);
+        else if (it != replaced.constEnd())
+            ok = writeEntry(&zip, entry, [&it](QIODevice *out) {
+                return out->write(it.value()) == it.value().size();
+            });
+        else
+            ok = copyEntry(&zip, package, i);
         if (!ok) {
             *why = QStringLiteral("cannot write ") + entry.name;
             zip.close();

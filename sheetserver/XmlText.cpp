@@ -1,5 +1,7 @@
 #include "XmlText.h"
 
+#include "XmlPartReader.h"
+
 #include <QXmlStreamReader>
 
 namespace {
@@ -178,30 +180,37 @@ bool XmlText::isForbidden(const QXmlStreamReader &reader)
            reader.tokenType() == QXmlStreamReader::EntityReference;
 }
 
-bool XmlText::readStringItem(QXmlStreamReader &reader, QString *text)
+bool XmlText::readStringItem(XmlPartReader &part, QString *text)
 {
+    QXmlStreamReader &reader = part.reader();
     QString raw;
     int depth = 1;
+    int textDepth = 0; // inside a <t> to take
     int skipDepth = 0; // inside a phonetic run
     while (depth > 0 && !reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
+        const QXmlStreamReader::TokenType token = part.readNext();
         if (isForbidden(reader))
             return false;
         if (token == QXmlStreamReader::StartElement) {
             ++depth;
             if (skipDepth == 0 && reader.name() == QLatin1String("rPh"))
                 skipDepth = depth;
-            else if (skipDepth == 0 && reader.name() == QLatin1String("t"))
-                raw += reader.readElementText(QXmlStreamReader::IncludeChildElements), --depth;
+            else if (skipDepth == 0 && textDepth == 0 && reader.name() == QLatin1String("t"))
+                textDepth = depth;
+        } else if (token == QXmlStreamReader::Characters) {
+            if (textDepth > 0 && skipDepth == 0)
+                raw += reader.text();
         } else if (token == QXmlStreamReader::EndElement) {
             if (depth == skipDepth)
                 skipDepth = 0;
+            if (depth == textDepth)
+                textDepth = 0;
             --depth;
         }
     }
     if (reader.hasError())
         return false;
-    *text = decodeEscapes(raw);
+    *text = raw.contains(QLatin1Char('_')) ? decodeEscapes(raw) : raw;
     return true;
 }
 

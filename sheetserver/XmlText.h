@@ -6,6 +6,7 @@
 #include <QStringView>
 
 class QXmlStreamReader;
+class XmlPartReader;
 
 // The text rules of workbook parts.
 class XmlText
@@ -31,7 +32,7 @@ public:
     // The text of a string item (<si> or <is>) the reader stands on: plain
     // text and rich-text runs joined, phonetic runs left out, escapes
     // decoded. Leaves the reader on the item's end; false on bad XML.
-    static bool readStringItem(QXmlStreamReader &reader, QString *text);
+    static bool readStringItem(XmlPartReader &part, QString *text);
 };
 
 // Turns the character offsets that the XML reader reports into byte offsets

@@ -1,0 +1,287 @@
+// sheetserver_bench: what a run over a large workbook costs.
+//
+// With no argument it makes a 100,000-row by 10-column workbook of text in a
+// temporary folder and measures, in one run: open, a walk of every cell by
+// name through the automation client (Range, Text, Value) and save; a
+// Replace over the used range and save; and the floor, inflating and
+// deflating every entry of the same file with the same zip library. The
+// last line is "ratio_to_floor: X.XX", the walk run over the floor.
+//
+// sheetserver_bench --file PATH --replace WHAT REPLACEMENT runs Replace
+// (part of a cell, by rows, case-sensitive) over the used range of every
+// worksheet of PATH and saves it in place.
+#include "AutomationClient.h"
+#include "SpreadsheetServer.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int Rows = 100000;
+constexpr int Columns = 10;
+const char *const kReplace = "Replace(const QVariant&, const QVariant&, const QVariant&, const "
+                             "QVariant&, const QVariant&)";
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+QString columnLetters(int column)
+{
+    QString letters;
+    for (; column > 0; column = (column - 1) / 26)
+        letters.prepend(QChar('A' + (column - 1) % 26));
+    return letters;
+}
+
+bool addEntry(QuaZip *zip, const QString &name, const QByteArray &data)
+{
+    QuaZipFile file(zip);
+    if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name)))
+        return false;
+    file.write(data);
+    file.close();
+    return file.getZipError() == 0;
+}
+
+// A workbook as a spreadsheet application writes it: every text in the
+// shared-string table, each cell unique.
+bool makeWorkbook(const QString &path)
+{
+    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    QByteArray sheet = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
+                       "xmlns=\"" +
+                       main + "\"><dimension ref=\"A1:J100000\"/><sheetData>";
+    QByteArray strings = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst "
+                         "xmlns=\"" +
+                         main + "\" count=\"1000000\" uniqueCount=\"1000000\">";
+    int index = 0;
+    for (int r = 1; r <= Rows; ++r) {
+        const QByteArray row = QByteArray::number(r);
+        sheet += "<row r=\"" + row + "\">";
+        for (int c = 1; c <= Columns; ++c) {
+            sheet += "<c r=\"" + columnLetters(c).toLatin1() + row + "\" t=\"s\"><v>" +
+                     QByteArray::number(index++) + "</v></c>";
+            strings += "<si><t>row " + row + " column " + QByteArray::number(c) + " apple</t></si>";
+        }
+        sheet += "</row>";
+    }
+    sheet += "</sheetData></worksheet>";
+    strings += "</sst>";
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    const bool ok =
+        addEntry(&zip, QStringLiteral("[Content_Types].xml"),
+                 "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/"
+                 "2006/content-types\"><Default Extension=\"rels\" ContentType=\"application/"
+                 "vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
+                 "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
+                 "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml."
+                 "sheet.main+xml\"/></Types>") &&
+        addEntry(&zip, QStringLiteral("_rels/.rels"),
+                 "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
+                 "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
+                     rel + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>") &&
+        addEntry(&zip, QStringLiteral("xl/workbook.xml"),
+                 "<?xml version=\"1.0\"?><workbook xmlns=\"" + main + "\" xmlns:r=\"" + rel +
+                     "\"><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets>"
+                     "</workbook>") &&
+        addEntry(&zip, QStringLiteral("xl/_rels/workbook.xml.rels"),
+                 "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
+                 "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
+                     rel +
+                     "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
+                     "Type=\"" +
+                     rel +
+                     "/sharedStrings\" Target=\"sharedStrings.xml\"/>"
+                     "</Relationships>") &&
+        addEntry(&zip, QStringLiteral("xl/worksheets/sheet1.xml"), sheet) &&
+        addEntry(&zip, QStringLiteral("xl/sharedStrings.xml"), strings);
+    zip.close();
+    return ok && zip.getZipError() == 0;
+}
+
+// The bare zip work on the same file: inflate every entry, deflate it again.
+double floorSeconds(const QString &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QuaZip in(path);
+    in.open(QuaZip::mdUnzip);
+    QByteArray sink;
+    QBuffer buffer(&sink);
+    QuaZip zipOut(&buffer);
+    zipOut.open(QuaZip::mdCreate);
+    for (bool more = in.goToFirstFile(); more; more = in.goToNextFile()) {
+        QuaZipFile file(&in);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray data = file.readAll();
+        file.close();
+        addEntry(&zipOut, in.getCurrentFileName(), data);
+    }
+    zipOut.close();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+struct Session
+{
+    Session() : app(QStringLiteral("Excel.Application")) {}
+    bool open(const QString &path)
+    {
+        book = app.querySubObject("Workbooks")->querySubObject("Open(const QString&)", path);
+        return !book->isNull();
+    }
+    bool save() { return book->dynamicCall("Save()").toBool(); }
+    // Replace over the used range of every worksheet; the cells visited.
+    qint64 replaceEverywhere(const QString &what, const QString &with)
+    {
+        AutomationClient *sheets = book->querySubObject("Sheets");
+        const int count = sheets->dynamicCall("Count()").toInt();
+        qint64 cells = 0;
+        for (int i = 1; i <= count; ++i) {
+            AutomationClient *used =
+                sheets->querySubObject("Item(const QVariant&)", i)->querySubObject("UsedRange");
+            if (used->isNull())
+                continue; // a chart sheet
+            cells += used->dynamicCall("Count()").toLongLong();
+            used->dynamicCall(kReplace, {what, with, 2, 1, true});
+        }
+        return cells;
+    }
+    AutomationClient app;
+    AutomationClient *book = nullptr;
+};
+
+int replaceInFile(const QString &path, const QString &what, const QString &with)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Session session;
+    if (!session.open(path)) {
+        out() << "cannot open " << path << Qt::endl;
+        return 1;
+    }
+    const qint64 cells = session.replaceEverywhere(what, with);
+    if (!session.save()) {
+        out() << "cannot save " << path << Qt::endl;
+        return 2;
+    }
+    out() << "replace_and_save_seconds: " << timer.nsecsElapsed() / 1e9 << Qt::endl;
+    out() << "cells: " << cells << Qt::endl;
+    out() << "peak_rss_mb: " << peakMegabytes() << Qt::endl;
+    return 0;
+}
+
+int fullRun()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.xlsx"));
+    // Made by a child process, so that making it is not part of this
+    // process's peak memory.
+    if (QProcess::execute(QCoreApplication::applicationFilePath(),
+                          {QStringLiteral("--make"), path}) != 0) {
+        out() << "cannot make the workbook" << Qt::endl;
+        return 1;
+    }
+    const QString copy = dir.filePath(QStringLiteral("floor.xlsx"));
+    QFile::copy(path, copy);
+    out() << "workbook: " << Rows << " rows x " << Columns << " columns, "
+          << QFileInfo(path).size() / 1e6 << " MB" << Qt::endl;
+
+    QElapsedTimer timer;
+    timer.start();
+    Session session;
+    if (!session.open(path))
+        return 1;
+    const double open = timer.nsecsElapsed() / 1e9;
+    const double openPeak = peakMegabytes();
+
+    timer.restart();
+    AutomationClient *sheet =
+        session.book->querySubObject("Sheets")->querySubObject("Item(const QVariant&)", 1);
+    static const MemberSignature range("Range(const QVariant&)");
+    static const MemberSignature text("Text()");
+    for (int r = 1; r <= Rows; ++r) {
+        const QString row = QString::number(r);
+        for (int c = 1; c <= Columns; ++c) {
+            AutomationClient *cell = sheet->querySubObject(range, columnLetters(c) + row);
+            cell->setProperty("Value", cell->dynamicCall(text).toString() + QLatin1Char('!'));
+            delete cell; // keeps the walk's memory flat
+        }
+    }
+    const double walk = timer.nsecsElapsed() / 1e9;
+    const double walkPeak = peakMegabytes();
+
+    timer.restart();
+    if (!session.save())
+        return 2;
+    const double save = timer.nsecsElapsed() / 1e9;
+    const double savePeak = peakMegabytes();
+
+    timer.restart();
+    const qint64 replaced =
+        session.replaceEverywhere(QStringLiteral("apple"), QStringLiteral("pear"));
+    const double replace = timer.nsecsElapsed() / 1e9;
+    timer.restart();
+    if (!session.save())
+        return 2;
+    const double replaceSave = timer.nsecsElapsed() / 1e9;
+
+    const double floor = floorSeconds(copy);
+    const double cells = double(Rows) * Columns;
+    out() << "open_seconds: " << open << Qt::endl;
+    out() << "walk_seconds: " << walk << "  (" << qRound64(cells / walk) << " cells/s)" << Qt::endl;
+    out() << "save_seconds: " << save << Qt::endl;
+    out() << "replace_seconds: " << replace << "  (" << qRound64(replaced / replace)
+          << " cells/s, includes reading the saved file back)" << Qt::endl;
+    out() << "replace_save_seconds: " << replaceSave << Qt::endl;
+    out() << "floor_seconds: " << floor << Qt::endl;
+    out() << "peak_rss_mb: after open " << openPeak << ", walk " << walkPeak << ", save "
+          << savePeak << ", replace " << peakMegabytes() << Qt::endl;
+    out() << "peak_rss_mb: " << peakMegabytes() << Qt::endl;
+    out() << "ratio_to_floor: " << QString::number((open + walk + save) / floor, 'f', 2)
+          << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    SpreadsheetServer::install();
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args.at(1) == QLatin1String("--make"))
+        return makeWorkbook(args.at(2)) ? 0 : 1;
+    const int file = args.indexOf(QStringLiteral("--file"));
+    const int replace = args.indexOf(QStringLiteral("--replace"));
+    if (file > 0 || replace > 0) {
+        if (file < 0 || replace < 0 || file + 1 >= args.size() || replace + 2 >= args.size()) {
+            out() << "usage: sheetserver_bench [--file PATH --replace WHAT REPLACEMENT]"
+                  << Qt::endl;
+            return 64;
+        }
+        return replaceInFile(args.at(file + 1), args.at(replace + 1), args.at(replace + 2));
+    }
+    return fullRun();
+}
