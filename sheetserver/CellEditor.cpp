@@ -36,7 +36,7 @@ bool CellEditor::setText(const CellBlock &block, const QString &text)
         for (int c = block.left; c <= block.right; ++c) {
             const Cell *cell = m_sheet->cells.find(r, c);
             if (cell && cell->formula == Cell::NoFormula && cell->type == Cell::SharedString &&
-                m_document->sharedStrings.view(cell->index) == text)
+                m_document->sharedStrings.equals(cell->index, text))
                 continue;
             m_sheet->setText(r, c, text);
         }

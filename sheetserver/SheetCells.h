@@ -72,6 +72,7 @@ public:
     CellBlock usedBlock() const;
     qint64 cellCount() const { return m_cellCount; }
     void noteCellAdded() { ++m_cellCount; }
+    void noteCellRemoved() { --m_cellCount; }
 
 private:
     Rows m_rows;

@@ -26,7 +26,7 @@ void SheetModel::setText(int row, int column, const QString &text)
     }
     const Cell *existing = cells.find(row, column);
     if (existing && existing->formula == Cell::NoFormula && existing->type == Cell::Text &&
-        texts.view(existing->index) == text)
+        texts.equals(existing->index, text))
         return;
     Cell *cell = prepare(row, column, true);
     cell->type = Cell::Text;

@@ -90,7 +90,7 @@ bool Reader::run(QString *why)
             const QStringRef name = m_reader.name();
             if (depth == 1 && name != QLatin1String("worksheet"))
                 return *why = QStringLiteral("not a worksheet"), false;
-            if (depth == 2 && name == QLatin1String("dimension")) {
+            if (depth == 2 && name == QLatin1String("dimension") && !m_sheet->hasSheetData) {
                 const qint64 end = here();
                 m_sheet->hasDimension = true;
                 m_sheet->dimensionStart = tagStart(m_xml, end);
@@ -112,7 +112,8 @@ bool Reader::run(QString *why)
             }
         } else if (token == QXmlStreamReader::EndElement) {
             const qint64 end = here();
-            if (depth == 2 && m_reader.name() == QLatin1String("dimension")) {
+            if (depth == 2 && m_reader.name() == QLatin1String("dimension") &&
+                !m_sheet->hasSheetData) {
                 m_sheet->dimensionEnd = quint32(end);
             } else if (depth == 2 && inSheetData) {
                 inSheetData = false;

@@ -1,7 +1,9 @@
 #include "SheetWriter.h"
 
 #include "CellAddress.h"
+#include "SheetLayout.h"
 #include "SheetModel.h"
+#include "SheetSource.h"
 #include "XmlText.h"
 
 #include <QIODevice>
@@ -17,9 +19,13 @@ QByteArray numberText(double value)
 class Writer
 {
 public:
-    Writer(const SheetModel &sheet, const QByteArray &original,
-           const SheetWriter::NewFormulas &formulas, QIODevice *device)
-        : m_sheet(sheet), m_original(original), m_formulas(formulas), m_device(device)
+    Writer(const SheetModel &sheet, SheetSource *original, const SheetWriter::NewFormulas &formulas,
+           QIODevice *device, SheetLayout *layout)
+        : m_sheet(sheet)
+        , m_original(original)
+        , m_formulas(formulas)
+        , m_device(device)
+        , m_layout(layout)
     {
         m_out.reserve(FlushSize + 65536);
     }
@@ -29,19 +35,34 @@ public:
 private:
     static constexpr int FlushSize = 1 << 20;
 
+    // Where the next byte goes in the part being written.
+    quint32 position() const { return quint32(m_flushed + m_out.size()); }
+
     void copy(quint32 from, quint32 to)
     {
         if (to <= from)
             return;
-        flush();
         if (to - from > quint32(FlushSize)) {
-            // Large unchanged stretches go straight through.
+            // Large unchanged stretches go straight through, a piece at a time.
             write(m_out.constData(), m_out.size());
             m_out.resize(0);
-            write(m_original.constData() + from, qint64(to - from));
+            for (quint32 at = from; at < to; at += quint32(FlushSize)) {
+                const quint32 end = qMin(to, at + quint32(FlushSize));
+                write(source(at, end), qint64(end - at));
+            }
             return;
         }
-        m_out.append(m_original.constData() + from, int(to - from));
+        const char *bytes = source(from, to);
+        if (bytes)
+            m_out.append(bytes, int(to - from));
+        flush();
+    }
+    const char *source(quint32 from, quint32 to)
+    {
+        const char *bytes = m_original->data(from, to);
+        if (!bytes)
+            m_ok = false;
+        return bytes;
     }
     void flush()
     {
@@ -52,38 +73,53 @@ private:
     }
     void write(const char *data, qint64 size)
     {
-        if (m_ok && size > 0 && m_device->write(data, size) != size)
+        if (size <= 0)
+            return;
+        if (m_ok && (!data || m_device->write(data, size) != size))
             m_ok = false;
+        m_flushed += size;
     }
     void writeRow(const Row &row);
-    void writeCell(int row, const Cell &cell);
+    bool writeCell(int row, const Cell &cell);
+    void keepRow(const Row &row);
 
     const SheetModel &m_sheet;
-    const QByteArray &m_original;
+    SheetSource *m_original;
     const SheetWriter::NewFormulas &m_formulas;
     QIODevice *m_device;
+    SheetLayout *m_layout;
     QByteArray m_out;
+    qint64 m_flushed = 0;
     bool m_ok = true;
 };
 
 bool Writer::run()
 {
+    SheetLayout &layout = *m_layout;
     quint32 cursor = 0;
+    layout.hasDimension = m_sheet.hasDimension;
     if (m_sheet.hasDimension) {
         copy(0, m_sheet.dimensionStart);
-        const CellBlock used = m_sheet.cells.usedBlock();
+        layout.dimensionStart = position();
         m_out.append("<dimension ref=\"");
-        m_out.append(CellAddress::blockName(used).toLatin1());
+        m_out.append(CellAddress::blockName(m_sheet.cells.usedBlock()).toLatin1());
         m_out.append("\"/>");
+        layout.dimensionEnd = position();
         cursor = m_sheet.dimensionEnd;
     }
     const bool anyRows = !m_sheet.cells.rows().empty();
     if (m_sheet.sheetDataSelfClosing) {
         copy(cursor, m_sheet.sheetDataStart);
+        layout.sheetDataStart = position();
         m_out.append(anyRows ? "<sheetData>" : "<sheetData/>");
+        layout.sheetDataContent = position();
+        layout.sheetDataSelfClosing = !anyRows;
         cursor = m_sheet.sheetDataEnd;
     } else {
+        const quint32 at = position();
         copy(cursor, m_sheet.sheetDataContent);
+        layout.sheetDataStart = at + (m_sheet.sheetDataStart - cursor);
+        layout.sheetDataContent = position();
         cursor = m_sheet.sheetDataContent;
     }
     for (const auto &entry : m_sheet.cells.rows()) {
@@ -93,21 +129,47 @@ bool Writer::run()
             if (row.changed)
                 writeRow(row);
             else
-                copy(row.start, row.end);
+                keepRow(row);
             cursor = row.end;
         } else {
             writeRow(row);
         }
     }
-    if (m_sheet.sheetDataSelfClosing && anyRows)
-        m_out.append("</sheetData>");
-    copy(cursor, quint32(m_original.size()));
+    if (m_sheet.sheetDataSelfClosing) {
+        if (anyRows) {
+            layout.sheetDataClose = position();
+            m_out.append("</sheetData>");
+            layout.sheetDataEnd = position();
+        } else {
+            layout.sheetDataClose = layout.sheetDataStart;
+            layout.sheetDataEnd = layout.sheetDataContent;
+        }
+        copy(cursor, m_original->size());
+    } else {
+        const quint32 at = position();
+        copy(cursor, m_original->size());
+        layout.sheetDataClose = at + (m_sheet.sheetDataClose - cursor);
+        layout.sheetDataEnd = at + (m_sheet.sheetDataEnd - cursor);
+    }
     write(m_out.constData(), m_out.size());
-    return m_ok;
+    m_out.resize(0);
+    return m_ok && m_flushed < qint64(0xFFFFFFF0u);
+}
+
+void Writer::keepRow(const Row &row)
+{
+    const quint32 start = position();
+    copy(row.start, row.end);
+    const quint32 shift = start - row.start; // wraps, as unsigned arithmetic may
+    m_layout->rows.append({start, row.end + shift, row.startTagEnd + shift, row.selfClosing});
+    for (const Cell &cell : row.cells)
+        m_layout->cells.append({cell.start + shift, cell.end + shift, 0, false, false});
 }
 
 void Writer::writeRow(const Row &row)
 {
+    SheetLayout::Place place;
+    place.start = position();
     quint32 cursor = 0;
     if (!row.original) {
         m_out.append("<row r=\"");
@@ -115,36 +177,44 @@ void Writer::writeRow(const Row &row)
         m_out.append("\">");
     } else if (row.selfClosing) {
         // "<row .../>" opens instead: drop the slash before '>'.
-        int slash = int(row.end) - 2;
-        while (slash > int(row.start) && m_original.at(slash) != '/')
+        const char *tag = source(row.start, row.end);
+        int slash = int(row.end - row.start) - 2;
+        while (tag && slash > 0 && tag[slash] != '/')
             --slash;
-        copy(row.start, quint32(slash));
+        copy(row.start, row.start + quint32(qMax(0, slash)));
         m_out.append('>');
     } else {
         copy(row.start, row.startTagEnd);
         cursor = row.startTagEnd;
     }
+    place.startTagEnd = position();
     for (const Cell &cell : row.cells) {
         if (cell.original && !row.selfClosing) {
             copy(cursor, cell.start);
             cursor = cell.end;
         }
+        SheetLayout::Place at;
+        at.start = position();
         if (cell.changed)
-            writeCell(row.row, cell);
+            at.dropped = !writeCell(row.row, cell);
         else
             copy(cell.start, cell.end);
+        at.end = position();
+        m_layout->cells.append(at);
     }
     if (row.original && !row.selfClosing)
         copy(cursor, row.end);
     else
         m_out.append("</row>");
+    place.end = position();
+    m_layout->rows.append(place);
 }
 
-void Writer::writeCell(int row, const Cell &cell)
+bool Writer::writeCell(int row, const Cell &cell)
 {
     const QByteArray formula = m_formulas.value(qMakePair(row, cell.column));
     if (cell.type == Cell::Blank && formula.isEmpty() && cell.style == 0)
-        return; // an empty cell without a style of its own is no cell at all
+        return false; // an empty cell without a style of its own is no cell at all
     m_out.append("<c r=\"");
     m_out.append(CellAddress::cellName(row, cell.column).toLatin1());
     m_out.append('"');
@@ -177,7 +247,8 @@ void Writer::writeCell(int row, const Cell &cell)
     }
     if (cell.type == Cell::Blank && formula.isEmpty()) {
         m_out.append("/>");
-        return;
+        flush();
+        return true;
     }
     m_out.append('>');
     m_out.append(formula);
@@ -198,26 +269,27 @@ void Writer::writeCell(int row, const Cell &cell)
     case Cell::Text:
         if (formula.isEmpty()) {
             m_out.append("<is><t xml:space=\"preserve\">");
-            XmlText::appendEscaped(&m_out, XmlText::encodeEscapes(m_sheet.texts.view(cell.index)));
+            XmlText::appendEscaped(&m_out, XmlText::encodeEscapes(m_sheet.texts.at(cell.index)));
             m_out.append("</t></is>");
             break;
         }
         Q_FALLTHROUGH();
     case Cell::Error:
         m_out.append("<v>");
-        XmlText::appendEscaped(&m_out, XmlText::encodeEscapes(m_sheet.texts.view(cell.index)));
+        XmlText::appendEscaped(&m_out, XmlText::encodeEscapes(m_sheet.texts.at(cell.index)));
         m_out.append("</v>");
         break;
     }
     m_out.append("</c>");
     flush();
+    return true;
 }
 
 } // namespace
 
-bool SheetWriter::write(const SheetModel &sheet, const QByteArray &original,
-                        const NewFormulas &formulas, QIODevice *out)
+bool SheetWriter::write(const SheetModel &sheet, SheetSource *original, const NewFormulas &formulas,
+                        QIODevice *out, SheetLayout *layout)
 {
-    Writer writer(sheet, original, formulas, out);
+    Writer writer(sheet, original, formulas, out, layout);
     return writer.run();
 }

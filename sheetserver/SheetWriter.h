@@ -6,7 +6,9 @@
 #include <QPair>
 
 class QIODevice;
+class SheetLayout;
 class SheetModel;
+class SheetSource;
 
 // Writes a changed worksheet part: the original bytes, with the changed
 // cells written anew and new cells and rows put in their place. Every other
@@ -23,9 +25,10 @@ public:
     using NewFormulas = QHash<QPair<int, int>, QByteArray>;
 
     // Streams the part to out (in pieces, so that a large sheet is never
-    // held twice); false when out refuses a write.
-    static bool write(const SheetModel &sheet, const QByteArray &original,
-                      const NewFormulas &formulas, QIODevice *out);
+    // held twice) and tells where everything went; false when out refuses a
+    // write or the part would outgrow what the server addresses.
+    static bool write(const SheetModel &sheet, SheetSource *original, const NewFormulas &formulas,
+                      QIODevice *out, SheetLayout *layout);
 };
 
 #endif // SHEETWRITER_H

@@ -1,21 +1,26 @@
 #ifndef TEXTPOOL_H
 #define TEXTPOOL_H
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <QVector>
 
 // An append-only list of strings kept in large blocks. A workbook holds a
 // string per cell, often a million of them: blocks plus a small record each
-// cost a fraction of a QString per string, never move what is stored (no
-// copying as the pool grows) and appending never looks at what is there.
+// cost a fraction of a QString per string, never move what is stored and
+// appending never looks at what is there.
+//
+// Text is stored a byte per character for ASCII (two or three above), code
+// unit by code unit, so every QString comes back exactly, unpaired
+// surrogates included.
 class TextPool
 {
 public:
     int append(QStringView text);
     int size() const { return m_entries.size(); }
-    QStringView view(int index) const;
-    QString at(int index) const { return view(index).toString(); }
+    QString at(int index) const;
+    bool equals(int index, QStringView text) const;
     void reserve(int strings) { m_entries.reserve(strings); }
     void clear();
 
@@ -24,11 +29,11 @@ private:
     {
         int block;
         int offset;
-        int length;
+        int length; // bytes
     };
-    static constexpr int BlockSize = 1 << 20; // characters
+    static constexpr int BlockSize = 1 << 20; // bytes
 
-    QVector<QString> m_blocks;
+    QVector<QByteArray> m_blocks;
     QVector<Entry> m_entries;
 };
 

@@ -185,8 +185,9 @@ bool WorkbookDocument::save(QString *why)
         return false;
     }
     QByteArray bytes;
+    WorkbookWriter::Written written;
     if (format == Format::Package) {
-        if (!WorkbookWriter::write(this, &bytes, why))
+        if (!WorkbookWriter::write(this, &bytes, &written, why))
             return false;
     } else if (!DelimitedText::write(*sheets.at(0), delimited, &bytes, why)) {
         return false;
@@ -196,6 +197,21 @@ bool WorkbookDocument::save(QString *why)
     const QFileInfo saved(path);
     fileSize = saved.size();
     fileModified = saved.lastModified();
-    m_savedBytes = bytes;
+    if (format == Format::Delimited) {
+        m_savedBytes = bytes; // small: read again when next needed
+        return true;
+    }
+    // The sheets take their places in the new file; nothing is read again.
+    for (auto it = written.layouts.cbegin(); it != written.layouts.cend(); ++it)
+        it.value().apply(it.key());
+    if (written.chainRemoved)
+        calcChainPart.clear();
+    auto reopened = std::make_unique<ZipPackage>();
+    QString ignored;
+    if (!reopened->load(bytes, &ignored)) {
+        m_savedBytes = bytes;
+        return true;
+    }
+    package = std::move(reopened);
     return true;
 }

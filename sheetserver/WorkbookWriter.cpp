@@ -3,6 +3,7 @@
 #include "CellAddress.h"
 #include "FormulaShifter.h"
 #include "PartEditor.h"
+#include "SheetSource.h"
 #include "SheetWriter.h"
 #include "WorkbookDocument.h"
 #include "XmlText.h"
@@ -12,6 +13,7 @@
 #include <QHash>
 #include <QSet>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <functional>
 #include <quazip/quazipfile.h>
 #include <quazip/quazipnewinfo.h>
@@ -98,16 +100,31 @@ bool writeEntry(QuaZip *zip, const ZipPackage::Entry &entry,
     return written && file.getZipError() == ZIP_OK;
 }
 
-bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *sheet, QString *why)
+bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *sheet,
+                SheetLayout *layout, QString *why)
 {
-    QByteArray original;
-    if (!package.inflate(index, &original, why))
-        return false;
     SheetWriter::NewFormulas formulas;
-    reanchorSharedFormulas(sheet, original, &formulas);
-    return writeEntry(zip, package.entries().at(index), [&](QIODevice *out) {
-        return SheetWriter::write(*sheet, original, formulas, out);
+    const bool lostFirstCells = std::any_of(
+        sheet->removedFormulas.cbegin(), sheet->removedFormulas.cend(),
+        [](const SheetModel::RemovedFormula &f) { return f.kind == Cell::SharedMaster; });
+    if (lostFirstCells) {
+        // Rare: the shared formulas' texts are read from the whole part.
+        QByteArray original;
+        if (!package.inflate(index, &original, why))
+            return false;
+        reanchorSharedFormulas(sheet, original, &formulas);
+    }
+    EntrySource source(package, index);
+    const bool ok = writeEntry(zip, package.entries().at(index), [&](QIODevice *out) {
+        return SheetWriter::write(*sheet, &source, formulas, out, layout);
     });
+    // Reading the rest checks the original entry's checksum too.
+    const bool finished = source.finish();
+    if (!finished || !ok) {
+        *why = QStringLiteral("cannot write ") + sheet->partName;
+        return false;
+    }
+    return true;
 }
 
 bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
@@ -129,7 +146,8 @@ bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
 
 } // namespace
 
-bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, QString *why)
+bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, Written *written,
+                           QString *why)
 {
     ZipPackage &package = *document->package;
     QHash<QString, QByteArray> replaced;
@@ -165,6 +183,7 @@ bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, QString 
             // A chain without entries is not allowed: the part goes, and so
             // do the relationship and the content type that name it.
             dropped.insert(document->calcChainPart);
+            written->chainRemoved = true;
             const QString partName = QLatin1Char('/') + document->calcChainPart;
             QByteArray rels, types;
             const int relsIndex = package.indexOf(document->workbookRelsPart);
@@ -213,7 +232,8 @@ bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, QString 
         auto it = replaced.constFind(entry.name);
         bool ok = false;
         if (changedSheets.contains(entry.name))
-            ok = writeSheet(&zip, package, i, changedSheets.value(entry.name), why);
+            ok = writeSheet(&zip, package, i, changedSheets.value(entry.name),
+                            &written->layouts[changedSheets.value(entry.name)], why);
         else if (it != replaced.constEnd())
             ok = writeEntry(&zip, entry, [&it](QIODevice *out) {
                 return out->write(it.value()) == it.value().size();

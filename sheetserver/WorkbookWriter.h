@@ -1,9 +1,13 @@
 #ifndef WORKBOOKWRITER_H
 #define WORKBOOKWRITER_H
 
+#include "SheetLayout.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
+class SheetModel;
 class WorkbookDocument;
 
 // Writes a workbook package with its changes. Only the parts that changed
@@ -13,7 +17,14 @@ class WorkbookDocument;
 class WorkbookWriter
 {
 public:
-    static bool write(WorkbookDocument *document, QByteArray *out, QString *why);
+    // What the document becomes once the bytes are safely on disk.
+    struct Written
+    {
+        QHash<SheetModel *, SheetLayout> layouts;
+        bool chainRemoved = false;
+    };
+
+    static bool write(WorkbookDocument *document, QByteArray *out, Written *written, QString *why);
 };
 
 #endif // WORKBOOKWRITER_H

@@ -161,6 +161,21 @@ bool ZipPackage::raw(int index, QByteArray *data, int *method, int *level) const
     return got == qint64(size);
 }
 
+bool ZipPackage::openEntry(int index) const
+{
+    return goTo(m_entries.at(index)) && unzOpenCurrentFile(m_zip->getUnzFile()) == UNZ_OK;
+}
+
+int ZipPackage::readEntry(char *data, int size) const
+{
+    return unzReadCurrentFile(m_zip->getUnzFile(), data, unsigned(size));
+}
+
+bool ZipPackage::closeEntry() const
+{
+    return unzCloseCurrentFile(m_zip->getUnzFile()) == UNZ_OK;
+}
+
 QString ZipPackage::comment() const
 {
     return m_zip ? m_zip->getComment() : QString();

@@ -49,6 +49,13 @@ public:
     bool raw(int index, QByteArray *data, int *method, int *level) const;
     QString comment() const;
 
+    // Reading one entry piece by piece, for entries too large to hold
+    // inflated: open, read until 0, close (false when the entry is damaged).
+    // Nothing else may be read from the package in between.
+    bool openEntry(int index) const;
+    int readEntry(char *data, int size) const;
+    bool closeEntry() const;
+
 private:
     bool goTo(const Entry &entry) const;
 

@@ -1,0 +1,69 @@
+#include "SheetSource.h"
+
+#include "ZipPackage.h"
+
+SheetSource::~SheetSource() = default;
+
+const char *BytesSource::data(quint32 from, quint32 to)
+{
+    return from <= to && to <= quint32(m_bytes.size()) ? m_bytes.constData() + from : nullptr;
+}
+
+EntrySource::EntrySource(const ZipPackage &package, int index) : m_package(package)
+{
+    const quint64 declared = package.entries().at(index).info.uncompressedSize;
+    m_open = declared < quint64(0xFFFFFFF0u) && package.openEntry(index);
+    m_failed = !m_open;
+    m_size = quint32(declared);
+}
+
+EntrySource::~EntrySource()
+{
+    if (m_open)
+        m_package.closeEntry();
+}
+
+const char *EntrySource::data(quint32 from, quint32 to)
+{
+    if (m_failed || from < m_base || to < from || to > m_size)
+        return nullptr;
+    // Forget what lies before the range, a good piece at a time.
+    const quint32 behind = from - m_base;
+    if (behind > (4u << 20) && behind > quint32(m_window.size() / 2)) {
+        // Only what was read can go; bytes skipped beyond it are still to
+        // be read (and dropped next time).
+        const quint32 drop = qMin<quint32>(behind, quint32(m_window.size()));
+        m_window.remove(0, int(drop));
+        m_base += drop;
+    }
+    while (m_base + quint32(m_window.size()) < to) {
+        const int start = m_window.size();
+        const int piece = 256 * 1024;
+        m_window.resize(start + piece);
+        const int n = m_package.readEntry(m_window.data() + start, piece);
+        m_window.resize(start + qMax(0, n));
+        if (n <= 0 || m_base + quint32(m_window.size()) > m_size) {
+            m_failed = true;
+            return nullptr;
+        }
+    }
+    return m_window.constData() + (from - m_base);
+}
+
+bool EntrySource::finish()
+{
+    if (m_failed || !m_open)
+        return false;
+    char sink[65536];
+    quint64 total = m_base + quint64(m_window.size());
+    for (;;) {
+        const int n = m_package.readEntry(sink, sizeof sink);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        total += quint64(n);
+    }
+    m_open = false;
+    return m_package.closeEntry() && total == m_size;
+}
