@@ -561,7 +561,7 @@ QDockWidget *MainWindow::createPlusDock(const QString &plusName)
 
 void MainWindow::newList(const QString &name)
 {
-    Q_UNUSED(name);
+    createList(name, ++m_listCount);
 }
 
 void MainWindow::sendTip(const int &var1, const int &var2, const QString &tipText)
@@ -598,62 +598,71 @@ void MainWindow::setRangeLabel(const int &range)
 
 QString MainWindow::curFileName()
 {
-    return QString();
+    return m_curCodeEditor ? m_curCodeEditor->path() : QString();
 }
 
 int MainWindow::curCodeEditorID()
 {
-    return -1;
+    return m_curCodeEditor ? m_curCodeEditor->getCodeID() : -1;
 }
 
 int MainWindow::curTableID()
 {
-    return -1;
+    return m_curTable ? m_curTable->tableID() : -1;
 }
 
 int MainWindow::curFileCount()
 {
-    return -1;
+    return m_curTable ? m_curTable->fileCount() : -1;
 }
 
 QList<FileType *> MainWindow::curFileList()
 {
-    return QList<FileType *>();
+    return m_curTable ? m_curTable->fileList() : QList<FileType *>();
 }
 
 void MainWindow::appendFileToList(const QString &path, const QString &listName)
 {
-    Q_UNUSED(path);
-    Q_UNUSED(listName);
+    // Generated files go to a list of the caller's name; the current list
+    // serves while its title still starts with that name.
+    if (!m_curTable || !m_curTable->windowTitle().startsWith(listName))
+        createList(listName, ++m_listCount);
+    m_curTable->addFile(path, ++m_fileID);
+    m_curTable->refresh();
+}
+
+TableViewWidget *MainWindow::tableAt(int index) const
+{
+    return index >= 0 && index < m_tables.size() ? m_tables.at(index) : nullptr;
 }
 
 int MainWindow::tableID(int index)
 {
-    Q_UNUSED(index);
-    return -1;
+    const TableViewWidget *list = tableAt(index);
+    return list ? list->tableID() : -1;
 }
 
 QString MainWindow::tableName(int index)
 {
-    Q_UNUSED(index);
-    return QString();
+    const TableViewWidget *list = tableAt(index);
+    return list ? list->windowTitle() : QString();
 }
 
 int MainWindow::fileCount(int index)
 {
-    Q_UNUSED(index);
-    return -1;
+    const TableViewWidget *list = tableAt(index);
+    return list ? list->fileCount() : -1;
 }
 
 QList<FileType *> MainWindow::fileList(int index)
 {
-    Q_UNUSED(index);
-    return QList<FileType *>();
+    const TableViewWidget *list = tableAt(index);
+    return list ? list->fileList() : QList<FileType *>();
 }
 
 int MainWindow::tableCount()
 {
-    return 0;
+    return m_tables.size();
 }
 
 void MainWindow::explain(const QString &explain)

@@ -109,6 +109,9 @@ private slots:
     void on_action_closeOther_triggered();
 
 private:
+    // The list at a position of the registry, null outside it.
+    TableViewWidget *tableAt(int index) const;
+
     // Plug-in loading, once per process at the first show.
     void loadPlugins();
     void addPlus(QObject *plugin, void (MainWindow::*member)(), bool enabled, int letter);

@@ -1,9 +1,17 @@
+#include "FileType.h"
 #include "HarlithFace.h"
 #include "MainWindow.h"
+#include "Settings.h"
 
+#include <QAction>
+#include <QDir>
 #include <QDockWidget>
+#include <QFile>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -26,6 +34,16 @@ QString tipOf(const QList<QVariant> &args)
         .arg(args.at(0).toInt())
         .arg(args.at(1).toInt())
         .arg(args.at(2).toString());
+}
+
+// Lists keep only files that exist, so every path handed to them is real.
+QString existingFile(const QString &name)
+{
+    const QString path = QDir::current().absoluteFilePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("text\n");
+    return path;
 }
 
 QStringList tipsOf(const QSignalSpy &spy)
@@ -55,6 +73,10 @@ private slots:
     void rangeLabel();
     void explanationAndStepSignals();
     void stepRowsNeedTwoParts();
+    void listsByPosition();
+    void withoutListsOrDocuments();
+    void generatedFilesJoinAListOfTheirName();
+    void currentDocument();
 
 private:
     MainWindow *mWindow = nullptr;
@@ -74,8 +96,21 @@ void TestHostServices::init()
 
 void TestHostServices::cleanup()
 {
+    // Documents may ask to be saved as they close: decline every time.
+    QTimer decline;
+    connect(&decline, &QTimer::timeout, this, []() {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            const auto buttons = box->buttons();
+            for (QAbstractButton *button : buttons) {
+                if (button->text() == QStringLiteral("否"))
+                    button->click();
+            }
+        }
+    });
+    decline.start(10);
     delete mWindow;
     mWindow = nullptr;
+    QFile::remove(configureFile());
 }
 
 void TestHostServices::enablingAndMainWidget()
@@ -197,6 +232,100 @@ void TestHostServices::stepRowsNeedTwoParts()
     mFace->appendStep(QStringLiteral("None:x"), 1);
     QCOMPARE(tipsOf(tips), QStringList({"-5,0,length:5 a:b:c", "-5,0,length:0 ", "-6,2,",
                                         "68,69,MainWindow vector length:0"}));
+}
+
+void TestHostServices::listsByPosition()
+{
+    // A start makes one list, "List1"; a plug-in adds another.
+    mFace->newList(QStringLiteral("Out"));
+    QCOMPARE(mFace->tableCount(), 2);
+    QCOMPARE(mFace->tableName(0), QStringLiteral("List1"));
+    QCOMPARE(mFace->tableName(1), QStringLiteral("Out2"));
+    QCOMPARE(mFace->tableID(0), 1);
+    QCOMPARE(mFace->tableID(1), 2);
+    QCOMPARE(mFace->curTableID(), 2);
+    QCOMPARE(mFace->fileCount(1), 0);
+
+    mFace->appendFileToList(existingFile(QStringLiteral("a.xlsx")), QStringLiteral("Out"));
+    mFace->appendFileToList(existingFile(QStringLiteral("b.xlsx")), QStringLiteral("Out"));
+    QCOMPARE(mFace->fileCount(1), 2);
+    const QList<FileType *> files = mFace->fileList(1);
+    QCOMPARE(files.size(), 2);
+    QCOMPARE(files.at(0)->path, QDir::current().absoluteFilePath(QStringLiteral("a.xlsx")));
+    QCOMPARE(files.at(1)->path, QDir::current().absoluteFilePath(QStringLiteral("b.xlsx")));
+    QVERIFY(files.at(0)->id != files.at(1)->id);
+    QCOMPARE(mFace->curFileList(), files);
+    QCOMPARE(mFace->curFileCount(), 2);
+
+    for (int outside : {-1, 2, 3}) {
+        QCOMPARE(mFace->tableID(outside), -1);
+        QCOMPARE(mFace->tableName(outside), QString());
+        QCOMPARE(mFace->fileCount(outside), -1);
+        QVERIFY(mFace->fileList(outside).isEmpty());
+    }
+}
+
+void TestHostServices::withoutListsOrDocuments()
+{
+    delete mWindow;
+    writeSetting(configureFile(), QStringLiteral("start"), QStringLiteral("listNumber"),
+                 QStringLiteral("0"));
+    mWindow = new MainWindow;
+    mFace = mWindow;
+
+    QCOMPARE(mFace->tableCount(), 0);
+    QCOMPARE(mFace->curTableID(), -1);
+    QCOMPARE(mFace->curFileCount(), -1);
+    QVERIFY(mFace->curFileList().isEmpty());
+    QCOMPARE(mFace->tableID(0), -1);
+    QCOMPARE(mFace->curFileName(), QString());
+    QCOMPARE(mFace->curCodeEditorID(), -1);
+
+    // A generated file still finds a home.
+    mFace->appendFileToList(existingFile(QStringLiteral("out.xlsx")), QStringLiteral("List"));
+    QCOMPARE(mFace->tableCount(), 1);
+    QCOMPARE(mFace->tableName(0), QStringLiteral("List1"));
+    QCOMPARE(mFace->curFileCount(), 1);
+}
+
+void TestHostServices::generatedFilesJoinAListOfTheirName()
+{
+    // "List1" starts with "List": the current list takes the file.
+    mFace->appendFileToList(existingFile(QStringLiteral("a.xlsx")), QStringLiteral("List"));
+    QCOMPARE(mFace->tableCount(), 1);
+    QCOMPARE(mFace->fileCount(0), 1);
+
+    // A path the list holds already is not listed twice.
+    mFace->appendFileToList(existingFile(QStringLiteral("a.xlsx")), QStringLiteral("List"));
+    QCOMPARE(mFace->fileCount(0), 1);
+
+    // The match is case-sensitive; a new current list gets the next number.
+    mFace->appendFileToList(existingFile(QStringLiteral("b.xlsx")), QStringLiteral("list"));
+    QCOMPARE(mFace->tableCount(), 2);
+    QCOMPARE(mFace->tableName(1), QStringLiteral("list2"));
+    QCOMPARE(mFace->curTableID(), mFace->tableID(1));
+    QCOMPARE(mFace->fileCount(1), 1);
+    QCOMPARE(mFace->fileCount(0), 1);
+
+    mFace->appendFileToList(existingFile(QStringLiteral("c.xlsx")), QStringLiteral("生成"));
+    QCOMPARE(mFace->tableName(2), QStringLiteral("生成3"));
+    QCOMPARE(mFace->curFileList().first()->path,
+             QDir::current().absoluteFilePath(QStringLiteral("c.xlsx")));
+}
+
+void TestHostServices::currentDocument()
+{
+    const QString path = existingFile(QStringLiteral("doc.txt"));
+    mFace->appendFileToList(path, QStringLiteral("List"));
+    const int id = mFace->curFileList().first()->id;
+    mWindow->findChild<QAction *>(QStringLiteral("action_openAll"))->trigger();
+    QCOMPARE(mFace->curFileName(), path);
+    QCOMPARE(mFace->curCodeEditorID(), id);
+
+    // An untitled document has no path, but it has an id.
+    mWindow->findChild<QAction *>(QStringLiteral("action_new"))->trigger();
+    QCOMPARE(mFace->curFileName(), QString());
+    QVERIFY(mFace->curCodeEditorID() > id);
 }
 
 QTEST_MAIN(TestHostServices)
