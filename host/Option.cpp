@@ -1,8 +1,10 @@
 #include "Option.h"
+
 #include "ReadWriteTxt.h"
 #include "Settings.h"
 #include "ui_Option.h"
 
+#include <QDir>
 #include <QListWidgetItem>
 #include <QStringList>
 
@@ -44,8 +46,12 @@ Option::Option(QWidget *parent) : QWidget(parent), ui(new Ui::Option)
     ui->comboBox_close->setCurrentIndex(readSetting(kConfigure, QStringLiteral("currency"),
                                                     QStringLiteral("close"), QStringLiteral("0"))
                                             .toInt());
+    // The plug-in's own default: the data folder under the working folder. A
+    // bare "/data/" would name a folder at the root of the file system, and a
+    // save with the defaults would send the word lists there.
     ui->lineEdit_iniPath->setText(readSetting(kConfigure, QStringLiteral("currency"),
-                                              QStringLiteral("iniPath"), QStringLiteral("/data/")));
+                                              QStringLiteral("iniPath"),
+                                              QDir::currentPath() + QStringLiteral("/data/")));
     ui->comboBox_code->setCurrentText(readSetting(kConfigure, QStringLiteral("text"),
                                                   QStringLiteral("code"), QStringLiteral("UTF-8")));
 

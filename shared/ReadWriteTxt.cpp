@@ -1,12 +1,14 @@
 #include "ReadWriteTxt.h"
 
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QTextStream>
 
 ReadWriteTxt g_readWriteTxt;
 
 ReadWriteTxt::ReadWriteTxt(QObject *parent) : QObject(parent) {}
 
-bool ReadWriteTxt::openFile(QFile &file, QIODevice::OpenMode mode)
+bool ReadWriteTxt::openFile(QFileDevice &file, QIODevice::OpenMode mode)
 {
     return file.open(mode);
 }
@@ -30,14 +32,26 @@ bool ReadWriteTxt::readTxt(const QString &path, QString &text)
 
 bool ReadWriteTxt::writeTxt(const QString &path, const QString &text)
 {
-    QFile file(path);
+    // The new text replaces the file only once all of it is written, so a
+    // full disk or a failed write never leaves a document emptied or cut
+    // short. Devices and pipes cannot be replaced and are written in place.
+    const QFileInfo info(path);
+    QFile direct(path);
+    QSaveFile replacing(path);
+    replacing.setDirectWriteFallback(true);
+    const bool inPlace = path.isEmpty() || (info.exists() && !info.isFile());
+    QFileDevice &file = inPlace ? static_cast<QFileDevice &>(direct) : replacing;
+
     if (!openFile(file, QIODevice::WriteOnly | QIODevice::Text)) {
         emit tipSignal(0, 0, path);
         return false;
     }
     if (!file.isWritable()) {
         emit tipSignal(0, 2, path);
-        file.close();
+        if (inPlace)
+            direct.close();
+        else
+            replacing.cancelWriting();
         return false;
     }
     QTextStream stream(&file);
@@ -45,10 +59,17 @@ bool ReadWriteTxt::writeTxt(const QString &path, const QString &text)
     stream.flush();
     // A full disk only shows once the buffers reach the file, so the outcome
     // is known after the flush, not after the stream accepted the text.
-    const bool written =
+    bool written =
         stream.status() == QTextStream::Ok && file.flush() && file.error() == QFileDevice::NoError;
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
+    if (inPlace) {
+        direct.close();
+        written = written && direct.error() == QFileDevice::NoError;
+    } else if (written) {
+        written = replacing.commit();
+    } else {
+        replacing.cancelWriting();
+    }
+    if (!written) {
         emit tipSignal(0, 3, path);
         return false;
     }

@@ -16,7 +16,8 @@ public:
 
     // Leaves text untouched when the file cannot be read.
     bool readTxt(const QString &path, QString &text);
-    // Creates or truncates the file; true only when every byte reached it.
+    // Creates or replaces the file; true only when every byte reached it. A
+    // write that fails leaves the file as it was.
     bool writeTxt(const QString &path, const QString &text);
 
 signals:
@@ -25,7 +26,7 @@ signals:
 protected:
     // A real file opened for writing is always writable; tests replace the
     // open to reach the branches that guard against devices that are not.
-    virtual bool openFile(QFile &file, QIODevice::OpenMode mode);
+    virtual bool openFile(QFileDevice &file, QIODevice::OpenMode mode);
 };
 
 // One per deliverable: host and plug-in each link their own copy.

@@ -6,6 +6,9 @@
 #include <QTextCodec>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 // Opens every file in the mode a test chooses instead of the one asked for,
@@ -16,7 +19,7 @@ public:
     explicit SwappedOpen(QIODevice::OpenMode forced) : m_forced(forced) {}
 
 protected:
-    bool openFile(QFile &file, QIODevice::OpenMode mode) override
+    bool openFile(QFileDevice &file, QIODevice::OpenMode mode) override
     {
         Q_UNUSED(mode);
         return file.open(m_forced);
@@ -57,6 +60,7 @@ private slots:
     void writeToMissingFolderFails();
     void writeToFullDeviceReportsFailure();
     void unwritableDeviceIsNotSuccess();
+    void failedWriteKeepsOldText();
     void unreadableDeviceKeepsText();
     void usesLocaleCodec();
 
@@ -169,14 +173,54 @@ void TestReadWriteTxt::writeToFullDeviceReportsFailure()
 
 void TestReadWriteTxt::unwritableDeviceIsNotSuccess()
 {
-    const QString path = m_dir.filePath(QStringLiteral("readonly.txt"));
-    writeBytes(path, QByteArray("untouched"));
+    // Only a device is written in place, so only a device can open without
+    // being writable.
+    const QString path = QStringLiteral("/dev/null");
+    if (!QFileInfo::exists(path))
+        QSKIP("no /dev/null on this system");
     SwappedOpen rw(QIODevice::ReadOnly);
     QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
     QVERIFY(!rw.writeTxt(path, QStringLiteral("new")));
     QCOMPARE(tips.count(), 1);
     QCOMPARE(tips.at(0), (QVariantList{0, 2, path}));
-    QCOMPARE(bytesOf(path), QByteArray("untouched"));
+}
+
+void TestReadWriteTxt::failedWriteKeepsOldText()
+{
+    const QString path = m_dir.filePath(QStringLiteral("kept.txt"));
+    writeBytes(path, QByteArray("old content that must survive"));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+
+    // A file size limit makes the write fail part way, as a full disk does.
+    struct rlimit saved;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    const bool written = rw.writeTxt(path, QString(100000, QLatin1Char('x')));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!written);
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QVariantList{0, 3, path}));
+    QCOMPARE(bytesOf(path), QByteArray("old content that must survive"));
+    // Nor is a half-written copy left beside it.
+    QCOMPARE(
+        QDir(m_dir.path()).entryList({QStringLiteral("kept.txt*")}, QDir::Files | QDir::Hidden),
+        QStringList{QStringLiteral("kept.txt")});
+
+    // A save that succeeds keeps the file's permissions.
+    QVERIFY(rw.writeTxt(path, QStringLiteral("new")));
+    QCOMPARE(bytesOf(path), QByteArray("new"));
+    const QFileDevice::Permissions modeBits =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+        QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QCOMPARE(QFile::permissions(path) & modeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void TestReadWriteTxt::unreadableDeviceKeepsText()
