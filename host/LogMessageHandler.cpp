@@ -45,9 +45,12 @@ QString logLine(QtMsgType type, const QMessageLogContext &context, const QString
         return QString();
     }
     // One multi-argument call, so a message that itself holds %1 or %2 is
-    // never substituted a second time.
-    return format.arg(when.toString(QStringLiteral("yy_MM_dd hh:mm:ss.zzz")), tag, msg,
-                      QString::fromUtf8(context.file), QString::fromUtf8(context.function),
+    // never substituted a second time. Messages carry file names and cell
+    // texts, so they are escaped: a "<" or "&" in them must show as itself,
+    // never open markup (or a script) in the log page.
+    return format.arg(when.toString(QStringLiteral("yy_MM_dd hh:mm:ss.zzz")), tag,
+                      msg.toHtmlEscaped(), QString::fromUtf8(context.file).toHtmlEscaped(),
+                      QString::fromUtf8(context.function).toHtmlEscaped(),
                       QString::number(context.line));
 }
 

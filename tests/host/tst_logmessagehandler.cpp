@@ -77,6 +77,7 @@ private slots:
     void lineTemplatesByType();
     void unknownTypeGivesEmptyLine();
     void placeholdersInMessageStayLiteral();
+    void markupInMessageIsShownNotObeyed();
     void handlerAppendsOneLinePerMessage();
     void handlerWritesBareMessageToStdout();
     void handlerWithoutLogFolderStillPrints();
@@ -141,6 +142,15 @@ void TestLogMessageHandler::placeholdersInMessageStayLiteral()
     QCOMPARE(
         logLine(QtDebugMsg, none, QStringLiteral("%1 and %6"), kWhen),
         QStringLiteral("<font color=#000000>26_12_07 09:05:03.120 D::%1 and %6, , , 0</font><p>"));
+}
+
+void TestLogMessageHandler::markupInMessageIsShownNotObeyed()
+{
+    const QMessageLogContext context("a&b.cpp", 7, "bool operator<(int)", "default");
+    QCOMPARE(logLine(QtDebugMsg, context, QStringLiteral("open /tmp/<script>x&y.xlsx"), kWhen),
+             QStringLiteral("<font color=#000000>26_12_07 09:05:03.120 D::open "
+                            "/tmp/&lt;script&gt;x&amp;y.xlsx, a&amp;b.cpp, bool operator&lt;(int), "
+                            "7</font><p>"));
 }
 
 void TestLogMessageHandler::handlerAppendsOneLinePerMessage()
