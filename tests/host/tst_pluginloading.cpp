@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QMenu>
 #include <QPluginLoader>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -118,6 +120,7 @@ private slots:
     void changedVersionDropsTheOldLine();
     void unchangedTableIsNotRewritten();
     void loadsOnlyAtTheFirstShow();
+    void tickedInOptionsOpensAtNextStart();
     void pluginFolderBesideBuildFolders();
 };
 
@@ -130,7 +133,9 @@ void TestPluginLoading::initTestCase()
 
 void TestPluginLoading::init()
 {
-    QFile::remove(QStringLiteral("plus.ini"));
+    // The options window saves every settings file, not only plus.ini.
+    for (const char *file : {"plus.ini", "configure.ini", "suffix.ini"})
+        QFile::remove(QLatin1String(file));
     myText()->setProperty("shownAt", QVariantList());
 }
 
@@ -267,6 +272,29 @@ void TestPluginLoading::loadsOnlyAtTheFirstShow()
     window.hide();
     window.show();
     QCOMPARE(plusActions(window).size(), 3);
+}
+
+void TestPluginLoading::tickedInOptionsOpensAtNextStart()
+{
+    {
+        MainWindow window;
+        window.show();
+        QVERIFY(openPanels(window).isEmpty());
+        window.findChild<QAction *>(QStringLiteral("action_option"))->trigger();
+        auto *list = window.findChild<QListWidget *>(QStringLiteral("listWidget"));
+        QVERIFY(list);
+        const auto items =
+            list->findItems(QStringLiteral("Text V%1").arg(kVersion), Qt::MatchExactly);
+        QCOMPARE(items.size(), 1);
+        items.first()->setCheckState(Qt::Checked);
+        window.findChild<QPushButton *>(QStringLiteral("pushButton_save"))->click();
+    }
+    MainWindow window;
+    window.show();
+    const QList<QWidget *> panels = openPanels(window);
+    QCOMPARE(panels.size(), 1);
+    QCOMPARE(panels.first()->pos(), QPoint(20, 165));
+    QVERIFY(myTextShownAt().isEmpty());
 }
 
 void TestPluginLoading::pluginFolderBesideBuildFolders()
