@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QXmlStreamReader>
+#include <functional>
 #include <future>
 
 namespace {
@@ -49,8 +50,10 @@ private:
         return false;
     }
     bool part(const QString &name, QByteArray *data, bool required);
-    bool startXml(QXmlStreamReader &reader, const QByteArray &data, const QString &name);
-    bool finishXml(QXmlStreamReader &reader, const QString &name);
+    // Reads a part, handing every start and end element to `element`;
+    // false (with the reason) for missing required parts and bad XML.
+    bool walk(const QString &name, bool required,
+              const std::function<void(QXmlStreamReader &)> &element);
     bool readRelationships(const QString &sourcePart, QHash<QString, Relationship> *out);
     bool readContentTypes(QString *mainType, const QString &mainPart);
     bool readWorkbook(QVector<QStringList> *sheetEntries);
@@ -72,20 +75,21 @@ bool PackageReader::part(const QString &name, QByteArray *data, bool required)
     return m_zip->inflate(index, data, m_why);
 }
 
-bool PackageReader::startXml(QXmlStreamReader &reader, const QByteArray &data, const QString &name)
+bool PackageReader::walk(const QString &name, bool required,
+                         const std::function<void(QXmlStreamReader &)> &element)
 {
+    QByteArray data;
+    if (!part(name, &data, required))
+        return !required && m_why->isEmpty();
     if (XmlText::declaresOtherEncoding(data) || !XmlText::isValidUtf8(data))
         return fail(QStringLiteral("part is not UTF-8: ") + name);
-    reader.addData(data);
-    return true;
-}
-
-bool PackageReader::finishXml(QXmlStreamReader &reader, const QString &name)
-{
+    QXmlStreamReader reader(data);
     while (!reader.atEnd()) {
         reader.readNext();
         if (XmlText::isForbidden(reader))
             return fail(QStringLiteral("document type declaration in ") + name);
+        if (reader.isStartElement() || reader.isEndElement())
+            element(reader);
     }
     if (reader.hasError())
         return fail(QStringLiteral("malformed XML in ") + name + QStringLiteral(": ") +
@@ -95,82 +99,51 @@ bool PackageReader::finishXml(QXmlStreamReader &reader, const QString &name)
 
 bool PackageReader::readRelationships(const QString &sourcePart, QHash<QString, Relationship> *out)
 {
-    const QString name = WorkbookReader::relationshipsPart(sourcePart);
-    QByteArray data;
-    if (!part(name, &data, false))
-        return m_why->isEmpty();
-    QXmlStreamReader reader;
-    if (!startXml(reader, data, name))
-        return false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (XmlText::isForbidden(reader))
-            return fail(QStringLiteral("document type declaration in ") + name);
-        if (reader.isStartElement() && reader.name() == QLatin1String("Relationship")) {
-            const QXmlStreamAttributes a = reader.attributes();
-            if (a.value(QLatin1String("TargetMode")) == QLatin1String("External"))
-                continue;
-            const QString type = a.value(QLatin1String("Type")).toString();
-            out->insert(a.value(QLatin1String("Id")).toString(),
-                        {type.mid(type.lastIndexOf(QLatin1Char('/')) + 1),
-                         WorkbookReader::resolveTarget(
-                             sourcePart, a.value(QLatin1String("Target")).toString())});
-        }
-    }
-    return finishXml(reader, name);
+    return walk(WorkbookReader::relationshipsPart(sourcePart), false,
+                [&](QXmlStreamReader &reader) {
+                    if (!reader.isStartElement() || reader.name() != QLatin1String("Relationship"))
+                        return;
+                    const QXmlStreamAttributes a = reader.attributes();
+                    if (a.value(QLatin1String("TargetMode")) == QLatin1String("External"))
+                        return;
+                    const QString type = a.value(QLatin1String("Type")).toString();
+                    out->insert(a.value(QLatin1String("Id")).toString(),
+                                {type.mid(type.lastIndexOf(QLatin1Char('/')) + 1),
+                                 WorkbookReader::resolveTarget(
+                                     sourcePart, a.value(QLatin1String("Target")).toString())});
+                });
 }
 
 bool PackageReader::readContentTypes(QString *mainType, const QString &mainPart)
 {
     const QString name = QStringLiteral("[Content_Types].xml");
-    QByteArray data;
-    if (!part(name, &data, true))
-        return false;
-    m_document->contentTypesPart = m_zip->entries().at(m_zip->indexOf(name)).name;
-    QXmlStreamReader reader;
-    if (!startXml(reader, data, name))
-        return false;
+    if (m_zip->indexOf(name) >= 0)
+        m_document->contentTypesPart = m_zip->entries().at(m_zip->indexOf(name)).name;
     QString byExtension;
     const QString extension = mainPart.mid(mainPart.lastIndexOf(QLatin1Char('.')) + 1);
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (XmlText::isForbidden(reader))
-            return fail(QStringLiteral("document type declaration in ") + name);
+    const bool ok = walk(name, true, [&](QXmlStreamReader &reader) {
         if (!reader.isStartElement())
-            continue;
+            return;
         const QXmlStreamAttributes a = reader.attributes();
         if (reader.name() == QLatin1String("Override") &&
             a.value(QLatin1String("PartName"))
-                    .toString()
                     .compare(QLatin1Char('/') + mainPart, Qt::CaseInsensitive) == 0)
             *mainType = a.value(QLatin1String("ContentType")).toString();
         else if (reader.name() == QLatin1String("Default") &&
-                 a.value(QLatin1String("Extension"))
-                         .toString()
-                         .compare(extension, Qt::CaseInsensitive) == 0)
+                 a.value(QLatin1String("Extension")).compare(extension, Qt::CaseInsensitive) == 0)
             byExtension = a.value(QLatin1String("ContentType")).toString();
-    }
+    });
     if (mainType->isEmpty())
         *mainType = byExtension;
-    return finishXml(reader, name);
+    return ok;
 }
 
 bool PackageReader::readWorkbook(QVector<QStringList> *sheetEntries)
 {
-    const QString &name = m_document->workbookPart;
-    QByteArray data;
-    if (!part(name, &data, true))
-        return false;
-    QXmlStreamReader reader;
-    if (!startXml(reader, data, name))
-        return false;
     bool firstView = true;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (XmlText::isForbidden(reader))
-            return fail(QStringLiteral("document type declaration in ") + name);
+    return walk(m_document->workbookPart, true, [&](QXmlStreamReader &reader) {
         if (!reader.isStartElement())
-            continue;
+            return;
         const QXmlStreamAttributes a = reader.attributes();
         const QStringRef element = reader.name();
         if (element == QLatin1String("workbookPr")) {
@@ -190,39 +163,27 @@ bool PackageReader::readWorkbook(QVector<QStringList> *sheetEntries)
             sheetEntries->append({a.value(QLatin1String("name")).toString(), id,
                                   a.value(QLatin1String("sheetId")).toString()});
         }
-    }
-    return finishXml(reader, name);
+    });
 }
 
 bool PackageReader::readStyles(const QString &name)
 {
-    QByteArray data;
-    if (!part(name, &data, true))
-        return false;
-    QXmlStreamReader reader;
-    if (!startXml(reader, data, name))
-        return false;
     QVector<int> formats;
     bool inCellXfs = false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (XmlText::isForbidden(reader))
-            return fail(QStringLiteral("document type declaration in ") + name);
-        if (reader.isEndElement() && reader.name() == QLatin1String("cellXfs"))
-            inCellXfs = false;
+    const bool ok = walk(name, true, [&](QXmlStreamReader &reader) {
+        if (reader.name() == QLatin1String("cellXfs"))
+            inCellXfs = reader.isStartElement();
         if (!reader.isStartElement())
-            continue;
+            return;
         const QXmlStreamAttributes a = reader.attributes();
         if (reader.name() == QLatin1String("numFmt"))
             m_document->styles.setCustomFormat(a.value(QLatin1String("numFmtId")).toInt(),
                                                a.value(QLatin1String("formatCode")).toString());
-        else if (reader.name() == QLatin1String("cellXfs"))
-            inCellXfs = true;
         else if (inCellXfs && reader.name() == QLatin1String("xf"))
             formats.append(a.value(QLatin1String("numFmtId")).toInt());
-    }
+    });
     m_document->styles.setStyleFormats(formats);
-    return finishXml(reader, name);
+    return ok;
 }
 
 bool parseSharedStrings(const QByteArray &data, TextPool *strings, QString *why)

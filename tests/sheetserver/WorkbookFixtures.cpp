@@ -1,5 +1,7 @@
 #include "WorkbookFixtures.h"
 
+#include "SpreadsheetServer.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -242,6 +244,42 @@ bool runPython(const QString &script, QString *output)
     if (python.exitCode() != 0)
         qWarning().noquote() << python.readAllStandardError();
     return python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+ServerSession::ServerSession(const QString &path) : app(SpreadsheetServer::create(), nullptr)
+{
+    book = app.querySubObject("Workbooks")->querySubObject("Open(const QString&)", path);
+}
+
+AutomationClient *ServerSession::sheet(int n)
+{
+    return book->querySubObject("Sheets")->querySubObject("Item(const QVariant&)", n);
+}
+
+AutomationClient *ServerSession::cell(int n, const QString &name)
+{
+    return sheet(n)->querySubObject("Range(const QVariant&)", name);
+}
+
+QString ServerSession::text(int n, const QString &name)
+{
+    return cell(n, name)->dynamicCall("Text()").toString();
+}
+
+void ServerSession::set(int n, const QString &name, const QString &value)
+{
+    cell(n, name)->setProperty("Value", value);
+}
+
+bool ServerSession::save()
+{
+    return book->dynamicCall("Save()").toBool();
 }
 
 } // namespace WorkbookFixtures

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include "AutomationClient.h"
+
 // Helpers the workbook tests share: fixture copies, the expected displayed
 // text, and building and taking apart zip packages.
 namespace WorkbookFixtures {
@@ -36,6 +38,22 @@ Parts richWorkbook();
 
 // Runs Debian's Python with openpyxl on a script; its standard output.
 bool runPython(const QString &script, QString *output);
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+// A workbook opened through the automation client, as the plug-in opens it,
+// on a new instance of the real server.
+struct ServerSession
+{
+    explicit ServerSession(const QString &path);
+    AutomationClient *sheet(int n);
+    AutomationClient *cell(int sheet, const QString &name);
+    QString text(int sheet, const QString &name);
+    void set(int sheet, const QString &name, const QString &value);
+    bool save();
+
+    AutomationClient app;
+    AutomationClient *book = nullptr;
+};
 
 } // namespace WorkbookFixtures
 

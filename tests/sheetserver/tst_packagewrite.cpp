@@ -10,27 +10,6 @@ using namespace WorkbookFixtures;
 
 namespace {
 
-struct Session
-{
-    explicit Session(const QString &path) : app(SpreadsheetServer::create(), nullptr)
-    {
-        book = app.querySubObject("Workbooks")->querySubObject("Open(const QString&)", path);
-    }
-    AutomationClient *cell(int sheet, const QString &name)
-    {
-        return book->querySubObject("Sheets")
-            ->querySubObject("Item(const QVariant&)", sheet)
-            ->querySubObject("Range(const QVariant&)", name);
-    }
-    void set(int sheet, const QString &name, const QString &value)
-    {
-        cell(sheet, name)->setProperty("Value", value);
-    }
-    bool save() { return book->dynamicCall("Save()").toBool(); }
-    AutomationClient app;
-    AutomationClient *book = nullptr;
-};
-
 QByteArray find(const Parts &parts, const QString &name)
 {
     for (const auto &part : parts) {
@@ -81,7 +60,7 @@ private slots:
         const QString path = copy(file, dir.path());
         const QByteArray before = readFile(path);
         const QDateTime stamp = QFileInfo(path).lastModified();
-        Session session(path);
+        ServerSession session(path);
         QVERIFY(!session.book->isNull());
         // Writing the text a cell already holds is no change either.
         const QString shown =
@@ -101,7 +80,7 @@ private slots:
         const Parts before = readPackage(path);
         const auto rawBefore = rawEntries(path);
         {
-            Session session(path);
+            ServerSession session(path);
             session.set(1, QStringLiteral("B2"), QStringLiteral("green & <apple>"));
             QVERIFY(session.save());
             QCOMPARE(session.cell(1, QStringLiteral("B2"))->dynamicCall("Text()").toString(),
@@ -129,7 +108,7 @@ private slots:
         const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
         const QByteArray before = entry(path, QStringLiteral("xl/worksheets/sheet2.xml"));
         {
-            Session session(path);
+            ServerSession session(path);
             session.set(2, QStringLiteral("A3"), QStringLiteral("left"));
             session.set(2, QStringLiteral("F1"), QStringLiteral("top"));
             session.set(2, QStringLiteral("C10"), QStringLiteral("bottom"));
@@ -146,7 +125,7 @@ private slots:
         QCOMPARE(entry(path, QStringLiteral("xl/worksheets/sheet2.xml")), expectedSheet);
         // An empty sheet whose table is "<sheetData/>" gets one.
         {
-            Session session(path);
+            ServerSession session(path);
             session.set(3, QStringLiteral("B2"), QStringLiteral("first"));
             QVERIFY(session.save());
         }
@@ -165,7 +144,7 @@ private slots:
         QVERIFY(writePackage(path, richWorkbook()));
         const Parts before = readPackage(path);
         {
-            Session session(path);
+            ServerSession session(path);
             QVERIFY(!session.book->isNull());
             QCOMPARE(session.cell(1, QStringLiteral("C1"))->dynamicCall("Text()").toString(),
                      QStringLiteral("50.0%"));
@@ -200,7 +179,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("rich.xlsm"));
         QVERIFY(writePackage(path, richWorkbook()));
         {
-            Session session(path);
+            ServerSession session(path);
             session.set(1, QStringLiteral("E2"), QStringLiteral("typed over"));
             QVERIFY(session.save());
         }
@@ -228,7 +207,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("rich.xlsm"));
         QVERIFY(writePackage(path, richWorkbook()));
         {
-            Session session(path);
+            ServerSession session(path);
             AutomationClient *main =
                 session.book->querySubObject("Sheets")->querySubObject("Item(const QVariant&)", 1);
             main->querySubObject("Range(const QVariant&)", "D5:E5")->dynamicCall("ClearContents()");
@@ -243,7 +222,7 @@ private slots:
         QVERIFY(find(after, QStringLiteral("[Content_Types].xml")).contains("vbaProject"));
         QVERIFY(find(after, QStringLiteral("xl/worksheets/sheet2.xml")).contains("<c r=\"B1\"/>") ||
                 !find(after, QStringLiteral("xl/worksheets/sheet2.xml")).contains("r=\"B1\""));
-        Session again(path);
+        ServerSession again(path);
         QVERIFY(!again.book->isNull());
     }
 
@@ -262,7 +241,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
         QByteArray before = readFile(path);
-        Session session(path);
+        ServerSession session(path);
         session.set(1, QStringLiteral("A1"), QStringLiteral("changed"));
         if (how == QLatin1String("file"))
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
@@ -295,7 +274,7 @@ private slots:
         const QFile::Permissions permissions =
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther;
         QFile::setPermissions(path, permissions);
-        Session session(path);
+        ServerSession session(path);
         session.set(1, QStringLiteral("A1"), QStringLiteral("one"));
         QVERIFY(session.save());
         QCOMPARE(QFileInfo(path).permissions() & 0x7077,
@@ -322,13 +301,13 @@ private slots:
             {{"A1", ""}, {"C9", "again"}, {"B12", "row after"}, {"A3", "x"}},
             {{"B12", ""}, {"E3", "second formula gone"}, {"D1", "top"}, {"A1", "back"}},
         };
-        Session session(kept);
+        ServerSession session(kept);
         for (const auto &round : rounds) {
             const QString fresh = dir.filePath(QStringLiteral("fresh.xlsm"));
             QFile::remove(fresh);
             QVERIFY(QFile::copy(kept, fresh));
             {
-                Session other(fresh);
+                ServerSession other(fresh);
                 for (const auto &change : round)
                     other.set(1, change.first, change.second);
                 QVERIFY(other.save());
@@ -348,7 +327,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
         {
-            Session session(path);
+            ServerSession session(path);
             session.set(1, QStringLiteral("B3"), QStringLiteral("written 文本"));
             session.set(1, QStringLiteral("G9"), QStringLiteral("far away"));
             session.set(1, QStringLiteral("E2"), QStringLiteral("was a formula"));

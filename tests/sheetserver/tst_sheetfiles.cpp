@@ -11,25 +11,6 @@ using namespace WorkbookFixtures;
 namespace {
 
 // Opens a workbook through the automation client, as the plug-in does.
-struct Session
-{
-    explicit Session(const QString &path) : app(SpreadsheetServer::create(), nullptr)
-    {
-        book = app.querySubObject("Workbooks")->querySubObject("Open(const QString&)", path);
-    }
-    AutomationClient *sheet(int n)
-    {
-        return book->querySubObject("Sheets")->querySubObject("Item(const QVariant&)", n);
-    }
-    QString text(AutomationClient *sheet, const QString &cell)
-    {
-        return sheet->querySubObject("Range(const QVariant&)", cell)
-            ->dynamicCall("Text()")
-            .toString();
-    }
-    AutomationClient app;
-    AutomationClient *book = nullptr;
-};
 
 QString cellName(int row, int column)
 {
@@ -63,7 +44,7 @@ private slots:
     {
         QFETCH(QString, file);
         const QVariantMap want = expected().value(file).toMap();
-        Session session(dataPath(file));
+        ServerSession session(dataPath(file));
         QVERIFY(!session.book->isNull());
         AutomationClient *sheets = session.book->querySubObject("Sheets");
         const QStringList names = want.value(QStringLiteral("sheets")).toStringList();
@@ -85,7 +66,7 @@ private slots:
             for (int r = 0; r < list.size(); ++r) {
                 const QStringList cells = list.at(r).toStringList();
                 for (int c = 0; c < cells.size(); ++c)
-                    QCOMPARE(session.text(sheet, cellName(r + 1, c + 1)) + " @" + names.at(s) +
+                    QCOMPARE(session.text(s + 1, cellName(r + 1, c + 1)) + " @" + names.at(s) +
                                  "!" + cellName(r + 1, c + 1),
                              cells.at(c) + " @" + names.at(s) + "!" + cellName(r + 1, c + 1));
             }
@@ -94,7 +75,7 @@ private slots:
 
     void usedRangesFollowTheCells()
     {
-        Session session(dataPath(QStringLiteral("basic.xlsx")));
+        ServerSession session(dataPath(QStringLiteral("basic.xlsx")));
         auto address = [&](int sheet) {
             return session.sheet(sheet)
                 ->querySubObject("UsedRange")
@@ -113,12 +94,11 @@ private slots:
 
     void chartSheetsCountAsSheets()
     {
-        Session session(dataPath(QStringLiteral("chartsheet.xlsx")));
+        ServerSession session(dataPath(QStringLiteral("chartsheet.xlsx")));
         QCOMPARE(session.book->querySubObject("Sheets")->dynamicCall("Count()").toInt(), 3);
         QVERIFY(!session.sheet(2)->isNull());
         QVERIFY(session.sheet(2)->querySubObject("UsedRange")->isNull());
-        QCOMPARE(session.text(session.sheet(3), QStringLiteral("A1")),
-                 QStringLiteral("after apple"));
+        QCOMPARE(session.text(3, QStringLiteral("A1")), QStringLiteral("after apple"));
         QVERIFY(session.sheet(0)->isNull());
         QVERIFY(session.sheet(4)->isNull());
         QCOMPARE(session.book->querySubObject("Sheets")
@@ -142,7 +122,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = copy(file, dir.path());
         const QByteArray before = readFile(path);
-        Session session(path);
+        ServerSession session(path);
         QVERIFY(session.book->isNull());
         QCOMPARE(readFile(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(file));
@@ -188,7 +168,7 @@ private slots:
         }
         QVERIFY(writePackage(path, parts));
         const QByteArray before = readFile(path);
-        Session session(path);
+        ServerSession session(path);
         QVERIFY(session.book->isNull());
         QCOMPARE(readFile(path), before);
     }
@@ -217,11 +197,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        Session session(path);
+        QVERIFY(writeFile(path, bytes));
+        ServerSession session(path);
         QVERIFY(session.book->isNull());
         QCOMPARE(readFile(path), bytes);
     }
@@ -231,7 +208,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
-        Session session(path);
+        ServerSession session(path);
         QVERIFY(!session.book->isNull());
         const QFileInfoList fds =
             QDir(QStringLiteral("/proc/self/fd"))
@@ -275,12 +252,9 @@ private slots:
         QFETCH(QString, value);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(before);
-        file.close();
+        QVERIFY(writeFile(path, before));
         {
-            Session session(path);
+            ServerSession session(path);
             QVERIFY(!session.book->isNull());
             QCOMPARE(session.sheet(1)->dynamicCall("Name").toString(),
                      QFileInfo(name).completeBaseName());
@@ -298,11 +272,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("odd.csv"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("\"ab\"c,d\n"); // text after a closing quote
-        file.close();
-        Session session(path);
+        QVERIFY(writeFile(path, "\"ab\"c,d\n")); // text after a closing quote
+        ServerSession session(path);
         QVERIFY(session.book->isNull());
     }
 };

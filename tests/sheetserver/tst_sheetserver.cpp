@@ -15,28 +15,6 @@ namespace {
 const char *const kReplace = "Replace(const QVariant&, const QVariant&, const QVariant&, const "
                              "QVariant&, const QVariant&)";
 
-struct Session
-{
-    explicit Session(const QString &path) : app(QStringLiteral("Excel.Application"))
-    {
-        book = app.querySubObject("Workbooks")->querySubObject("Open(const QString&)", path);
-    }
-    AutomationClient *sheet(int n)
-    {
-        return book->querySubObject("Sheets")->querySubObject("Item(const QVariant&)", n);
-    }
-    AutomationClient *range(int n, const QString &name)
-    {
-        return sheet(n)->querySubObject("Range(const QVariant&)", name);
-    }
-    QString text(int n, const QString &name)
-    {
-        return range(n, name)->dynamicCall("Text()").toString();
-    }
-    AutomationClient app;
-    AutomationClient *book = nullptr;
-};
-
 // A one-sheet workbook with these cells (A1 upwards, one per row) as
 // inline strings, or numbers when written as plain numbers.
 QString bookOf(const QString &dir, const QStringList &cells, const QByteArray &extra = QByteArray())
@@ -112,14 +90,14 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
-        Session session(path);
+        ServerSession session(path);
         QCOMPARE(session.book->dynamicCall("Path()").toString(),
                  QDir::toNativeSeparators(dir.path()));
         QCOMPARE(session.book->querySubObject("Sheets")->dynamicCall("Count()").toInt(), 3);
         QCOMPARE(session.book->querySubObject("ActiveSheet")->dynamicCall("Name").toString(),
                  QStringLiteral("Offset"));
         QVERIFY(session.book->dynamicCall("Save()").toBool());
-        session.range(1, QStringLiteral("A1"))->setProperty("Value", "dropped");
+        session.cell(1, QStringLiteral("A1"))->setProperty("Value", "dropped");
         session.book->dynamicCall("Close()");
         QVERIFY(!session.book->dynamicCall("Save()").toBool());
         QVERIFY(session.book->querySubObject("Sheets")->isNull());
@@ -128,7 +106,7 @@ private slots:
 
     void missingFilesOpenNothing()
     {
-        Session session(QStringLiteral("/no/such/book.xlsx"));
+        ServerSession session(QStringLiteral("/no/such/book.xlsx"));
         QVERIFY(session.book->isNull());
     }
 
@@ -155,8 +133,8 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, valid);
-        Session session(dataPath(QStringLiteral("basic.xlsx")));
-        AutomationClient *range = session.range(1, name);
+        ServerSession session(dataPath(QStringLiteral("basic.xlsx")));
+        AutomationClient *range = session.cell(1, name);
         QCOMPARE(!range->isNull(), valid);
         if (valid)
             QTEST(range->dynamicCall("Count()").toInt(), "count");
@@ -166,15 +144,15 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = copy(QStringLiteral("numfmt.xlsx"), dir.path());
-        Session session(path);
-        AutomationClient *cell = session.range(1, QStringLiteral("A13")); // a date
+        ServerSession session(path);
+        AutomationClient *cell = session.cell(1, QStringLiteral("A13")); // a date
         cell->setProperty("Value", QStringLiteral("2024-01-01"));
         QCOMPARE(cell->dynamicCall("Text()").toString(), QStringLiteral("2024-01-01"));
-        session.range(1, QStringLiteral("A2"))->setProperty("Value", QStringLiteral("42"));
+        session.cell(1, QStringLiteral("A2"))->setProperty("Value", QStringLiteral("42"));
         QCOMPARE(session.text(1, QStringLiteral("A2")), QStringLiteral("42"));
         // The empty text empties the cell; ClearContents keeps the style.
-        session.range(1, QStringLiteral("A7"))->setProperty("Value", QString());
-        session.range(1, QStringLiteral("A8"))->dynamicCall("ClearContents()");
+        session.cell(1, QStringLiteral("A7"))->setProperty("Value", QString());
+        session.cell(1, QStringLiteral("A8"))->dynamicCall("ClearContents()");
         QCOMPARE(session.text(1, QStringLiteral("A7")), QString());
         QVERIFY(session.book->dynamicCall("Save()").toBool());
         const QByteArray sheet = entry(path, QStringLiteral("xl/worksheets/sheet1.xml"));
@@ -186,8 +164,8 @@ private slots:
         QVERIFY(sheet.contains("<c r=\"A8\" s=\"2\"/>"));
         // A formula cell written becomes text.
         const QString basic = copy(QStringLiteral("basic.xlsx"), dir.path());
-        Session other(basic);
-        other.range(1, QStringLiteral("E2"))->setProperty("Value", QStringLiteral("4.5"));
+        ServerSession other(basic);
+        other.cell(1, QStringLiteral("E2"))->setProperty("Value", QStringLiteral("4.5"));
         QVERIFY(other.book->dynamicCall("Save()").toBool());
         QVERIFY(
             entry(basic, QStringLiteral("xl/worksheets/sheet1.xml"))
@@ -202,11 +180,11 @@ private slots:
         const QString tricky = QStringLiteral("tab\there\nline\rcr\x01 _x0041_ ") + QChar(0xD800) +
                                QStringLiteral("end");
         {
-            Session session(path);
-            session.range(1, QStringLiteral("A1"))->setProperty("Value", tricky);
+            ServerSession session(path);
+            session.cell(1, QStringLiteral("A1"))->setProperty("Value", tricky);
             QVERIFY(session.book->dynamicCall("Save()").toBool());
         }
-        Session again(path);
+        ServerSession again(path);
         QCOMPARE(again.text(1, QStringLiteral("A1")), tricky);
     }
 
@@ -281,7 +259,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = bookOf(dir.path(), {before});
         {
-            Session session(path);
+            ServerSession session(path);
             AutomationClient *used = session.sheet(2)->querySubObject("UsedRange");
             QVERIFY(used->dynamicCall(kReplace, what, with, lookAt, 1, matchCase).toBool());
             QTEST(session.text(2, QStringLiteral("A1")), "after");
@@ -300,8 +278,8 @@ private slots:
         const QString path =
             bookOf(dir.path(), {QStringLiteral("apple"), QStringLiteral("apple")},
                    "<row r=\"3\"><c r=\"A3\" t=\"str\"><f>\"apple\"</f><v>apple</v></c></row>");
-        Session session(path);
-        AutomationClient *first = session.range(2, QStringLiteral("A1:A1"));
+        ServerSession session(path);
+        AutomationClient *first = session.cell(2, QStringLiteral("A1:A1"));
         first->dynamicCall(kReplace, QStringLiteral("apple"), QStringLiteral("pear"), 2, 2, false);
         QCOMPARE(session.text(2, QStringLiteral("A1")), QStringLiteral("pear"));
         QCOMPARE(session.text(2, QStringLiteral("A2")), QStringLiteral("apple"));
@@ -316,7 +294,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
-        Session session(path);
+        ServerSession session(path);
         AutomationClient *used = session.sheet(1)->querySubObject("UsedRange");
         used->dynamicCall(kReplace, QStringLiteral("apple"), QStringLiteral("pear"), 2, 1, false);
         used->dynamicCall(kReplace, QStringLiteral("TRUE"), QStringLiteral("yes"), 1, 1, false);
@@ -340,7 +318,7 @@ private slots:
             paths.append(path);
         }
         auto job = [](const QString &path) {
-            Session session(path);
+            ServerSession session(path);
             AutomationClient *sheet = session.sheet(1);
             const QString mark = QFileInfo(path).baseName();
             for (int r = 1; r <= 200; ++r) {
@@ -358,7 +336,7 @@ private slots:
         for (QFuture<bool> &future : futures)
             QVERIFY(future.result());
         for (const QString &path : qAsConst(paths)) {
-            Session session(path);
+            ServerSession session(path);
             const QString mark = QFileInfo(path).baseName();
             QVERIFY(session.text(1, QStringLiteral("C1")).startsWith(mark));
             QVERIFY(session.text(1, QStringLiteral("C200")).startsWith(mark));
