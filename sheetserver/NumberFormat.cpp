@@ -116,7 +116,7 @@ QString NumberFormat::builtInCode(int id)
         {10, QStringLiteral("0.00%")},
         {11, QStringLiteral("0.00E+00")},
         {12, QStringLiteral("# ?/?")},
-        {13, QStringLiteral("# ??/??")},
+        {13, QStringLiteral("# ?\?/?\?")},
         {14, QStringLiteral("m/d/yyyy")},
         {15, QStringLiteral("d-mmm-yy")},
         {16, QStringLiteral("d-mmm")},

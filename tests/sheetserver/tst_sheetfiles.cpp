@@ -151,6 +151,8 @@ private slots:
             << head + "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>99</v></c></row>" + tail;
         QTest::newRow("latin-1") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>") +
                                         head + tail;
+        // Deflate packs runs of one byte about 1030 to 1: past the limit.
+        QTest::newRow("inflates a thousandfold") << head + QByteArray(20 << 20, ' ') + tail;
         QTest::newRow("bad utf-8")
             << head +
                    "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>\xC3\x28</t></is></c></row>" +
