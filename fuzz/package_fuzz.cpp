@@ -30,8 +30,9 @@ void exercise(WorkbookDocument &document)
     }
     QByteArray out;
     QString why;
+    WorkbookWriter::Written written;
     if (document.format == WorkbookDocument::Format::Package)
-        WorkbookWriter::write(&document, &out, &why);
+        WorkbookWriter::write(&document, &out, &written, &why);
     else if (document.sheetCount() > 0)
         DelimitedText::write(*document.sheet(0), document.delimited, &out, &why);
 }
