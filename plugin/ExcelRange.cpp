@@ -21,6 +21,11 @@ int Range::Count()
     return client() ? client()->dynamicCall("Count()").toInt() : 0;
 }
 
+QVariant Range::Address()
+{
+    return client() ? client()->dynamicCall("Address()") : QVariant();
+}
+
 QVariant Range::Text()
 {
     static const MemberSignature member("Text()");

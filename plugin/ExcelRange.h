@@ -17,6 +17,8 @@ public:
     Excel::Range *Rows();
     Excel::Range *Columns();
     int Count();
+    // The block's name, such as "B2:D4" (or "$B$2:$D$4"); where it begins.
+    QVariant Address();
     // The displayed text of the first cell.
     QVariant Text();
     // The cell now holds exactly this text.

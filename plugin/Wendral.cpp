@@ -1,10 +1,15 @@
 #include "Wendral.h"
 
+#include "ExcelBase.h"
+#include "FileType.h"
 #include "WidgetText.h"
 #include "WidgetTextOption.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDockWidget>
+#include <QThreadPool>
+#include <QtConcurrent>
 
 Wendral::Wendral()
     : QObject(nullptr)
@@ -166,5 +171,188 @@ void Wendral::onPanelClosed()
 
 void Wendral::forwardTip(int var1, int var2, QString tipText)
 {
+    g_hostFace->sendTip(var1, var2, tipText);
+}
+
+void Wendral::startRun()
+{
+    mStepMode = false;
+    runRange(g_range, g_curTextIndex, -1);
+}
+
+void Wendral::runRange(const Enum_Range &range, const Enum_TextIndex &index, const int &stepIndex)
+{
+    if (g_hostFace->tableCount() == 0)
+        return;
+    setFaceEnabled(false);
+    g_hostFace->setFaceEnabled(false);
+
+    mDispatching = true;
+    const bool dispatched = dispatchRange(range, index, stepIndex);
+    mDispatching = false;
+    if (dispatched)
+        setFaceEnabled(true);
+    // Files that ended while the run was handed out were counted; the run
+    // may already be complete.
+    if (mFileCount > 0 && mFileComplete >= mFileCount)
+        completeRun();
+}
+
+bool Wendral::dispatchRange(Enum_Range range, Enum_TextIndex index, int stepIndex)
+{
+    switch (range) {
+    case List: {
+        const QList<FileType *> list = g_hostFace->curFileList();
+        if (list.isEmpty())
+            break;
+        modifyList(index, list, stepIndex);
+        return true;
+    }
+    case Current: {
+        const QString name = g_hostFace->curFileName();
+        if (name.isEmpty())
+            break;
+        modify(index, name, stepIndex);
+        return true;
+    }
+    case All: {
+        const int count = g_hostFace->tableCount();
+        int filesBefore = 0;
+        for (int i = 0; i < count; ++i) {
+            if (g_hostFace->fileCount(i) <= 0)
+                continue;
+            const QList<FileType *> list = g_hostFace->fileList(i);
+            if (list.isEmpty())
+                continue;
+            modifyList(index, list, stepIndex, filesBefore);
+            filesBefore += list.size();
+        }
+        if (filesBefore == 0)
+            break;
+        return true;
+    }
+    default:
+        qDebug() << "curRange:" << int(range);
+        break;
+    }
+    finishRun(0, 5, QString());
+    return false;
+}
+
+void Wendral::modify(const Enum_TextIndex &index, const QString &fileName, const int &stepIndex)
+{
+    QThreadPool::globalInstance()->setMaxThreadCount(8);
+    dispatchFiles(index, {fileName}, stepIndex, 0);
+}
+
+void Wendral::modifyList(const Enum_TextIndex &index, QList<FileType *> list, const int &stepIndex,
+                         int firstFile)
+{
+    // Every file of the list runs at once, in a thread of its own.
+    QThreadPool::globalInstance()->setMaxThreadCount(qMax(1, list.size()));
+    QStringList paths;
+    for (const FileType *file : qAsConst(list))
+        paths.append(file->path);
+    dispatchFiles(index, paths, stepIndex, firstFile);
+}
+
+void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int stepIndex,
+                            int firstFile)
+{
+    if (!OperationTable::hasOperation(index)) {
+        finishRun(-9, 9, QString());
+        return;
+    }
+    // Replace by table takes each file's own column; every other run, and
+    // every step, one record for all its files.
+    const bool recordPerFile = index == Replaced2 && !mStepMode;
+    OperationTable::Record shared;
+    if (!recordPerFile) {
+        shared = recordFor(index, 0, stepIndex);
+        if (!shared) {
+            finishRun(-6, 0, QString());
+            return;
+        }
+    }
+
+    QList<QFuture<void>> jobs;
+    for (int i = 0; i < paths.size(); ++i) {
+        OperationTable::Record record =
+            recordPerFile ? tableRecordFor(paths.at(i), firstFile + i) : shared;
+        if (!record) {
+            finishRun(-6, 0, QString());
+            continue;
+        }
+        ++mFileCount;
+        jobs.append(startJob(index, paths.at(i), record));
+    }
+    for (QFuture<void> &job : jobs)
+        job.waitForFinished();
+}
+
+OperationTable::Record Wendral::recordFor(Enum_TextIndex index, int fileIndex, int stepIndex)
+{
+    if (mStepMode) {
+        if (stepIndex < 0 || stepIndex >= mSteps.size() || mSteps.at(stepIndex).textIndex != index)
+            return nullptr;
+        return mSteps.at(stepIndex).par;
+    }
+    return OperationTable::buildRecord(mWidgetTextOption, index, fileIndex);
+}
+
+OperationTable::Record Wendral::tableRecordFor(const QString &path, int fileIndex)
+{
+    // A file added to the list after the table took its columns would get
+    // another file's replacements, or none, which deletes every key.
+    if (!mWidgetTextOption || mWidgetTextOption->filePaths().value(fileIndex) != path)
+        return nullptr;
+    return recordFor(Replaced2, fileIndex, -1);
+}
+
+QFuture<void> Wendral::startJob(Enum_TextIndex index, const QString &path,
+                                const OperationTable::Record &record)
+{
+    return QtConcurrent::run([this, index, path, record]() {
+        // Made, run and released in the pool thread. Its signals reach this
+        // object queued, with copies of their arguments, so nothing needs the
+        // operation once run() has returned.
+        const std::unique_ptr<ExcelBase> operation =
+            OperationTable::createOperation(index, path, record);
+        connect(operation.get(), &ExcelBase::done, this, &Wendral::stepDoneSlot);
+        connect(operation.get(), &ExcelBase::tipSignal, this, &Wendral::forwardTip);
+        operation->run();
+    });
+}
+
+void Wendral::stepDoneSlot(QString fileName)
+{
+    Q_UNUSED(fileName);
+    if (mFileCount == 0)
+        return;
+    ++mFileComplete;
+    qDebug() << "stepDoneSlot"
+             << "mFileCount:" << mFileCount << "  mFileComplete:" << mFileComplete;
+    if (!mDispatching && mFileComplete >= mFileCount)
+        completeRun();
+}
+
+void Wendral::completeRun()
+{
+    // Reset first: in a multi-step run the host starts the next step from
+    // within stepDone.
+    mFileCount = 0;
+    mFileComplete = 0;
+    if (mStepMode) {
+        g_hostFace->sendTip(-4, 3, QString());
+        g_hostFace->stepDone();
+    } else {
+        g_hostFace->sendTip(-4, 2, QString());
+    }
+}
+
+void Wendral::finishRun(int var1, int var2, const QString &tipText)
+{
+    g_hostFace->setFaceEnabled(true);
+    setFaceEnabled(true);
     g_hostFace->sendTip(var1, var2, tipText);
 }

@@ -2,15 +2,21 @@
 #define WENDRAL_H
 
 #include "HarlithFace.h"
+#include "OperationTable.h"
 #include "PluginGlobals.h"
+#include "StepType.h"
 
+#include <QFuture>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <array>
 
+class FileType;
 class WidgetText;
 class WidgetTextOption;
 
@@ -31,6 +37,7 @@ public:
     QString plusVersion() override;
     QString plusName() override;
     bool showPlus(int x, int y) override;
+    void startRun() override;
 
     QString curTextExplain() const;
 
@@ -40,12 +47,49 @@ public:
     void onRangeChanged(Enum_Range range);
     void forwardTip(int var1, int var2, QString tipText);
 
+    // A run: every file of range processed with operation index. stepIndex
+    // names the step whose record the run uses, -1 outside a multi-step run.
+    // Returns once the jobs have ended; the host hears of the end when their
+    // done signals have come in.
+    void runRange(const Enum_Range &range, const Enum_TextIndex &index, const int &stepIndex);
+    // One job for one document, or one job per file of a list; each returns
+    // when its jobs have ended. firstFile is the place of the list's first
+    // file among all files of the run.
+    void modify(const Enum_TextIndex &index, const QString &fileName, const int &stepIndex);
+    void modifyList(const Enum_TextIndex &index, QList<FileType *> list, const int &stepIndex,
+                    int firstFile = 0);
+    // Counts one file of the run as finished.
+    void stepDoneSlot(QString fileName);
+    // Ends a run that cannot go on: both sides enabled again, the host told why.
+    void finishRun(int var1, int var2, const QString &tipText);
+
 private:
+    friend class TestRunDispatch;
+
     QString explainOf(Enum_TextIndex index) const;
 
+    // Whether the range named any file; false when the run ended through
+    // finishRun instead.
+    bool dispatchRange(Enum_Range range, Enum_TextIndex index, int stepIndex);
+    void dispatchFiles(Enum_TextIndex index, const QStringList &paths, int stepIndex,
+                       int firstFile);
+    OperationTable::Record recordFor(Enum_TextIndex index, int fileIndex, int stepIndex);
+    // Replace by table: the record of the file's own column, null when the
+    // column at fileIndex is not that file's.
+    OperationTable::Record tableRecordFor(const QString &path, int fileIndex);
+    QFuture<void> startJob(Enum_TextIndex index, const QString &path,
+                           const OperationTable::Record &record);
+    void completeRun();
+
+    // Files of the current run handed to a job, and those of them that have
+    // ended; both go back to 0 when the run is complete.
     int mFileCount = 0;
     int mFileComplete = 0;
     bool mStepMode = false;
+    QVector<StepType> mSteps;
+    // While a run hands out its jobs: a file that ends meanwhile is counted,
+    // but the run cannot be complete before every file is handed out.
+    bool mDispatching = false;
     // Both panels can die with the host's window behind the plug-in's back,
     // so the pointers must notice it.
     QPointer<WidgetText> mWidgetText;

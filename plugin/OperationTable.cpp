@@ -1,0 +1,78 @@
+#include "OperationTable.h"
+
+#include "ParAdd.h"
+#include "ParChar.h"
+#include "ParCode.h"
+#include "ParReplaced.h"
+#include "ParRetain.h"
+#include "ParSpace.h"
+#include "ParTo.h"
+#include "TextReplaced.h"
+#include "WidgetTextOption.h"
+
+namespace {
+
+// Takes over a builder's new record (or its null).
+template<typename Par>
+OperationTable::Record adopt(Par *par)
+{
+    return std::shared_ptr<Par>(par);
+}
+
+} // namespace
+
+bool OperationTable::hasOperation(Enum_TextIndex kind)
+{
+    switch (kind) {
+    case Replaced:
+    case Replaced2:
+    case Delete:
+        return true;
+    default:
+        return false;
+    }
+}
+
+OperationTable::Record OperationTable::buildRecord(WidgetTextOption *options, Enum_TextIndex kind,
+                                                   int fileIndex)
+{
+    if (!options)
+        return nullptr;
+    switch (kind) {
+    case Replaced:
+    case Delete:
+        return adopt(options->getParReplaced());
+    case Replaced2:
+        return adopt(options->getParReplaced2(fileIndex));
+    case Retain:
+        return adopt(options->getParRetain());
+    case To:
+        return adopt(options->getParTo());
+    case Code:
+        return adopt(options->getParCode());
+    case Char:
+        return adopt(options->getParChar());
+    case Space:
+        return adopt(options->getParSpace());
+    case Add:
+        return adopt(options->getParAdd());
+    default:
+        return nullptr;
+    }
+}
+
+std::unique_ptr<ExcelBase> OperationTable::createOperation(Enum_TextIndex kind, const QString &path,
+                                                           const Record &record)
+{
+    if (!record)
+        return nullptr;
+    switch (kind) {
+    case Replaced:
+    case Replaced2:
+    case Delete:
+        return std::make_unique<TextReplaced>(path, static_cast<const ParReplaced *>(record.get()),
+                                              nullptr);
+    default:
+        return nullptr;
+    }
+}

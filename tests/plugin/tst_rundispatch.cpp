@@ -1,0 +1,376 @@
+#include "ParReplaced.h"
+#include "PluginGlobals.h"
+#include "RecordingServer.h"
+#include "RunHost.h"
+#include "SpreadsheetServer.h"
+#include "Wendral.h"
+#include "WorkbookFixtures.h"
+#include "WorkbookSnapshot.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kExcel = QStringLiteral("Excel.Application");
+
+// Empty files: enough for a recording server, which never reads them.
+QStringList makeFiles(const QTemporaryDir &dir, const QString &prefix, int count)
+{
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString path = dir.filePath(QStringLiteral("%1%2.xlsx").arg(prefix).arg(i));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        paths << path;
+    }
+    return paths;
+}
+
+std::shared_ptr<ParReplaced> replaceRecord(const QString &key, const QString &replacement)
+{
+    auto par = std::make_shared<ParReplaced>();
+    par->sheetIndex = QStringLiteral("所有表");
+    par->pairs = {{key, replacement}};
+    return par;
+}
+
+std::shared_ptr<RecordingLog> installRecording()
+{
+    auto log = RecordingLog::create();
+    log->answer("Count()", 1);
+    log->answer("Save()", true);
+    RecordingServer::install(kExcel, log);
+    return log;
+}
+
+} // namespace
+
+class TestRunDispatch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void noListsDoesNothing();
+    void nothingToProcessEndsAtOnce_data();
+    void nothingToProcessEndsAtOnce();
+    void noOperationEndsOncePerList();
+    void kindsWithoutOperationEndAtOnce_data();
+    void kindsWithoutOperationEndAtOnce();
+    void unknownRangeEndsAtOnce();
+    void noOptionsPanelIsAParameterError();
+
+    void twoListsCompleteOnceAfterTheLastFile();
+    void failedFilesStillCountAsFinished();
+    void countersStartAfreshForTheNextRun();
+    void fileEndingDuringDispatchWaitsForTheRest();
+    void nextStepStartsFromStepDone();
+    void stepRecordServesEveryFileOfReplaceByTable();
+    void stepWithoutItsRecordIsAParameterError();
+    void recordGoesWithTheLastHolder();
+
+private:
+    // A step of kind with record over range, as the step list keeps one.
+    void addStep(Enum_TextIndex kind, const OperationTable::Record &record, Enum_Range range);
+    void runStep(int index);
+    int fileCount() const { return m_plugin->mFileCount; }
+    int fileComplete() const { return m_plugin->mFileComplete; }
+
+    std::unique_ptr<Wendral> m_plugin;
+    std::unique_ptr<RunHost> m_host;
+};
+
+void TestRunDispatch::init()
+{
+    SpreadsheetServer::install();
+    m_host = std::make_unique<RunHost>();
+    m_plugin = std::make_unique<Wendral>();
+    m_plugin->setHarlithFace(m_host.get());
+    g_curTextIndex = Replaced;
+    g_range = List;
+}
+
+void TestRunDispatch::cleanup()
+{
+    m_plugin.reset();
+    m_host.reset();
+    g_hostFace = nullptr;
+    SpreadsheetServer::install();
+}
+
+void TestRunDispatch::addStep(Enum_TextIndex kind, const OperationTable::Record &record,
+                              Enum_Range range)
+{
+    StepType step;
+    step.uniqueValue = m_plugin->mSteps.size() + 1;
+    step.textIndex = kind;
+    step.par = record;
+    step.range = range;
+    m_plugin->mSteps.append(step);
+}
+
+void TestRunDispatch::runStep(int index)
+{
+    m_plugin->mStepMode = true;
+    const StepType step = m_plugin->mSteps.at(index);
+    m_plugin->runRange(step.range, step.textIndex, index);
+}
+
+void TestRunDispatch::noListsDoesNothing()
+{
+    for (Enum_Range range : {All, List, Current}) {
+        g_range = range;
+        m_host->currentDocument = QStringLiteral("/tmp/a.xlsx");
+        m_plugin->startRun();
+    }
+    QVERIFY(m_host->calls.isEmpty());
+}
+
+void TestRunDispatch::nothingToProcessEndsAtOnce_data()
+{
+    QTest::addColumn<int>("range");
+    QTest::addColumn<QList<int>>("listSizes");
+    QTest::newRow("current list empty") << int(List) << QList<int>{0, 2};
+    QTest::newRow("no document") << int(Current) << QList<int>{2};
+    QTest::newRow("every list empty") << int(All) << QList<int>{0, 0};
+}
+void TestRunDispatch::nothingToProcessEndsAtOnce()
+{
+    QFETCH(int, range);
+    QFETCH(QList<int>, listSizes);
+    for (int size : listSizes) {
+        QStringList paths;
+        for (int i = 0; i < size; ++i)
+            paths << QStringLiteral("/tmp/x%1.xlsx").arg(i);
+        m_host->addList(paths);
+    }
+    g_range = Enum_Range(range);
+    m_plugin->startRun();
+    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:0,5,"}));
+    QCOMPARE(fileCount(), 0);
+    QCOMPARE(fileComplete(), 0);
+}
+
+// Kind 0 reports once for every list that holds files, and leaves nothing
+// waiting.
+void TestRunDispatch::noOperationEndsOncePerList()
+{
+    m_host->addList({QStringLiteral("/tmp/a.xlsx")});
+    m_host->addList({});
+    m_host->addList({QStringLiteral("/tmp/b.xlsx"), QStringLiteral("/tmp/c.xlsx")});
+    g_range = All;
+    g_curTextIndex = Explain;
+    m_plugin->startRun();
+    QCOMPARE(m_host->tips(), QStringList({"tip:-9,9,", "tip:-9,9,"}));
+    QVERIFY(m_host->enabled);
+    QCOMPARE(fileCount(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_host->count("tip:-4,2,"), 0);
+}
+
+void TestRunDispatch::kindsWithoutOperationEndAtOnce_data()
+{
+    QTest::addColumn<int>("kind");
+    for (int kind : {3, 5, 6, 7, 8, 9, 10, 11, 15})
+        QTest::newRow(qPrintable(QString::number(kind))) << kind;
+}
+void TestRunDispatch::kindsWithoutOperationEndAtOnce()
+{
+    QFETCH(int, kind);
+    QTemporaryDir dir;
+    m_host->addList(makeFiles(dir, QStringLiteral("f"), 2));
+    g_curTextIndex = Enum_TextIndex(kind);
+    m_plugin->startRun();
+    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:-9,9,"}));
+    QCOMPARE(fileCount(), 0);
+}
+
+void TestRunDispatch::unknownRangeEndsAtOnce()
+{
+    m_host->addList({QStringLiteral("/tmp/a.xlsx")});
+    QTest::ignoreMessage(QtDebugMsg, "curRange: 0");
+    m_plugin->runRange(Enum_Range(0), Replaced, -1);
+    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:0,5,"}));
+}
+
+// Outside a step the record comes from the options panel; without one there
+// is no record.
+void TestRunDispatch::noOptionsPanelIsAParameterError()
+{
+    QTemporaryDir dir;
+    m_host->addList(makeFiles(dir, QStringLiteral("f"), 2));
+    m_plugin->startRun();
+    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:-6,0,"}));
+    QCOMPARE(fileCount(), 0);
+}
+
+// Lists of 3 and 2 files: the first list's jobs have all ended before the
+// second list starts, and the run completes once, after the fifth file.
+void TestRunDispatch::twoListsCompleteOnceAfterTheLastFile()
+{
+    auto log = installRecording();
+    QTemporaryDir dir;
+    const QStringList first = makeFiles(dir, QStringLiteral("a"), 3);
+    const QStringList second = makeFiles(dir, QStringLiteral("b"), 2);
+    m_host->addList(first);
+    m_host->addList(second);
+    addStep(Replaced, replaceRecord(QStringLiteral("k"), QStringLiteral("v")), All);
+    runStep(0);
+    QCOMPARE(fileCount(), 5);
+    QTRY_COMPARE(m_host->count("stepDone"), 1);
+
+    const QStringList tips = m_host->tips();
+    QCOMPARE(tips.filter("tip:-4,0,").size(), 5);
+    QCOMPARE(tips.last(), QStringLiteral("tip:-4,3,"));
+    QCOMPARE(tips.count("tip:-4,3,"), 1);
+    QCOMPARE(m_host->calls.last(), QStringLiteral("stepDone"));
+    QCOMPARE(fileCount(), 0);
+    QCOMPARE(fileComplete(), 0);
+    // The step window, not the plug-in, enables the host after a step.
+    QCOMPARE(m_host->count("tip:-4,2,"), 0);
+
+    const QStringList calls = log->calls();
+    int firstOfSecond = -1;
+    for (int i = 0; i < calls.size() && firstOfSecond < 0; ++i) {
+        if (calls.at(i).contains(QStringLiteral("Open(const QString&) = ") + dir.path() + "/b"))
+            firstOfSecond = i;
+    }
+    QVERIFY(firstOfSecond > 0);
+    QCOMPARE(calls.mid(0, firstOfSecond).filter(QRegularExpression(": Quit\\(\\)$")).size(), 3);
+}
+
+// A missing file and a damaged one end as finished too: the run completes
+// and the good file is processed.
+void TestRunDispatch::failedFilesStillCountAsFinished()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("gone.xlsx"));
+    const QString corrupt = WorkbookFixtures::copy(QStringLiteral("truncated.xlsx"), dir.path());
+    const QString good = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.path());
+    m_host->addList({missing, corrupt, good});
+    addStep(Replaced, replaceRecord(QStringLiteral("apple"), QStringLiteral("pear")), List);
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 1);
+    const QStringList tips = m_host->tips();
+    QVERIFY(tips.contains(QStringLiteral("tip:0,0,") + missing));
+    QVERIFY(tips.contains(QStringLiteral("tip:0,1,") + corrupt));
+    QVERIFY(tips.contains(QStringLiteral("tip:-4,0,") + good));
+    QCOMPARE(tips.count("tip:-4,3,"), 1);
+    QCOMPARE(WorkbookSnapshot::take(good).value("cells").toMap().value("Offset!B2").toString(),
+             QStringLiteral("r2c2 pear"));
+}
+
+void TestRunDispatch::countersStartAfreshForTheNextRun()
+{
+    installRecording();
+    QTemporaryDir dir;
+    m_host->addList(makeFiles(dir, QStringLiteral("a"), 2));
+    m_host->addList(makeFiles(dir, QStringLiteral("b"), 1));
+    addStep(Delete, replaceRecord(QStringLiteral("k"), QString()), All);
+    addStep(Delete, replaceRecord(QStringLiteral("k"), QString()), List);
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 1);
+    runStep(1);
+    QCOMPARE(fileCount(), 2);
+    QTRY_COMPARE(m_host->count("stepDone"), 2);
+    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 5);
+    QCOMPARE(fileCount(), 0);
+}
+
+// A host that lets queued calls through while it answers (between two lists)
+// delivers the first list's files before the second list is handed out; the
+// run still completes only once, after all of them.
+void TestRunDispatch::fileEndingDuringDispatchWaitsForTheRest()
+{
+    installRecording();
+    QTemporaryDir dir;
+    m_host->addList(makeFiles(dir, QStringLiteral("a"), 1));
+    m_host->addList(makeFiles(dir, QStringLiteral("b"), 1));
+    m_host->onFileCount = [] { QCoreApplication::processEvents(); };
+    addStep(Replaced, replaceRecord(QStringLiteral("k"), QStringLiteral("v")), All);
+    runStep(0);
+    QCoreApplication::processEvents();
+    QTRY_COMPARE(m_host->tips().filter("tip:-4,0,").size(), 2);
+    QCOMPARE(m_host->count("stepDone"), 1);
+    QCOMPARE(m_host->tips().count("tip:-4,3,"), 1);
+    QCOMPARE(fileCount(), 0);
+}
+
+// The host's step window starts the next step from within stepDone.
+void TestRunDispatch::nextStepStartsFromStepDone()
+{
+    installRecording();
+    QTemporaryDir dir;
+    m_host->addList(makeFiles(dir, QStringLiteral("a"), 2));
+    addStep(Replaced, replaceRecord(QStringLiteral("a"), QStringLiteral("b")), List);
+    addStep(Replaced, replaceRecord(QStringLiteral("b"), QStringLiteral("c")), List);
+    int next = 1;
+    m_host->onStepDone = [&] {
+        if (next < 2)
+            runStep(next++);
+    };
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 2);
+    QCOMPARE(m_host->tips().count("tip:-4,3,"), 2);
+    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 4);
+    QCOMPARE(fileCount(), 0);
+    QCOMPARE(fileComplete(), 0);
+}
+
+// In a step, replace by table applies the step's one record to every file.
+void TestRunDispatch::stepRecordServesEveryFileOfReplaceByTable()
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("x"));
+    const QString one = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.path());
+    const QString two = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.filePath("x"));
+    m_host->addList({one, two});
+    addStep(Replaced2, replaceRecord(QStringLiteral("apple"), QStringLiteral("pear")), List);
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 1);
+    for (const QString &path : {one, two}) {
+        QCOMPARE(WorkbookSnapshot::take(path).value("cells").toMap().value("Data!A2").toString(),
+                 QStringLiteral("pear"));
+    }
+}
+
+void TestRunDispatch::stepWithoutItsRecordIsAParameterError()
+{
+    QTemporaryDir dir;
+    m_host->addList(makeFiles(dir, QStringLiteral("a"), 1));
+    addStep(Replaced, replaceRecord(QStringLiteral("a"), QStringLiteral("b")), List);
+    m_plugin->mStepMode = true;
+    m_plugin->runRange(List, Replaced, 5);
+    m_plugin->runRange(List, Delete, 0);
+    QCOMPARE(m_host->tips(), QStringList({"tip:-6,0,", "tip:-6,0,"}));
+    QVERIFY(m_host->enabled);
+    QCOMPARE(fileCount(), 0);
+}
+
+// A step keeps its record for its later runs; the jobs do not keep it.
+void TestRunDispatch::recordGoesWithTheLastHolder()
+{
+    installRecording();
+    QTemporaryDir dir;
+    m_host->addList(makeFiles(dir, QStringLiteral("a"), 3));
+    std::weak_ptr<ParReplaced> watch;
+    {
+        auto record = replaceRecord(QStringLiteral("a"), QStringLiteral("b"));
+        watch = record;
+        addStep(Replaced, record, List);
+    }
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 1);
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 2);
+    QVERIFY(!watch.expired());
+    m_plugin->mSteps.clear();
+    // The pool may still be letting go of the last job.
+    QTRY_VERIFY(watch.expired());
+}
+
+QTEST_GUILESS_MAIN(TestRunDispatch)
+#include "tst_rundispatch.moc"

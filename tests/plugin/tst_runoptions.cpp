@@ -1,0 +1,271 @@
+#include "PluginGlobals.h"
+#include "RunHost.h"
+#include "SpreadsheetServer.h"
+#include "Wendral.h"
+#include "WidgetText.h"
+#include "WidgetTextOption.h"
+#include "WorkbookFixtures.h"
+#include "WorkbookSnapshot.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Runs started from the panel's start button, with the records the options
+// panel builds, over real workbooks.
+class TestRunOptions : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void replaceOverTwoListsCompletesOnce();
+    void currentDocumentIsOneFile();
+    void deleteRemovesTheKeys();
+    void emptyKeysAreAParameterError();
+    void replaceByTableGivesEachFileItsColumn();
+    void fileWithoutItsColumnIsLeftAlone();
+
+private:
+    template<typename T>
+    T *child(QWidget *parent, const char *name)
+    {
+        T *widget = parent->findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+    void choose(Enum_TextIndex kind, Enum_Range range);
+    void setKeys(const QString &keys, const QString &with);
+    void setSheets(const QString &text);
+    void setCell(int row, int column, const QString &text);
+    void start();
+    // Copies of basic.xlsx, each in a folder of its own.
+    QStringList copies(int count);
+    QString cell(const QString &path, const QString &key);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    int m_copies = 0;
+    std::unique_ptr<RunHost> m_host;
+    std::unique_ptr<Wendral> m_plugin;
+    QPointer<WidgetText> m_panel;
+    QPointer<WidgetTextOption> m_options;
+};
+
+void TestRunOptions::init()
+{
+    SpreadsheetServer::install();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_copies = 0;
+    m_host = std::make_unique<RunHost>();
+    m_plugin = std::make_unique<Wendral>();
+    m_plugin->setHarlithFace(m_host.get());
+    g_curTextIndex = Explain;
+    QVERIFY(m_plugin->showPlus(0, 0));
+    m_plugin->onPanelActivated();
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget *widget : tops) {
+        if (auto *panel = qobject_cast<WidgetText *>(widget))
+            m_panel = panel;
+        if (auto *options = qobject_cast<WidgetTextOption *>(widget))
+            m_options = options;
+    }
+    QVERIFY(m_panel);
+    QVERIFY(m_options);
+    m_host->calls.clear();
+}
+
+void TestRunOptions::cleanup()
+{
+    delete m_panel;
+    delete m_options;
+    m_plugin.reset();
+    m_host.reset();
+    g_hostFace = nullptr;
+    m_dir.reset();
+}
+
+void TestRunOptions::choose(Enum_TextIndex kind, Enum_Range range)
+{
+    switch (range) {
+    case All:
+        m_panel->setRangeAll();
+        break;
+    case List:
+        m_panel->setRangeList();
+        break;
+    case Current:
+        m_panel->setRangeCurrent();
+        break;
+    }
+    m_panel->setCurText(kind);
+}
+
+void TestRunOptions::setKeys(const QString &keys, const QString &with)
+{
+    child<QPlainTextEdit>(m_options, "plainTextEdit_replacedKey")->setPlainText(keys);
+    child<QPlainTextEdit>(m_options, "plainTextEdit_replaceWith")->setPlainText(with);
+}
+
+void TestRunOptions::setSheets(const QString &text)
+{
+    auto *combo = child<QComboBox>(m_options, "comboBox_page");
+    combo->setCurrentIndex(combo->findText(text));
+    QCOMPARE(combo->currentText(), text);
+}
+
+void TestRunOptions::setCell(int row, int column, const QString &text)
+{
+    auto *table = child<QTableWidget>(m_options, "tableWidget_replaced2");
+    table->setItem(row, column, new QTableWidgetItem(text));
+}
+
+void TestRunOptions::start()
+{
+    child<QPushButton>(m_panel, "pushButton_start")->click();
+}
+
+QStringList TestRunOptions::copies(int count)
+{
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString folder = m_dir->filePath(QString::number(m_copies++));
+        QDir().mkpath(folder);
+        paths << WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), folder);
+    }
+    return paths;
+}
+
+QString TestRunOptions::cell(const QString &path, const QString &key)
+{
+    return WorkbookSnapshot::take(path)
+        .value(QStringLiteral("cells"))
+        .toMap()
+        .value(key)
+        .toString();
+}
+
+void TestRunOptions::replaceOverTwoListsCompletesOnce()
+{
+    const QStringList first = copies(3);
+    const QStringList second = copies(2);
+    m_host->addList(first);
+    m_host->addList(second);
+    choose(Replaced, All);
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    setSheets(QStringLiteral("所有表"));
+    start();
+    QVERIFY(m_panel->isEnabled());
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    const QStringList tips = m_host->tips();
+    QCOMPARE(tips.filter("tip:-4,0,").size(), 5);
+    QCOMPARE(tips.filter("tip:0,4,").size(), 5);
+    QCOMPARE(tips.last(), QStringLiteral("tip:-4,2,"));
+    QVERIFY(m_host->enabled);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_host->count("tip:-4,2,"), 1);
+    for (const QString &path : first + second) {
+        QCOMPARE(cell(path, "Data!B2"), QStringLiteral("red pear"));
+        QCOMPARE(cell(path, "Offset!D4"), QStringLiteral("r4c4 pear"));
+    }
+}
+
+void TestRunOptions::currentDocumentIsOneFile()
+{
+    const QStringList files = copies(2);
+    m_host->addList(files);
+    m_host->currentDocument = files.at(1);
+    choose(Replaced, Current);
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    setSheets(QStringLiteral("默认页"));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(m_host->tips().filter("tip:-4,0,"), QStringList{"tip:-4,0," + files.at(1)});
+    QCOMPARE(cell(files.at(1), "Offset!B2"), QStringLiteral("r2c2 pear"));
+    QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("apple"));
+    QCOMPARE(cell(files.at(0), "Offset!B2"), QStringLiteral("r2c2 apple"));
+}
+
+void TestRunOptions::deleteRemovesTheKeys()
+{
+    const QStringList files = copies(1);
+    m_host->addList(files);
+    choose(Delete, List);
+    setKeys(QStringLiteral(" apple,cherry "), QString());
+    setSheets(QStringLiteral("所有表"));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(cell(files.at(0), "Offset!C3"), QStringLiteral("r3c3"));
+    QCOMPARE(cell(files.at(0), "Data!A5"), QStringLiteral("pie"));
+}
+
+void TestRunOptions::emptyKeysAreAParameterError()
+{
+    const QStringList files = copies(1);
+    const QByteArray before = WorkbookFixtures::readFile(files.at(0));
+    m_host->addList(files);
+    choose(Replaced, List);
+    setKeys(QString(), QStringLiteral("pear"));
+    start();
+    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:-6,0,"}));
+    QVERIFY(m_panel->isEnabled());
+    QCoreApplication::processEvents();
+    QCOMPARE(m_host->count("tip:-4,2,"), 0);
+    QCOMPARE(WorkbookFixtures::readFile(files.at(0)), before);
+}
+
+// Over all lists each file takes the column of its place among all files of
+// the run, as the table's columns were laid out.
+void TestRunOptions::replaceByTableGivesEachFileItsColumn()
+{
+    const QStringList first = copies(2);
+    const QStringList second = copies(1);
+    m_host->addList(first);
+    m_host->addList(second);
+    choose(Replaced2, All);
+    QCOMPARE(m_options->filePaths(), first + second);
+    setCell(0, 0, QStringLiteral("apple"));
+    setCell(0, 1, QStringLiteral("one"));
+    setCell(0, 2, QStringLiteral("two"));
+    setCell(0, 3, QStringLiteral("three"));
+    setSheets(QStringLiteral("首表"));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(cell(first.at(0), "Data!A2"), QStringLiteral("one"));
+    QCOMPARE(cell(first.at(1), "Data!A2"), QStringLiteral("two"));
+    QCOMPARE(cell(second.at(0), "Data!A2"), QStringLiteral("three"));
+    QCOMPARE(cell(second.at(0), "Data!B2"), QStringLiteral("red three"));
+}
+
+// A file added after the table took its columns has no column of its own:
+// it is reported and left as it was instead of losing its keys, and the
+// files that have their columns still run.
+void TestRunOptions::fileWithoutItsColumnIsLeftAlone()
+{
+    const QStringList files = copies(3);
+    const int list = m_host->addList(files.mid(0, 2));
+    choose(Replaced2, List);
+    setCell(0, 0, QStringLiteral("apple"));
+    setCell(0, 1, QStringLiteral("one"));
+    setCell(0, 2, QStringLiteral("two"));
+    setSheets(QStringLiteral("首表"));
+    m_host->appendFile(list, files.at(2));
+    const QByteArray before = WorkbookFixtures::readFile(files.at(2));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(m_host->count("tip:-6,0,"), 1);
+    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 2);
+    QCOMPARE(cell(files.at(0), "Data!A2"), QStringLiteral("one"));
+    QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("two"));
+    QCOMPARE(WorkbookFixtures::readFile(files.at(2)), before);
+    QVERIFY(m_host->enabled);
+}
+
+QTEST_MAIN(TestRunOptions)
+#include "tst_runoptions.moc"
