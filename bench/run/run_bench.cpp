@@ -1,0 +1,268 @@
+// The plug-in's replace over eight large text workbooks, through the real
+// jobs on the thread pool, against the floor of inflating and deflating the
+// same eight files one after another.
+#include "FileType.h"
+#include "HarlithFace.h"
+#include "PluginGlobals.h"
+#include "Wendral.h"
+#include "WidgetText.h"
+#include "WidgetTextOption.h"
+#include "WorkbookFixtures.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kFiles = 8;
+constexpr int kRows = 100000;
+constexpr int kColumns = 10;
+
+// One list of files; the run's end is all it listens for.
+class BenchHost : public HarlithFace
+{
+public:
+    explicit BenchHost(const QStringList &paths)
+    {
+        for (const QString &path : paths) {
+            m_records.push_back(std::make_unique<FileType>());
+            m_records.back()->path = path;
+            m_list.append(m_records.back().get());
+        }
+    }
+    void setFaceEnabled(bool) override {}
+    void setHarlithFace(HarlithFace *) override {}
+    QString getHarlithFaceName() override { return QStringLiteral("Text"); }
+    void sendTip(const int &var1, const int &var2, const QString &text) override
+    {
+        if (var1 == -4 && var2 == 2)
+            finished = true;
+        else if (var1 == 0 && var2 != 4)
+            std::fprintf(stderr, "tip %d %d %s\n", var1, var2, qPrintable(text));
+        else if (var1 == -4 && var2 == 0)
+            ++files;
+    }
+    int curFileCount() override { return m_list.size(); }
+    QList<FileType *> curFileList() override { return m_list; }
+    int fileCount(int) override { return m_list.size(); }
+    QList<FileType *> fileList(int) override { return m_list; }
+    int tableCount() override { return 1; }
+
+    bool finished = false;
+    int files = 0;
+
+private:
+    std::vector<std::unique_ptr<FileType>> m_records;
+    QList<FileType *> m_list;
+};
+
+QByteArray escaped(const QString &text)
+{
+    return text.toHtmlEscaped().toUtf8();
+}
+
+// 100,000 rows of 10 text cells, every text its own shared string; one cell
+// in ten holds the key.
+void writeTextWorkbook(const QString &path)
+{
+    const QByteArray decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const QByteArray ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                          "relationships\"";
+    QByteArray sheet = decl + "<worksheet " + ns + "><dimension ref=\"A1:J" +
+                       QByteArray::number(kRows) + "\"/><sheetData>";
+    QByteArray strings;
+    int index = 0;
+    for (int row = 1; row <= kRows; ++row) {
+        sheet += "<row r=\"" + QByteArray::number(row) + "\">";
+        for (int column = 0; column < kColumns; ++column) {
+            const QString text = QStringLiteral("行%1 column %2%3")
+                                     .arg(row)
+                                     .arg(column)
+                                     .arg(column == 3 ? QStringLiteral(" apple pie") : QString());
+            strings += "<si><t>" + escaped(text) + "</t></si>";
+            sheet += "<c r=\"" + QByteArray(1, char('A' + column)) + QByteArray::number(row) +
+                     "\" t=\"s\"><v>" + QByteArray::number(index++) + "</v></c>";
+        }
+        sheet += "</row>";
+    }
+    sheet += "</sheetData></worksheet>";
+    const QByteArray count = QByteArray::number(index);
+
+    WorkbookFixtures::Parts parts;
+    parts.append(
+        {"[Content_Types].xml",
+         decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                "<Default Extension=\"rels\" "
+                "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+                "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
+                "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+                "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"application/"
+                "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+                "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
+                "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
+                "</Types>"});
+    parts.append({"_rels/.rels",
+                  decl + "<Relationships "
+                         "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"rId1\" "
+                         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                         "relationships/officeDocument\" Target=\"xl/workbook.xml\"/>"
+                         "</Relationships>"});
+    parts.append({"xl/workbook.xml", decl + "<workbook " + ns +
+                                         "><sheets><sheet name=\"Text\" sheetId=\"1\" "
+                                         "r:id=\"rId1\"/></sheets></workbook>"});
+    parts.append(
+        {"xl/_rels/workbook.xml.rels",
+         decl + "<Relationships "
+                "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/"
+                "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
+                "officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>"
+                "</Relationships>"});
+    parts.append({"xl/worksheets/sheet1.xml", sheet});
+    parts.append({"xl/sharedStrings.xml", decl + "<sst " + ns + " count=\"" + count +
+                                              "\" uniqueCount=\"" + count + "\">" + strings +
+                                              "</sst>"});
+    if (!WorkbookFixtures::writePackage(path, parts))
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QStringList copiesOf(const QString &source, const QString &folder)
+{
+    QDir().mkpath(folder);
+    QStringList paths;
+    for (int i = 0; i < kFiles; ++i) {
+        const QString path = folder + QStringLiteral("/book%1.xlsx").arg(i);
+        QFile::remove(path);
+        if (!QFile::copy(source, path))
+            qFatal("cannot copy to %s", qPrintable(path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        paths << path;
+    }
+    return paths;
+}
+
+// Peak resident memory since the last reset, in MiB.
+double peakResidentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    QTextStream in(&status);
+    QString line;
+    while (in.readLineInto(&line)) {
+        if (line.startsWith(QLatin1String("VmHWM:")))
+            return line.mid(6).trimmed().section(QLatin1Char(' '), 0, 0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+void resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qInstallMessageHandler(quietDebug);
+
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("text.xlsx"));
+    QElapsedTimer timer;
+    timer.start();
+    writeTextWorkbook(source);
+    std::printf("workbook: %d rows x %d columns, %.1f MiB, written in %.1f s\n", kRows, kColumns,
+                QFileInfo(source).size() / 1048576.0, timer.elapsed() / 1000.0);
+
+    // The floor: what any tool must do to rewrite the files, done serially.
+    const QStringList floorFiles = copiesOf(source, dir.filePath(QStringLiteral("floor")));
+    timer.start();
+    for (const QString &path : floorFiles) {
+        const WorkbookFixtures::Parts parts = WorkbookFixtures::readPackage(path);
+        WorkbookFixtures::writePackage(path + QStringLiteral(".out"), parts);
+    }
+    const double floorSeconds = timer.elapsed() / 1000.0;
+    for (const QString &path : floorFiles)
+        QFile::remove(path + QStringLiteral(".out"));
+
+    const QStringList files = copiesOf(source, dir.filePath(QStringLiteral("run")));
+    BenchHost host(files);
+    Wendral plugin;
+    plugin.setHarlithFace(&host);
+    plugin.showPlus(0, 0);
+    plugin.onPanelActivated();
+    QPointer<WidgetText> panel;
+    QPointer<WidgetTextOption> options;
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget *widget : tops) {
+        if (auto *found = qobject_cast<WidgetText *>(widget))
+            panel = found;
+        if (auto *found = qobject_cast<WidgetTextOption *>(widget))
+            options = found;
+    }
+    if (!panel || !options)
+        qFatal("the plug-in's panels did not open");
+    panel->setRangeList();
+    panel->setCurText(Replaced);
+    options->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_replacedKey"))
+        ->setPlainText(QStringLiteral("apple"));
+    options->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_replaceWith"))
+        ->setPlainText(QStringLiteral("pear"));
+    auto *sheets = options->findChild<QComboBox *>(QStringLiteral("comboBox_page"));
+    sheets->setCurrentIndex(sheets->findText(QStringLiteral("所有表")));
+    QCoreApplication::processEvents();
+
+    resetPeakResident();
+    timer.start();
+    plugin.startRun();
+    while (!host.finished)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double runSeconds = timer.elapsed() / 1000.0;
+    const double peak = peakResidentMiB();
+    delete panel;
+    delete options;
+
+    if (host.files != kFiles)
+        qFatal("only %d of %d files were processed", host.files, kFiles);
+    // Rewritten cells carry their own texts in the sheet part.
+    const QByteArray sheet =
+        WorkbookFixtures::entry(files.first(), QStringLiteral("xl/worksheets/sheet1.xml"));
+    if (sheet.count("pear pie") != kRows)
+        qFatal("the workbook was not rewritten as asked");
+
+    const double cells = double(kFiles) * kRows * kColumns;
+    std::printf("floor (inflate and deflate %d files serially): %.2f s\n", kFiles, floorSeconds);
+    std::printf("run (replace over %d files, %d threads): %.2f s\n", kFiles, kFiles, runSeconds);
+    std::printf("files_per_second: %.2f\n", kFiles / runSeconds);
+    std::printf("cells_per_second: %.0f\n", cells / runSeconds);
+    std::printf("peak_resident_mib: %.0f\n", peak);
+    std::printf("ratio_to_floor: %.2f\n", runSeconds / floorSeconds);
+    return 0;
+}
