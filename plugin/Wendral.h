@@ -64,6 +64,7 @@ public:
     void finishRun(int var1, int var2, const QString &tipText);
 
 private:
+    // Its tests set up steps and step mode directly.
     friend class TestRunDispatch;
 
     QString explainOf(Enum_TextIndex index) const;
