@@ -219,7 +219,6 @@ void TestRunDispatch::twoListsCompleteOnceAfterTheLastFile()
     m_host->addList(second);
     addStep(Replaced, replaceRecord(QStringLiteral("k"), QStringLiteral("v")), All);
     runStep(0);
-    QCOMPARE(fileCount(), 5);
     QTRY_COMPARE(m_host->count("stepDone"), 1);
 
     const QStringList tips = m_host->tips();
@@ -274,7 +273,6 @@ void TestRunDispatch::countersStartAfreshForTheNextRun()
     runStep(0);
     QTRY_COMPARE(m_host->count("stepDone"), 1);
     runStep(1);
-    QCOMPARE(fileCount(), 2);
     QTRY_COMPARE(m_host->count("stepDone"), 2);
     QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 5);
     QCOMPARE(fileCount(), 0);
