@@ -1,0 +1,330 @@
+#include "MainWindow.h"
+#include "TableViewWidget.h"
+#include "WorkbookFixtures.h"
+#include "WorkbookSnapshot.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+// The real host with the real plug-in file from the plugins folder beside
+// this program, driven through their widgets as a user would, on copies of
+// the workbook fixtures.
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void replaceOverAListOnAllSheets();
+    void replaceByTableGivesEachFileItsColumn();
+    void deleteRemovesTheKeys();
+    void byPositionWritesTheCells();
+    void brokenFilesAreReportedAndTheRunEnds();
+    void allListsAreProcessed();
+    void operationNotAvailableYetEndsAtOnce();
+
+private:
+    template<typename T = QWidget>
+    T *child(QWidget *parent, const char *name)
+    {
+        T *widget = parent->findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+    QWidget *panel() { return child(m_window.get(), "WidgetText"); }
+    QWidget *options() { return child(m_window.get(), "WidgetTextOption"); }
+    void click(QWidget *parent, const char *name) { child<QAbstractButton>(parent, name)->click(); }
+    // The lists in the order the host made them.
+    QList<TableViewWidget *> lists() const;
+    void addToList(TableViewWidget *list, const QStringList &paths);
+    QString copy(const QString &fixture);
+    void setKeys(const QString &keys, const QString &with);
+    void setSheets(const QString &text);
+    // Presses 处理 and waits for the host to hear the run's end.
+    void runAndWait();
+    int tipCount(int var1, int var2) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    int m_copies = 0;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<QSignalSpy> m_tips;
+};
+
+void TestEndToEnd::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_copies = 0;
+    m_window = std::make_unique<MainWindow>();
+    m_tips = std::make_unique<QSignalSpy>(m_window.get(), &MainWindow::tipSignal);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+
+    auto *menu = child<QMenu>(m_window.get(), "menu_p");
+    QAction *open = nullptr;
+    const auto actions = menu->actions();
+    for (QAction *action : actions) {
+        if (action->text().startsWith(QStringLiteral("Text V")))
+            open = action;
+    }
+    QVERIFY2(open, "the plug-in was not loaded");
+    open->trigger();
+    // The panel's first activation docks the options.
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(panel(), &activate);
+    QVERIFY(options()->isVisibleTo(m_window.get()));
+    QCOMPARE(lists().size(), 1);
+}
+
+void TestEndToEnd::cleanup()
+{
+    // Closing the panel is how the plug-in forgets the chosen operation.
+    if (m_window && m_window->findChild<QWidget *>(QStringLiteral("WidgetText")))
+        panel()->close();
+    m_tips.reset();
+    m_window.reset();
+    m_dir.reset();
+}
+
+QList<TableViewWidget *> TestEndToEnd::lists() const
+{
+    QList<TableViewWidget *> found = m_window->findChildren<TableViewWidget *>();
+    std::sort(found.begin(), found.end(),
+              [](TableViewWidget *a, TableViewWidget *b) { return a->tableID() < b->tableID(); });
+    return found;
+}
+
+void TestEndToEnd::addToList(TableViewWidget *list, const QStringList &paths)
+{
+    static int id = 1000;
+    for (const QString &path : paths)
+        list->addFile(path, ++id);
+}
+
+QString TestEndToEnd::copy(const QString &fixture)
+{
+    const QString folder = m_dir->filePath(QString::number(m_copies++));
+    QDir().mkpath(folder);
+    return WorkbookFixtures::copy(fixture, folder);
+}
+
+void TestEndToEnd::setKeys(const QString &keys, const QString &with)
+{
+    child<QPlainTextEdit>(options(), "plainTextEdit_replacedKey")->setPlainText(keys);
+    child<QPlainTextEdit>(options(), "plainTextEdit_replaceWith")->setPlainText(with);
+}
+
+void TestEndToEnd::setSheets(const QString &text)
+{
+    auto *combo = child<QComboBox>(options(), "comboBox_page");
+    combo->setCurrentIndex(combo->findText(text));
+    QCOMPARE(combo->currentText(), text);
+}
+
+void TestEndToEnd::runAndWait()
+{
+    m_tips->clear();
+    click(panel(), "pushButton_start");
+    QTRY_COMPARE(tipCount(-4, 2), 1);
+    QVERIFY(m_window->isEnabled());
+    QVERIFY(panel()->isEnabled());
+    QVERIFY(options()->isEnabled());
+    // Nothing more is on its way.
+    QCoreApplication::processEvents();
+    QCOMPARE(tipCount(-4, 2), 1);
+}
+
+int TestEndToEnd::tipCount(int var1, int var2) const
+{
+    int count = 0;
+    for (const QList<QVariant> &tip : qAsConst(*m_tips)) {
+        if (tip.at(0).toInt() == var1 && tip.at(1).toInt() == var2)
+            ++count;
+    }
+    return count;
+}
+
+// Replace over the current list on every sheet: the matching cells change,
+// every other cell, style and merged range stays as it was, and the tips
+// dock ends with the run's last line.
+void TestEndToEnd::replaceOverAListOnAllSheets()
+{
+    const QString basic = copy(QStringLiteral("basic.xlsx"));
+    const QString inlined = copy(QStringLiteral("inline.xlsx"));
+    const QString numbers = copy(QStringLiteral("numfmt.xlsx"));
+    addToList(lists().first(), {basic, inlined, numbers});
+    const QVariantMap basicBefore = WorkbookSnapshot::take(basic);
+    const QVariantMap inlineBefore = WorkbookSnapshot::take(inlined);
+    const QByteArray numbersBefore = WorkbookFixtures::readFile(numbers);
+
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeList");
+    setKeys(QStringLiteral("apple,苹果\n第二"), QStringLiteral("pear\n第三"));
+    setSheets(QStringLiteral("所有表"));
+    runAndWait();
+    QCOMPARE(tipCount(-4, 0), 3);
+    QCOMPARE(tipCount(0, 4), 3);
+
+    const QVariantMap basicAfter = WorkbookSnapshot::take(basic);
+    QStringList expected = {"Data!A2", "Data!A4", "Data!A7", "Data!B2"};
+    for (int row = 2; row <= 4; ++row) {
+        for (const char *column : {"B", "C", "D"})
+            expected << QStringLiteral("Offset!%1%2").arg(QLatin1String(column)).arg(row);
+    }
+    expected.sort();
+    QCOMPARE(WorkbookSnapshot::changedCells(basicBefore, basicAfter), expected);
+    const QVariantMap cells = basicAfter.value("cells").toMap();
+    QCOMPARE(cells.value("Data!A4").toString(), QStringLiteral("pear"));
+    QCOMPARE(cells.value("Data!A7").toString(), QStringLiteral("merged pear"));
+    QCOMPARE(cells.value("Data!E3").toString(), QStringLiteral("=C3*D3"));
+    QCOMPARE(basicAfter.value("styles"), basicBefore.value("styles"));
+    QCOMPARE(basicAfter.value("merged"), basicBefore.value("merged"));
+    QCOMPARE(basicAfter.value("sheets"), basicBefore.value("sheets"));
+
+    const QVariantMap inlineAfter = WorkbookSnapshot::take(inlined);
+    QCOMPARE(WorkbookSnapshot::changedCells(inlineBefore, inlineAfter),
+             QStringList({"Inline!A1", "Inline!B1", "Second!C3"}));
+    QCOMPARE(inlineAfter.value("cells").toMap().value("Inline!B1").toString(),
+             QStringLiteral("第三列"));
+    QCOMPARE(WorkbookFixtures::readFile(numbers), numbersBefore);
+
+    auto *messages = child<QTextBrowser>(m_window.get(), "textBrowser_message");
+    QTRY_VERIFY(messages->toPlainText().contains(QStringLiteral("所有线程全部处理完毕")));
+    QVERIFY(messages->toPlainText().indexOf(QStringLiteral("所有线程全部处理完毕")) <
+            messages->toPlainText().indexOf(QStringLiteral("子线程文件处理完毕")));
+}
+
+void TestEndToEnd::replaceByTableGivesEachFileItsColumn()
+{
+    const QString one = copy(QStringLiteral("basic.xlsx"));
+    const QString two = copy(QStringLiteral("basic.xlsx"));
+    addToList(lists().first(), {one, two});
+    click(panel(), "toolButton_rangeList");
+    click(panel(), "toolButton_textReplaced_2");
+    auto *table = child<QTableWidget>(options(), "tableWidget_replaced2");
+    QCOMPARE(table->columnCount(), 3);
+    table->setItem(0, 0, new QTableWidgetItem(QStringLiteral("apple")));
+    table->setItem(0, 1, new QTableWidgetItem(QStringLiteral("one")));
+    table->setItem(0, 2, new QTableWidgetItem(QStringLiteral("two")));
+    table->setItem(1, 0, new QTableWidgetItem(QStringLiteral("Banana")));
+    table->setItem(1, 2, new QTableWidgetItem(QStringLiteral("蕉")));
+    setSheets(QStringLiteral("首表"));
+    runAndWait();
+    const QVariantMap first = WorkbookSnapshot::take(one).value("cells").toMap();
+    const QVariantMap second = WorkbookSnapshot::take(two).value("cells").toMap();
+    QCOMPARE(first.value("Data!B2").toString(), QStringLiteral("red one"));
+    QCOMPARE(second.value("Data!B2").toString(), QStringLiteral("red two"));
+    // The first file has no replacement for Banana: it is deleted there.
+    QVERIFY(first.value("Data!A3").isNull());
+    QCOMPARE(second.value("Data!A3").toString(), QStringLiteral("蕉"));
+    // Only the first sheet.
+    QCOMPARE(second.value("Offset!B2").toString(), QStringLiteral("r2c2 apple"));
+}
+
+void TestEndToEnd::deleteRemovesTheKeys()
+{
+    const QString path = copy(QStringLiteral("basic.xlsx"));
+    addToList(lists().first(), {path});
+    const QVariantMap before = WorkbookSnapshot::take(path);
+    click(panel(), "toolButton_textDelete");
+    click(panel(), "toolButton_rangeList");
+    setKeys(QStringLiteral(" apple\nyellow"), QString());
+    setSheets(QStringLiteral("所有表"));
+    runAndWait();
+    const QVariantMap after = WorkbookSnapshot::take(path);
+    const QVariantMap cells = after.value("cells").toMap();
+    QCOMPARE(cells.value("Data!B2").toString(), QStringLiteral("red"));
+    QVERIFY(cells.value("Data!B3").isNull());
+    QCOMPARE(cells.value("Offset!C3").toString(), QStringLiteral("r3c3"));
+    // "apple" alone, without the blank before it, is no key.
+    QCOMPARE(cells.value("Data!A2").toString(), QStringLiteral("apple"));
+    QCOMPARE(WorkbookSnapshot::changedCells(before, after).size(), 12);
+}
+
+void TestEndToEnd::byPositionWritesTheCells()
+{
+    const QString path = copy(QStringLiteral("basic.xlsx"));
+    addToList(lists().first(), {path});
+    const QVariantMap before = WorkbookSnapshot::take(path);
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeList");
+    click(options(), "radioButton_position");
+    setKeys(QStringLiteral("B3\nF9"), QStringLiteral("x\nnew"));
+    setSheets(QStringLiteral("默认页"));
+    runAndWait();
+    const QVariantMap after = WorkbookSnapshot::take(path);
+    QCOMPARE(WorkbookSnapshot::changedCells(before, after),
+             QStringList({"Offset!B3", "Offset!F9"}));
+    QCOMPARE(after.value("cells").toMap().value("Offset!F9").toString(), QStringLiteral("new"));
+}
+
+// A missing file and a damaged one are reported; the good one is processed,
+// the run ends and the host is usable again.
+void TestEndToEnd::brokenFilesAreReportedAndTheRunEnds()
+{
+    const QString missing = copy(QStringLiteral("basic.xlsx"));
+    const QString corrupt = copy(QStringLiteral("bad-xml.xlsx"));
+    const QString good = copy(QStringLiteral("basic.xlsx"));
+    addToList(lists().first(), {missing, corrupt, good});
+    QVERIFY(QFile::remove(missing));
+    const QByteArray corruptBefore = WorkbookFixtures::readFile(corrupt);
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeList");
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    setSheets(QStringLiteral("所有表"));
+    runAndWait();
+    QCOMPARE(tipCount(0, 0), 1);
+    QCOMPARE(tipCount(0, 1), 1);
+    QCOMPARE(tipCount(0, 4), 1);
+    QCOMPARE(WorkbookFixtures::readFile(corrupt), corruptBefore);
+    QVERIFY(!QFile::exists(missing));
+    QCOMPARE(WorkbookSnapshot::take(good).value("cells").toMap().value("Data!A2").toString(),
+             QStringLiteral("pear"));
+}
+
+void TestEndToEnd::allListsAreProcessed()
+{
+    const QString first = copy(QStringLiteral("basic.xlsx"));
+    const QString second = copy(QStringLiteral("inline.xlsx"));
+    addToList(lists().first(), {first});
+    m_window->newList(QStringLiteral("List"));
+    QCOMPARE(lists().size(), 2);
+    addToList(lists().last(), {second});
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeAll");
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    setSheets(QStringLiteral("所有表"));
+    runAndWait();
+    QCOMPARE(tipCount(-4, 0), 2);
+    QCOMPARE(WorkbookSnapshot::take(first).value("cells").toMap().value("Data!A2").toString(),
+             QStringLiteral("pear"));
+    QCOMPARE(WorkbookSnapshot::take(second).value("cells").toMap().value("Second!C3").toString(),
+             QStringLiteral("only cell pear"));
+}
+
+void TestEndToEnd::operationNotAvailableYetEndsAtOnce()
+{
+    const QString path = copy(QStringLiteral("basic.xlsx"));
+    const QByteArray before = WorkbookFixtures::readFile(path);
+    addToList(lists().first(), {path});
+    click(panel(), "toolButton_textSpace");
+    click(panel(), "toolButton_rangeList");
+    click(panel(), "pushButton_start");
+    QCOMPARE(tipCount(-9, 9), 1);
+    QVERIFY(m_window->isEnabled());
+    QVERIFY(panel()->isEnabled());
+    QCOMPARE(WorkbookFixtures::readFile(path), before);
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
