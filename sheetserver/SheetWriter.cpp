@@ -96,6 +96,8 @@ private:
 bool Writer::run()
 {
     SheetLayout &layout = *m_layout;
+    layout.rows.reserve(int(m_sheet.cells.rows().size()));
+    layout.cells.reserve(int(m_sheet.cells.cellCount()));
     quint32 cursor = 0;
     layout.hasDimension = m_sheet.hasDimension;
     if (m_sheet.hasDimension) {
