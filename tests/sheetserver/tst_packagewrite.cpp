@@ -321,6 +321,45 @@ private slots:
                  QStringLiteral("again"));
     }
 
+    // A sheet far larger than what a save holds at once: the original is
+    // read forward piece by piece while changes are spread all through it.
+    void largeSheetStreamsThroughASave()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("large.xlsx"));
+        QByteArray rows;
+        for (int r = 1; r <= 150000; ++r) {
+            const QByteArray n = QByteArray::number(r);
+            rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c><c r=\"B" + n +
+                    "\" t=\"inlineStr\"><is><t>text of row " + n + "</t></is></c></row>";
+        }
+        Parts parts = richWorkbook();
+        for (auto &part : parts) {
+            if (part.first == QLatin1String("xl/worksheets/sheet2.xml"))
+                part.second = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/"
+                              "2006/main\"><sheetData>" +
+                              rows + "</sheetData></worksheet>";
+        }
+        QVERIFY(writePackage(path, parts));
+        QVERIFY(rows.size() > 12 << 20);
+        QByteArray expected = entry(path, QStringLiteral("xl/worksheets/sheet2.xml"));
+        {
+            ServerSession session(path);
+            for (int r = 7; r <= 150000; r += 4999) {
+                const QByteArray n = QByteArray::number(r);
+                session.set(2, QStringLiteral("B%1").arg(r), QStringLiteral("changed %1").arg(r));
+                expected.replace("<c r=\"B" + n + "\" t=\"inlineStr\"><is><t>text of row " + n +
+                                     "</t></is></c>",
+                                 inlineCell("B" + n, "changed " + n));
+            }
+            QVERIFY(session.save());
+        }
+        QCOMPARE(entry(path, QStringLiteral("xl/worksheets/sheet2.xml")), expected);
+        ServerSession again(path);
+        QCOMPARE(again.text(2, QStringLiteral("B144978")), QStringLiteral("changed 144978"));
+        QCOMPARE(again.text(2, QStringLiteral("B150000")), QStringLiteral("text of row 150000"));
+    }
+
     // Promise 6: Debian's openpyxl reads what we wrote and what we kept.
     void openpyxlReadsTheResult()
     {
