@@ -3,6 +3,7 @@
 #include "ServerWorkbook.h"
 
 #include <QDebug>
+#include <algorithm>
 
 QVariant ServerWorkbooks::invoke(const MemberSignature &member, const QVariantList &arguments,
                                  bool *known)
