@@ -318,6 +318,8 @@ QFuture<void> Wendral::startJob(Enum_TextIndex index, const QString &path,
         // operation once run() has returned.
         const std::unique_ptr<ExcelBase> operation =
             OperationTable::createOperation(index, path, record);
+        // The run checked the kind and the record before it started the job.
+        Q_ASSERT(operation);
         connect(operation.get(), &ExcelBase::done, this, &Wendral::stepDoneSlot);
         connect(operation.get(), &ExcelBase::tipSignal, this, &Wendral::forwardTip);
         operation->run();
