@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 using namespace WorkbookFixtures;
@@ -268,6 +269,32 @@ private slots:
             QVERIFY(session.book->dynamicCall("Save()").toBool());
         }
         QTEST(readFile(path), "after");
+    }
+
+    // Text that is not UTF-8 is read and written in the locale's encoding.
+    void delimitedTextInTheLocaleEncoding()
+    {
+        QTextCodec *before = QTextCodec::codecForLocale();
+        QTextCodec *gbk = QTextCodec::codecForName("GBK");
+        QVERIFY(gbk);
+        QTextCodec::setCodecForLocale(gbk);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("gbk.csv"));
+        const QByteArray bytes = gbk->fromUnicode(QStringLiteral("名称,备注\r\n苹果,红\r\n"));
+        QVERIFY(writeFile(path, bytes));
+        {
+            ServerSession session(path);
+            QVERIFY(!session.book->isNull());
+            QCOMPARE(session.text(1, QStringLiteral("A2")), QStringLiteral("苹果"));
+            session.set(1, QStringLiteral("B2"), QStringLiteral("绿"));
+            QVERIFY(session.save());
+            QCOMPARE(readFile(path), gbk->fromUnicode(QStringLiteral("名称,备注\r\n苹果,绿\r\n")));
+            // What the encoding cannot hold is not written as question marks.
+            session.set(1, QStringLiteral("B2"), QStringLiteral("\U0001F34E"));
+            QVERIFY(!session.save());
+            QCOMPARE(readFile(path), gbk->fromUnicode(QStringLiteral("名称,备注\r\n苹果,绿\r\n")));
+        }
+        QTextCodec::setCodecForLocale(before);
     }
 
     void delimitedTextThatCannotComeBackIsRefused()
