@@ -74,6 +74,7 @@ private:
     Row *m_row = nullptr;
     int m_lastRow = 0;
     int m_lastColumn = 0;
+    int m_lastRowCells = 0;
 };
 
 bool Reader::run(QString *why)
@@ -122,6 +123,7 @@ bool Reader::run(QString *why)
                 m_sheet->sheetDataClose =
                     m_sheet->sheetDataSelfClosing ? m_sheet->sheetDataStart : tagStart(m_xml, end);
             } else if (depth == 3 && m_row) {
+                m_lastRowCells = m_row->cells.size();
                 m_row->end = quint32(end);
                 m_row->selfClosing = end == m_row->startTagEnd;
                 m_row = nullptr;
@@ -151,7 +153,10 @@ bool Reader::startRow()
     m_lastRow = row;
     m_lastColumn = 0;
     const qint64 end = here();
+    const int previousCells = m_row ? m_row->cells.size() : m_lastRowCells;
     m_row = &m_sheet->cells.appendRow(row);
+    // Rows of a table tend to be alike: room for as many cells as the last.
+    m_row->cells.reserve(qMin(previousCells, 1024));
     m_row->original = true;
     m_row->start = tagStart(m_xml, end);
     m_row->startTagEnd = quint32(end);
