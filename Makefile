@@ -12,7 +12,7 @@ FUZZ_SECONDS ?= 60
 # tests use (Debian's Python with openpyxl, clang's libFuzzer runtime) and
 # what screenshots under a virtual display need.
 PACKAGES := build-essential cmake pkg-config qtbase5-dev libquazip1-qt5-dev \
-            shared-mime-info fonts-wqy-microhei python3 python3-openpyxl \
+            shared-mime-info zlib1g-dev fonts-wqy-microhei python3 python3-openpyxl \
             clang libclang-rt-14-dev xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

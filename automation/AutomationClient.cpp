@@ -6,12 +6,21 @@
 
 namespace {
 
+// Only the arguments given go into the list: a list holds each QVariant on
+// the heap, and per-cell calls pass one argument or none.
 QVariantList givenArguments(const QVariant &a1, const QVariant &a2, const QVariant &a3,
                             const QVariant &a4, const QVariant &a5)
 {
-    QVariantList arguments{a1, a2, a3, a4, a5};
-    while (!arguments.isEmpty() && !arguments.constLast().isValid())
-        arguments.removeLast();
+    const QVariant *all[] = {&a1, &a2, &a3, &a4, &a5};
+    int count = 5;
+    while (count > 0 && !all[count - 1]->isValid())
+        --count;
+    QVariantList arguments;
+    if (count == 0)
+        return arguments;
+    arguments.reserve(count);
+    for (int i = 0; i < count; ++i)
+        arguments.append(*all[i]);
     return arguments;
 }
 
@@ -71,7 +80,7 @@ bool AutomationClient::setProperty(const char *name, const QVariant &value)
         qWarning() << "AutomationClient: property" << name << "set on a null object";
         return false;
     }
-    if (!m_object->put(QByteArray(name), value)) {
+    if (!m_object->put(QByteArray::fromRawData(name, int(qstrlen(name))), value)) {
         qWarning() << "AutomationClient: property" << name << "refused";
         return false;
     }

@@ -34,6 +34,7 @@ public:
                             bool *known) = 0;
 
     // A property write; false when the property is unknown or refuses the value.
+    // The name's bytes belong to the caller and last only for the call.
     virtual bool put(const QByteArray &property, const QVariant &value) = 0;
 
     // How invoke wraps an object result, and how a client unwraps it.

@@ -1,5 +1,7 @@
 #include "CellAddress.h"
 
+#include <charconv>
+
 namespace {
 
 bool isAsciiLetter(QChar c)
@@ -82,6 +84,23 @@ QString CellAddress::columnLetters(int column)
 QString CellAddress::cellName(int row, int column)
 {
     return columnLetters(column) + QString::number(row);
+}
+
+void CellAddress::appendCellName(QByteArray *out, int row, int column)
+{
+    char name[32];
+    char letters[8];
+    int n = 0;
+    while (column > 0 && n < 8) {
+        const int rest = column - 1;
+        letters[n++] = char('A' + rest % 26);
+        column = rest / 26;
+    }
+    char *end = name;
+    while (n > 0)
+        *end++ = letters[--n];
+    end = std::to_chars(end, name + sizeof name, row).ptr;
+    out->append(name, int(end - name));
 }
 
 QString CellAddress::blockName(const CellBlock &block)

@@ -38,6 +38,8 @@ public:
 
     static QString columnLetters(int column);
     static QString cellName(int row, int column);
+    // The same name as Latin-1 bytes, appended.
+    static void appendCellName(QByteArray *out, int row, int column);
     static QString blockName(const CellBlock &block);
 };
 

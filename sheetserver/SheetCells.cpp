@@ -11,12 +11,47 @@ bool columnLess(const Cell &cell, int column)
 
 } // namespace
 
-const Cell *SheetCells::find(int row, int column) const
+SheetCells::SheetCells(SheetCells &&other) noexcept
+    : m_rows(std::move(other.m_rows)), m_cellCount(other.m_cellCount)
 {
+    other.m_rows.clear();
+    other.m_cellCount = 0;
+    other.m_recent = nullptr;
+}
+
+SheetCells &SheetCells::operator=(SheetCells &&other) noexcept
+{
+    m_rows = std::move(other.m_rows);
+    m_cellCount = other.m_cellCount;
+    m_recent = nullptr;
+    other.m_rows.clear();
+    other.m_cellCount = 0;
+    other.m_recent = nullptr;
+    return *this;
+}
+
+const Row *SheetCells::rowAt(int row) const
+{
+    if (m_recent && m_recent->row == row)
+        return m_recent;
     auto r = m_rows.find(row);
     if (r == m_rows.end())
         return nullptr;
-    const QVector<Cell> &cells = r->second.cells;
+    m_recent = &r->second;
+    return m_recent;
+}
+
+Row *SheetCells::findRow(int row)
+{
+    return const_cast<Row *>(rowAt(row));
+}
+
+const Cell *SheetCells::find(int row, int column) const
+{
+    const Row *r = rowAt(row);
+    if (!r)
+        return nullptr;
+    const QVector<Cell> &cells = r->cells;
     auto c = std::lower_bound(cells.cbegin(), cells.cend(), column, columnLess);
     return c != cells.cend() && c->column == column ? &*c : nullptr;
 }
@@ -28,8 +63,13 @@ Cell *SheetCells::find(int row, int column)
 
 Cell &SheetCells::ensure(int row, int column)
 {
-    Row &r = m_rows[row];
-    r.row = row;
+    Row *found = findRow(row);
+    if (!found) {
+        found = &m_rows[row];
+        found->row = row;
+        m_recent = found;
+    }
+    Row &r = *found;
     QVector<Cell> &cells = r.cells;
     auto c = std::lower_bound(cells.begin(), cells.end(), column, columnLess);
     if (c != cells.end() && c->column == column)
@@ -45,6 +85,15 @@ Row &SheetCells::appendRow(int row)
     Row &r = m_rows.emplace_hint(m_rows.end(), row, Row())->second;
     r.row = row;
     return r;
+}
+
+void SheetCells::appendRows(SheetCells &&other)
+{
+    for (auto it = other.m_rows.begin(); it != other.m_rows.end();)
+        m_rows.insert(m_rows.end(), other.m_rows.extract(it++));
+    m_cellCount += other.m_cellCount;
+    other.m_cellCount = 0;
+    other.m_recent = nullptr;
 }
 
 CellBlock SheetCells::usedBlock() const

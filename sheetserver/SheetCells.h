@@ -53,13 +53,25 @@ struct Row
 };
 
 // The cells of one sheet, by row then column.
+//
+// Cells are mostly reached row by row, a cell after its neighbour, so the
+// row found last is remembered: the next look-up in it skips the tree.
+// Rows are never removed, so what is remembered stays valid.
 class SheetCells
 {
 public:
     using Rows = std::map<int, Row>;
 
+    SheetCells() = default;
+    SheetCells(SheetCells &&other) noexcept;
+    SheetCells &operator=(SheetCells &&other) noexcept;
+    SheetCells(const SheetCells &) = delete;
+    SheetCells &operator=(const SheetCells &) = delete;
+
     const Cell *find(int row, int column) const;
     Cell *find(int row, int column);
+    // The row, or null when it holds no cell yet.
+    Row *findRow(int row);
     // The cell, created blank (and its row) when missing.
     Cell &ensure(int row, int column);
 
@@ -73,10 +85,18 @@ public:
     qint64 cellCount() const { return m_cellCount; }
     void noteCellAdded() { ++m_cellCount; }
     void noteCellRemoved() { --m_cellCount; }
+    void noteCellsAdded(qint64 count) { m_cellCount += count; }
+
+    // Moves every row of other to the end of these; its first row must
+    // come after the last row here.
+    void appendRows(SheetCells &&other);
 
 private:
+    const Row *rowAt(int row) const;
+
     Rows m_rows;
     qint64 m_cellCount = 0;
+    mutable const Row *m_recent = nullptr;
 };
 
 #endif // SHEETCELLS_H

@@ -14,7 +14,7 @@ Cell *SheetModel::prepare(int row, int column, bool create)
     }
     cell->changed = true;
     changed = true;
-    cells.rows()[row].changed = true;
+    cells.findRow(row)->changed = true;
     return cell;
 }
 

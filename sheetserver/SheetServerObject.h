@@ -14,7 +14,7 @@ protected:
     static bool is(const MemberSignature &member, const QVariantList &arguments, const char *name,
                    int argumentCount = 0)
     {
-        return member.name() == name && arguments.size() == argumentCount;
+        return arguments.size() == argumentCount && member.name() == name;
     }
     static QVariant unknown(bool *known)
     {

@@ -81,6 +81,7 @@ private:
     }
     void writeRow(const Row &row);
     bool writeCell(int row, const Cell &cell);
+    void appendText(int index);
     void keepRow(const Row &row);
 
     const SheetModel &m_sheet;
@@ -212,13 +213,22 @@ void Writer::writeRow(const Row &row)
     m_layout->rows.append(place);
 }
 
+void Writer::appendText(int index)
+{
+    int length = 0;
+    const char *bytes = m_sheet.texts.bytes(index, &length);
+    if (!XmlText::appendPlain(&m_out, bytes, length))
+        XmlText::appendEscaped(&m_out, XmlText::encodeEscapes(m_sheet.texts.at(index)));
+}
+
 bool Writer::writeCell(int row, const Cell &cell)
 {
-    const QByteArray formula = m_formulas.value(qMakePair(row, cell.column));
+    const QByteArray formula =
+        m_formulas.isEmpty() ? QByteArray() : m_formulas.value(qMakePair(row, cell.column));
     if (cell.type == Cell::Blank && formula.isEmpty() && cell.style == 0)
         return false; // an empty cell without a style of its own is no cell at all
     m_out.append("<c r=\"");
-    m_out.append(CellAddress::cellName(row, cell.column).toLatin1());
+    CellAddress::appendCellName(&m_out, row, cell.column);
     m_out.append('"');
     if (cell.style != 0) {
         m_out.append(" s=\"");
@@ -271,14 +281,14 @@ bool Writer::writeCell(int row, const Cell &cell)
     case Cell::Text:
         if (formula.isEmpty()) {
             m_out.append("<is><t xml:space=\"preserve\">");
-            XmlText::appendEscaped(&m_out, XmlText::encodeEscapes(m_sheet.texts.at(cell.index)));
+            appendText(cell.index);
             m_out.append("</t></is>");
             break;
         }
         Q_FALLTHROUGH();
     case Cell::Error:
         m_out.append("<v>");
-        XmlText::appendEscaped(&m_out, XmlText::encodeEscapes(m_sheet.texts.at(cell.index)));
+        appendText(cell.index);
         m_out.append("</v>");
         break;
     }

@@ -1,8 +1,9 @@
 #include "TextPool.h"
 
+#include <cstring>
+
 namespace {
 
-// Each UTF-16 code unit on its own: 1, 2 or 3 bytes.
 int encodedSize(QStringView text)
 {
     int size = 0;
@@ -13,7 +14,8 @@ int encodedSize(QStringView text)
     return size;
 }
 
-void encode(QStringView text, char *out)
+// Each UTF-16 code unit on its own: 1, 2 or 3 bytes. Answers the end.
+char *encode(QStringView text, char *out)
 {
     for (const QChar c : text) {
         const ushort u = c.unicode();
@@ -28,25 +30,42 @@ void encode(QStringView text, char *out)
             *out++ = char(0x80 | (u & 0x3F));
         }
     }
+    return out;
 }
 
 } // namespace
 
 int TextPool::append(QStringView text)
 {
-    const int length = encodedSize(text);
-    if (m_blocks.isEmpty() || m_blocks.last().size() + length > BlockSize) {
+    // Room for the longest encoding, so the text is encoded in one pass;
+    // what it does not take stays free for the next text. A text longer
+    // than a block is measured first.
+    const int most = text.size() > BlockSize ? encodedSize(text) : int(text.size()) * 3;
+    if (m_blocks.isEmpty() || m_blocks.last().size() + most > m_blocks.last().capacity()) {
         QByteArray block;
-        block.reserve(qMax(BlockSize, length));
+        block.reserve(qMax(BlockSize, most));
         m_blocks.append(block);
     }
     QByteArray &block = m_blocks.last();
     const int offset = block.size();
     // Within the reserved capacity: the block never moves.
+    block.resize(offset + most);
+    char *begin = block.data() + offset;
+    const int length = int(encode(text, begin) - begin);
     block.resize(offset + length);
-    encode(text, block.data() + offset);
     m_entries.append({m_blocks.size() - 1, offset, length});
     return m_entries.size() - 1;
+}
+
+const char *TextPool::bytes(int index, int *length) const
+{
+    if (index < 0 || index >= m_entries.size()) {
+        *length = 0;
+        return "";
+    }
+    const Entry &e = m_entries.at(index);
+    *length = e.length;
+    return m_blocks.at(e.block).constData() + e.offset;
 }
 
 QString TextPool::at(int index) const
@@ -77,8 +96,36 @@ QString TextPool::at(int index) const
 
 bool TextPool::equals(int index, QStringView text) const
 {
-    return index >= 0 && index < m_entries.size() &&
-           m_entries.at(index).length == encodedSize(text) && at(index) == text;
+    if (index < 0 || index >= m_entries.size())
+        return false;
+    const Entry &e = m_entries.at(index);
+    // Each code unit takes one to three bytes.
+    if (e.length < text.size() || e.length > 3 * text.size())
+        return false;
+    const char *p = m_blocks.at(e.block).constData() + e.offset;
+    const char *end = p + e.length;
+    char unit[3];
+    for (const QChar c : text) {
+        const int n = int(encode(QStringView(&c, 1), unit) - unit);
+        if (end - p < n || memcmp(p, unit, size_t(n)) != 0)
+            return false;
+        p += n;
+    }
+    return p == end;
+}
+
+int TextPool::take(TextPool &&other)
+{
+    const int base = m_entries.size();
+    const int blocks = m_blocks.size();
+    m_blocks.append(other.m_blocks);
+    m_entries.reserve(base + other.m_entries.size());
+    for (Entry e : qAsConst(other.m_entries)) {
+        e.block += blocks;
+        m_entries.append(e);
+    }
+    other.clear();
+    return base;
 }
 
 void TextPool::clear()

@@ -20,8 +20,14 @@ public:
     int append(QStringView text);
     int size() const { return m_entries.size(); }
     QString at(int index) const;
+    // The stored bytes of a string: UTF-8 wherever the text has no unpaired
+    // surrogate. Valid until the pool changes.
+    const char *bytes(int index, int *length) const;
     bool equals(int index, QStringView text) const;
     void reserve(int strings) { m_entries.reserve(strings); }
+    // Moves every string of other to the end of this pool; the index the
+    // first of them has here. Nothing is copied but the small records.
+    int take(TextPool &&other);
     void clear();
 
 private:

@@ -2,6 +2,7 @@
 
 #include "CellAddress.h"
 #include "FormulaShifter.h"
+#include "ParallelDeflater.h"
 #include "PartEditor.h"
 #include "SheetSource.h"
 #include "SheetWriter.h"
@@ -100,6 +101,20 @@ bool writeEntry(QuaZip *zip, const ZipPackage::Entry &entry,
     return written && file.getZipError() == ZIP_OK;
 }
 
+// Writes an entry from bytes already compressed (or stored) as they are.
+bool writeStored(QuaZip *zip, const QuaZipFileInfo64 &original, const QByteArray &stored,
+                 quint32 crc, quint64 size, int method, int level)
+{
+    QuaZipNewInfo info(original);
+    info.uncompressedSize = ulong(size);
+    QuaZipFile file(zip);
+    if (!file.open(QIODevice::WriteOnly, info, nullptr, crc, method, level, true))
+        return false;
+    const bool written = file.write(stored) == stored.size();
+    file.close();
+    return written && file.getZipError() == ZIP_OK;
+}
+
 bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *sheet,
                 SheetLayout *layout, QString *why)
 {
@@ -114,10 +129,14 @@ bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *s
             return false;
         reanchorSharedFormulas(sheet, original, &formulas);
     }
+    // A large sheet is the one slow part of a save: it is deflated on
+    // several threads while it is written, then stored as it came out.
     EntrySource source(package, index);
-    const bool ok = writeEntry(zip, package.entries().at(index), [&](QIODevice *out) {
-        return SheetWriter::write(*sheet, &source, formulas, out, layout);
-    });
+    ParallelDeflater deflated(Z_DEFAULT_COMPRESSION);
+    const bool ok =
+        SheetWriter::write(*sheet, &source, formulas, &deflated, layout) && deflated.finish() &&
+        writeStored(zip, package.entries().at(index).info, deflated.compressed(), deflated.crc(),
+                    quint64(deflated.uncompressedSize()), Z_DEFLATED, Z_DEFAULT_COMPRESSION);
     // Reading the rest checks the original entry's checksum too.
     const bool finished = source.finish();
     if (!finished || !ok) {
@@ -134,14 +153,8 @@ bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
     int method = 0, level = 0;
     if (!package.raw(index, &stored, &method, &level))
         return false;
-    QuaZipNewInfo info(entry.info);
-    info.uncompressedSize = ulong(entry.info.uncompressedSize);
-    QuaZipFile file(zip);
-    if (!file.open(QIODevice::WriteOnly, info, nullptr, entry.info.crc, method, level, true))
-        return false;
-    const bool written = file.write(stored) == stored.size();
-    file.close();
-    return written && file.getZipError() == ZIP_OK;
+    return writeStored(zip, entry.info, stored, entry.info.crc, entry.info.uncompressedSize, method,
+                       level);
 }
 
 } // namespace

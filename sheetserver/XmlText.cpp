@@ -116,6 +116,30 @@ void XmlText::appendEscaped(QByteArray *out, QStringView text)
     }
 }
 
+bool XmlText::appendPlain(QByteArray *out, const char *bytes, int length)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes);
+    for (int i = 0; i < length; ++i) {
+        const uchar b = p[i];
+        if (b >= 0x20 && b < 0x80) {
+            if (b == '&' || b == '<' || b == '>' || b == '"' || b == '_')
+                return false;
+            continue;
+        }
+        if (b == '\t' || b == '\n')
+            continue;
+        if (b < 0x20)
+            return false; // escaped, or read back as a line feed (\r)
+        // Lead bytes of surrogates (ED A0..BF) and of U+FFFE, U+FFFF.
+        if (b == 0xED && i + 1 < length && p[i + 1] >= 0xA0)
+            return false;
+        if (b == 0xEF && i + 2 < length && p[i + 1] == 0xBF && p[i + 2] >= 0xBE)
+            return false;
+    }
+    out->append(bytes, length);
+    return true;
+}
+
 bool XmlText::isValidUtf8(const QByteArray &data)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(data.constData());

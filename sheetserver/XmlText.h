@@ -19,6 +19,10 @@ public:
     static QString encodeEscapes(QStringView text);
     // Appends text as XML character data (or an attribute value) in UTF-8.
     static void appendEscaped(QByteArray *out, QStringView text);
+    // Appends text stored as TextPool stores it when it goes into a cell as
+    // it is: no markup character, nothing encodeEscapes would change, no
+    // surrogate. False, with nothing appended, otherwise.
+    static bool appendPlain(QByteArray *out, const char *bytes, int length);
 
     // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
     static bool isValidUtf8(const QByteArray &data);

@@ -1,0 +1,63 @@
+#ifndef PARALLELDEFLATER_H
+#define PARALLELDEFLATER_H
+
+#include <QByteArray>
+#include <QIODevice>
+#include <deque>
+#include <future>
+
+// A write-only device that deflates what is written to it into one raw
+// deflate stream, as a zip entry stores it, on several threads at once.
+//
+// The input is cut into blocks; each block is deflated on its own thread
+// with the end of the block before it as its dictionary, and ends on a byte
+// boundary (a sync flush), so the pieces joined in order are one valid
+// stream that compresses nearly as well as a single pass. Only a few blocks
+// are in flight at a time: memory stays bounded whatever the size.
+//
+// The threads are its own, never a shared pool's: a job of the pool that
+// waited on the pool could wait forever.
+class ParallelDeflater : public QIODevice
+{
+    Q_OBJECT
+public:
+    static constexpr int DefaultBlockSize = 1 << 20;
+
+    // level as zlib takes it; threads 0: as many as the machine has cores.
+    explicit ParallelDeflater(int level, int threads = 0, int blockSize = DefaultBlockSize,
+                              QObject *parent = nullptr);
+    ~ParallelDeflater() override;
+
+    // Deflates what is still held and waits for every block; false when
+    // zlib refused something. Nothing may be written afterwards.
+    bool finish();
+
+    const QByteArray &compressed() const { return m_compressed; }
+    quint32 crc() const { return m_crc; }
+    qint64 uncompressedSize() const { return m_size; }
+    int level() const { return m_level; }
+
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override;
+    qint64 writeData(const char *data, qint64 size) override;
+
+private:
+    void submit(bool last);
+    void collectOldest();
+
+    int m_level;
+    int m_threads;
+    int m_blockSize;
+    QByteArray m_block;
+    QByteArray m_dictionary;
+    std::deque<std::future<QByteArray>> m_pending;
+    QByteArray m_compressed;
+    quint32 m_crc = 0;
+    qint64 m_size = 0;
+    bool m_failed = false;
+    bool m_finished = false;
+};
+
+#endif // PARALLELDEFLATER_H
