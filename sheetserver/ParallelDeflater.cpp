@@ -1,7 +1,8 @@
 #include "ParallelDeflater.h"
 
+#include "OwnThread.h"
+
 #include <QThread>
-#include <system_error>
 #include <zlib.h>
 
 namespace {
@@ -101,16 +102,8 @@ void ParallelDeflater::submit(bool last)
     auto work = [block, dictionary, level, last] {
         return deflateBlock(block, dictionary, level, last);
     };
-    if (m_threads == 1) {
-        m_pending.push_back(std::async(std::launch::deferred, work));
-    } else {
-        try {
-            m_pending.push_back(std::async(std::launch::async, work));
-        } catch (const std::system_error &) {
-            // No thread to be had: this block is done here, in turn.
-            m_pending.push_back(std::async(std::launch::deferred, work));
-        }
-    }
+    m_pending.push_back(m_threads == 1 ? std::async(std::launch::deferred, work)
+                                       : OwnThread::start(work));
     while (int(m_pending.size()) >= m_threads)
         collectOldest();
 }

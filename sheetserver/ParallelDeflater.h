@@ -14,9 +14,6 @@
 // boundary (a sync flush), so the pieces joined in order are one valid
 // stream that compresses nearly as well as a single pass. Only a few blocks
 // are in flight at a time: memory stays bounded whatever the size.
-//
-// The threads are its own, never a shared pool's: a job of the pool that
-// waited on the pool could wait forever.
 class ParallelDeflater : public QIODevice
 {
     Q_OBJECT

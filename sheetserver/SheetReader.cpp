@@ -1,12 +1,18 @@
 #include "SheetReader.h"
 
 #include "CellAddress.h"
+#include "OwnThread.h"
 #include "SheetModel.h"
 #include "XmlPartReader.h"
+#include "XmlPieces.h"
 #include "XmlText.h"
 
 #include <QDateTime>
+#include <QThread>
 #include <QXmlStreamReader>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -44,6 +50,10 @@ bool isoToSerial(const QString &text, double *value)
     return true;
 }
 
+// Reads a whole part, or (piece mode) a stretch of the cells table as a
+// document of its own: rows then stand in a made-up table that must be the
+// only element of its made-up root, and the first row must tell its number,
+// as the row before it is not known here.
 class Reader
 {
 public:
@@ -51,8 +61,26 @@ public:
         : m_xml(xml), m_part(xml), m_reader(m_part.reader()), m_offsets(xml), m_sheet(sheet)
     {
     }
+    Reader(const QByteArray &xml, const XmlPieces::Piece &piece, const QByteArray &opening,
+           qint64 openingCharacters, const QByteArray &closing, SheetModel *sheet)
+        : m_xml(xml)
+        , m_part(xml, piece.from, piece.to, opening, closing)
+        , m_reader(m_part.reader())
+        , m_offsets(xml, piece.from, openingCharacters)
+        , m_sheet(sheet)
+        , m_piece(true)
+    {
+    }
 
     bool run(QString *why);
+
+    // What a piece's rows need to agree with the pieces around them.
+    int firstRow() const { return m_firstRow; }
+    int lastRow() const { return m_lastRow; }
+    // Whole parts: the XML version declared, and the namespaces declared on
+    // the root and on the cells table, outermost first.
+    const QString &version() const { return m_version; }
+    const QVector<QXmlStreamNamespaceDeclarations> &scopes() const { return m_scopes; }
 
 private:
     bool fail(const QString &reason)
@@ -72,9 +100,14 @@ private:
     QString m_why;
     QString m_value; // reused: one allocation for the whole sheet
     Row *m_row = nullptr;
+    int m_firstRow = 0;
     int m_lastRow = 0;
     int m_lastColumn = 0;
     int m_lastRowCells = 0;
+    bool m_piece = false;
+    bool m_pieceTable = false; // piece mode: the made-up table was met
+    QString m_version;
+    QVector<QXmlStreamNamespaceDeclarations> m_scopes;
 };
 
 bool Reader::run(QString *why)
@@ -86,11 +119,30 @@ bool Reader::run(QString *why)
         const QXmlStreamReader::TokenType token = m_part.readNext();
         if (XmlText::isForbidden(m_reader))
             return *why = QStringLiteral("document type declaration"), false;
+        if (token == QXmlStreamReader::StartDocument)
+            m_version = m_reader.documentVersion().toString();
+        if (token == QXmlStreamReader::StartElement && m_piece && depth < 2) {
+            ++depth;
+            if (depth == 2) {
+                if (m_pieceTable)
+                    return *why = QStringLiteral("piece out of place"), false;
+                m_pieceTable = true;
+                inSheetData = true;
+            }
+            continue;
+        }
+        if (token == QXmlStreamReader::EndElement && m_piece && depth <= 2) {
+            inSheetData = false;
+            --depth;
+            continue;
+        }
         if (token == QXmlStreamReader::StartElement) {
             ++depth;
             const QStringRef name = m_reader.name();
             if (depth == 1 && name != QLatin1String("worksheet"))
                 return *why = QStringLiteral("not a worksheet"), false;
+            if (depth == 1)
+                m_scopes.append(m_reader.namespaceDeclarations());
             if (depth == 2 && name == QLatin1String("dimension") && !m_sheet->hasSheetData) {
                 const qint64 end = here();
                 m_sheet->hasDimension = true;
@@ -100,6 +152,7 @@ bool Reader::run(QString *why)
                     return *why = QStringLiteral("two cell tables"), false;
                 inSheetData = true;
                 sheetDataTagEnd = here();
+                m_scopes.append(m_reader.namespaceDeclarations());
                 m_sheet->hasSheetData = true;
                 m_sheet->sheetDataStart = tagStart(m_xml, sheetDataTagEnd);
                 m_sheet->sheetDataContent = quint32(sheetDataTagEnd);
@@ -133,7 +186,7 @@ bool Reader::run(QString *why)
     }
     if (m_reader.hasError())
         return *why = QStringLiteral("malformed XML: ") + m_reader.errorString(), false;
-    if (!m_sheet->hasSheetData)
+    if (!m_sheet->hasSheetData && !m_piece)
         return *why = QStringLiteral("worksheet without cells table"), false;
     return true;
 }
@@ -142,6 +195,8 @@ bool Reader::startRow()
 {
     const QStringRef number = m_reader.attributes().value(QLatin1String("r"));
     int row = m_lastRow + 1;
+    if (m_piece && m_firstRow == 0 && number.isEmpty())
+        return fail(QStringLiteral("first row of a piece without its number"));
     if (!number.isEmpty()) {
         bool ok = false;
         row = number.toInt(&ok);
@@ -151,6 +206,8 @@ bool Reader::startRow()
     if (row <= m_lastRow || row > CellAddress::MaxRows)
         return fail(QStringLiteral("row out of order or range: ") + QString::number(row));
     m_lastRow = row;
+    if (m_firstRow == 0)
+        m_firstRow = row;
     m_lastColumn = 0;
     const qint64 end = here();
     const int previousCells = m_row ? m_row->cells.size() : m_lastRowCells;
@@ -305,10 +362,90 @@ bool Reader::readCell()
     return true;
 }
 
+// The cells table read in pieces on threads of their own; false, with the
+// sheet untouched, whenever anything is not exactly as one pass would have
+// read it.
+bool readInPieces(const QByteArray &xml, SheetModel *sheet, int count)
+{
+    const XmlPieces pieces(xml, "sheetData", "row", count);
+    if (!pieces.isValid() || pieces.pieces().size() < 2)
+        return false;
+    // Everything but the rows, read as one pass reads it: the cells table
+    // must come out empty, at the very place where the pieces begin.
+    const QByteArray skeleton = pieces.skeleton();
+    SheetModel frame;
+    Reader head(skeleton, &frame);
+    QString ignored;
+    const qint64 from = pieces.contentFrom();
+    if (!head.run(&ignored) || !frame.cells.rows().empty() || frame.sheetDataSelfClosing ||
+        frame.sheetDataContent != from || frame.sheetDataClose != from ||
+        head.scopes().size() != 2 ||
+        !(head.version().isEmpty() || head.version() == QLatin1String("1.0")))
+        return false;
+
+    const QByteArray opening = XmlPieces::opening(head.scopes());
+    const qint64 openingCharacters = XmlPieces::characters(opening);
+    const QByteArray closing = XmlPieces::closing(2);
+    const int n = pieces.pieces().size();
+    std::vector<std::unique_ptr<SheetModel>> parts;
+    std::vector<std::future<std::pair<int, int>>> results; // first and last row; 0: failed
+    for (int i = 0; i < n; ++i) {
+        parts.push_back(std::make_unique<SheetModel>());
+        SheetModel *part = parts.back().get();
+        const XmlPieces::Piece piece = pieces.pieces().at(i);
+        results.push_back(OwnThread::start(
+            [&xml, piece, &opening, openingCharacters, &closing, part]() -> std::pair<int, int> {
+                Reader reader(xml, piece, opening, openingCharacters, closing, part);
+                QString why;
+                if (!reader.run(&why))
+                    return {-1, -1};
+                return {reader.firstRow(), reader.lastRow()};
+            }));
+    }
+    bool ok = true;
+    int lastRow = 0;
+    for (auto &result : results) {
+        const std::pair<int, int> rows = result.get();
+        if (rows.first < 0 || (rows.first > 0 && rows.first <= lastRow))
+            ok = false;
+        lastRow = qMax(lastRow, rows.second);
+    }
+    if (!ok)
+        return false;
+
+    sheet->hasDimension = frame.hasDimension;
+    sheet->dimensionStart = frame.dimensionStart;
+    sheet->dimensionEnd = frame.dimensionEnd;
+    sheet->hasSheetData = true;
+    sheet->sheetDataSelfClosing = false;
+    sheet->sheetDataStart = frame.sheetDataStart;
+    sheet->sheetDataContent = frame.sheetDataContent;
+    sheet->sheetDataClose = quint32(pieces.partOffset(frame.sheetDataClose));
+    sheet->sheetDataEnd = quint32(pieces.partOffset(frame.sheetDataEnd));
+    for (const std::unique_ptr<SheetModel> &part : parts) {
+        sheet->maxSharedIndex = qMax(sheet->maxSharedIndex, part->maxSharedIndex);
+        if (part->texts.size() > 0) {
+            // The piece's own texts follow those of the pieces before.
+            const int base = sheet->texts.take(std::move(part->texts));
+            for (auto &entry : part->cells.rows()) {
+                for (Cell &cell : entry.second.cells) {
+                    if (cell.type == Cell::Text || cell.type == Cell::Error)
+                        cell.index += base;
+                }
+            }
+        }
+        sheet->cells.appendRows(std::move(part->cells));
+    }
+    return true;
+}
+
 } // namespace
 
-bool SheetReader::read(const QByteArray &xml, SheetModel *sheet, QString *why)
+bool SheetReader::read(const QByteArray &xml, SheetModel *sheet, QString *why, int pieces,
+                       bool *readInPieces)
 {
+    if (readInPieces)
+        *readInPieces = false;
     if (XmlText::declaresOtherEncoding(xml) || !XmlText::isValidUtf8(xml)) {
         *why = QStringLiteral("sheet is not UTF-8");
         return false;
@@ -316,6 +453,13 @@ bool SheetReader::read(const QByteArray &xml, SheetModel *sheet, QString *why)
     if (quint64(xml.size()) >= quint64(0xFFFFFFF0u)) {
         *why = QStringLiteral("sheet too large");
         return false;
+    }
+    if (pieces == 0)
+        pieces = qBound(1, int(xml.size() / MinPieceSize), QThread::idealThreadCount());
+    if (pieces > 1 && ::readInPieces(xml, sheet, pieces)) {
+        if (readInPieces)
+            *readInPieces = true;
+        return true;
     }
     Reader reader(xml, sheet);
     return reader.run(why);

@@ -11,10 +11,23 @@ class SheetModel;
 // XML, parts in other encodings, document type declarations, references
 // beyond XFD1048576 and rows or cells out of order. Shared-string indexes
 // are checked by the caller against the table (see maxSharedIndex).
+//
+// A large part is read in pieces on several threads (see XmlPieces): the
+// rows of the cells table are cut into stretches that begin with a row
+// telling its number. The sheet comes out exactly as one pass reads it;
+// when anything about a piece is off, the part is read again in one pass,
+// which also gives the reason of a refusal.
 class SheetReader
 {
 public:
-    static bool read(const QByteArray &xml, SheetModel *sheet, QString *why);
+    // Below this a part is read in one pass.
+    static constexpr int MinPieceSize = 2 << 20;
+
+    // pieces: how many to cut the rows into; 0 for as many as the part's
+    // size and the machine's cores make worth it, 1 for one pass. Whether
+    // the pieces were taken goes to *readInPieces.
+    static bool read(const QByteArray &xml, SheetModel *sheet, QString *why, int pieces = 0,
+                     bool *readInPieces = nullptr);
 };
 
 #endif // SHEETREADER_H

@@ -1,8 +1,9 @@
 #include "WorkbookReader.h"
 
+#include "OwnThread.h"
+#include "SharedStringsReader.h"
 #include "SheetReader.h"
 #include "WorkbookDocument.h"
-#include "XmlPartReader.h"
 #include "XmlText.h"
 #include "ZipPackage.h"
 
@@ -186,40 +187,6 @@ bool PackageReader::readStyles(const QString &name)
     return ok;
 }
 
-bool parseSharedStrings(const QByteArray &data, TextPool *strings, QString *why)
-{
-    if (XmlText::declaresOtherEncoding(data) || !XmlText::isValidUtf8(data)) {
-        *why = QStringLiteral("shared strings are not UTF-8");
-        return false;
-    }
-    XmlPartReader part(data);
-    QXmlStreamReader &reader = part.reader();
-    while (!reader.atEnd()) {
-        part.readNext();
-        if (XmlText::isForbidden(reader)) {
-            *why = QStringLiteral("document type declaration in the shared strings");
-            return false;
-        }
-        if (reader.isStartElement() && reader.name() == QLatin1String("sst")) {
-            const int unique = reader.attributes().value(QLatin1String("uniqueCount")).toInt();
-            strings->reserve(qBound(0, unique, 1 << 22));
-        }
-        if (reader.isStartElement() && reader.name() == QLatin1String("si")) {
-            QString text;
-            if (!XmlText::readStringItem(part, &text)) {
-                *why = QStringLiteral("malformed shared string");
-                return false;
-            }
-            strings->append(text);
-        }
-    }
-    if (reader.hasError()) {
-        *why = QStringLiteral("malformed shared strings: ") + reader.errorString();
-        return false;
-    }
-    return true;
-}
-
 bool PackageReader::read(const QByteArray &bytes)
 {
     m_document->package.reset(new ZipPackage);
@@ -270,10 +237,9 @@ bool PackageReader::read(const QByteArray &bytes)
         return false;
     QString stringsWhy;
     TextPool *strings = &m_document->sharedStrings;
-    std::future<bool> stringsRead =
-        std::async(std::launch::async, [&stringsXml, strings, &stringsWhy] {
-            return stringsXml.isEmpty() || parseSharedStrings(stringsXml, strings, &stringsWhy);
-        });
+    std::future<bool> stringsRead = OwnThread::start([&stringsXml, strings, &stringsWhy] {
+        return stringsXml.isEmpty() || SharedStringsReader::read(stringsXml, strings, &stringsWhy);
+    });
 
     QVector<QStringList> sheetEntries;
     if (!readWorkbook(&sheetEntries))

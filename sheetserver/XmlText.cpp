@@ -245,6 +245,11 @@ Utf8Offsets::Utf8Offsets(const QByteArray &data) : m_data(data)
         m_byte = 3;
 }
 
+Utf8Offsets::Utf8Offsets(const QByteArray &data, qint64 from, qint64 fromCharacter)
+    : m_data(data), m_byte(from), m_character(fromCharacter)
+{
+}
+
 qint64 Utf8Offsets::byteAt(qint64 characterOffset)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(m_data.constData());

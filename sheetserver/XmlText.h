@@ -46,6 +46,9 @@ class Utf8Offsets
 {
 public:
     explicit Utf8Offsets(const QByteArray &data);
+    // For a reader that met fromCharacter characters of its own before the
+    // byte `from` of data (a stretch read as a document of its own).
+    Utf8Offsets(const QByteArray &data, qint64 from, qint64 fromCharacter);
     qint64 byteAt(qint64 characterOffset);
 
 private:

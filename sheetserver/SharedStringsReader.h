@@ -1,0 +1,29 @@
+#ifndef SHAREDSTRINGSREADER_H
+#define SHAREDSTRINGSREADER_H
+
+#include <QByteArray>
+#include <QString>
+
+class TextPool;
+
+// Reads the shared-string table of a workbook: the text of each string
+// item in order, rich-text runs joined, phonetic runs left out, escapes
+// decoded. Refuses (false, with the reason) other encodings, document type
+// declarations and malformed XML.
+//
+// A large table is read in pieces on several threads, cut before string
+// items (see XmlPieces); the strings come out exactly as one pass reads
+// them, and when anything about a piece is off the table is read again in
+// one pass.
+class SharedStringsReader
+{
+public:
+    // Below this a table is read in one pass.
+    static constexpr int MinPieceSize = 2 << 20;
+
+    // pieces as SheetReader::read takes them.
+    static bool read(const QByteArray &data, TextPool *strings, QString *why, int pieces = 0,
+                     bool *readInPieces = nullptr);
+};
+
+#endif // SHAREDSTRINGSREADER_H

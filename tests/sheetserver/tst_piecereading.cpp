@@ -1,0 +1,403 @@
+// Large parts are read in pieces on several threads. Whatever the cuts, the
+// result must be exactly that of one pass: the same cells, texts and byte
+// places, or the same refusal.
+#include "SharedStringsReader.h"
+#include "SheetModel.h"
+#include "SheetReader.h"
+#include "TextPool.h"
+#include "XmlPieces.h"
+
+#include <QXmlStreamReader>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+
+// Everything a read leaves in a sheet, one line per row and cell.
+QStringList dump(const SheetModel &sheet)
+{
+    QStringList lines;
+    lines << QStringLiteral("layout %1 %2-%3 %4 %5 %6 %7 %8 %9")
+                 .arg(sheet.hasDimension)
+                 .arg(sheet.dimensionStart)
+                 .arg(sheet.dimensionEnd)
+                 .arg(sheet.sheetDataSelfClosing)
+                 .arg(sheet.sheetDataStart)
+                 .arg(sheet.sheetDataContent)
+                 .arg(sheet.sheetDataClose)
+                 .arg(sheet.sheetDataEnd)
+                 .arg(sheet.maxSharedIndex);
+    lines
+        << QStringLiteral("cells %1 texts %2").arg(sheet.cells.cellCount()).arg(sheet.texts.size());
+    for (const auto &entry : sheet.cells.rows()) {
+        const Row &row = entry.second;
+        lines << QStringLiteral("row %1 %2 %3 %4 %5 %6")
+                     .arg(entry.first)
+                     .arg(row.start)
+                     .arg(row.startTagEnd)
+                     .arg(row.end)
+                     .arg(row.selfClosing)
+                     .arg(row.original);
+        for (const Cell &cell : row.cells) {
+            QString value;
+            if (cell.type == Cell::Text || cell.type == Cell::Error)
+                value = sheet.texts.at(cell.index);
+            else if (cell.type == Cell::SharedString)
+                value = QString::number(cell.index);
+            else
+                value = QString::number(cell.number, 'g', 17);
+            lines << QStringLiteral("  c%1 t%2 f%3/%4 s%5 [%6] %7-%8")
+                         .arg(cell.column)
+                         .arg(cell.type)
+                         .arg(cell.formula)
+                         .arg(cell.sharedIndex)
+                         .arg(cell.style)
+                         .arg(value)
+                         .arg(cell.start)
+                         .arg(cell.end);
+        }
+    }
+    return lines;
+}
+
+QStringList dump(const TextPool &strings)
+{
+    QStringList all;
+    for (int i = 0; i < strings.size(); ++i)
+        all << strings.at(i);
+    return all;
+}
+
+const QByteArray kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+
+QByteArray worksheet(const QByteArray &rows, const QByteArray &before = "<dimension ref=\"A1\"/>",
+                     const QByteArray &after = "<mergeCells count=\"1\"><mergeCell "
+                                               "ref=\"A1:B1\"/></mergeCells>",
+                     const QByteArray &declaration = kDeclaration)
+{
+    return declaration + "<worksheet xmlns=\"" + kMain + "\">" + before + "<sheetData>" + rows +
+           "</sheetData>" + after + "</worksheet>";
+}
+
+// Rows of every kind of cell, so that any cut falls among them.
+QByteArray mixedRows(int count, int first = 1)
+{
+    QByteArray rows;
+    for (int r = first; r < first + count; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rows += "<row r=\"" + n + "\" spans=\"1:6\">";
+        rows += "<c r=\"A" + n + "\" t=\"s\"><v>" + QByteArray::number(r % 7) + "</v></c>";
+        rows += "<c r=\"B" + n + "\" t=\"inlineStr\"><is><t>行 " + n + " 😀</t></is></c>";
+        rows += "<c r=\"C" + n + "\" s=\"2\"><v>" + n + ".5</v></c>";
+        rows += "<c r=\"D" + n + "\" t=\"e\"><v>#N/A</v></c>";
+        rows += "<c r=\"E" + n + "\" t=\"str\"><f>\"a\"&amp;\"b\"</f><v>ab_x000D_" + n + "</v></c>";
+        if (r % 3 == 0)
+            rows +=
+                "<c r=\"F" + n + "\"><f t=\"shared\" ref=\"F3:F9\" si=\"0\">C3*2</f><v>7</v></c>";
+        rows += "</row>";
+    }
+    return rows;
+}
+
+bool readSheet(const QByteArray &xml, int pieces, SheetModel *sheet, QString *why, bool *inPieces)
+{
+    return SheetReader::read(xml, sheet, why, pieces, inPieces);
+}
+
+} // namespace
+
+class TestPieceReading : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Cuts fall before the child's tags, with the element's prefix, and the
+    // pieces cover the content exactly.
+    void cutsFallBeforeChildren()
+    {
+        const QByteArray xml = "<x:worksheet xmlns:x=\"" + kMain + "\"><x:sheetData>" +
+                               QByteArray("<x:row r=\"1\"/><x:rowx/>").repeated(50) +
+                               "</x:sheetData></x:worksheet>";
+        const XmlPieces pieces(xml, "sheetData", "row", 4);
+        QVERIFY(pieces.isValid());
+        QCOMPARE(pieces.pieces().size(), 4);
+        QCOMPARE(pieces.pieces().first().from, pieces.contentFrom());
+        QCOMPARE(pieces.pieces().last().to, pieces.contentTo());
+        QVERIFY(xml.mid(int(pieces.contentTo())).startsWith("</x:sheetData>"));
+        for (int i = 1; i < pieces.pieces().size(); ++i) {
+            QCOMPARE(pieces.pieces().at(i).from, pieces.pieces().at(i - 1).to);
+            QVERIFY(xml.mid(int(pieces.pieces().at(i).from)).startsWith("<x:row "));
+        }
+        const QByteArray skeleton = pieces.skeleton();
+        QCOMPARE(skeleton, "<x:worksheet xmlns:x=\"" + kMain +
+                               "\"><x:sheetData></x:sheetData></x:worksheet>");
+        QCOMPARE(pieces.partOffset(pieces.contentFrom()), pieces.contentTo());
+        QCOMPARE(pieces.partOffset(3), qint64(3));
+    }
+
+    void nothingToCut_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::newRow("no table") << QByteArray("<worksheet><cols/></worksheet>");
+        QTest::newRow("self-closing table") << QByteArray("<worksheet><sheetData/></worksheet>");
+        QTest::newRow("table never ends") << QByteArray("<worksheet><sheetData><row r=\"1\"/>");
+        QTest::newRow("name that only begins alike")
+            << QByteArray("<worksheet><sheetDatas><row/></sheetDatas></worksheet>");
+    }
+    void nothingToCut()
+    {
+        QFETCH(QByteArray, xml);
+        QVERIFY(!XmlPieces(xml, "sheetData", "row", 4).isValid());
+    }
+
+    // The made-up elements declare the namespaces exactly, tabs and line
+    // breaks in their names included.
+    void openingDeclaresTheScopes()
+    {
+        QXmlStreamNamespaceDeclarations outer{
+            QXmlStreamNamespaceDeclaration(QString(), QString::fromLatin1(kMain)),
+            QXmlStreamNamespaceDeclaration(QStringLiteral("a"), QStringLiteral("urn:a\t&\"<\n"))};
+        QXmlStreamNamespaceDeclarations inner{
+            QXmlStreamNamespaceDeclaration(QStringLiteral("a"), QStringLiteral("urn:inner"))};
+        const QByteArray opening = XmlPieces::opening({outer, inner});
+        QXmlStreamReader reader(opening + "<a:x/>" + XmlPieces::closing(2));
+        QVector<QXmlStreamNamespaceDeclarations> seen;
+        QString innermost;
+        while (!reader.atEnd()) {
+            reader.readNext();
+            if (reader.isStartElement() && reader.name() == QLatin1String("x"))
+                innermost = reader.namespaceUri().toString();
+            else if (reader.isStartElement())
+                seen.append(reader.namespaceDeclarations());
+        }
+        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+        QCOMPARE(seen, (QVector<QXmlStreamNamespaceDeclarations>{outer, inner}));
+        QCOMPARE(innermost, QStringLiteral("urn:inner"));
+        QCOMPARE(XmlPieces::characters("<é>"), qint64(3));
+    }
+
+    void piecesGiveTheCellsOfOnePass_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<bool>("takesPieces");
+        QTest::newRow("every kind of cell") << worksheet(mixedRows(40)) << true;
+        QTest::newRow("comments, instructions and CDATA among rows")
+            << worksheet("<!-- <row r=\"999\"> --><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>"
+                         "<![CDATA[<row r=\"2\"> & ]]></t></is></c></row>\n  <?keep <row ?>" +
+                         mixedRows(30, 2)
+                             .replace("</row><row", "</row><?pi <row?>\n<row")
+                             .replace("<row r=\"12\"", "<!-- <row r=\"1\"> --><row r=\"12\""))
+            << true;
+        QTest::newRow("self-closing rows, cells without names, empty cells")
+            << worksheet("<row r=\"1\"/><row r=\"2\"><c><v>1</v></c><c/><c s=\"3\"/><c><v>4</v>"
+                         "</c></row><row r=\"3\"></row>" +
+                         mixedRows(30, 4))
+            << true;
+        QByteArray prefixed = mixedRows(30);
+        prefixed.replace("<row", "<s:row").replace("</row>", "</s:row>");
+        prefixed.replace("<c ", "<s:c ").replace("</c>", "</s:c>");
+        prefixed.replace("<v>", "<s:v>").replace("</v>", "</s:v>");
+        prefixed.replace("<f", "<s:f").replace("</f>", "</s:f>");
+        prefixed.replace("<is>", "<s:is>").replace("</is>", "</s:is>");
+        prefixed.replace("<t>", "<s:t>").replace("</t>", "</s:t>");
+        QTest::newRow("prefixed names")
+            << QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\"?><s:worksheet xmlns:s=\"" + kMain +
+                          "\"><s:dimension ref=\"A1:F30\"/><s:sheetData>" + prefixed +
+                          "</s:sheetData></s:worksheet>")
+            << true;
+        QTest::newRow("namespaces declared on the table")
+            << QByteArray("<worksheet xmlns=\"" + kMain +
+                          "\"><sheetData xmlns:q=\"urn:q\" xmlns:x14ac=\"urn:x14ac\">" +
+                          mixedRows(30).replace("spans=", "q:note=\"1\" x14ac:dyDescent=\"0.25\" "
+                                                          "spans=") +
+                          "</sheetData></worksheet>")
+            << true;
+        QTest::newRow("a later end of table inside a comment")
+            << worksheet(mixedRows(30), QByteArray(),
+                         "<!-- </sheetData> --><mergeCells count=\"0\"/>")
+            << false;
+        QTest::newRow("rows that do not tell their number")
+            << worksheet(
+                   QByteArray("<row><c t=\"inlineStr\"><is><t>x</t></is></c></row>").repeated(60))
+            << false;
+        QTest::newRow("nothing in the table but space") << worksheet(QByteArray(200, ' ')) << false;
+    }
+    void piecesGiveTheCellsOfOnePass()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(bool, takesPieces);
+        SheetModel once;
+        QString why;
+        bool inPieces = true;
+        QVERIFY2(readSheet(xml, 1, &once, &why, &inPieces), qPrintable(why));
+        QVERIFY(!inPieces);
+        const QStringList expected = dump(once);
+        bool anyInPieces = false;
+        for (int pieces = 2; pieces <= 9; ++pieces) {
+            SheetModel cut;
+            QVERIFY2(readSheet(xml, pieces, &cut, &why, &inPieces), qPrintable(why));
+            QCOMPARE(dump(cut), expected);
+            anyInPieces = anyInPieces || inPieces;
+        }
+        QCOMPARE(anyInPieces, takesPieces);
+    }
+
+    // A piece that is off in any way sends the part to one pass, which
+    // refuses it for the reason one pass finds.
+    void badPartsAreRefusedAsOnePassRefusesThem_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QByteArray rows = mixedRows(30);
+        QTest::newRow("rows out of order across pieces")
+            << worksheet(rows + rows.mid(rows.indexOf("<row r=\"3\"")));
+        QTest::newRow("unclosed element in the middle") << worksheet(QByteArray(rows).replace(
+            "<c r=\"C15\" s=\"2\"><v>15.5</v></c>", "<c r=\"C15\" s=\"2\"><v>15.5</v>"));
+        QTest::newRow("a second table inside the first") << worksheet(
+            QByteArray(rows).replace("<row r=\"16\"", "</sheetData><sheetData><row r=\"16\""));
+        QTest::newRow("content closing the made-up elements") << worksheet(QByteArray(rows).replace(
+            "<row r=\"16\"", "</quorvane-piece-1><quorvane-piece-1><row r=\"16\""));
+        QTest::newRow("prefix declared nowhere")
+            << worksheet(QByteArray(rows).replace("<row r=\"20\"", "<row z:odd=\"1\" r=\"20\""));
+        QTest::newRow("entity never declared")
+            << worksheet(QByteArray(rows).replace("行 22", "&ghost;"));
+        QTest::newRow("document type declaration")
+            << worksheet(rows, QByteArray(), QByteArray(),
+                         kDeclaration + "<!DOCTYPE worksheet [<!ENTITY e \"x\">]>");
+        QTest::newRow("root that is no worksheet")
+            << QByteArray(worksheet(rows)).replace("worksheet", "workbook");
+        QTest::newRow("cell of another row")
+            << worksheet(QByteArray(rows).replace("\"A25\"", "\"A24\""));
+    }
+    void badPartsAreRefusedAsOnePassRefusesThem()
+    {
+        QFETCH(QByteArray, xml);
+        SheetModel once;
+        QString expectedWhy;
+        QVERIFY(!readSheet(xml, 1, &once, &expectedWhy, nullptr));
+        QVERIFY(!expectedWhy.isEmpty());
+        for (int pieces = 2; pieces <= 7; ++pieces) {
+            SheetModel cut;
+            QString why;
+            bool inPieces = true;
+            QVERIFY(!readSheet(xml, pieces, &cut, &why, &inPieces));
+            QVERIFY(!inPieces);
+            QCOMPARE(why, expectedWhy);
+        }
+    }
+
+    void stringsInPiecesAreTheStringsOfOnePass_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<bool>("takesPieces");
+        QByteArray items;
+        for (int i = 0; i < 60; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            items += "<si><t>plain " + n + "</t></si>";
+            items += "<si><r><rPr><b/></rPr><t xml:space=\"preserve\">rich </t></r><r><t>" + n +
+                     "</t></r><rPh sb=\"0\" eb=\"1\"><t>フリ</t></rPh></si>";
+            items += "<!-- <si><t>not a string</t></si> --><si><t>line_x000D_break 文字 😀" + n +
+                     "</t></si>\n";
+        }
+        const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<sst xmlns=\"" +
+                                kMain + "\" count=\"180\" uniqueCount=\"180\">";
+        QTest::newRow("plain, rich, phonetic, escaped") << head + items + "</sst>" << true;
+        QTest::newRow("prefixed") << QByteArray("<x:sst xmlns:x=\"" + kMain + "\">" +
+                                                QByteArray(items)
+                                                    .replace("<si>", "<x:si>")
+                                                    .replace("</si>", "</x:si>")
+                                                    .replace("<t>", "<x:t>")
+                                                    .replace("<t ", "<x:t ")
+                                                    .replace("</t>", "</x:t>")
+                                                    .replace("<r>", "<x:r>")
+                                                    .replace("</r>", "</x:r>")
+                                                    .replace("<rPr>", "<x:rPr>")
+                                                    .replace("</rPr>", "</x:rPr>")
+                                                    .replace("<b/>", "<x:b/>")
+                                                    .replace("<rPh ", "<x:rPh ")
+                                                    .replace("</rPh>", "</x:rPh>") +
+                                                "</x:sst>")
+                                  << true;
+        QTest::newRow("root of another name")
+            << QByteArray("<strings>" + items + "</strings>") << false;
+    }
+    void stringsInPiecesAreTheStringsOfOnePass()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(bool, takesPieces);
+        TextPool once;
+        QString why;
+        bool inPieces = true;
+        QVERIFY2(SharedStringsReader::read(xml, &once, &why, 1, &inPieces), qPrintable(why));
+        QVERIFY(!inPieces);
+        QVERIFY(once.size() >= 180);
+        bool anyInPieces = false;
+        for (int pieces = 2; pieces <= 9; ++pieces) {
+            TextPool cut;
+            QVERIFY2(SharedStringsReader::read(xml, &cut, &why, pieces, &inPieces),
+                     qPrintable(why));
+            QCOMPARE(dump(cut), dump(once));
+            anyInPieces = anyInPieces || inPieces;
+        }
+        QCOMPARE(anyInPieces, takesPieces);
+    }
+
+    void badStringsAreRefusedAsOnePassRefusesThem_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        const QByteArray items = QByteArray("<si><t>item</t></si>").repeated(80);
+        const QByteArray head = "<sst xmlns=\"" + kMain + "\">";
+        QTest::newRow("unclosed item") << head + items + "<si><t>open</si>" + items + "</sst>";
+        QTest::newRow("a second root made of the made-up names")
+            << head + items + "</quorvane-piece-0><quorvane-piece-0>" + items + "</sst>";
+        QTest::newRow("entity never declared") << head + items + "<si><t>&ghost;</t></si></sst>";
+        QTest::newRow("document type declaration")
+            << "<!DOCTYPE sst [<!ENTITY e \"x\">]>" + head + items + "</sst>";
+    }
+    void badStringsAreRefusedAsOnePassRefusesThem()
+    {
+        QFETCH(QByteArray, xml);
+        TextPool once;
+        QString expectedWhy;
+        QVERIFY(!SharedStringsReader::read(xml, &once, &expectedWhy, 1));
+        for (int pieces = 2; pieces <= 7; ++pieces) {
+            TextPool cut;
+            QString why;
+            bool inPieces = true;
+            QVERIFY(!SharedStringsReader::read(xml, &cut, &why, pieces, &inPieces));
+            QVERIFY(!inPieces);
+            QCOMPARE(why, expectedWhy);
+        }
+    }
+
+    // Parts large enough are cut without being asked.
+    void largePartsAreCutOnTheirOwn()
+    {
+        QByteArray rows;
+        QByteArray items;
+        for (int r = 1; items.size() < 3 * SharedStringsReader::MinPieceSize; ++r) {
+            const QByteArray n = QByteArray::number(r);
+            rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>text " + n +
+                    "</t></is></c><c r=\"B" + n + "\"><v>" + n + "</v></c></row>";
+            items += "<si><t>string number " + n + "</t></si>";
+        }
+        SheetModel sheet;
+        QString why;
+        bool inPieces = false;
+        QVERIFY2(SheetReader::read(worksheet(rows), &sheet, &why, 0, &inPieces), qPrintable(why));
+        QCOMPARE(inPieces, QThread::idealThreadCount() > 1);
+        const int last = int(sheet.cells.rows().rbegin()->first);
+        QCOMPARE(sheet.texts.at(sheet.cells.find(last, 1)->index),
+                 QStringLiteral("text %1").arg(last));
+        QCOMPARE(sheet.cells.cellCount(), qint64(2 * last));
+
+        TextPool strings;
+        QVERIFY(
+            SharedStringsReader::read("<sst>" + items + "</sst>", &strings, &why, 0, &inPieces));
+        QCOMPARE(inPieces, QThread::idealThreadCount() > 1);
+        QCOMPARE(strings.size(), last);
+        QCOMPARE(strings.at(last - 1), QStringLiteral("string number %1").arg(last));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPieceReading)
+#include "tst_piecereading.moc"

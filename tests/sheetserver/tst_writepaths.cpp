@@ -1,0 +1,232 @@
+// The quick paths of editing and saving must give exactly what the plain
+// ones give: the deflated stream of a sheet, the bytes of a written text,
+// cell names, the strings kept and the cells found.
+#include "CellAddress.h"
+#include "ParallelDeflater.h"
+#include "SheetCells.h"
+#include "TextPool.h"
+#include "XmlText.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+#include <zlib.h>
+
+namespace {
+
+QByteArray inflateRaw(const QByteArray &compressed, bool *ok)
+{
+    z_stream stream{};
+    *ok = inflateInit2(&stream, -MAX_WBITS) == Z_OK;
+    QByteArray out;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(compressed.constData()));
+    stream.avail_in = uInt(compressed.size());
+    char buffer[65536];
+    int result = Z_OK;
+    while (*ok && result == Z_OK) {
+        stream.next_out = reinterpret_cast<Bytef *>(buffer);
+        stream.avail_out = sizeof buffer;
+        result = inflate(&stream, Z_NO_FLUSH);
+        out.append(buffer, int(sizeof buffer - stream.avail_out));
+    }
+    // The stream ends where the input ends, with its last block marked.
+    *ok = *ok && result == Z_STREAM_END && stream.avail_in == 0;
+    inflateEnd(&stream);
+    return out;
+}
+
+// Text that repeats itself across block edges, with noise.
+QByteArray sample(int size)
+{
+    QByteArray data;
+    QRandomGenerator random(size);
+    while (data.size() < size) {
+        data += "<row r=\"" + QByteArray::number(data.size()) + "\"><c t=\"s\"><v>";
+        data += QByteArray::number(random.generate() % 100000) + "</v></c></row>";
+    }
+    return data.left(size);
+}
+
+} // namespace
+
+class TestWritePaths : public QObject
+{
+    Q_OBJECT
+private slots:
+    void deflatedPiecesMakeOneStream_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("threads");
+        const int block = 32768;
+        for (int threads : {1, 3}) {
+            const QByteArray t = " on " + QByteArray::number(threads);
+            QTest::newRow("nothing" + t) << 0 << threads;
+            QTest::newRow("one byte" + t) << 1 << threads;
+            QTest::newRow("a byte short of a block" + t) << block - 1 << threads;
+            QTest::newRow("one block" + t) << block << threads;
+            QTest::newRow("a byte past a block" + t) << block + 1 << threads;
+            QTest::newRow("many blocks and a bit" + t) << 11 * block + 77 << threads;
+        }
+    }
+    void deflatedPiecesMakeOneStream()
+    {
+        QFETCH(int, size);
+        QFETCH(int, threads);
+        const QByteArray data = sample(size);
+        ParallelDeflater deflater(Z_DEFAULT_COMPRESSION, threads, 32768);
+        QCOMPARE(deflater.write(data), qint64(size));
+        QVERIFY(deflater.finish());
+        bool ok = false;
+        QCOMPARE(inflateRaw(deflater.compressed(), &ok), data);
+        QVERIFY(ok);
+        QCOMPARE(deflater.uncompressedSize(), qint64(size));
+        QCOMPARE(deflater.crc(),
+                 quint32(crc32(crc32(0, nullptr, 0),
+                               reinterpret_cast<const Bytef *>(data.constData()), uInt(size))));
+        // Each block starts with what came before as its dictionary, so the
+        // pieces compress about as well as one pass.
+        if (size > 100000) {
+            const QByteArray whole = qCompress(data).mid(4);
+            QVERIFY2(deflater.compressed().size() < whole.size() * 11 / 10,
+                     qPrintable(QStringLiteral("%1 against %2")
+                                    .arg(deflater.compressed().size())
+                                    .arg(whole.size())));
+        }
+    }
+
+    // However the writer hands the bytes over, the output is the same.
+    void writesOfAnySizeGiveTheSameStream()
+    {
+        const QByteArray data = sample(200000);
+        ParallelDeflater once(Z_DEFAULT_COMPRESSION, 4, 32768);
+        once.write(data);
+        QVERIFY(once.finish());
+        ParallelDeflater bits(Z_DEFAULT_COMPRESSION, 4, 32768);
+        for (int at = 0, step = 1; at < data.size(); at += step, step = step * 3 % 70001 + 1)
+            bits.write(data.mid(at, step));
+        QVERIFY(bits.finish());
+        QCOMPARE(bits.compressed(), once.compressed());
+        QCOMPARE(bits.write("late"), qint64(-1));
+    }
+
+    void plainTextGoesInAsItIs_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("plain");
+        QTest::newRow("ascii") << QStringLiteral("row 1 column 2 apple!") << true;
+        QTest::newRow("chinese") << QStringLiteral("行1 文本，全角") << true;
+        QTest::newRow("hangul shares a lead byte with surrogates")
+            << QStringLiteral("한국어") << true;
+        QTest::newRow("tab and line feed") << QStringLiteral("a\tb\nc") << true;
+        QTest::newRow("replacement character") << QStringLiteral("\uFFFD") << true;
+        QTest::newRow("empty") << QString() << true;
+        QTest::newRow("markup") << QStringLiteral("a < b & c > \"d\"") << false;
+        QTest::newRow("carriage return") << QStringLiteral("a\r\nb") << false;
+        QTest::newRow("control character") << QStringLiteral("bell\x07") << false;
+        QTest::newRow("looks like an escape") << QStringLiteral("_x000D_") << false;
+        QTest::newRow("underscore") << QStringLiteral("snake_case") << false;
+        QTest::newRow("emoji pair") << QStringLiteral("😀") << false;
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false;
+        QTest::newRow("not a character FFFE") << QString(QChar(0xFFFE)) << false;
+        QTest::newRow("not a character FFFF") << QString(QChar(0xFFFF)) << false;
+        QTest::newRow("last character allowed") << QString(QChar(0xFFFD)) + QChar(0xFFEF) << true;
+    }
+    void plainTextGoesInAsItIs()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, plain);
+        TextPool pool;
+        const int index = pool.append(text);
+        QCOMPARE(pool.at(index), text);
+        int length = 0;
+        const char *bytes = pool.bytes(index, &length);
+        QByteArray quick = "<t>";
+        QCOMPARE(XmlText::appendPlain(&quick, bytes, length), plain);
+        QByteArray escaped = "<t>";
+        XmlText::appendEscaped(&escaped, XmlText::encodeEscapes(text));
+        if (plain)
+            QCOMPARE(quick, escaped);
+        else
+            QCOMPARE(quick, QByteArray("<t>"));
+    }
+
+    void poolComparesAndTakesOver()
+    {
+        TextPool pool;
+        const QString long_(300000, QChar(0x4E2D)); // longer than a block, encoded
+        const QStringList texts{
+            QStringLiteral("abc"), QStringLiteral("ab"), QStringLiteral("中"), long_, QString(),
+            QStringLiteral("ä")};
+        for (const QString &text : texts)
+            pool.append(text);
+        for (int i = 0; i < texts.size(); ++i) {
+            for (int j = 0; j < texts.size(); ++j)
+                QCOMPARE(pool.equals(i, texts.at(j)), i == j);
+        }
+        QVERIFY(!pool.equals(0, QStringLiteral("abd")));
+        QVERIFY(!pool.equals(0, QStringLiteral("abcd")));
+        QVERIFY(!pool.equals(99, QStringLiteral("abc")));
+
+        TextPool other;
+        other.append(QStringLiteral("first of other"));
+        other.append(QStringLiteral("second of other"));
+        const int base = pool.take(std::move(other));
+        QCOMPARE(base, texts.size());
+        QCOMPARE(other.size(), 0);
+        QCOMPARE(pool.at(base + 1), QStringLiteral("second of other"));
+        QCOMPARE(pool.at(3), long_);
+        // Appending goes on after what was taken over.
+        QCOMPARE(pool.append(QStringLiteral("after")), base + 2);
+        QCOMPARE(pool.at(base + 2), QStringLiteral("after"));
+        QCOMPARE(pool.at(base), QStringLiteral("first of other"));
+    }
+
+    void cellNamesAsBytes()
+    {
+        for (int column : {1, 2, 26, 27, 52, 53, 702, 703, 16384}) {
+            for (int row : {1, 9, 10, 99999, 1048576}) {
+                QByteArray name = "x";
+                CellAddress::appendCellName(&name, row, column);
+                QCOMPARE(name, "x" + CellAddress::cellName(row, column).toLatin1());
+            }
+        }
+    }
+
+    // The row found last is remembered; nothing found through it may be
+    // stale, whatever was added or moved meanwhile.
+    void rememberedRowNeverMisleads()
+    {
+        SheetCells cells;
+        cells.ensure(5, 2).style = 52;
+        cells.ensure(3, 1).style = 31;
+        QCOMPARE(cells.find(5, 2)->style, 52);
+        QVERIFY(!cells.find(5, 1));
+        cells.ensure(5, 1).style = 51; // the row's cells move within it
+        QCOMPARE(cells.find(5, 2)->style, 52);
+        QCOMPARE(cells.find(5, 1)->style, 51);
+        QVERIFY(!cells.find(4, 1));
+        QCOMPARE(cells.find(3, 1)->style, 31);
+        QVERIFY(!cells.findRow(4));
+        QCOMPARE(cells.findRow(5)->cells.size(), 2);
+        QCOMPARE(cells.cellCount(), qint64(3));
+
+        SheetCells moved(std::move(cells));
+        QVERIFY(!cells.find(3, 1));
+        QCOMPARE(cells.cellCount(), qint64(0));
+        QCOMPARE(moved.find(3, 1)->style, 31);
+        cells.ensure(3, 1).style = 99;
+        QCOMPARE(cells.find(3, 1)->style, 99);
+        QCOMPARE(moved.find(3, 1)->style, 31);
+
+        SheetCells later;
+        later.appendRow(7).cells.append(Cell());
+        later.noteCellAdded();
+        moved.appendRows(std::move(later));
+        QVERIFY(moved.findRow(7));
+        QVERIFY(!later.findRow(7));
+        QCOMPARE(moved.cellCount(), qint64(4));
+        QCOMPARE(int(moved.rows().size()), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWritePaths)
+#include "tst_writepaths.moc"
