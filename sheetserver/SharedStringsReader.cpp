@@ -6,7 +6,6 @@
 #include "XmlPieces.h"
 #include "XmlText.h"
 
-#include <QThread>
 #include <QXmlStreamReader>
 #include <memory>
 #include <vector>
@@ -79,6 +78,8 @@ bool checkSkeleton(const XmlPieces &pieces, QXmlStreamNamespaceDeclarations *sco
 
 bool readInPieces(const QByteArray &data, TextPool *strings, int count)
 {
+    if (count < 2)
+        return false;
     const XmlPieces pieces(data, "sst", "si", count);
     if (!pieces.isValid() || pieces.pieces().size() < 2)
         return false;
@@ -119,9 +120,7 @@ bool SharedStringsReader::read(const QByteArray &data, TextPool *strings, QStrin
         *why = QStringLiteral("shared strings are not UTF-8");
         return false;
     }
-    if (pieces == 0)
-        pieces = qBound(1, int(data.size() / MinPieceSize), QThread::idealThreadCount());
-    if (pieces > 1 && ::readInPieces(data, strings, pieces)) {
+    if (::readInPieces(data, strings, pieces > 0 ? pieces : XmlPieces::countFor(data.size()))) {
         if (readInPieces)
             *readInPieces = true;
         return true;

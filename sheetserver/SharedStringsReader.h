@@ -18,9 +18,6 @@ class TextPool;
 class SharedStringsReader
 {
 public:
-    // Below this a table is read in one pass.
-    static constexpr int MinPieceSize = 2 << 20;
-
     // pieces as SheetReader::read takes them.
     static bool read(const QByteArray &data, TextPool *strings, QString *why, int pieces = 0,
                      bool *readInPieces = nullptr);

@@ -8,7 +8,6 @@
 #include "XmlText.h"
 
 #include <QDateTime>
-#include <QThread>
 #include <QXmlStreamReader>
 #include <memory>
 #include <utility>
@@ -367,6 +366,8 @@ bool Reader::readCell()
 // read it.
 bool readInPieces(const QByteArray &xml, SheetModel *sheet, int count)
 {
+    if (count < 2)
+        return false;
     const XmlPieces pieces(xml, "sheetData", "row", count);
     if (!pieces.isValid() || pieces.pieces().size() < 2)
         return false;
@@ -454,9 +455,7 @@ bool SheetReader::read(const QByteArray &xml, SheetModel *sheet, QString *why, i
         *why = QStringLiteral("sheet too large");
         return false;
     }
-    if (pieces == 0)
-        pieces = qBound(1, int(xml.size() / MinPieceSize), QThread::idealThreadCount());
-    if (pieces > 1 && ::readInPieces(xml, sheet, pieces)) {
+    if (::readInPieces(xml, sheet, pieces > 0 ? pieces : XmlPieces::countFor(xml.size()))) {
         if (readInPieces)
             *readInPieces = true;
         return true;

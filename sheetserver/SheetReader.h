@@ -20,11 +20,8 @@ class SheetModel;
 class SheetReader
 {
 public:
-    // Below this a part is read in one pass.
-    static constexpr int MinPieceSize = 2 << 20;
-
     // pieces: how many to cut the rows into; 0 for as many as the part's
-    // size and the machine's cores make worth it, 1 for one pass. Whether
+    // size and the machine's cores make worth it (XmlPieces::countFor), 1 for one pass. Whether
     // the pieces were taken goes to *readInPieces.
     static bool read(const QByteArray &xml, SheetModel *sheet, QString *why, int pieces = 0,
                      bool *readInPieces = nullptr);

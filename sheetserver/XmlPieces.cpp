@@ -1,6 +1,9 @@
 #include "XmlPieces.h"
 
+#include "XmlText.h"
+
 #include <QString>
+#include <QThread>
 
 namespace {
 
@@ -40,36 +43,6 @@ qint64 findStartTag(const QByteArray &data, const QByteArray &name, QByteArray *
         }
     }
     return -1;
-}
-
-// XML attribute values lose literal tabs and line breaks to spaces when
-// read; written as references they come back as they were.
-void appendAttributeValue(QByteArray *out, const QString &value)
-{
-    for (const char c : value.toUtf8()) {
-        switch (c) {
-        case '&':
-            out->append("&amp;");
-            break;
-        case '<':
-            out->append("&lt;");
-            break;
-        case '"':
-            out->append("&quot;");
-            break;
-        case '\t':
-            out->append("&#9;");
-            break;
-        case '\n':
-            out->append("&#10;");
-            break;
-        case '\r':
-            out->append("&#13;");
-            break;
-        default:
-            out->append(c);
-        }
-    }
 }
 
 QByteArray madeUpName(int level)
@@ -142,7 +115,7 @@ QByteArray XmlPieces::opening(const QVector<QXmlStreamNamespaceDeclarations> &sc
         for (const QXmlStreamNamespaceDeclaration &d : scopes.at(level)) {
             out += d.prefix().isEmpty() ? QByteArray(" xmlns") : " xmlns:" + d.prefix().toUtf8();
             out += "=\"";
-            appendAttributeValue(&out, d.namespaceUri().toString());
+            XmlText::appendEscaped(&out, d.namespaceUri(), true);
             out += '"';
         }
         out += '>';
@@ -156,6 +129,11 @@ QByteArray XmlPieces::closing(int depth)
     for (int level = depth - 1; level >= 0; --level)
         out += "</" + madeUpName(level) + '>';
     return out;
+}
+
+int XmlPieces::countFor(qint64 size)
+{
+    return qBound(1, int(size / MinPieceSize), QThread::idealThreadCount());
 }
 
 qint64 XmlPieces::characters(const QByteArray &opening)

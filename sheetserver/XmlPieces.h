@@ -20,6 +20,11 @@
 class XmlPieces
 {
 public:
+    // Below this a piece is not worth a thread of its own.
+    static constexpr int MinPieceSize = 2 << 20;
+    // How many pieces a part of this size is worth cutting into here.
+    static int countFor(qint64 size);
+
     struct Piece
     {
         qint64 from = 0;

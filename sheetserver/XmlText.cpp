@@ -88,7 +88,7 @@ QString XmlText::encodeEscapes(QStringView text)
     return out;
 }
 
-void XmlText::appendEscaped(QByteArray *out, QStringView text)
+void XmlText::appendEscaped(QByteArray *out, QStringView text, bool referWhitespace)
 {
     const QByteArray utf8 = text.toUtf8();
     out->reserve(out->size() + utf8.size() + 16);
@@ -109,6 +109,12 @@ void XmlText::appendEscaped(QByteArray *out, QStringView text)
         case '\r':
             // A raw carriage return would be read back as a line feed.
             out->append("&#13;");
+            break;
+        case '\t':
+            out->append(referWhitespace ? "&#9;" : "\t");
+            break;
+        case '\n':
+            out->append(referWhitespace ? "&#10;" : "\n");
             break;
         default:
             out->append(c);

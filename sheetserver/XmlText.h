@@ -18,7 +18,9 @@ public:
     // and text that looks like an escape are escaped.
     static QString encodeEscapes(QStringView text);
     // Appends text as XML character data (or an attribute value) in UTF-8.
-    static void appendEscaped(QByteArray *out, QStringView text);
+    // With referWhitespace, tabs and line feeds go as references too: in an
+    // attribute value a reader would turn them into spaces.
+    static void appendEscaped(QByteArray *out, QStringView text, bool referWhitespace = false);
     // Appends text stored as TextPool stores it when it goes into a cell as
     // it is: no markup character, nothing encodeEscapes would change, no
     // surrogate. False, with nothing appended, otherwise.

@@ -8,6 +8,7 @@
 #include "WidgetText.h"
 #include "WidgetTextOption.h"
 #include "WorkbookFixtures.h"
+#include "WorkbookMaker.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -67,77 +68,18 @@ private:
     QList<FileType *> m_list;
 };
 
-QByteArray escaped(const QString &text)
-{
-    return text.toHtmlEscaped().toUtf8();
-}
-
 // 100,000 rows of 10 text cells, every text its own shared string; one cell
 // in ten holds the key.
 void writeTextWorkbook(const QString &path)
 {
-    const QByteArray decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-    const QByteArray ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                          "relationships\"";
-    QByteArray sheet = decl + "<worksheet " + ns + "><dimension ref=\"A1:J" +
-                       QByteArray::number(kRows) + "\"/><sheetData>";
-    QByteArray strings;
-    int index = 0;
-    for (int row = 1; row <= kRows; ++row) {
-        sheet += "<row r=\"" + QByteArray::number(row) + "\">";
-        for (int column = 0; column < kColumns; ++column) {
-            const QString text = QStringLiteral("行%1 column %2%3")
-                                     .arg(row)
-                                     .arg(column)
-                                     .arg(column == 3 ? QStringLiteral(" apple pie") : QString());
-            strings += "<si><t>" + escaped(text) + "</t></si>";
-            sheet += "<c r=\"" + QByteArray(1, char('A' + column)) + QByteArray::number(row) +
-                     "\" t=\"s\"><v>" + QByteArray::number(index++) + "</v></c>";
-        }
-        sheet += "</row>";
-    }
-    sheet += "</sheetData></worksheet>";
-    const QByteArray count = QByteArray::number(index);
-
-    WorkbookFixtures::Parts parts;
-    parts.append(
-        {"[Content_Types].xml",
-         decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                "<Default Extension=\"rels\" "
-                "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
-                "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-                "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"application/"
-                "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
-                "<Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
-                "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
-                "</Types>"});
-    parts.append({"_rels/.rels",
-                  decl + "<Relationships "
-                         "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                         "<Relationship Id=\"rId1\" "
-                         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                         "relationships/officeDocument\" Target=\"xl/workbook.xml\"/>"
-                         "</Relationships>"});
-    parts.append({"xl/workbook.xml", decl + "<workbook " + ns +
-                                         "><sheets><sheet name=\"Text\" sheetId=\"1\" "
-                                         "r:id=\"rId1\"/></sheets></workbook>"});
-    parts.append(
-        {"xl/_rels/workbook.xml.rels",
-         decl + "<Relationships "
-                "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/"
-                "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-                "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
-                "officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>"
-                "</Relationships>"});
-    parts.append({"xl/worksheets/sheet1.xml", sheet});
-    parts.append({"xl/sharedStrings.xml", decl + "<sst " + ns + " count=\"" + count +
-                                              "\" uniqueCount=\"" + count + "\">" + strings +
-                                              "</sst>"});
-    if (!WorkbookFixtures::writePackage(path, parts))
+    const WorkbookMaker::Parts parts = WorkbookMaker::textWorkbook(
+        QStringLiteral("Text"), kRows, kColumns, [](int row, int column) {
+            return QStringLiteral("行%1 column %2%3")
+                .arg(row)
+                .arg(column - 1)
+                .arg(column == 4 ? QStringLiteral(" apple pie") : QString());
+        });
+    if (!WorkbookMaker::writePackage(path, parts))
         qFatal("cannot write %s", qPrintable(path));
 }
 

@@ -11,7 +11,9 @@
 // (part of a cell, by rows, case-sensitive) over the used range of every
 // worksheet of PATH and saves it in place.
 #include "AutomationClient.h"
+#include "CellAddress.h"
 #include "SpreadsheetServer.h"
+#include "WorkbookMaker.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -44,14 +46,6 @@ double peakMegabytes()
     return usage.ru_maxrss / 1024.0;
 }
 
-QString columnLetters(int column)
-{
-    QString letters;
-    for (; column > 0; column = (column - 1) / 26)
-        letters.prepend(QChar('A' + (column - 1) % 26));
-    return letters;
-}
-
 bool addEntry(QuaZip *zip, const QString &name, const QByteArray &data)
 {
     QuaZipFile file(zip);
@@ -66,59 +60,11 @@ bool addEntry(QuaZip *zip, const QString &name, const QByteArray &data)
 // shared-string table, each cell unique.
 bool makeWorkbook(const QString &path)
 {
-    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-    QByteArray sheet = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
-                       "xmlns=\"" +
-                       main + "\"><dimension ref=\"A1:J100000\"/><sheetData>";
-    QByteArray strings = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst "
-                         "xmlns=\"" +
-                         main + "\" count=\"1000000\" uniqueCount=\"1000000\">";
-    int index = 0;
-    for (int r = 1; r <= Rows; ++r) {
-        const QByteArray row = QByteArray::number(r);
-        sheet += "<row r=\"" + row + "\">";
-        for (int c = 1; c <= Columns; ++c) {
-            sheet += "<c r=\"" + columnLetters(c).toLatin1() + row + "\" t=\"s\"><v>" +
-                     QByteArray::number(index++) + "</v></c>";
-            strings += "<si><t>row " + row + " column " + QByteArray::number(c) + " apple</t></si>";
-        }
-        sheet += "</row>";
-    }
-    sheet += "</sheetData></worksheet>";
-    strings += "</sst>";
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    const bool ok =
-        addEntry(&zip, QStringLiteral("[Content_Types].xml"),
-                 "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/"
-                 "2006/content-types\"><Default Extension=\"rels\" ContentType=\"application/"
-                 "vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
-                 "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
-                 "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml."
-                 "sheet.main+xml\"/></Types>") &&
-        addEntry(&zip, QStringLiteral("_rels/.rels"),
-                 "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
-                 "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
-                     rel + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>") &&
-        addEntry(&zip, QStringLiteral("xl/workbook.xml"),
-                 "<?xml version=\"1.0\"?><workbook xmlns=\"" + main + "\" xmlns:r=\"" + rel +
-                     "\"><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets>"
-                     "</workbook>") &&
-        addEntry(&zip, QStringLiteral("xl/_rels/workbook.xml.rels"),
-                 "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
-                 "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
-                     rel +
-                     "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
-                     "Type=\"" +
-                     rel +
-                     "/sharedStrings\" Target=\"sharedStrings.xml\"/>"
-                     "</Relationships>") &&
-        addEntry(&zip, QStringLiteral("xl/worksheets/sheet1.xml"), sheet) &&
-        addEntry(&zip, QStringLiteral("xl/sharedStrings.xml"), strings);
-    zip.close();
-    return ok && zip.getZipError() == 0;
+    return WorkbookMaker::writePackage(
+        path,
+        WorkbookMaker::textWorkbook(QStringLiteral("Data"), Rows, Columns, [](int row, int column) {
+            return QStringLiteral("row %1 column %2 apple").arg(row).arg(column);
+        }));
 }
 
 // The bare zip work on the same file: inflate every entry, deflate it again.
@@ -224,7 +170,8 @@ int fullRun()
     for (int r = 1; r <= Rows; ++r) {
         const QString row = QString::number(r);
         for (int c = 1; c <= Columns; ++c) {
-            AutomationClient *cell = sheet->querySubObject(range, columnLetters(c) + row);
+            AutomationClient *cell =
+                sheet->querySubObject(range, CellAddress::columnLetters(c) + row);
             cell->setProperty("Value", cell->dynamicCall(text).toString() + QLatin1Char('!'));
             delete cell; // keeps the walk's memory flat
         }

@@ -41,18 +41,7 @@ QVariantMap expected()
 
 bool writePackage(const QString &path, const Parts &parts)
 {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    for (const auto &part : parts) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first)))
-            return false;
-        file.write(part.second);
-        file.close();
-    }
-    zip.close();
-    return zip.getZipError() == 0;
+    return WorkbookMaker::writePackage(path, parts);
 }
 
 Parts readPackage(const QString &path)
@@ -97,67 +86,35 @@ QList<QPair<QString, QByteArray>> rawEntries(const QString &path)
 
 Parts richWorkbook()
 {
-    const QByteArray ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                          "relationships\"";
-    const QByteArray decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const QByteArray ns = WorkbookMaker::namespaces();
+    const QByteArray decl = WorkbookMaker::declaration();
     Parts parts;
+    parts.append({"[Content_Types].xml",
+                  WorkbookMaker::contentTypes(
+                      {{"/xl/workbook.xml", "application/vnd.ms-excel.sheet.macroEnabled.main+xml"},
+                       {"/xl/worksheets/sheet1.xml", WorkbookMaker::spreadsheetType("worksheet")},
+                       {"/xl/worksheets/sheet2.xml", WorkbookMaker::spreadsheetType("worksheet")},
+                       {"/xl/styles.xml", WorkbookMaker::spreadsheetType("styles")},
+                       {"/xl/sharedStrings.xml", WorkbookMaker::spreadsheetType("sharedStrings")},
+                       {"/xl/calcChain.xml", WorkbookMaker::spreadsheetType("calcChain")}},
+                      {{"bin", "application/vnd.ms-office.vbaProject"}})});
     parts.append(
-        {"[Content_Types].xml",
-         decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                "<Default Extension=\"rels\" "
-                "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                "<Default Extension=\"bin\" "
-                "ContentType=\"application/vnd.ms-office.vbaProject\"/>"
-                "<Override PartName=\"/xl/workbook.xml\" "
-                "ContentType=\"application/vnd.ms-excel.sheet.macroEnabled.main+xml\"/>"
-                "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
-                "ContentType=\"application/"
-                "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
-                "<Override PartName=\"/xl/worksheets/sheet2.xml\" "
-                "ContentType=\"application/"
-                "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
-                "<Override PartName=\"/xl/styles.xml\" "
-                "ContentType=\"application/"
-                "vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
-                "<Override PartName=\"/xl/sharedStrings.xml\" "
-                "ContentType=\"application/"
-                "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
-                "<Override PartName=\"/xl/calcChain.xml\" "
-                "ContentType=\"application/"
-                "vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/>"
-                "</Types>"});
-    parts.append({"_rels/.rels",
-                  decl + "<Relationships "
-                         "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                         "<Relationship Id=\"rId1\" "
-                         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                         "relationships/officeDocument\" Target=\"xl/workbook.xml\"/>"
-                         "</Relationships>"});
+        {"_rels/.rels", WorkbookMaker::relationships({{"officeDocument", "xl/workbook.xml"}})});
     parts.append({"xl/workbook.xml",
                   decl + "<workbook " + ns +
                       "><workbookPr/><bookViews><workbookView activeTab=\"1\"/></bookViews><sheets>"
                       "<sheet name=\"Main\" sheetId=\"3\" r:id=\"rId1\"/>"
                       "<sheet name=\"Other\" sheetId=\"7\" r:id=\"rId2\"/></sheets>"
                       "<calcPr calcId=\"191029\"/></workbook>"});
-    parts.append(
-        {"xl/_rels/workbook.xml.rels",
-         decl + "<Relationships "
-                "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/"
-                "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-                "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
-                "officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet2.xml\"/>"
-                "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/"
-                "officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/>"
-                "<Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/"
-                "officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/>"
-                "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/"
-                "officeDocument/2006/relationships/calcChain\" Target=\"calcChain.xml\"/>"
-                "<Relationship Id=\"rId6\" Type=\"http://schemas.microsoft.com/office/2006/"
-                "relationships/vbaProject\" Target=\"vbaProject.bin\"/>"
-                "</Relationships>"});
+    parts.append({"xl/_rels/workbook.xml.rels",
+                  WorkbookMaker::relationships(
+                      {{"worksheet", "worksheets/sheet1.xml"},
+                       {"worksheet", "worksheets/sheet2.xml"},
+                       {"styles", "styles.xml"},
+                       {"sharedStrings", "sharedStrings.xml"},
+                       {"calcChain", "calcChain.xml"},
+                       {"http://schemas.microsoft.com/office/2006/relationships/vbaProject",
+                        "vbaProject.bin"}})});
     parts.append(
         {"xl/worksheets/sheet1.xml",
          decl + "<worksheet " + ns +

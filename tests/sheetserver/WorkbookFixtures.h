@@ -9,6 +9,7 @@
 #include <QVariantMap>
 
 #include "AutomationClient.h"
+#include "WorkbookMaker.h"
 
 // Helpers the workbook tests share: fixture copies, the expected displayed
 // text, and building and taking apart zip packages.
@@ -21,7 +22,7 @@ QByteArray readFile(const QString &path);
 // expected.json: file name -> {sheets, active, shown}.
 QVariantMap expected();
 
-using Parts = QList<QPair<QString, QByteArray>>;
+using Parts = WorkbookMaker::Parts;
 // Writes a package with these entries, in this order, deflated.
 bool writePackage(const QString &path, const Parts &parts);
 // Every entry inflated, in order.

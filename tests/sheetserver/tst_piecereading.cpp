@@ -374,7 +374,7 @@ private slots:
     {
         QByteArray rows;
         QByteArray items;
-        for (int r = 1; items.size() < 3 * SharedStringsReader::MinPieceSize; ++r) {
+        for (int r = 1; items.size() < 3 * XmlPieces::MinPieceSize; ++r) {
             const QByteArray n = QByteArray::number(r);
             rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>text " + n +
                     "</t></is></c><c r=\"B" + n + "\"><v>" + n + "</v></c></row>";
