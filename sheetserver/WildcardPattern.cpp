@@ -4,20 +4,28 @@ WildcardPattern::WildcardPattern(const QString &what, bool wholeCell, bool match
     : m_wholeCell(wholeCell), m_valid(!what.isEmpty())
 {
     QString pattern;
+    bool wildcards = false;
     for (int i = 0; i < what.size(); ++i) {
         const QChar c = what.at(i);
         if (c == QLatin1Char('~') && i + 1 < what.size() &&
             (what.at(i + 1) == QLatin1Char('*') || what.at(i + 1) == QLatin1Char('?') ||
              what.at(i + 1) == QLatin1Char('~'))) {
+            m_literal += what.at(i + 1);
             pattern += QRegularExpression::escape(what.at(++i));
         } else if (c == QLatin1Char('*')) {
+            wildcards = true;
             pattern += QStringLiteral(".*");
         } else if (c == QLatin1Char('?')) {
+            wildcards = true;
             pattern += QLatin1Char('.');
         } else {
+            m_literal += c;
             pattern += QRegularExpression::escape(c);
         }
     }
+    // Plain text matched with case is found without the expression, which
+    // costs far more per cell; folding case is left to the expression.
+    m_plain = !wildcards && matchCase;
     if (wholeCell)
         pattern = QStringLiteral("\\A(?:") + pattern + QStringLiteral(")\\z");
     QRegularExpression::PatternOptions options = QRegularExpression::DotMatchesEverythingOption |
@@ -30,11 +38,37 @@ WildcardPattern::WildcardPattern(const QString &what, bool wholeCell, bool match
     m_valid = m_valid && m_expression.isValid();
 }
 
+bool WildcardPattern::replacePlain(const QString &text, const QString &replacement,
+                                   QString *result) const
+{
+    if (m_wholeCell) {
+        if (text != m_literal)
+            return false;
+        *result = replacement;
+        return true;
+    }
+    int found = text.indexOf(m_literal);
+    if (found < 0)
+        return false;
+    QString out;
+    int cursor = 0;
+    for (; found >= 0; found = text.indexOf(m_literal, cursor)) {
+        out += text.midRef(cursor, found - cursor);
+        out += replacement;
+        cursor = found + m_literal.size();
+    }
+    out += text.midRef(cursor);
+    *result = out;
+    return true;
+}
+
 bool WildcardPattern::replace(const QString &text, const QString &replacement,
                               QString *result) const
 {
     if (!m_valid)
         return false;
+    if (m_plain)
+        return replacePlain(text, replacement, result);
     if (m_wholeCell) {
         if (!m_expression.match(text).hasMatch())
             return false;

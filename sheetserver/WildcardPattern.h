@@ -19,7 +19,11 @@ public:
     bool replace(const QString &text, const QString &replacement, QString *result) const;
 
 private:
+    bool replacePlain(const QString &text, const QString &replacement, QString *result) const;
+
     QRegularExpression m_expression;
+    QString m_literal; // the text sought, when it has no wildcard
+    bool m_plain = false;
     bool m_wholeCell = false;
     bool m_valid = false;
 };

@@ -245,6 +245,15 @@ private slots:
         QTest::newRow("number becomes text") << "1234.5"
                                              << "1"
                                              << "x" << 2 << true << "x234.5";
+        QTest::newRow("part, left to right, no overlap") << "aaaaa"
+                                                         << "aa"
+                                                         << "b" << 2 << true << "bba";
+        QTest::newRow("whole matches with case") << "apple"
+                                                 << "apple"
+                                                 << "pear" << 1 << true << "pear";
+        QTest::newRow("whole misses on case") << "Apple"
+                                              << "apple"
+                                              << "pear" << 1 << true << "Apple";
         QTest::newRow("chinese") << "红苹果"
                                  << "苹果"
                                  << "梨" << 2 << true << "红梨";
