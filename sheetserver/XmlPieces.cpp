@@ -13,12 +13,17 @@ bool isNameByte(char c)
            c == '-' || c == '.' || (uchar(c) & 0x80);
 }
 
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 bool endsName(const QByteArray &data, qint64 at)
 {
     if (at >= data.size())
         return false;
     const char c = data.at(int(at));
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '>' || c == '/';
+    return isSpace(c) || c == '>' || c == '/';
 }
 
 // The first start tag of `name` with any prefix: where its '<' is, with the
@@ -67,7 +72,7 @@ XmlPieces::XmlPieces(const QByteArray &data, const QByteArray &element, const QB
     qint64 end = data.lastIndexOf(endTag);
     while (end >= 0) {
         qint64 after = end + endTag.size();
-        while (after < data.size() && QByteArray(" \t\r\n").contains(data.at(int(after))))
+        while (after < data.size() && isSpace(data.at(int(after))))
             ++after;
         if (after < data.size() && data.at(int(after)) == '>')
             break;

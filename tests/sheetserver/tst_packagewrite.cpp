@@ -355,6 +355,15 @@ private slots:
             QVERIFY(session.save());
         }
         QCOMPARE(entry(path, QStringLiteral("xl/worksheets/sheet2.xml")), expected);
+        // The sheet was compressed in pieces on several threads: another
+        // inflater checks the stream and its checksum.
+        QString output;
+        QVERIFY(runPython(QStringLiteral("import zipfile\nz = zipfile.ZipFile('%1')\n"
+                                         "print(z.testzip(), len(z.read('xl/worksheets/"
+                                         "sheet2.xml')))\n")
+                              .arg(path),
+                          &output));
+        QCOMPARE(output.trimmed(), QStringLiteral("None %1").arg(expected.size()));
         ServerSession again(path);
         QCOMPARE(again.text(2, QStringLiteral("B144978")), QStringLiteral("changed 144978"));
         QCOMPARE(again.text(2, QStringLiteral("B150000")), QStringLiteral("text of row 150000"));
