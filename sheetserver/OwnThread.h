@@ -1,6 +1,8 @@
 #ifndef OWNTHREAD_H
 #define OWNTHREAD_H
 
+#include <QThread>
+#include <QThreadPool>
 #include <future>
 #include <system_error>
 #include <utility>
@@ -11,6 +13,15 @@
 class OwnThread
 {
 public:
+    // How many threads one job may keep busy. The jobs of a run go through
+    // Qt's global pool, one file each; they share the machine's cores
+    // evenly, so that a run over many files does not drown them in threads.
+    static int share()
+    {
+        const int jobs = QThreadPool::globalInstance()->activeThreadCount();
+        return qMax(1, QThread::idealThreadCount() / qMax(1, jobs));
+    }
+
     template<typename Work>
     static auto start(Work work) -> std::future<decltype(work())>
     {

@@ -2,7 +2,6 @@
 
 #include "OwnThread.h"
 
-#include <QThread>
 #include <zlib.h>
 
 namespace {
@@ -52,7 +51,7 @@ QByteArray deflateBlock(const QByteArray &input, const QByteArray &dictionary, i
 ParallelDeflater::ParallelDeflater(int level, int threads, int blockSize, QObject *parent)
     : QIODevice(parent)
     , m_level(level)
-    , m_threads(threads > 0 ? threads : qMax(1, QThread::idealThreadCount()))
+    , m_threads(threads > 0 ? threads : OwnThread::share())
     , m_blockSize(qMax(WindowSize, blockSize))
 {
     m_block.reserve(m_blockSize);

@@ -20,7 +20,8 @@ class ParallelDeflater : public QIODevice
 public:
     static constexpr int DefaultBlockSize = 1 << 20;
 
-    // level as zlib takes it; threads 0: as many as the machine has cores.
+    // level as zlib takes it; threads 0: as many as this job's share of the
+    // cores (OwnThread::share).
     explicit ParallelDeflater(int level, int threads = 0, int blockSize = DefaultBlockSize,
                               QObject *parent = nullptr);
     ~ParallelDeflater() override;

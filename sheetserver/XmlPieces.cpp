@@ -1,9 +1,9 @@
 #include "XmlPieces.h"
 
+#include "OwnThread.h"
 #include "XmlText.h"
 
 #include <QString>
-#include <QThread>
 
 namespace {
 
@@ -138,7 +138,7 @@ QByteArray XmlPieces::closing(int depth)
 
 int XmlPieces::countFor(qint64 size)
 {
-    return qBound(1, int(size / MinPieceSize), QThread::idealThreadCount());
+    return qBound(1, int(size / MinPieceSize), OwnThread::share());
 }
 
 qint64 XmlPieces::characters(const QByteArray &opening)

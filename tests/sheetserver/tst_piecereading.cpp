@@ -1,12 +1,15 @@
 // Large parts are read in pieces on several threads. Whatever the cuts, the
 // result must be exactly that of one pass: the same cells, texts and byte
 // places, or the same refusal.
+#include "OwnThread.h"
 #include "SharedStringsReader.h"
 #include "SheetModel.h"
 #include "SheetReader.h"
 #include "TextPool.h"
 #include "XmlPieces.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -369,8 +372,9 @@ private slots:
         }
     }
 
-    // Parts large enough are cut without being asked.
-    void largePartsAreCutOnTheirOwn()
+    // Large parts are cut without being asked, into as many pieces as the
+    // cores left by the jobs of a run allow: none when every core is taken.
+    void largePartsAreCutAsTheCoresAllow()
     {
         QByteArray rows;
         QByteArray items;
@@ -380,22 +384,42 @@ private slots:
                     "</t></is></c><c r=\"B" + n + "\"><v>" + n + "</v></c></row>";
             items += "<si><t>string number " + n + "</t></si>";
         }
+        const QByteArray sheetXml = worksheet(rows);
+        const QByteArray stringsXml = "<sst>" + items + "</sst>";
+        const bool coresToSpare = QThread::idealThreadCount() > 1;
+        QCOMPARE(OwnThread::share(), QThread::idealThreadCount());
+
         SheetModel sheet;
         QString why;
         bool inPieces = false;
-        QVERIFY2(SheetReader::read(worksheet(rows), &sheet, &why, 0, &inPieces), qPrintable(why));
-        QCOMPARE(inPieces, QThread::idealThreadCount() > 1);
+        QVERIFY2(SheetReader::read(sheetXml, &sheet, &why, 0, &inPieces), qPrintable(why));
+        QCOMPARE(inPieces, coresToSpare);
         const int last = int(sheet.cells.rows().rbegin()->first);
         QCOMPARE(sheet.texts.at(sheet.cells.find(last, 1)->index),
                  QStringLiteral("text %1").arg(last));
         QCOMPARE(sheet.cells.cellCount(), qint64(2 * last));
-
         TextPool strings;
-        QVERIFY(
-            SharedStringsReader::read("<sst>" + items + "</sst>", &strings, &why, 0, &inPieces));
-        QCOMPARE(inPieces, QThread::idealThreadCount() > 1);
+        QVERIFY(SharedStringsReader::read(stringsXml, &strings, &why, 0, &inPieces));
+        QCOMPARE(inPieces, coresToSpare);
         QCOMPARE(strings.size(), last);
         QCOMPARE(strings.at(last - 1), QStringLiteral("string number %1").arg(last));
+
+        QThreadPool *pool = QThreadPool::globalInstance();
+        const int jobs = pool->maxThreadCount();
+        QSemaphore finish;
+        for (int i = 0; i < jobs; ++i)
+            pool->start([&finish] { finish.acquire(); });
+        QTRY_COMPARE(pool->activeThreadCount(), jobs);
+        QCOMPARE(OwnThread::share(), qMax(1, QThread::idealThreadCount() / jobs));
+        SheetModel busy;
+        QVERIFY(SheetReader::read(sheetXml, &busy, &why, 0, &inPieces));
+        QCOMPARE(inPieces, OwnThread::share() > 1);
+        QCOMPARE(dump(busy), dump(sheet));
+        TextPool busyStrings;
+        QVERIFY(SharedStringsReader::read(stringsXml, &busyStrings, &why, 0, &inPieces));
+        QCOMPARE(dump(busyStrings), dump(strings));
+        finish.release(jobs);
+        pool->waitForDone();
     }
 };
 
