@@ -6,6 +6,7 @@
 #include <future>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 // Starts work on a thread of its own; where no thread can be had, the work
 // runs when its result is asked for, on the asking thread. Never on a
@@ -30,6 +31,23 @@ public:
         } catch (const std::system_error &) {
             return std::async(std::launch::deferred, std::move(work));
         }
+    }
+
+    // work(0) to work(count - 1) at once, the first on the calling thread
+    // and each other on a thread of its own; their results in that order,
+    // once every one is done.
+    template<typename Work>
+    static auto each(int count, Work work) -> std::vector<decltype(work(0))>
+    {
+        std::vector<std::future<decltype(work(0))>> others;
+        for (int i = 1; i < count; ++i)
+            others.push_back(start([work, i] { return work(i); }));
+        std::vector<decltype(work(0))> results;
+        if (count > 0)
+            results.push_back(work(0));
+        for (auto &other : others)
+            results.push_back(other.get());
+        return results;
     }
 };
 

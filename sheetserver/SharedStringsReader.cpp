@@ -7,7 +7,7 @@
 #include "XmlText.h"
 
 #include <QXmlStreamReader>
-#include <memory>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -88,24 +88,17 @@ bool readInPieces(const QByteArray &data, TextPool *strings, int count)
         return false;
     const QByteArray opening = XmlPieces::opening({scope});
     const QByteArray closing = XmlPieces::closing(1);
-    std::vector<std::unique_ptr<TextPool>> parts;
-    std::vector<std::future<bool>> results;
-    for (const XmlPieces::Piece &piece : pieces.pieces()) {
-        parts.push_back(std::make_unique<TextPool>());
-        TextPool *part = parts.back().get();
-        results.push_back(OwnThread::start([&data, piece, &opening, &closing, part] {
-            XmlPartReader reader(data, piece.from, piece.to, opening, closing);
-            QString why;
-            return readItems(reader, part, &why);
-        }));
-    }
-    bool ok = true;
-    for (auto &result : results)
-        ok = result.get() && ok;
-    if (!ok)
+    std::vector<TextPool> parts(size_t(pieces.pieces().size()));
+    const std::vector<char> read = OwnThread::each(int(parts.size()), [&](int i) {
+        const XmlPieces::Piece &piece = pieces.pieces().at(i);
+        XmlPartReader reader(data, piece.from, piece.to, opening, closing);
+        QString why;
+        return char(readItems(reader, &parts[size_t(i)], &why));
+    });
+    if (std::find(read.cbegin(), read.cend(), char(false)) != read.cend())
         return false;
-    for (const std::unique_ptr<TextPool> &part : parts)
-        strings->take(std::move(*part));
+    for (TextPool &part : parts)
+        strings->take(std::move(part));
     return true;
 }
 

@@ -387,32 +387,24 @@ bool readInPieces(const QByteArray &xml, SheetModel *sheet, int count)
     const QByteArray opening = XmlPieces::opening(head.scopes());
     const qint64 openingCharacters = XmlPieces::characters(opening);
     const QByteArray closing = XmlPieces::closing(2);
-    const int n = pieces.pieces().size();
     std::vector<std::unique_ptr<SheetModel>> parts;
-    std::vector<std::future<std::pair<int, int>>> results; // first and last row; 0: failed
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < pieces.pieces().size(); ++i)
         parts.push_back(std::make_unique<SheetModel>());
-        SheetModel *part = parts.back().get();
-        const XmlPieces::Piece piece = pieces.pieces().at(i);
-        results.push_back(OwnThread::start(
-            [&xml, piece, &opening, openingCharacters, &closing, part]() -> std::pair<int, int> {
-                Reader reader(xml, piece, opening, openingCharacters, closing, part);
-                QString why;
-                if (!reader.run(&why))
-                    return {-1, -1};
-                return {reader.firstRow(), reader.lastRow()};
-            }));
-    }
-    bool ok = true;
+    // Each piece's first and last row; -1 when it failed.
+    const auto rows = OwnThread::each(int(parts.size()), [&](int i) -> std::pair<int, int> {
+        Reader reader(xml, pieces.pieces().at(i), opening, openingCharacters, closing,
+                      parts[size_t(i)].get());
+        QString why;
+        if (!reader.run(&why))
+            return {-1, -1};
+        return {reader.firstRow(), reader.lastRow()};
+    });
     int lastRow = 0;
-    for (auto &result : results) {
-        const std::pair<int, int> rows = result.get();
-        if (rows.first < 0 || (rows.first > 0 && rows.first <= lastRow))
-            ok = false;
-        lastRow = qMax(lastRow, rows.second);
+    for (const std::pair<int, int> &piece : rows) {
+        if (piece.first < 0 || (piece.first > 0 && piece.first <= lastRow))
+            return false;
+        lastRow = qMax(lastRow, piece.second);
     }
-    if (!ok)
-        return false;
 
     sheet->hasDimension = frame.hasDimension;
     sheet->dimensionStart = frame.dimensionStart;
