@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "NamedChild.h"
 #include "TableViewWidget.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
@@ -34,17 +35,12 @@ private slots:
     void operationNotAvailableYetEndsAtOnce();
 
 private:
-    template<typename T = QWidget>
-    T *child(QWidget *parent, const char *name)
+    QWidget *panel() { return namedChild<QWidget>(m_window.get(), "WidgetText"); }
+    QWidget *options() { return namedChild<QWidget>(m_window.get(), "WidgetTextOption"); }
+    void click(QWidget *parent, const char *name)
     {
-        T *widget = parent->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
+        namedChild<QAbstractButton>(parent, name)->click();
     }
-    QWidget *panel() { return child(m_window.get(), "WidgetText"); }
-    QWidget *options() { return child(m_window.get(), "WidgetTextOption"); }
-    void click(QWidget *parent, const char *name) { child<QAbstractButton>(parent, name)->click(); }
     // The lists in the order the host made them.
     QList<TableViewWidget *> lists() const;
     void addToList(TableViewWidget *list, const QStringList &paths);
@@ -70,7 +66,7 @@ void TestEndToEnd::init()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 
-    auto *menu = child<QMenu>(m_window.get(), "menu_p");
+    auto *menu = namedChild<QMenu>(m_window.get(), "menu_p");
     QAction *open = nullptr;
     const auto actions = menu->actions();
     for (QAction *action : actions) {
@@ -120,13 +116,13 @@ QString TestEndToEnd::copy(const QString &fixture)
 
 void TestEndToEnd::setKeys(const QString &keys, const QString &with)
 {
-    child<QPlainTextEdit>(options(), "plainTextEdit_replacedKey")->setPlainText(keys);
-    child<QPlainTextEdit>(options(), "plainTextEdit_replaceWith")->setPlainText(with);
+    namedChild<QPlainTextEdit>(options(), "plainTextEdit_replacedKey")->setPlainText(keys);
+    namedChild<QPlainTextEdit>(options(), "plainTextEdit_replaceWith")->setPlainText(with);
 }
 
 void TestEndToEnd::setSheets(const QString &text)
 {
-    auto *combo = child<QComboBox>(options(), "comboBox_page");
+    auto *combo = namedChild<QComboBox>(options(), "comboBox_page");
     combo->setCurrentIndex(combo->findText(text));
     QCOMPARE(combo->currentText(), text);
 }
@@ -198,7 +194,7 @@ void TestEndToEnd::replaceOverAListOnAllSheets()
              QStringLiteral("第三列"));
     QCOMPARE(WorkbookFixtures::readFile(numbers), numbersBefore);
 
-    auto *messages = child<QTextBrowser>(m_window.get(), "textBrowser_message");
+    auto *messages = namedChild<QTextBrowser>(m_window.get(), "textBrowser_message");
     QTRY_VERIFY(messages->toPlainText().contains(QStringLiteral("所有线程全部处理完毕")));
     QVERIFY(messages->toPlainText().indexOf(QStringLiteral("所有线程全部处理完毕")) <
             messages->toPlainText().indexOf(QStringLiteral("子线程文件处理完毕")));
@@ -211,7 +207,7 @@ void TestEndToEnd::replaceByTableGivesEachFileItsColumn()
     addToList(lists().first(), {one, two});
     click(panel(), "toolButton_rangeList");
     click(panel(), "toolButton_textReplaced_2");
-    auto *table = child<QTableWidget>(options(), "tableWidget_replaced2");
+    auto *table = namedChild<QTableWidget>(options(), "tableWidget_replaced2");
     QCOMPARE(table->columnCount(), 3);
     table->setItem(0, 0, new QTableWidgetItem(QStringLiteral("apple")));
     table->setItem(0, 1, new QTableWidgetItem(QStringLiteral("one")));

@@ -1,3 +1,4 @@
+#include "NamedChild.h"
 #include "PluginGlobals.h"
 #include "RunHost.h"
 #include "SpreadsheetServer.h"
@@ -33,14 +34,6 @@ private slots:
     void fileWithoutItsColumnIsLeftAlone();
 
 private:
-    template<typename T>
-    T *child(QWidget *parent, const char *name)
-    {
-        T *widget = parent->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
-    }
     void choose(Enum_TextIndex kind, Enum_Range range);
     void setKeys(const QString &keys, const QString &with);
     void setSheets(const QString &text);
@@ -109,26 +102,26 @@ void TestRunOptions::choose(Enum_TextIndex kind, Enum_Range range)
 
 void TestRunOptions::setKeys(const QString &keys, const QString &with)
 {
-    child<QPlainTextEdit>(m_options, "plainTextEdit_replacedKey")->setPlainText(keys);
-    child<QPlainTextEdit>(m_options, "plainTextEdit_replaceWith")->setPlainText(with);
+    namedChild<QPlainTextEdit>(m_options, "plainTextEdit_replacedKey")->setPlainText(keys);
+    namedChild<QPlainTextEdit>(m_options, "plainTextEdit_replaceWith")->setPlainText(with);
 }
 
 void TestRunOptions::setSheets(const QString &text)
 {
-    auto *combo = child<QComboBox>(m_options, "comboBox_page");
+    auto *combo = namedChild<QComboBox>(m_options, "comboBox_page");
     combo->setCurrentIndex(combo->findText(text));
     QCOMPARE(combo->currentText(), text);
 }
 
 void TestRunOptions::setCell(int row, int column, const QString &text)
 {
-    auto *table = child<QTableWidget>(m_options, "tableWidget_replaced2");
+    auto *table = namedChild<QTableWidget>(m_options, "tableWidget_replaced2");
     table->setItem(row, column, new QTableWidgetItem(text));
 }
 
 void TestRunOptions::start()
 {
-    child<QPushButton>(m_panel, "pushButton_start")->click();
+    namedChild<QPushButton>(m_panel, "pushButton_start")->click();
 }
 
 QStringList TestRunOptions::copies(int count)

@@ -21,7 +21,7 @@ public:
     int runs = 0;
 };
 
-struct ButtonSpec
+struct ExpectedButton
 {
     const char *name;
     int x;
@@ -31,7 +31,7 @@ struct ButtonSpec
     Enum_TextIndex index;
 };
 
-const ButtonSpec kTextButtons[] = {
+const ExpectedButton kTextButtons[] = {
     {"toolButton_textReplaced", 10, 10, "替换1", true, Replaced},
     {"toolButton_textReplaced_2", 10, 43, "替换2", false, Replaced2},
     {"toolButton_textRetain", 10, 76, "保留", false, Retain},
@@ -44,7 +44,7 @@ const ButtonSpec kTextButtons[] = {
     {"toolButton_textSubtract", 10, 307, "减去", false, Subtract},
 };
 
-const ButtonSpec kRangeButtons[] = {
+const ExpectedButton kRangeButtons[] = {
     {"toolButton_rangeAll", 10, 477, "All", false, Explain},
     {"toolButton_rangeList", 30, 477, "List", false, Explain},
     {"toolButton_rangeCurrent", 50, 477, "Cur", true, Explain},
@@ -120,23 +120,23 @@ void TestWidgetText::formMatchesTheFixedLayout()
     QCOMPARE(texts->buttons().size(), 10);
     QCOMPARE(ranges->buttons().size(), 3);
 
-    for (const ButtonSpec &spec : kTextButtons) {
-        QToolButton *b = button(panel, spec.name);
-        QVERIFY2(b, spec.name);
-        QCOMPARE(b->geometry(), QRect(spec.x, spec.y, 60, 28));
-        QCOMPARE(b->text(), QString::fromUtf8(spec.text));
-        QCOMPARE(b->isChecked(), spec.checked);
+    for (const ExpectedButton &expected : kTextButtons) {
+        QToolButton *b = button(panel, expected.name);
+        QVERIFY2(b, expected.name);
+        QCOMPARE(b->geometry(), QRect(expected.x, expected.y, 60, 28));
+        QCOMPARE(b->text(), QString::fromUtf8(expected.text));
+        QCOMPARE(b->isChecked(), expected.checked);
         QVERIFY(b->isCheckable());
         QCOMPARE(b->group(), texts);
         QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextOnly);
         QCOMPARE(b->font().pointSize(), 9);
     }
-    for (const ButtonSpec &spec : kRangeButtons) {
-        QToolButton *b = button(panel, spec.name);
-        QVERIFY2(b, spec.name);
-        QCOMPARE(b->geometry(), QRect(spec.x, spec.y, 19, 19));
-        QCOMPARE(b->text(), QString::fromUtf8(spec.text));
-        QCOMPARE(b->isChecked(), spec.checked);
+    for (const ExpectedButton &expected : kRangeButtons) {
+        QToolButton *b = button(panel, expected.name);
+        QVERIFY2(b, expected.name);
+        QCOMPARE(b->geometry(), QRect(expected.x, expected.y, 19, 19));
+        QCOMPARE(b->text(), QString::fromUtf8(expected.text));
+        QCOMPARE(b->isChecked(), expected.checked);
         QCOMPARE(b->group(), ranges);
         QCOMPARE(b->font().pointSize(), 10);
     }
@@ -166,13 +166,13 @@ void TestWidgetText::operationButtonsChooseOnlyOnChange()
     button(panel, "toolButton_textReplaced")->click();
     QCOMPARE(chosen.count(), 0);
 
-    for (const ButtonSpec &spec : kTextButtons) {
-        if (spec.index == Replaced)
+    for (const ExpectedButton &expected : kTextButtons) {
+        if (expected.index == Replaced)
             continue;
-        button(panel, spec.name)->click();
-        QCOMPARE(g_curTextIndex, spec.index);
+        button(panel, expected.name)->click();
+        QCOMPARE(g_curTextIndex, expected.index);
         QCOMPARE(chosen.count(), 1);
-        QCOMPARE(chosen.takeFirst().at(0).value<Enum_TextIndex>(), spec.index);
+        QCOMPARE(chosen.takeFirst().at(0).value<Enum_TextIndex>(), expected.index);
     }
 
     panel.setCurText(Space);
