@@ -1,9 +1,9 @@
 // The plug-in's replace over eight large text workbooks, through the real
 // jobs on the thread pool, against the floor of inflating and deflating the
 // same eight files one after another.
-#include "FileType.h"
-#include "HarlithFace.h"
 #include "PluginGlobals.h"
+#include "PluginPanels.h"
+#include "RunHost.h"
 #include "Wendral.h"
 #include "WidgetText.h"
 #include "WidgetTextOption.h"
@@ -21,52 +21,12 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <memory>
-#include <vector>
 
 namespace {
 
 constexpr int kFiles = 8;
 constexpr int kRows = 100000;
 constexpr int kColumns = 10;
-
-// One list of files; the run's end is all it listens for.
-class BenchHost : public HarlithFace
-{
-public:
-    explicit BenchHost(const QStringList &paths)
-    {
-        for (const QString &path : paths) {
-            m_records.push_back(std::make_unique<FileType>());
-            m_records.back()->path = path;
-            m_list.append(m_records.back().get());
-        }
-    }
-    void setFaceEnabled(bool) override {}
-    void setHarlithFace(HarlithFace *) override {}
-    QString getHarlithFaceName() override { return QStringLiteral("Text"); }
-    void sendTip(const int &var1, const int &var2, const QString &text) override
-    {
-        if (var1 == -4 && var2 == 2)
-            finished = true;
-        else if (var1 == 0 && var2 != 4)
-            std::fprintf(stderr, "tip %d %d %s\n", var1, var2, qPrintable(text));
-        else if (var1 == -4 && var2 == 0)
-            ++files;
-    }
-    int curFileCount() override { return m_list.size(); }
-    QList<FileType *> curFileList() override { return m_list; }
-    int fileCount(int) override { return m_list.size(); }
-    QList<FileType *> fileList(int) override { return m_list; }
-    int tableCount() override { return 1; }
-
-    bool finished = false;
-    int files = 0;
-
-private:
-    std::vector<std::unique_ptr<FileType>> m_records;
-    QList<FileType *> m_list;
-};
 
 // 100,000 rows of 10 text cells, every text its own shared string; one cell
 // in ten holds the key.
@@ -155,20 +115,15 @@ int main(int argc, char *argv[])
         QFile::remove(path + QStringLiteral(".out"));
 
     const QStringList files = copiesOf(source, dir.filePath(QStringLiteral("run")));
-    BenchHost host(files);
+    RunHost host;
+    host.addList(files);
     Wendral plugin;
     plugin.setHarlithFace(&host);
     plugin.showPlus(0, 0);
     plugin.onPanelActivated();
-    QPointer<WidgetText> panel;
-    QPointer<WidgetTextOption> options;
-    const auto tops = QApplication::topLevelWidgets();
-    for (QWidget *widget : tops) {
-        if (auto *found = qobject_cast<WidgetText *>(widget))
-            panel = found;
-        if (auto *found = qobject_cast<WidgetTextOption *>(widget))
-            options = found;
-    }
+    const PluginPanels panels = PluginPanels::find();
+    const QPointer<WidgetText> panel = panels.panel;
+    const QPointer<WidgetTextOption> options = panels.options;
     if (!panel || !options)
         qFatal("the plug-in's panels did not open");
     panel->setRangeList();
@@ -184,15 +139,21 @@ int main(int argc, char *argv[])
     resetPeakResident();
     timer.start();
     plugin.startRun();
-    while (!host.finished)
+    while (host.count(QStringLiteral("tip:-4,2,")) == 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double runSeconds = timer.elapsed() / 1000.0;
     const double peak = peakResidentMiB();
     delete panel;
     delete options;
 
-    if (host.files != kFiles)
-        qFatal("only %d of %d files were processed", host.files, kFiles);
+    const QStringList tips = host.tips();
+    for (const QString &tip : tips) {
+        if (tip.startsWith(QLatin1String("tip:0,")) && !tip.startsWith(QLatin1String("tip:0,4,")))
+            std::fprintf(stderr, "%s\n", qPrintable(tip));
+    }
+    const int processed = tips.filter(QStringLiteral("tip:-4,0,")).size();
+    if (processed != kFiles)
+        qFatal("only %d of %d files were processed", processed, kFiles);
     // Rewritten cells carry their own texts in the sheet part.
     const QByteArray sheet =
         WorkbookFixtures::entry(files.first(), QStringLiteral("xl/worksheets/sheet1.xml"));

@@ -1,5 +1,6 @@
 #include "NamedChild.h"
 #include "PluginGlobals.h"
+#include "PluginPanels.h"
 #include "RunHost.h"
 #include "SpreadsheetServer.h"
 #include "Wendral.h"
@@ -62,13 +63,9 @@ void TestRunOptions::init()
     g_curTextIndex = Explain;
     QVERIFY(m_plugin->showPlus(0, 0));
     m_plugin->onPanelActivated();
-    const auto tops = QApplication::topLevelWidgets();
-    for (QWidget *widget : tops) {
-        if (auto *panel = qobject_cast<WidgetText *>(widget))
-            m_panel = panel;
-        if (auto *options = qobject_cast<WidgetTextOption *>(widget))
-            m_options = options;
-    }
+    const PluginPanels panels = PluginPanels::find();
+    m_panel = panels.panel;
+    m_options = panels.options;
     QVERIFY(m_panel);
     QVERIFY(m_options);
     m_host->calls.clear();

@@ -1,7 +1,6 @@
-#include "FileType.h"
-#include "HarlithFace.h"
 #include "NamedChild.h"
 #include "PluginGlobals.h"
+#include "RunHost.h"
 #include "WidgetTextOption.h"
 
 #include <QCheckBox>
@@ -23,37 +22,6 @@
 
 namespace {
 
-// A host with file lists; everything else keeps the interface's defaults.
-class ListHost : public HarlithFace
-{
-public:
-    ~ListHost() override { qDeleteAll(records); }
-
-    void setFaceEnabled(bool) override {}
-    void setHarlithFace(HarlithFace *) override {}
-    QString curFileName() override { return currentFile; }
-    QList<FileType *> curFileList() override { return lists.value(currentList); }
-    int tableCount() override { return lists.size(); }
-    QList<FileType *> fileList(int index) override { return lists.value(index); }
-
-    void addList(const QStringList &paths)
-    {
-        QList<FileType *> list;
-        for (const QString &path : paths) {
-            auto *record = new FileType;
-            record->path = path;
-            records.append(record);
-            list.append(record);
-        }
-        lists.append(list);
-    }
-
-    QList<QList<FileType *>> lists;
-    QList<FileType *> records;
-    int currentList = 0;
-    QString currentFile;
-};
-
 QStringList headers(const QTableWidget *table)
 {
     QStringList texts;
@@ -72,7 +40,7 @@ class TestWidgetTextOption : public QObject
 
 private:
     std::unique_ptr<WidgetTextOption> panel;
-    std::unique_ptr<ListHost> host;
+    std::unique_ptr<RunHost> host;
 
     template<typename T>
     T *child(const char *name)
@@ -96,7 +64,7 @@ private:
 private slots:
     void init()
     {
-        host = std::make_unique<ListHost>();
+        host = std::make_unique<RunHost>();
         g_hostFace = host.get();
         g_curTextIndex = Explain;
         g_range = All;
@@ -254,7 +222,7 @@ private slots:
         g_range = Current;
         panel->rep2RangeSlot();
         QCOMPARE(headers(table()), QStringList({"关键字"}));
-        host->currentFile = QStringLiteral("/w/c/open.xlsx");
+        host->currentDocument = QStringLiteral("/w/c/open.xlsx");
         panel->rep2RangeSlot();
         QCOMPARE(headers(table()), QStringList({"关键字", "open.xlsx"}));
     }
