@@ -3,13 +3,13 @@
 #include "ExcelSheets.h"
 #include "ExcelWorksheet.h"
 #include "RecordingServer.h"
+#include "RunEvents.h"
 #include "ServerRegistry.h"
 #include "SpreadsheetServer.h"
 #include "ThreadInit.h"
 #include "WorkbookFixtures.h"
 
 #include <QFile>
-#include <QMutex>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QtConcurrent>
@@ -47,18 +47,10 @@ RunRecord runInPool(const QString &path)
 {
     return QtConcurrent::run([path] {
                RunRecord record;
-               QMutex mutex;
                ThreadInit::resetCounts();
                {
                    WriteA1 operation(path, nullptr);
-                   QObject::connect(&operation, &ExcelBase::tipSignal,
-                                    [&](int a, int b, QString t) {
-                                        record.events.append(
-                                            QStringLiteral("tip %1 %2 %3").arg(a).arg(b).arg(t));
-                                    });
-                   QObject::connect(&operation, &ExcelBase::done, [&](QString file) {
-                       record.events.append(QStringLiteral("done ") + file);
-                   });
+                   noteRunEvents(&operation, &record.events);
                    operation.run();
                    record.wrapperReleased = operation.made.isNull();
                }

@@ -1,3 +1,4 @@
+#include "RunEvents.h"
 #include "TextBase.h"
 #include "TextBaseNew.h"
 
@@ -18,16 +19,10 @@ public:
 template<typename Base>
 QStringList record(Base *operation)
 {
-    auto *events = new QStringList;
-    QObject::connect(operation, &Base::tipSignal, [events](int a, int b, QString text) {
-        events->append(QStringLiteral("tip %1 %2 %3").arg(a).arg(b).arg(text));
-    });
-    QObject::connect(operation, &Base::done,
-                     [events](QString file) { events->append(QStringLiteral("done ") + file); });
+    QStringList events;
+    noteRunEvents(operation, &events);
     operation->run();
-    const QStringList result = *events;
-    delete events;
-    return result;
+    return events;
 }
 
 QByteArray contents(const QString &path)

@@ -1,5 +1,6 @@
 #include "ParReplaced.h"
 #include "RecordingServer.h"
+#include "RunEvents.h"
 #include "SpreadsheetServer.h"
 #include "TextReplaced.h"
 #include "WorkbookFixtures.h"
@@ -31,11 +32,7 @@ QStringList runOn(const QString &path, const ParReplaced &par)
 {
     QStringList events;
     TextReplaced operation(path, &par, nullptr);
-    QObject::connect(&operation, &ExcelBase::tipSignal, [&](int a, int b, QString text) {
-        events << QStringLiteral("tip %1 %2 %3").arg(a).arg(b).arg(text);
-    });
-    QObject::connect(&operation, &ExcelBase::done,
-                     [&](QString file) { events << QStringLiteral("done ") + file; });
+    noteRunEvents(&operation, &events);
     operation.run();
     return events;
 }

@@ -1,0 +1,21 @@
+#ifndef RUNEVENTS_H
+#define RUNEVENTS_H
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// Notes what an operation reports about its file, in the order it reports
+// it: "tip <var1> <var2> <text>" for each tip and "done <file>" for the end.
+// The notes are taken on the reporting thread, as the signals are sent.
+template<typename Operation>
+void noteRunEvents(Operation *operation, QStringList *events)
+{
+    QObject::connect(operation, &Operation::tipSignal, [events](int var1, int var2, QString text) {
+        events->append(QStringLiteral("tip %1 %2 %3").arg(var1).arg(var2).arg(text));
+    });
+    QObject::connect(operation, &Operation::done,
+                     [events](QString file) { events->append(QStringLiteral("done ") + file); });
+}
+
+#endif // RUNEVENTS_H
