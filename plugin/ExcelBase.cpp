@@ -34,15 +34,16 @@ ExcelBase::ExcelBase(const QString &fileName, QObject *parent)
 void ExcelBase::run()
 {
     ThreadInit::initialize(ThreadInit::Multithreaded);
-    if (!openExcel(m_fileName)) {
-        // openExcel has sent its tip and released the thread.
-        emit done(m_fileName);
-        return;
+    // A file that cannot be opened has had its tip from openExcel; it still
+    // ends, so that the run it belongs to can complete.
+    const bool opened = openExcel(m_fileName);
+    if (opened) {
+        process();
+        closeExcel();
     }
-    process();
-    closeExcel();
     ThreadInit::release();
-    emit tipSignal(-4, 0, m_fileName);
+    if (opened)
+        emit tipSignal(-4, 0, m_fileName);
     emit done(m_fileName);
 }
 
@@ -51,7 +52,6 @@ bool ExcelBase::openExcel(const QString &fileName)
     qDebug() << "openExcel m_fileName:" << fileName;
     if (!QFileInfo::exists(fileName)) {
         emit tipSignal(0, 0, fileName);
-        ThreadInit::release();
         return false;
     }
 
@@ -59,7 +59,6 @@ bool ExcelBase::openExcel(const QString &fileName)
     if (pApplication->isNull()) {
         emit tipSignal(0, 30, QString());
         releaseApplication();
-        ThreadInit::release();
         return false;
     }
     qDebug() << "Ver:" << pApplication->Version();
@@ -89,7 +88,6 @@ bool ExcelBase::abandonOpen()
     emit tipSignal(0, 1, m_fileName);
     pApplication->Quit();
     releaseApplication();
-    ThreadInit::release();
     return false;
 }
 

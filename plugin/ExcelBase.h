@@ -64,6 +64,8 @@ signals:
     void tipSignal(int var1, int var2, QString tipText = QString());
 
 protected:
+    // Starts the application and opens the workbook; false, with the tip of
+    // the failure sent and the application gone again, when it cannot.
     bool openExcel(const QString &fileName);
     // Saves, closes and quits; false when the save failed.
     bool closeExcel();
@@ -77,7 +79,7 @@ protected:
     int sheetsCount = 0;
 
 private:
-    // Quits and releases the application and the thread; always false.
+    // Quits and releases the application; always false.
     bool abandonOpen();
     void releaseApplication();
 };
