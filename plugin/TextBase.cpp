@@ -1,24 +1,13 @@
 #include "TextBase.h"
 
+#include "ReadWriteTxt.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QTextStream>
 
 TextBase::TextBase(const QString &fileName, QObject *parent) : QObject(parent), m_fileName(fileName)
 {
-}
-
-int TextBase::readWhole(const QString &fileName, QString &text)
-{
-    qDebug() << "readTxt m_fileName:" << fileName;
-    QFile file(fileName);
-    const bool opened = file.open(QIODevice::ReadOnly | QIODevice::Text);
-    if (opened && file.isReadable()) {
-        QTextStream stream(&file);
-        text = stream.readAll();
-        return -1;
-    }
-    return opened ? 1 : 0;
 }
 
 int TextBase::writeWhole(const QString &fileName, const QString &text, QIODevice::OpenMode mode)
@@ -36,10 +25,11 @@ int TextBase::writeWhole(const QString &fileName, const QString &text, QIODevice
 
 bool TextBase::readTxt(const QString &fileName, QString &text)
 {
-    const int tip = readWhole(fileName, text);
-    if (tip >= 0)
-        emit tipSignal(0, tip, fileName);
-    return tip < 0;
+    qDebug() << "readTxt m_fileName:" << fileName;
+    // The project's whole-file reader, with its tips told as this object's.
+    ReadWriteTxt reader;
+    connect(&reader, &ReadWriteTxt::tipSignal, this, &TextBase::tipSignal);
+    return reader.readTxt(fileName, text);
 }
 
 bool TextBase::writeTxt(const QString &fileName, const QString &text)

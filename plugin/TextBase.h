@@ -23,10 +23,8 @@ public:
     // (0, 0) not opened. True when the file could be opened.
     bool writeTxt(const QString &fileName, const QString &text);
 
-    // The file work behind readTxt and writeTxt, shared with TextBaseNew.
-    // Each answers the tip code var2 of its outcome, -1 for a read that
-    // succeeded.
-    static int readWhole(const QString &fileName, QString &text);
+    // The write behind writeTxt, shared with TextBaseNew: the tip code var2
+    // of its outcome.
     static int writeWhole(const QString &fileName, const QString &text, QIODevice::OpenMode mode);
 
 public slots:

@@ -1,7 +1,9 @@
 #include "TextBaseNew.h"
 
+#include "ReadWriteTxt.h"
 #include "TextBase.h"
 
+#include <QDebug>
 #include <QSettings>
 
 TextBaseNew::TextBaseNew(const QString &fileName, QObject *parent)
@@ -11,10 +13,10 @@ TextBaseNew::TextBaseNew(const QString &fileName, QObject *parent)
 
 bool TextBaseNew::readTxt(const QString &fileName, QString &text)
 {
-    const int tip = TextBase::readWhole(fileName, text);
-    if (tip >= 0)
-        emit tipSignal(0, tip, fileName);
-    return tip < 0;
+    qDebug() << "readTxt m_fileName:" << fileName;
+    ReadWriteTxt reader;
+    connect(&reader, &ReadWriteTxt::tipSignal, this, &TextBaseNew::tipSignal);
+    return reader.readTxt(fileName, text);
 }
 
 bool TextBaseNew::writeTxt(const QString &fileName, const QString &text)

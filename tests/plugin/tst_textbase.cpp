@@ -3,6 +3,7 @@
 #include "TextBaseNew.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -67,6 +68,31 @@ private slots:
         Upper<TextBaseNew> second(path, nullptr);
         record(&second);
         QCOMPARE(contents(path), QByteArray("PROCESSEDPROCESSED"));
+    }
+
+    // A whole file as the project's reader reads it; a file that cannot be
+    // read leaves the text alone and is told on the reader's own signal.
+    void readingTellsItsOwnTips()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("c.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("line 1\nline 2");
+        file.close();
+        Upper<TextBaseNew> appending(path, nullptr);
+        QSignalSpy tips(&appending, &TextBaseNew::tipSignal);
+        QString text;
+        QVERIFY(appending.readTxt(path, text));
+        QCOMPARE(text, QStringLiteral("line 1\nline 2"));
+        QVERIFY(tips.isEmpty());
+
+        const QString missing = dir.filePath(QStringLiteral("none.txt"));
+        text = QStringLiteral("kept");
+        QVERIFY(!appending.readTxt(missing, text));
+        QCOMPARE(text, QStringLiteral("kept"));
+        QCOMPARE(tips.count(), 1);
+        QCOMPARE(tips.at(0), QVariantList({0, 0, missing}));
     }
 
     void settingsRoundTrip()
