@@ -47,6 +47,17 @@ TextCode::Option codeOption(int comboIndex)
     return static_cast<TextCode::Option>(comboIndex - 1);
 }
 
+// Every key of keyText, split at the separator with empty parts dropped,
+// paired with the one replacement.
+void appendPairs(ParReplaced &par, const QString &keyText, const QString &separator,
+                 const QString &replacement)
+{
+    const QStringList keys = keyText.split(separator, Qt::SkipEmptyParts);
+    for (const QString &key : keys) {
+        par.pairs.append(qMakePair(key, replacement));
+    }
+}
+
 // A list line with nothing to find would make the operation insert its
 // partner between every two characters of every cell.
 void dropEmptyKeys(QStringList &from, QStringList &to)
@@ -105,11 +116,7 @@ ParReplaced *ParBuilder::getParReplaced() const
     auto par = std::make_unique<ParReplaced>();
     const QString separator = ui->lineEdit_Separator->text();
     for (int i = 0; i < lines.size(); ++i) {
-        const QString replacement = lineOf(ui->plainTextEdit_replaceWith, i);
-        const QStringList keys = lines.at(i).split(separator, Qt::SkipEmptyParts);
-        for (const QString &key : keys) {
-            par->pairs.append(qMakePair(key, replacement));
-        }
+        appendPairs(*par, lines.at(i), separator, lineOf(ui->plainTextEdit_replaceWith, i));
     }
     readSearchOptions(*par);
     par->sheetIndex = sheetIndex();
@@ -126,11 +133,7 @@ ParReplaced *ParBuilder::getParReplaced2(int fileIndex) const
     const QString separator = ui->lineEdit_Separator->text();
     // The last row is the empty one the table grows on.
     for (int row = 0; row < table->rowCount() - 1; ++row) {
-        const QStringList keys = cellText(table, row, 0).split(separator, Qt::SkipEmptyParts);
-        const QString replacement = cellText(table, row, fileIndex + 1);
-        for (const QString &key : keys) {
-            par->pairs.append(qMakePair(key, replacement));
-        }
+        appendPairs(*par, cellText(table, row, 0), separator, cellText(table, row, fileIndex + 1));
     }
     readSearchOptions(*par);
     par->sheetIndex = sheetIndex();
