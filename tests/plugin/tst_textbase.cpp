@@ -26,6 +26,12 @@ QStringList record(Base *operation)
     return events;
 }
 
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 QByteArray contents(const QString &path)
 {
     QFile file(path);
@@ -42,10 +48,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a.txt"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("before");
-        file.close();
+        QVERIFY(writeBytes(path, "before"));
         Upper<TextBase> operation(path, nullptr);
         QCOMPARE(record(&operation),
                  QStringList({"tip 0 4 " + path, "tip -4 0 " + path, "done " + path}));
@@ -71,15 +74,12 @@ private slots:
     }
 
     // A whole file as the project's reader reads it; a file that cannot be
-    // read leaves the text alone and is told on the reader's own signal.
+    // read leaves the text alone and is told on the operation's own signal.
     void readingTellsItsOwnTips()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("c.txt"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("line 1\nline 2");
-        file.close();
+        QVERIFY(writeBytes(path, "line 1\nline 2"));
         Upper<TextBaseNew> appending(path, nullptr);
         QSignalSpy tips(&appending, &TextBaseNew::tipSignal);
         QString text;
