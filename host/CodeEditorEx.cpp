@@ -73,6 +73,12 @@ bool CodeEditorEx::save(int tableID)
             m_tableID = tableID;
     }
 
+    // A clean document holds what its file holds, so there is nothing to
+    // write. Writing it anyway could only do harm: a workbook or a file in
+    // another code page does not come back through the codec as it was read.
+    if (m_mark.isEmpty() && QFileInfo(m_path).isFile())
+        return true;
+
     if (m_path.isEmpty()) {
         m_path = QFileDialog::getSaveFileName(
             this, QStringLiteral("选择保存目录:"), QStringLiteral("./新建文本文档.txt"),

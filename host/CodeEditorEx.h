@@ -16,8 +16,9 @@ public:
     // Asks whether to save a modified document before it goes.
     ~CodeEditorEx() override;
 
-    // Writes the document, asking for a file name when it has none yet. A
-    // document of no list joins the list tableID when that is a list id.
+    // Writes the document, asking for a file name when it has none yet; a
+    // clean document whose file is there is left as it is. A document of no
+    // list joins the list tableID when that is a list id.
     bool save(int tableID);
 
     QString path() const { return m_path; }

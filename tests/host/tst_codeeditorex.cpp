@@ -24,6 +24,7 @@ private slots:
     void saveWithTableZeroKeepsNoList();
     void openedFileAndUndoKeepsMark();
     void laterSaveKeepsItsList();
+    void cleanDocumentIsNotWrittenAgain();
     void focusInReloadsOnlyCleanDocuments();
     void controlWheelZoomsOnlyWithControlAlone();
     void closePromptNoLosesEdit();
@@ -151,6 +152,28 @@ void TestCodeEditorEx::laterSaveKeepsItsList()
     editor.setPlainText(QStringLiteral("three"));
     QCOMPARE(editor.windowTitle(), QStringLiteral("*5_doc.txt"));
     QVERIFY(editor.save(-1));
+}
+
+void TestCodeEditorEx::cleanDocumentIsNotWrittenAgain()
+{
+    // Bytes that are no UTF-8: read through the codec they cannot come back.
+    const QByteArray bytes("PK\x03\x04\x9c\x88\xff\xca binary");
+    const QString path = make(QStringLiteral("book.xlsx"), bytes);
+    CodeEditorEx editor(1, 5, path);
+    QSignalSpy listed(&editor, &CodeEditorEx::addToListSignal);
+    QSignalSpy tips(&editor, &CodeEditorEx::tipSignal);
+    QVERIFY(editor.save(1));
+    QCOMPARE(readTestFile(path), bytes);
+    QCOMPARE(listed.count(), 0);
+    QCOMPARE(tips.count(), 0);
+    QCOMPARE(editor.windowTitle(), QStringLiteral("1_book.xlsx"));
+
+    // A file that went meanwhile is written again from what the document shows.
+    QVERIFY(QFile::remove(path));
+    QVERIFY(editor.save(1));
+    QCOMPARE(readTestFile(path), editor.toPlainText().toUtf8());
+    QCOMPARE(listed.count(), 1);
+    QCOMPARE(tips.at(0), (QList<QVariant>{0, 4, QString()}));
 }
 
 void TestCodeEditorEx::focusInReloadsOnlyCleanDocuments()

@@ -40,6 +40,7 @@ private slots:
     void zoomReachesEveryDocument();
     void closeActionSavesThenCloses();
     void closeAllKeepsUnsavedDocuments();
+    void unchangedDocumentsAreNotWrittenBack();
     void emptyingEveryList();
     void listRegistryActions();
     void addActionMakesListWhenNone();
@@ -460,6 +461,36 @@ void TestDocumentLists::closeAllKeepsUnsavedDocuments()
     auto no = pressButton(QStringLiteral("否"));
     window.reset();
     QVERIFY(no.answered());
+}
+
+void TestDocumentLists::unchangedDocumentsAreNotWrittenBack()
+{
+    // Opening a list's files shows workbooks and files in another code page
+    // as text that cannot reproduce their bytes; saving and closing them
+    // unchanged must leave every one of them as it was.
+    startWith(QStringLiteral("1"));
+    const QString book = dir->filePath(QStringLiteral("book.xlsx"));
+    QVERIFY(QFile::copy(QStringLiteral(QUORVANE_TEST_DATA "/lists/book.xlsx"), book));
+    const QByteArray bookBytes = readTestFile(book);
+    const QByteArray gbBytes("\xd6\xd0\xce\xc4 \xb1\xed\xb8\xf1\n");
+    const QString gb = make(QStringLiteral("gb.txt"), gbBytes);
+    TableViewWidget *list = lists().first();
+    list->addFile(book, 1);
+    list->addFile(gb, 2);
+    list->refresh();
+    list->openAllFiles();
+    QCOMPARE(documents().size(), 2);
+
+    trigger("action_save");
+    trigger("action_saveAll");
+    emit list->saveSignal(list->tableID());
+    trigger("action_close");
+    QCOMPARE(documents().size(), 1);
+    trigger("action_closeAll");
+    QCOMPARE(documents().size(), 0);
+
+    QCOMPARE(readTestFile(book), bookBytes);
+    QCOMPARE(readTestFile(gb), gbBytes);
 }
 
 void TestDocumentLists::emptyingEveryList()
