@@ -129,6 +129,14 @@ void CodeEditorEx::focusInEvent(QFocusEvent *event)
     if (!m_path.isEmpty() && m_mark.isEmpty()) {
         g_readWriteTxt.readTxt(m_path, m_savedText);
         setPlainText(m_savedText);
+        // The editor shows a lone carriage return, a no-break space or a line
+        // separator as another character, which is no edit: what it shows
+        // now is the file, clean.
+        m_savedText = toPlainText();
+        if (!m_mark.isEmpty()) {
+            m_mark.clear();
+            updateTitle();
+        }
     }
     CodeEditor::focusInEvent(event);
 }

@@ -26,6 +26,7 @@ private slots:
     void laterSaveKeepsItsList();
     void cleanDocumentIsNotWrittenAgain();
     void focusInReloadsOnlyCleanDocuments();
+    void reloadOfWhatTheEditorShowsOtherwiseStaysClean();
     void controlWheelZoomsOnlyWithControlAlone();
     void closePromptNoLosesEdit();
     void closePromptYesWritesEdit();
@@ -195,6 +196,27 @@ void TestCodeEditorEx::focusInReloadsOnlyCleanDocuments()
     QCOMPARE(activated.count(), 2);
     QCOMPARE(editor->toPlainText(), QStringLiteral("mine"));
     forget(editor);
+}
+
+void TestCodeEditorEx::reloadOfWhatTheEditorShowsOtherwiseStaysClean()
+{
+    // The editor shows a lone carriage return, a no-break space and a line
+    // separator as other characters. That is no edit of the user's: the
+    // document must not turn modified, nor be written back when closed.
+    const QByteArray bytes("one\rtwo\xc2\xa0three\xe2\x80\xa8"
+                           "four");
+    const QString path = make(QStringLiteral("odd.txt"), bytes);
+    // Should the document ask to be saved after all, nobody waits for it.
+    auto decline = pressButton(QStringLiteral("否"));
+    auto editor = std::make_unique<CodeEditorEx>(2, 4, path);
+    QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(editor.get(), &focus);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("2_odd.txt"));
+    QApplication::sendEvent(editor.get(), &focus);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("2_odd.txt"));
+    QVERIFY(editor->save(-1));
+    editor.reset();
+    QCOMPARE(readTestFile(path), bytes);
 }
 
 static void wheel(QWidget *target, int delta)
