@@ -202,14 +202,16 @@ QString TipCatalogue::line(const QTime &time, int var1, int var2, const QString 
     const Entry found = entry(var1, var2);
     const QString stamp = time.toString(Qt::TextDate) + QStringLiteral("  ");
     const QString codes = QString::number(var1) + QLatin1Char(' ') + QString::number(var2);
-    const QString codesAndText =
-        tipText.isEmpty() ? codes : codes + QStringLiteral("   ") + tipText;
+    // The line is markup, the tip text is not: it carries file names and
+    // typed keys, whose "<" and "&" must show as themselves.
+    const QString text = tipText.toHtmlEscaped();
+    const QString codesAndText = text.isEmpty() ? codes : codes + QStringLiteral("   ") + text;
 
     switch (found.form) {
     case Form::Bare:
         return stamp + found.text;
     case Form::Step:
-        return stamp + codes + QStringLiteral("   步骤") + tipText + found.text;
+        return stamp + codes + QStringLiteral("   步骤") + text + found.text;
     case Form::Full:
     case Form::CodesOnly:
         break;

@@ -68,6 +68,7 @@ private slots:
     void showsWhatTheRebuildShowed();
     void shownLogTakesABurstAtOnce();
     void messageKeepsItsMarkup();
+    void tipTextShowsAsItself();
 };
 
 void TestDockWidgetTips::fullForm()
@@ -308,6 +309,22 @@ void TestDockWidgetTips::messageKeepsItsMarkup()
                       format.foreground().color() == QColor(0xFF, 0, 0);
     }
     QVERIFY(redBold);
+}
+
+void TestDockWidgetTips::tipTextShowsAsItself()
+{
+    // Tip texts are file names and typed keys: their "<" and "&" are text.
+    QCOMPARE(lineAt(0, 4, QStringLiteral("D:/R&D <Q3>.xlsx")),
+             QStringLiteral("09:05:07  0 4   D:/R&amp;D &lt;Q3&gt;.xlsx 文件保存<b>成功</b></p>"));
+    QCOMPARE(lineAt(-5, 1, QStringLiteral("<b>2</b>")),
+             QStringLiteral("09:05:07  -5 1   步骤&lt;b&gt;2&lt;/b&gt;<b>开始处理</b></p>"));
+    QCOMPARE(lineAt(68, 69, QStringLiteral("a&b")), QStringLiteral("09:05:07  68 69   a&amp;b"));
+
+    DockWidgetTips dock;
+    dock.tipSlot(0, 3, QStringLiteral("/home/u/<img src=x>R&D.xlsx"));
+    QVERIFY2(messagePane(dock)->document()->begin().text().endsWith(
+                 QStringLiteral("/home/u/<img src=x>R&D.xlsx 文件保存失败")),
+             qPrintable(messagePane(dock)->document()->begin().text()));
 }
 
 QTEST_MAIN(TestDockWidgetTips)
