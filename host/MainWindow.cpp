@@ -27,6 +27,19 @@
 #include <cstdlib>
 #include <functional>
 
+namespace {
+
+// What a file dropped on a document shows; read for every new document and
+// again for the open ones when the options are saved.
+int dropModeSetting()
+{
+    return readSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
+                       QStringLiteral("0"))
+        .toInt();
+}
+
+} // namespace
+
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
@@ -131,9 +144,7 @@ void MainWindow::on_action_about_triggered()
 
 void MainWindow::onOptionSaved()
 {
-    const int mode = readSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
-                                 QStringLiteral("0"))
-                         .toInt();
+    const int mode = dropModeSetting();
     for (CodeEditorEx *editor : qAsConst(m_codeEditors))
         editor->setDropMode(mode);
 }
@@ -165,11 +176,10 @@ void MainWindow::createList(const QString &name, int number)
                     openFiles(list->tableID(), {list->fileAt(index.row())});
             });
     connect(list, &TableViewWidget::saveSignal, this, [this](int tableID) {
-        const QList<CodeEditorEx *> editors = m_codeEditors;
-        for (CodeEditorEx *editor : editors) {
-            if (m_codeEditors.contains(editor) && editor->tableID() == tableID)
+        forEachStillOpen(m_codeEditors, [tableID](CodeEditorEx *editor) {
+            if (editor->tableID() == tableID)
                 editor->save(-1);
-        }
+        });
     });
     connect(list, &TableViewWidget::closeSelectSignal, this, &MainWindow::closeSelectedDocuments);
     connect(list, &TableViewWidget::closeSignal, this, &MainWindow::closeListDocuments);
@@ -191,9 +201,7 @@ void MainWindow::newCodeEditorEx(int tableID, int codeID, const QString &path)
                               .arg(codeID);
 
     auto *editor = new CodeEditorEx(tableID, codeID, path, nullptr);
-    editor->setDropMode(readSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
-                                    QStringLiteral("0"))
-                            .toInt());
+    editor->setDropMode(dropModeSetting());
 
     connect(editor, &CodeEditorEx::destroySignal, this, &MainWindow::onDocumentDestroyed);
     connect(editor, &CodeEditorEx::tipSignal, m_tips, &DockWidgetTips::tipSlot);
@@ -248,17 +256,21 @@ QList<CodeEditorEx *> MainWindow::documentsWhere(const std::function<bool(CodeEd
     return picked;
 }
 
-void MainWindow::closeDocuments(const QList<CodeEditorEx *> &editors)
+void MainWindow::forEachStillOpen(const QList<CodeEditorEx *> &editors,
+                                  const std::function<void(CodeEditorEx *)> &act)
 {
-    // A document may ask to be saved as it goes, in an event loop of its
-    // own: one that has gone meanwhile is skipped.
     QList<QPointer<CodeEditorEx>> open;
     for (CodeEditorEx *editor : editors)
         open.append(editor);
     for (const QPointer<CodeEditorEx> &editor : qAsConst(open)) {
         if (editor)
-            closeDocument(editor);
+            act(editor);
     }
+}
+
+void MainWindow::closeDocuments(const QList<CodeEditorEx *> &editors)
+{
+    forEachStillOpen(editors, [this](CodeEditorEx *editor) { closeDocument(editor); });
 }
 
 void MainWindow::closeListDocuments(int tableID)
@@ -361,11 +373,6 @@ void MainWindow::showFirstList()
     m_tables.first()->activateWindow();
 }
 
-int MainWindow::currentTableID() const
-{
-    return m_curTable ? m_curTable->tableID() : -1;
-}
-
 TableViewWidget *MainWindow::findList(int tableID) const
 {
     for (TableViewWidget *list : m_tables) {
@@ -432,12 +439,12 @@ void MainWindow::on_action_open_triggered()
 void MainWindow::on_action_save_triggered()
 {
     if (m_curCodeEditor)
-        m_curCodeEditor->save(currentTableID());
+        m_curCodeEditor->save(curTableID());
 }
 
 void MainWindow::on_action_close_triggered()
 {
-    if (!m_curCodeEditor || !m_curCodeEditor->save(currentTableID()))
+    if (!m_curCodeEditor || !m_curCodeEditor->save(curTableID()))
         return;
     // The document just saved is the one to close, even when another
     // sub-window holds the focus.
@@ -464,11 +471,7 @@ void MainWindow::on_action_openAll_triggered()
 
 void MainWindow::on_action_saveAll_triggered()
 {
-    const QList<CodeEditorEx *> editors = m_codeEditors;
-    for (CodeEditorEx *editor : editors) {
-        if (m_codeEditors.contains(editor))
-            editor->save(currentTableID());
-    }
+    forEachStillOpen(m_codeEditors, [this](CodeEditorEx *editor) { editor->save(curTableID()); });
 }
 
 void MainWindow::on_action_closeAll_triggered()
@@ -686,7 +689,8 @@ void MainWindow::appendStep(const QString &stepText, const int &range)
         emit tipSignal(-6, 2, QString());
         return;
     }
-    sendTip(68, 69, QStringLiteral("MainWindow vector length:") + QString::number(m_steps.size()));
+    sendTip(68, 69,
+            QStringLiteral("MainWindow vector length:") + QString::number(mStepVector.size()));
 }
 
 void MainWindow::stepDone()

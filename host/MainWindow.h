@@ -17,7 +17,6 @@ class DockWidgetTips;
 class Option;
 class QDockWidget;
 class QLabel;
-class StepWidget;
 class TableViewWidget;
 
 namespace Ui {
@@ -129,12 +128,15 @@ private:
     // After a document went: the first one left becomes current, or none.
     void showFirstDocument();
     void showFirstList();
-    // The current list's id, or -1 without one.
-    int currentTableID() const;
     TableViewWidget *findList(int tableID) const;
     // Deletes a document and its sub-window.
     void closeDocument(CodeEditorEx *editor);
     void closeDocuments(const QList<CodeEditorEx *> &editors);
+    // Runs act on each of editors that is still open when its turn comes: a
+    // save or a close may ask the user in an event loop of its own, in which
+    // other documents can go.
+    void forEachStillOpen(const QList<CodeEditorEx *> &editors,
+                          const std::function<void(CodeEditorEx *)> &act);
     // The documents that pick accepts, from the last opened to the first.
     QList<CodeEditorEx *> documentsWhere(const std::function<bool(CodeEditorEx *)> &pick);
     // Closes every document and stops the lists reporting here, before the
@@ -147,7 +149,6 @@ private:
     // is being torn down.
     QPointer<QDockWidget> m_plusDock;
     Option *m_option = nullptr;
-    StepWidget *m_stepWidget = nullptr;
     int m_listCount = 0;
     QList<TableViewWidget *> m_tables;
     TableViewWidget *m_curTable = nullptr;
@@ -163,9 +164,7 @@ private:
     QLabel *m_countLabel = nullptr;
     QLabel *m_docLabel = nullptr;
     HarlithFace *m_curPlus = nullptr;
-    HarlithFace *m_stepPlus = nullptr;
-    int m_stepID = 0;
-    QVector<QPair<int, HarlithFace *>> m_steps;
+    QVector<QPair<int, HarlithFace *>> mStepVector;
     QString mPlusName;
 };
 
