@@ -1,6 +1,7 @@
 #include "DialogFilter.h"
 
 #include "ReadWriteTxt.h"
+#include "Settings.h"
 
 #include <QStringList>
 
@@ -30,7 +31,7 @@ QString DialogFilter::workbookFilter()
 QString DialogFilter::fromSuffixFile(const QString &fallback)
 {
     QString filter;
-    g_readWriteTxt.readTxt(QStringLiteral("suffix.ini"), filter);
+    g_readWriteTxt.readTxt(suffixFile(), filter);
     if (filter.isEmpty())
         filter = fallback;
     return filter.replace(QLatin1Char('\n'), QStringLiteral(";;"));

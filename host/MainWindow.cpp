@@ -700,12 +700,6 @@ void MainWindow::stepDone()
 
 // Plug-in loading.
 
-namespace {
-
-const QString kPlusFile = QStringLiteral("plus.ini");
-
-} // namespace
-
 QString MainWindow::pluginFolder(const QString &programFolder)
 {
     QDir dir(programFolder);
@@ -723,7 +717,7 @@ QString MainWindow::pluginFolder(const QString &programFolder)
 void MainWindow::loadPlugins()
 {
     QString text;
-    g_readWriteTxt.readTxt(kPlusFile, text);
+    g_readWriteTxt.readTxt(plusFile(), text);
 
     QStringList lines;
     int letter = 'A';
@@ -756,7 +750,7 @@ void MainWindow::loadPlugins()
 
     const QString table = lines.join(QLatin1Char('\n'));
     if (table != text)
-        g_readWriteTxt.writeTxt(kPlusFile, table);
+        g_readWriteTxt.writeTxt(plusFile(), table);
 }
 
 void MainWindow::addPlus(QObject *plugin, void (MainWindow::*member)(), bool enabled, int letter)

@@ -10,10 +10,8 @@
 
 namespace {
 
-const QString kConfigure = configureFile();
-const QString kSuffix = QStringLiteral("suffix.ini");
-const QString kPlus = QStringLiteral("plus.ini");
-
+// The options window's own list, which has never held "*.c"; the dialogs
+// fall back to DialogFilter's lists instead.
 QString defaultSuffixes()
 {
     return QStringLiteral("txt(*.txt)\nxml(*.xml)\njson(*.json)\nhtml(*.html  *.css "
@@ -41,31 +39,32 @@ Option::Option(QWidget *parent) : QWidget(parent), ui(new Ui::Option)
                                       Qt::WindowContextHelpButtonHint | Qt::WindowType_Mask)) |
                    Qt::Dialog);
 
-    ui->lineEdit_listNumber->setText(readSetting(
-        kConfigure, QStringLiteral("start"), QStringLiteral("listNumber"), QStringLiteral("0")));
-    ui->comboBox_close->setCurrentIndex(readSetting(kConfigure, QStringLiteral("currency"),
+    ui->lineEdit_listNumber->setText(readSetting(configureFile(), QStringLiteral("start"),
+                                                 QStringLiteral("listNumber"),
+                                                 QStringLiteral("0")));
+    ui->comboBox_close->setCurrentIndex(readSetting(configureFile(), QStringLiteral("currency"),
                                                     QStringLiteral("close"), QStringLiteral("0"))
                                             .toInt());
     // The plug-in's own default: the data folder under the working folder. A
     // bare "/data/" would name a folder at the root of the file system, and a
     // save with the defaults would send the word lists there.
-    ui->lineEdit_iniPath->setText(readSetting(kConfigure, QStringLiteral("currency"),
+    ui->lineEdit_iniPath->setText(readSetting(configureFile(), QStringLiteral("currency"),
                                               QStringLiteral("iniPath"),
                                               QDir::currentPath() + QStringLiteral("/data/")));
-    ui->comboBox_code->setCurrentText(readSetting(kConfigure, QStringLiteral("text"),
+    ui->comboBox_code->setCurrentText(readSetting(configureFile(), QStringLiteral("text"),
                                                   QStringLiteral("code"), QStringLiteral("UTF-8")));
 
     QString suffixes;
-    g_readWriteTxt.readTxt(kSuffix, suffixes);
+    g_readWriteTxt.readTxt(suffixFile(), suffixes);
     ui->plainTextEdit_suffix->setPlainText(suffixes.isEmpty() ? defaultSuffixes() : suffixes);
 
     ui->checkBox_firstSaveToList->setChecked(
-        isSet(readSetting(kConfigure, QStringLiteral("text"), QStringLiteral("firstSaveToList"),
-                          QStringLiteral("1"))));
-    ui->comboBox_drop->setCurrentIndex(
-        readSetting(kConfigure, QStringLiteral("text"), QStringLiteral("drop"), QStringLiteral("0"))
-            .toInt());
-    ui->checkBox_add->setChecked(isSet(readSetting(kConfigure, QStringLiteral("new"),
+        isSet(readSetting(configureFile(), QStringLiteral("text"),
+                          QStringLiteral("firstSaveToList"), QStringLiteral("1"))));
+    ui->comboBox_drop->setCurrentIndex(readSetting(configureFile(), QStringLiteral("text"),
+                                                   QStringLiteral("drop"), QStringLiteral("0"))
+                                           .toInt());
+    ui->checkBox_add->setChecked(isSet(readSetting(configureFile(), QStringLiteral("new"),
                                                    QStringLiteral("add"), QStringLiteral("1"))));
 
     loadPlugins();
@@ -79,7 +78,7 @@ Option::~Option()
 void Option::loadPlugins()
 {
     QString table;
-    g_readWriteTxt.readTxt(kPlus, table);
+    g_readWriteTxt.readTxt(plusFile(), table);
     if (table.isEmpty())
         return;
     const QStringList lines = table.split(QLatin1Char('\n'));
@@ -106,23 +105,23 @@ QString Option::pluginTable() const
 
 void Option::on_pushButton_save_clicked()
 {
-    writeSetting(kConfigure, QStringLiteral("start"), QStringLiteral("listNumber"),
+    writeSetting(configureFile(), QStringLiteral("start"), QStringLiteral("listNumber"),
                  ui->lineEdit_listNumber->text());
-    writeSetting(kConfigure, QStringLiteral("currency"), QStringLiteral("close"),
+    writeSetting(configureFile(), QStringLiteral("currency"), QStringLiteral("close"),
                  QString::number(ui->comboBox_close->currentIndex()));
-    writeSetting(kConfigure, QStringLiteral("currency"), QStringLiteral("iniPath"),
+    writeSetting(configureFile(), QStringLiteral("currency"), QStringLiteral("iniPath"),
                  ui->lineEdit_iniPath->text());
-    writeSetting(kConfigure, QStringLiteral("text"), QStringLiteral("code"),
+    writeSetting(configureFile(), QStringLiteral("text"), QStringLiteral("code"),
                  ui->comboBox_code->currentText());
     applyCodecSetting(ui->comboBox_code->currentText());
-    g_readWriteTxt.writeTxt(kSuffix, ui->plainTextEdit_suffix->toPlainText());
-    writeSetting(kConfigure, QStringLiteral("text"), QStringLiteral("firstSaveToList"),
+    g_readWriteTxt.writeTxt(suffixFile(), ui->plainTextEdit_suffix->toPlainText());
+    writeSetting(configureFile(), QStringLiteral("text"), QStringLiteral("firstSaveToList"),
                  flagText(ui->checkBox_firstSaveToList->isChecked()));
-    writeSetting(kConfigure, QStringLiteral("text"), QStringLiteral("drop"),
+    writeSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
                  QString::number(ui->comboBox_drop->currentIndex()));
-    writeSetting(kConfigure, QStringLiteral("new"), QStringLiteral("add"),
+    writeSetting(configureFile(), QStringLiteral("new"), QStringLiteral("add"),
                  flagText(ui->checkBox_add->isChecked()));
-    g_readWriteTxt.writeTxt(kPlus, pluginTable());
+    g_readWriteTxt.writeTxt(plusFile(), pluginTable());
     emit optionSignal();
     close();
 }

@@ -5,10 +5,22 @@
 
 class QTextCodec;
 
-// The host's settings file, relative to the working folder.
+// The host's settings files, all in the working folder.
 inline QString configureFile()
 {
     return QStringLiteral("./configure.ini");
+}
+
+// The filters of the text and workbook file dialogs, one a line.
+inline QString suffixFile()
+{
+    return QStringLiteral("suffix.ini");
+}
+
+// The plug-ins found at the last start and whether each opens with the program.
+inline QString plusFile()
+{
+    return QStringLiteral("plus.ini");
 }
 
 // The host's access to its INI settings. Every call opens the file, does its
