@@ -22,23 +22,23 @@ QString makeLogStamp(const QDateTime &start)
 QString logLine(QtMsgType type, const QMessageLogContext &context, const QString &msg,
                 const QDateTime &when)
 {
-    QString format;
+    QString colour;
     QString tag;
     switch (type) {
     case QtDebugMsg:
-        format = QStringLiteral("<font color=#000000>%1 %2:%3, %4, %5, %6</font><p>");
+        colour = QStringLiteral("#000000");
         tag = QStringLiteral("D:");
         break;
     case QtWarningMsg:
-        format = QStringLiteral("<font color=#FF0000>%1 %2:%3, %4, %5, %6</font><p>");
+        colour = QStringLiteral("#FF0000");
         tag = QStringLiteral("W:");
         break;
     case QtCriticalMsg:
-        format = QStringLiteral("<font color=#0000FF>%1 %2:%3, %4, %5, %6</font><p>");
+        colour = QStringLiteral("#0000FF");
         tag = QStringLiteral("C:");
         break;
     case QtInfoMsg:
-        format = QStringLiteral("<font color=#00FF00>%1 %2:%3, %4, %5, %6</font><p>");
+        colour = QStringLiteral("#00FF00");
         tag = QStringLiteral("I:");
         break;
     default:
@@ -48,10 +48,10 @@ QString logLine(QtMsgType type, const QMessageLogContext &context, const QString
     // never substituted a second time. Messages carry file names and cell
     // texts, so they are escaped: a "<" or "&" in them must show as itself,
     // never open markup (or a script) in the log page.
-    return format.arg(when.toString(QStringLiteral("yy_MM_dd hh:mm:ss.zzz")), tag,
-                      msg.toHtmlEscaped(), QString::fromUtf8(context.file).toHtmlEscaped(),
-                      QString::fromUtf8(context.function).toHtmlEscaped(),
-                      QString::number(context.line));
+    return QStringLiteral("<font color=%1>%2 %3:%4, %5, %6, %7</font><p>")
+        .arg(colour, when.toString(QStringLiteral("yy_MM_dd hh:mm:ss.zzz")), tag,
+             msg.toHtmlEscaped(), QString::fromUtf8(context.file).toHtmlEscaped(),
+             QString::fromUtf8(context.function).toHtmlEscaped(), QString::number(context.line));
 }
 
 void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
