@@ -2,6 +2,7 @@
 #include "HarlithFace.h"
 #include "MainWindow.h"
 #include "Settings.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QDir>
@@ -40,9 +41,7 @@ QString tipOf(const QList<QVariant> &args)
 QString existingFile(const QString &name)
 {
     const QString path = QDir::current().absoluteFilePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write("text\n");
+    writeTestFile(path, "text\n");
     return path;
 }
 

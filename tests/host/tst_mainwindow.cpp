@@ -1,3 +1,4 @@
+#include "DialogAnswer.h"
 #include "DockWidgetTips.h"
 #include "MainWindow.h"
 #include "Option.h"
@@ -15,7 +16,6 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCodec>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -48,6 +48,7 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
     void cleanupTestCase();
     void titleAndForm();
     void menusInOrder();
@@ -77,6 +78,11 @@ void TestMainWindow::initTestCase()
 void TestMainWindow::init()
 {
     QFile::remove(configureFile());
+}
+
+void TestMainWindow::cleanup()
+{
+    cancelPendingDialogAnswers();
 }
 
 void TestMainWindow::cleanupTestCase()
@@ -273,15 +279,13 @@ void TestMainWindow::aboutBox()
     MainWindow window;
     QString title;
     QString text;
-    QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
+    auto answer = DialogAnswer<QMessageBox>([&](QMessageBox *box) {
         title = box->windowTitle();
         text = box->text();
         box->accept();
     });
     action(window, "action_about")->trigger();
+    QVERIFY(answer.answered());
     QCOMPARE(title, QStringLiteral("关于:"));
     QCOMPARE(text, QStringLiteral("KestruneExcel处理工具 V0.0.0.7"));
 }

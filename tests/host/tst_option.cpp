@@ -1,6 +1,7 @@
 #include "Option.h"
 #include "ReadWriteTxt.h"
 #include "Settings.h"
+#include "TestFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,19 +33,6 @@ T *child(Option &option, const char *name)
 QString read(const QString &group, const QString &key)
 {
     return readSetting(configureFile(), group, key, QStringLiteral("<missing>"));
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 } // namespace
@@ -156,9 +144,9 @@ void TestOption::saveWithoutFilesWritesAllThree()
     QCOMPARE(read(QStringLiteral("text"), QStringLiteral("firstSaveToList")), QStringLiteral("1"));
     QCOMPARE(read(QStringLiteral("text"), QStringLiteral("drop")), QStringLiteral("0"));
     QCOMPARE(read(QStringLiteral("new"), QStringLiteral("add")), QStringLiteral("1"));
-    QCOMPARE(fileBytes(QStringLiteral("suffix.ini")), kDefaultSuffixes.toUtf8());
+    QCOMPARE(readTestFile(QStringLiteral("suffix.ini")), kDefaultSuffixes.toUtf8());
     QVERIFY(QFile::exists(QStringLiteral("plus.ini")));
-    QCOMPARE(fileBytes(QStringLiteral("plus.ini")), QByteArray());
+    QCOMPARE(readTestFile(QStringLiteral("plus.ini")), QByteArray());
 }
 
 void TestOption::loadsStoredValues()
@@ -177,7 +165,7 @@ void TestOption::loadsStoredValues()
                  QStringLiteral("1"));
     writeSetting(configureFile(), QStringLiteral("new"), QStringLiteral("add"),
                  QStringLiteral("0"));
-    writeFile(QStringLiteral("suffix.ini"), QByteArray("表格(*.xlsx)\nAll(*.*)"));
+    QVERIFY(writeTestFile(QStringLiteral("suffix.ini"), QByteArray("表格(*.xlsx)\nAll(*.*)")));
 
     Option option;
     QCOMPARE(child<QLineEdit>(option, "lineEdit_listNumber")->text(), QStringLiteral("3"));
@@ -193,8 +181,9 @@ void TestOption::loadsStoredValues()
 
 void TestOption::pluginTableRoundTrip()
 {
-    writeFile(QStringLiteral("plus.ini"),
-              QByteArray("Text V0.0.0.7,2\nOther V1.0,0\nbare line\nOdd V2,3\nTwo,2,x"));
+    QVERIFY(
+        writeTestFile(QStringLiteral("plus.ini"),
+                      QByteArray("Text V0.0.0.7,2\nOther V1.0,0\nbare line\nOdd V2,3\nTwo,2,x")));
     Option option;
     auto *list = child<QListWidget>(option, "listWidget");
     QCOMPARE(list->count(), 5);
@@ -211,7 +200,7 @@ void TestOption::pluginTableRoundTrip()
     list->item(1)->setCheckState(Qt::Checked);
     list->item(0)->setCheckState(Qt::Unchecked);
     QTest::mouseClick(child<QPushButton>(option, "pushButton_save"), Qt::LeftButton);
-    QCOMPARE(fileBytes(QStringLiteral("plus.ini")),
+    QCOMPARE(readTestFile(QStringLiteral("plus.ini")),
              QByteArray("Text V0.0.0.7,0\nOther V1.0,2\nbare line,0\nOdd V2,0\nTwo,2"));
 }
 
@@ -234,7 +223,7 @@ void TestOption::saveAppliesTheCodecAtOnce()
     QTest::mouseClick(child<QPushButton>(option, "pushButton_save"), Qt::LeftButton);
     QCOMPARE(QTextCodec::codecForLocale(), QTextCodec::codecForName("GB18030"));
     // The filter list is already written in the new code page.
-    QCOMPARE(fileBytes(QStringLiteral("suffix.ini")),
+    QCOMPARE(readTestFile(QStringLiteral("suffix.ini")),
              QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("文本(*.txt)")));
     QCOMPARE(read(QStringLiteral("text"), QStringLiteral("code")), QStringLiteral("ANSI"));
 }

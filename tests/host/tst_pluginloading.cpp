@@ -1,5 +1,6 @@
 #include "HarlithFace.h"
 #include "MainWindow.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QDir>
@@ -46,17 +47,12 @@ QObject *myText()
 
 QString readPlusIni()
 {
-    QFile file(QStringLiteral("plus.ini"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("<missing>");
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(readTestFile(QStringLiteral("plus.ini")));
 }
 
 void writePlusIni(const QString &text)
 {
-    QFile file(QStringLiteral("plus.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text.toUtf8());
+    QVERIFY(writeTestFile(QStringLiteral("plus.ini"), text.toUtf8()));
 }
 
 QList<QAction *> plusActions(MainWindow &window)

@@ -1,4 +1,5 @@
 #include "ReadWriteTxt.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -28,21 +29,6 @@ protected:
 private:
     QIODevice::OpenMode m_forced;
 };
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 } // namespace
 
@@ -107,7 +93,7 @@ void TestReadWriteTxt::emptyPathFailsBoth()
 void TestReadWriteTxt::readTurnsCrLfIntoLf()
 {
     const QString path = m_dir.filePath(QStringLiteral("crlf.txt"));
-    writeBytes(path, QByteArray("one\r\ntwo\r\n\r\nthree"));
+    QVERIFY(writeTestFile(path, QByteArray("one\r\ntwo\r\n\r\nthree")));
     ReadWriteTxt rw;
     QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
     QString text;
@@ -126,7 +112,7 @@ void TestReadWriteTxt::writeThenReadRoundTrip()
     QCOMPARE(tips.count(), 1);
     QCOMPARE(tips.at(0), (QVariantList{0, 4, path}));
     // No byte-order mark, line feeds as written.
-    QCOMPARE(bytesOf(path), original.toUtf8());
+    QCOMPARE(readTestFile(path), original.toUtf8());
 
     QString back;
     QVERIFY(rw.readTxt(path, back));
@@ -136,7 +122,7 @@ void TestReadWriteTxt::writeThenReadRoundTrip()
 void TestReadWriteTxt::writeEmptyTextTruncates()
 {
     const QString path = m_dir.filePath(QStringLiteral("old.txt"));
-    writeBytes(path, QByteArray("old content"));
+    QVERIFY(writeTestFile(path, QByteArray("old content")));
     ReadWriteTxt rw;
     QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
     QVERIFY(rw.writeTxt(path, QString()));
@@ -188,7 +174,7 @@ void TestReadWriteTxt::unwritableDeviceIsNotSuccess()
 void TestReadWriteTxt::failedWriteKeepsOldText()
 {
     const QString path = m_dir.filePath(QStringLiteral("kept.txt"));
-    writeBytes(path, QByteArray("old content that must survive"));
+    QVERIFY(writeTestFile(path, QByteArray("old content that must survive")));
     QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 
     // A file size limit makes the write fail part way, as a full disk does.
@@ -207,7 +193,7 @@ void TestReadWriteTxt::failedWriteKeepsOldText()
     QVERIFY(!written);
     QCOMPARE(tips.count(), 1);
     QCOMPARE(tips.at(0), (QVariantList{0, 3, path}));
-    QCOMPARE(bytesOf(path), QByteArray("old content that must survive"));
+    QCOMPARE(readTestFile(path), QByteArray("old content that must survive"));
     // Nor is a half-written copy left beside it.
     QCOMPARE(
         QDir(m_dir.path()).entryList({QStringLiteral("kept.txt*")}, QDir::Files | QDir::Hidden),
@@ -215,7 +201,7 @@ void TestReadWriteTxt::failedWriteKeepsOldText()
 
     // A save that succeeds keeps the file's permissions.
     QVERIFY(rw.writeTxt(path, QStringLiteral("new")));
-    QCOMPARE(bytesOf(path), QByteArray("new"));
+    QCOMPARE(readTestFile(path), QByteArray("new"));
     const QFileDevice::Permissions modeBits =
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
         QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
@@ -226,7 +212,7 @@ void TestReadWriteTxt::failedWriteKeepsOldText()
 void TestReadWriteTxt::unreadableDeviceKeepsText()
 {
     const QString path = m_dir.filePath(QStringLiteral("writeonly.txt"));
-    writeBytes(path, QByteArray("content"));
+    QVERIFY(writeTestFile(path, QByteArray("content")));
     SwappedOpen rw(QIODevice::WriteOnly | QIODevice::Append);
     QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
     QString text = QStringLiteral("kept");
@@ -245,8 +231,8 @@ void TestReadWriteTxt::usesLocaleCodec()
     const QString text = QStringLiteral("简体中文");
     ReadWriteTxt rw;
     QVERIFY(rw.writeTxt(path, text));
-    QCOMPARE(bytesOf(path), gb->fromUnicode(text));
-    QVERIFY(bytesOf(path) != text.toUtf8());
+    QCOMPARE(readTestFile(path), gb->fromUnicode(text));
+    QVERIFY(readTestFile(path) != text.toUtf8());
 
     QString back;
     QVERIFY(rw.readTxt(path, back));

@@ -8,6 +8,16 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// Writes content to path, replacing whatever is there; false when the file
+// cannot be written.
+inline bool writeTestFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    return file.write(content) == content.size();
+}
+
 // Writes content to name below dir, making its folders, and returns the full
 // path; empty when the file cannot be written.
 inline QString writeTestFile(const QTemporaryDir &dir, const QString &name,
@@ -15,11 +25,7 @@ inline QString writeTestFile(const QTemporaryDir &dir, const QString &name,
 {
     const QString path = dir.filePath(name);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(content);
-    return path;
+    return writeTestFile(path, content) ? path : QString();
 }
 
 // The bytes of a file, or a marker that no file could hold when it cannot be
