@@ -188,17 +188,16 @@ void Wendral::runRange(const Enum_Range &range, const Enum_TextIndex &index, con
     g_hostFace->setFaceEnabled(false);
 
     mDispatching = true;
-    const bool dispatched = dispatchRange(range, index, stepIndex);
+    dispatchRange(range, index, stepIndex);
     mDispatching = false;
-    if (dispatched)
-        setFaceEnabled(true);
+    setFaceEnabled(true);
     // Files that ended while the run was handed out were counted; the run
     // may already be complete.
     if (mFileCount > 0 && mFileComplete >= mFileCount)
         completeRun();
 }
 
-bool Wendral::dispatchRange(Enum_Range range, Enum_TextIndex index, int stepIndex)
+void Wendral::dispatchRange(Enum_Range range, Enum_TextIndex index, int stepIndex)
 {
     switch (range) {
     case List: {
@@ -206,14 +205,14 @@ bool Wendral::dispatchRange(Enum_Range range, Enum_TextIndex index, int stepInde
         if (list.isEmpty())
             break;
         modifyList(index, list, stepIndex);
-        return true;
+        return;
     }
     case Current: {
         const QString name = g_hostFace->curFileName();
         if (name.isEmpty())
             break;
         modify(index, name, stepIndex);
-        return true;
+        return;
     }
     case All: {
         const int count = g_hostFace->tableCount();
@@ -229,14 +228,13 @@ bool Wendral::dispatchRange(Enum_Range range, Enum_TextIndex index, int stepInde
         }
         if (filesBefore == 0)
             break;
-        return true;
+        return;
     }
     default:
         qDebug() << "curRange:" << int(range);
         break;
     }
     finishRun(0, 5, QString());
-    return false;
 }
 
 void Wendral::modify(const Enum_TextIndex &index, const QString &fileName, const int &stepIndex)

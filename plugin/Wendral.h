@@ -69,9 +69,9 @@ private:
 
     QString explainOf(Enum_TextIndex index) const;
 
-    // Whether the range named any file; false when the run ended through
-    // finishRun instead.
-    bool dispatchRange(Enum_Range range, Enum_TextIndex index, int stepIndex);
+    // Hands every file of the range to a job; a range without files ends
+    // the run through finishRun.
+    void dispatchRange(Enum_Range range, Enum_TextIndex index, int stepIndex);
     void dispatchFiles(Enum_TextIndex index, const QStringList &paths, int stepIndex,
                        int firstFile);
     OperationTable::Record recordFor(Enum_TextIndex index, int fileIndex, int stepIndex);
