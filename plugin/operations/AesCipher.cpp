@@ -1,5 +1,6 @@
 #include "AesCipher.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -231,6 +232,7 @@ QByteArray AesCipher::getPadding(int currSize, int alignment) const
 
 QByteArray AesCipher::cipher(const QByteArray &expandedKey, const QByteArray &block)
 {
+    Q_ASSERT(block.size() == blockLen);
     QByteArray result = block;
     state = &result;
     addRoundKey(0, expandedKey);
@@ -249,6 +251,7 @@ QByteArray AesCipher::cipher(const QByteArray &expandedKey, const QByteArray &bl
 
 QByteArray AesCipher::invCipher(const QByteArray &expandedKey, const QByteArray &block)
 {
+    Q_ASSERT(block.size() == blockLen);
     QByteArray result = block;
     state = &result;
     addRoundKey(quint8(nr), expandedKey);
