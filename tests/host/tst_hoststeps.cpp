@@ -1,4 +1,5 @@
 #include "HarlithFace.h"
+#include "HostTestHelpers.h"
 #include "MainWindow.h"
 #include "Settings.h"
 
@@ -105,14 +106,7 @@ void TestHostSteps::addSteps(int count)
 
 QStringList TestHostSteps::tips() const
 {
-    QStringList found;
-    for (const QList<QVariant> &args : qAsConst(*m_tips)) {
-        found << QStringLiteral("%1,%2,%3")
-                     .arg(args.at(0).toInt())
-                     .arg(args.at(1).toInt())
-                     .arg(args.at(2).toString());
-    }
-    return found;
+    return tipsOf(*m_tips);
 }
 
 // However often the window is opened, one click adds one step; a clear
@@ -188,10 +182,7 @@ void TestHostSteps::removalReachesTheRowsSteps()
 {
     QFETCH(QList<int>, picked);
     addSteps(5);
-    for (int row : picked) {
-        table()->selectionModel()->select(table()->model()->index(row, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    pickRows(table(), picked);
     m_peer->calls.clear();
     click("pushButton_remove");
     QCOMPARE(m_peer->calls, QStringList({"remove:4", "remove:2"}));

@@ -1,3 +1,4 @@
+#include "HostTestHelpers.h"
 #include "StepWidget.h"
 
 #include <QCheckBox>
@@ -7,18 +8,6 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
-
-namespace {
-
-QString tipOf(const QList<QVariant> &args)
-{
-    return QStringLiteral("%1,%2,%3")
-        .arg(args.at(0).toInt())
-        .arg(args.at(1).toInt())
-        .arg(args.at(2).toString());
-}
-
-} // namespace
 
 // The step window on its own, its owner played by the test: every started
 // row is answered with onStepDone.
@@ -91,10 +80,7 @@ QList<int> TestStepWidget::run()
 
 QStringList TestStepWidget::tips() const
 {
-    QStringList found;
-    for (const QList<QVariant> &args : qAsConst(*m_tips))
-        found << tipOf(args);
-    return found;
+    return tipsOf(*m_tips);
 }
 
 void TestStepWidget::runsTheTickedRowsOfTheRange_data()
@@ -212,10 +198,7 @@ void TestStepWidget::removesExactlyTheSelectedRows()
     QFETCH(QList<int>, picked);
     addRows(5);
     QSignalSpy removed(m_window.get(), &StepWidget::removeSignal);
-    for (int row : picked) {
-        table()->selectionModel()->select(table()->model()->index(row, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    pickRows(table(), picked);
     click("pushButton_remove");
     QCOMPARE(removed.size(), 1);
     QCOMPARE(removed.first().first().value<QList<int>>(), QList<int>({1, 3}));
