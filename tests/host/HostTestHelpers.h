@@ -1,8 +1,6 @@
 #ifndef HOSTTESTHELPERS_H
 #define HOSTTESTHELPERS_H
 
-#include <QAbstractItemView>
-#include <QItemSelectionModel>
 #include <QList>
 #include <QSignalSpy>
 #include <QStringList>
@@ -18,15 +16,6 @@ inline QStringList tipsOf(const QSignalSpy &spy)
                     .arg(args.at(2).toString());
     }
     return tips;
-}
-
-// Selects whole rows one after another, as clicks with Ctrl held would.
-inline void pickRows(QAbstractItemView *view, const QList<int> &rows)
-{
-    for (int row : rows) {
-        view->selectionModel()->select(view->model()->index(row, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
 }
 
 #endif // HOSTTESTHELPERS_H

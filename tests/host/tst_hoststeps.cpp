@@ -2,19 +2,21 @@
 #include "HostTestHelpers.h"
 #include "MainWindow.h"
 #include "Settings.h"
+#include "StepWidget.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
-#include <QSignalSpy>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QtTest>
 
 namespace {
 
 // A plug-in that records every step call and answers each add request as
-// the real one does: within the call, through the host's appendStep.
+// the real one does: within the call, through the host's appendStep. A run
+// holds the window until the test ends the step with the host's stepDone.
 class StepPeer : public QObject, public HarlithFace
 {
     Q_OBJECT
@@ -26,7 +28,7 @@ public:
     void addStep(int uniqueValue) override
     {
         calls << QStringLiteral("add:%1").arg(uniqueValue);
-        host->appendStep(rowText, 2);
+        host->appendStep(QStringLiteral("字符处理:替换1"), 2);
     }
     void clearStep() override { calls << QStringLiteral("clear"); }
     void removeStep(const int &uniqueValue) override
@@ -36,19 +38,17 @@ public:
     void runStep(int uniqueValue) override
     {
         calls << QStringLiteral("run:%1").arg(uniqueValue);
-        // As a run does until its step is over.
         host->setFaceEnabled(false);
     }
 
     HarlithFace *host = nullptr;
-    QString rowText = QStringLiteral("字符处理:替换1");
     QStringList calls;
 };
 
 } // namespace
 
-// The main window between its step window and the plug-ins that recorded
-// the steps.
+// The step window and the main window between it and the plug-in that
+// recorded the steps, driven through the window's buttons.
 class TestHostSteps : public QObject
 {
     Q_OBJECT
@@ -56,22 +56,26 @@ private slots:
     void init();
     void cleanup();
 
+    void runsTheTickedRowsOfTheRange_data();
+    void runsTheTickedRowsOfTheRange();
+    void nextStartAndResetWhitenTheRows();
     void idsCountAgainFromOneAfterAClear();
-    void addingNeedsACurrentPlugin();
-    void stepTextsThatMakeNoRow_data();
-    void stepTextsThatMakeNoRow();
-    void removalReachesTheRowsSteps_data();
-    void removalReachesTheRowsSteps();
-    void runGoesStepByStepAndFreesTheWindow();
+    void removesExactlyThePickedRows_data();
+    void removesExactlyThePickedRows();
     void closingTheProgramClearsTheSteps();
 
 private:
-    QWidget *stepWindow() const { return m_window->findChild<QWidget *>("StepWidget"); }
-    QTableWidget *table() const { return m_window->findChild<QTableWidget *>("tableWidget_step"); }
-    void openStepWindow() { m_window->findChild<QAction *>("action_step")->trigger(); }
-    void click(const char *name) { stepWindow()->findChild<QAbstractButton *>(name)->click(); }
+    StepWidget *steps() const { return m_window->findChild<StepWidget *>(); }
+    QTableWidget *table() const { return steps()->findChild<QTableWidget *>(); }
+    void click(const char *name) { steps()->findChild<QAbstractButton *>(name)->click(); }
     void addSteps(int count);
-    QStringList tips() const;
+    void untick(int row)
+    {
+        table()->cellWidget(row, 3)->findChild<QCheckBox *>()->setChecked(false);
+    }
+    // Clicks 执行 and ends every step the plug-in is asked to run.
+    void run();
+    QStringList states() const;
 
     std::unique_ptr<StepPeer> m_peer;
     MainWindow *m_window = nullptr;
@@ -83,10 +87,9 @@ void TestHostSteps::init()
     m_peer = std::make_unique<StepPeer>();
     m_window = new MainWindow;
     m_tips = std::make_unique<QSignalSpy>(m_window, &MainWindow::tipSignal);
-    // Binding both ways, as loading and activating a panel do.
     m_peer->setHarlithFace(m_window);
     m_window->setHarlithFace(m_peer.get());
-    openStepWindow();
+    m_window->findChild<QAction *>("action_step")->trigger();
 }
 
 void TestHostSteps::cleanup()
@@ -104,115 +107,145 @@ void TestHostSteps::addSteps(int count)
         click("pushButton_add");
 }
 
-QStringList TestHostSteps::tips() const
+void TestHostSteps::run()
 {
-    return tipsOf(*m_tips);
+    m_peer->calls.clear();
+    m_tips->clear();
+    click("pushButton_star");
+    for (int done = 0; done < m_peer->calls.size(); ++done)
+        m_window->stepDone();
+}
+
+QStringList TestHostSteps::states() const
+{
+    QStringList found;
+    for (int row = 0; row < table()->rowCount(); ++row) {
+        const bool grey = table()->item(row, 0)->background().color() == QColor(Qt::gray);
+        found << table()->item(row, 4)->text() + (grey ? QStringLiteral(" grey") : QString());
+    }
+    return found;
+}
+
+void TestHostSteps::runsTheTickedRowsOfTheRange_data()
+{
+    QTest::addColumn<QList<int>>("unticked");
+    // "all" for the 全部 button, else the two fields as "begin,end".
+    QTest::addColumn<QString>("range");
+    // The rows run in order; {-1} for a range that is refused.
+    QTest::addColumn<QList<int>>("rows");
+    QTest::newRow("all") << QList<int>{} << "all" << QList<int>{0, 1, 2, 3, 4};
+    QTest::newRow("1 to 3") << QList<int>{} << "1,3" << QList<int>{0, 1, 2};
+    QTest::newRow("unticked skipped") << QList<int>{1, 3} << "all" << QList<int>{0, 2, 4};
+    QTest::newRow("last ticked before the end") << QList<int>{3, 4} << "2,5" << QList<int>{1, 2};
+    QTest::newRow("none ticked") << QList<int>{0, 1, 2, 3, 4} << "all" << QList<int>{};
+    for (const char *refused : {"0,2", "2,6", "3,2", ","})
+        QTest::newRow(refused) << QList<int>{} << refused << QList<int>{-1};
+}
+void TestHostSteps::runsTheTickedRowsOfTheRange()
+{
+    QFETCH(QList<int>, unticked);
+    QFETCH(QString, range);
+    QFETCH(QList<int>, rows);
+    addSteps(5);
+    for (int row : unticked)
+        untick(row);
+    if (range != QLatin1String("all")) {
+        click("radioButton_range");
+        steps()->findChild<QLineEdit *>("lineEdit_begin")->setText(range.section(',', 0, 0));
+        steps()->findChild<QLineEdit *>("lineEdit_end")->setText(range.section(',', 1, 1));
+    }
+    run();
+    if (rows == QList<int>{-1}) {
+        QCOMPARE(tipsOf(*m_tips), QStringList({"-6,0,"}));
+        QVERIFY(m_peer->calls.isEmpty());
+        return;
+    }
+    QStringList tips;
+    QStringList calls;
+    QStringList looks;
+    for (int row = 0; row < 5; ++row)
+        looks << QStringLiteral("未执行");
+    for (int row : rows) {
+        tips << QStringLiteral("-5,1,%1").arg(row) << QStringLiteral("-5,2,%1").arg(row);
+        calls << QStringLiteral("run:%1").arg(row + 1);
+        looks[row] = QStringLiteral("已执行 grey");
+    }
+    if (!rows.isEmpty())
+        tips << QStringLiteral("-5,3,");
+    QCOMPARE(tipsOf(*m_tips), tips);
+    QCOMPARE(m_peer->calls, calls);
+    QCOMPARE(states(), looks);
+    QVERIFY(m_window->isEnabled());
+}
+
+// A run ends back at the start: the next one begins again at the first
+// ticked row and whitens the rows run before, as the reset button does.
+void TestHostSteps::nextStartAndResetWhitenTheRows()
+{
+    addSteps(3);
+    untick(0);
+    run();
+    QCOMPARE(states(), QStringList({"未执行", "已执行 grey", "已执行 grey"}));
+    click("pushButton_recovery");
+    QCOMPARE(states(), QStringList({"未执行", "未执行", "未执行"}));
+    run();
+    click("pushButton_star");
+    QCOMPARE(tipsOf(*m_tips).last(), QStringLiteral("-5,1,1"));
+    QCOMPARE(states(), QStringList({"未执行", "未执行", "未执行"}));
 }
 
 // However often the window is opened, one click adds one step; a clear
-// tells the plug-in once per step and the ids start again from 1.
+// tells the plug-in once per step, even an empty table's clear is passed on,
+// and the ids start again from 1. An empty table has nothing to run or
+// remove.
 void TestHostSteps::idsCountAgainFromOneAfterAClear()
 {
-    openStepWindow();
-    openStepWindow();
-    QCOMPARE(m_window->findChildren<QWidget *>("StepWidget").size(), 1);
+    m_window->findChild<QAction *>("action_step")->trigger();
+    QCOMPARE(m_window->findChildren<StepWidget *>().size(), 1);
+    QSignalSpy cleared(steps(), &StepWidget::clearStepSignal);
     m_tips->clear();
+    click("pushButton_star");
+    click("pushButton_remove");
+    click("pushButton_clear");
     addSteps(2);
-    QCOMPARE(m_peer->calls, QStringList({"add:1", "add:2"}));
-    QCOMPARE(tips(),
-             QStringList({"68,69,MainWindow vector length:1", "68,69,MainWindow vector length:2"}));
-    QCOMPARE(table()->rowCount(), 2);
-    QCOMPARE(table()->item(0, 0)->text(), QStringLiteral("字符处理"));
-    QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("替换1"));
-    QCOMPARE(table()->item(0, 2)->text(), QStringLiteral("当前列表"));
-
+    click("pushButton_remove");
+    QCOMPARE(tipsOf(*m_tips), QStringList({"-6,1,", "-6,3,", "68,69,MainWindow vector length:1",
+                                           "68,69,MainWindow vector length:2", "-6,4,"}));
+    QCOMPARE(table()->item(1, 2)->text(), QStringLiteral("当前列表"));
     click("pushButton_clear");
     addSteps(1);
     QCOMPARE(m_peer->calls, QStringList({"add:1", "add:2", "clear", "clear", "add:1"}));
+    QCOMPARE(cleared.size(), 2);
     QCOMPARE(table()->rowCount(), 1);
 }
 
-void TestHostSteps::addingNeedsACurrentPlugin()
-{
-    m_window->sendTip(11, 13, QString()); // the panel closed
-    m_tips->clear();
-    addSteps(1);
-    QCOMPARE(tips(), QStringList({"11,14,"}));
-    QVERIFY(m_peer->calls.isEmpty());
-    m_window->setHarlithFace(m_peer.get());
-    addSteps(1);
-    QCOMPARE(m_peer->calls, QStringList({"add:1"}));
-}
-
-void TestHostSteps::stepTextsThatMakeNoRow_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("tip");
-    QTest::addColumn<int>("rows");
-    QTest::newRow("three parts") << "a:b:c"
-                                 << "-5,0,length:5 a:b:c" << 0;
-    QTest::newRow("empty") << ""
-                           << "-5,0,length:0 " << 0;
-    QTest::newRow("no operation") << "None:None"
-                                  << "-6,2," << 0;
-    QTest::newRow("half none") << "None:x"
-                               << "68,69,MainWindow vector length:1" << 1;
-}
-void TestHostSteps::stepTextsThatMakeNoRow()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, tip);
-    QFETCH(int, rows);
-    m_peer->rowText = text;
-    m_tips->clear();
-    addSteps(1);
-    QCOMPARE(tips(), QStringList({tip}));
-    QCOMPARE(table()->rowCount(), rows);
-}
-
-void TestHostSteps::removalReachesTheRowsSteps_data()
+void TestHostSteps::removesExactlyThePickedRows_data()
 {
     QTest::addColumn<QList<int>>("picked");
     QTest::newRow("in row order") << QList<int>{1, 3};
     QTest::newRow("higher row first") << QList<int>{3, 1};
 }
-// The steps of rows 1 and 3 go, the highest first; the rows left run the
-// steps they showed.
-void TestHostSteps::removalReachesTheRowsSteps()
+// The steps of rows 1 and 3 go, the highest first; the rows left show and
+// run their own steps.
+void TestHostSteps::removesExactlyThePickedRows()
 {
     QFETCH(QList<int>, picked);
     addSteps(5);
-    pickRows(table(), picked);
+    for (int row = 0; row < 5; ++row)
+        table()->item(row, 1)->setText(QString::number(row));
+    for (int row : picked) {
+        table()->selectionModel()->select(table()->model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
     m_peer->calls.clear();
     click("pushButton_remove");
     QCOMPARE(m_peer->calls, QStringList({"remove:4", "remove:2"}));
-
-    m_peer->calls.clear();
-    click("pushButton_star");
-    m_window->stepDone();
-    m_window->stepDone();
+    QStringList left;
+    for (int row = 0; row < table()->rowCount(); ++row)
+        left << table()->item(row, 1)->text();
+    QCOMPARE(left, QStringList({"0", "2", "4"}));
+    run();
     QCOMPARE(m_peer->calls, QStringList({"run:1", "run:3", "run:5"}));
-}
-
-// Each step's end starts the next ticked row; after the last the window is
-// usable again.
-void TestHostSteps::runGoesStepByStepAndFreesTheWindow()
-{
-    addSteps(3);
-    table()->cellWidget(1, 3)->findChild<QCheckBox *>()->setChecked(false);
-    m_tips->clear();
-    click("pushButton_star");
-    QCOMPARE(m_peer->calls.last(), QStringLiteral("run:1"));
-    QVERIFY(!m_window->isEnabled());
-    m_window->stepDone();
-    QCOMPARE(m_peer->calls.last(), QStringLiteral("run:3"));
-    QVERIFY(!m_window->isEnabled());
-    m_window->stepDone();
-    QVERIFY(m_window->isEnabled());
-    QCOMPARE(tips(), QStringList({"-5,1,0", "-5,2,0", "-5,1,2", "-5,2,2", "-5,3,"}));
-    QCOMPARE(table()->item(0, 4)->text(), QStringLiteral("已执行"));
-    QCOMPARE(table()->item(1, 4)->text(), QStringLiteral("未执行"));
-    QCOMPARE(table()->item(2, 4)->text(), QStringLiteral("已执行"));
 }
 
 // The step window goes with the main window; its last clear still reaches

@@ -37,7 +37,6 @@ private slots:
 
     void addingAStep_data();
     void addingAStep();
-    void stepsKeepTheRecordAndRangeOfTheirMoment();
     void removingAndRunningByUnknownIds();
 
 private:
@@ -301,37 +300,6 @@ void TestRunOptions::addingAStep()
     QCOMPARE(m_host->calls,
              QStringList{QStringLiteral("tip:68,68,curText: 唯一值:7 操作值:%1").arg(kind)} +
                  calls);
-}
-
-// Each step runs with the options and over the range that were chosen when
-// it was added, whatever the panel shows when it runs.
-void TestRunOptions::stepsKeepTheRecordAndRangeOfTheirMoment()
-{
-    const QStringList current = copies(1);
-    const QStringList other = copies(1);
-    m_host->addList(current);
-    m_host->addList(other);
-    choose(Replaced, List);
-    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
-    setSheets(QStringLiteral("所有表"));
-    m_plugin->addStep(1);
-    choose(Replaced, All);
-    setKeys(QStringLiteral("pear"), QStringLiteral("plum"));
-    m_plugin->addStep(2);
-    setKeys(QStringLiteral("apple"), QStringLiteral("fig"));
-    m_host->calls.clear();
-
-    m_plugin->runStep(1);
-    QTRY_COMPARE(m_host->count("stepDone"), 1);
-    QCOMPARE(m_host->calls.first(), QStringLiteral("tip:56,56,Wendral uniqueValue: 1"));
-    QCOMPARE(cell(current.at(0), "Data!B2"), QStringLiteral("red pear"));
-    QCOMPARE(cell(other.at(0), "Data!B2"), QStringLiteral("red apple"));
-    m_plugin->runStep(2);
-    QTRY_COMPARE(m_host->count("stepDone"), 2);
-    QCOMPARE(cell(current.at(0), "Data!B2"), QStringLiteral("red plum"));
-    QCOMPARE(cell(other.at(0), "Data!B2"), QStringLiteral("red apple"));
-    QCOMPARE(m_host->tips().filter("tip:-4,3,").size(), 2);
-    QCOMPARE(m_host->count("tip:-4,2,"), 0);
 }
 
 void TestRunOptions::removingAndRunningByUnknownIds()
