@@ -4,6 +4,7 @@
 #include "Option.h"
 #include "ReadWriteTxt.h"
 #include "Settings.h"
+#include "StepWidget.h"
 #include "TableViewWidget.h"
 #include "ui_MainWindow.h"
 
@@ -83,6 +84,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // The step window's last clear tells the plug-ins to drop their steps;
+    // it must come while the step vector still exists, not among the
+    // children that go after the members.
+    delete mStepWidget;
+    mStepWidget = nullptr;
     // Documents may still ask to be saved as they close: let them ask while
     // the window is whole, and report nothing back to a window that is going.
     releaseDocumentsAndLists();
@@ -133,7 +139,73 @@ void MainWindow::on_action_option_triggered()
     m_option->show();
 }
 
-void MainWindow::on_action_step_triggered() {}
+void MainWindow::on_action_step_triggered()
+{
+    if (!mStepWidget) {
+        mStepWidget = new StepWidget(this);
+        connect(mStepWidget, &StepWidget::addStepSignal, this, &MainWindow::onAddStep);
+        connect(mStepWidget, &StepWidget::clearStepSignal, this, &MainWindow::onClearStep);
+        connect(mStepWidget, &StepWidget::starStepSignal, this, &MainWindow::onStarStep);
+        connect(mStepWidget, &StepWidget::allStepDoneSignal, this, &MainWindow::onAllStepDone);
+        connect(mStepWidget, &StepWidget::tipSignal, this, &MainWindow::onStepTip);
+        connect(mStepWidget, &StepWidget::removeSignal, this, &MainWindow::onRemoveStep);
+        connect(this, &MainWindow::stepDoneSignal, mStepWidget, &StepWidget::onStepDone);
+    }
+    mStepWidget->show();
+}
+
+void MainWindow::onAddStep()
+{
+    if (!m_curPlus) {
+        emit tipSignal(11, 14, QString());
+        return;
+    }
+    mStepPlugin = m_curPlus;
+    ++mStepId;
+    // The plug-in answers through appendStep within this call.
+    mStepPlugin->addStep(mStepId);
+}
+
+void MainWindow::onStarStep(int stepIndex)
+{
+    if (stepIndex < 0 || stepIndex >= mStepVector.size())
+        return;
+    const QPair<int, HarlithFace *> step = mStepVector.at(stepIndex);
+    step.second->runStep(step.first);
+}
+
+void MainWindow::onRemoveStep(QList<int> list)
+{
+    // The window removed its rows by the same order; a list built any other
+    // way is taken alike, so rows and entries stay equal.
+    list = StepWidget::removalOrder(list);
+    for (int i = list.size() - 1; i >= 0; --i) {
+        const int row = list.at(i);
+        if (row < 0 || row >= mStepVector.size())
+            continue;
+        const QPair<int, HarlithFace *> step = mStepVector.at(row);
+        step.second->removeStep(step.first);
+        mStepVector.remove(row);
+    }
+}
+
+void MainWindow::onClearStep()
+{
+    for (const QPair<int, HarlithFace *> &step : qAsConst(mStepVector))
+        step.second->clearStep();
+    mStepVector.clear();
+    mStepId = 0;
+}
+
+void MainWindow::onAllStepDone()
+{
+    setFaceEnabled(true);
+}
+
+void MainWindow::onStepTip(int var1, int var2, QString tipText)
+{
+    emit tipSignal(var1, var2, tipText);
+}
 
 void MainWindow::on_action_about_triggered()
 {
@@ -675,7 +747,6 @@ void MainWindow::explain(const QString &explain)
 
 void MainWindow::appendStep(const QString &stepText, const int &range)
 {
-    Q_UNUSED(range);
     // A step's text is "operation:parameters"; anything else cannot fill the
     // row's two columns.
     const QStringList parts = stepText.split(QLatin1Char(':'));
@@ -688,6 +759,10 @@ void MainWindow::appendStep(const QString &stepText, const int &range)
     if (parts.at(0) == QLatin1String("None") && parts.at(1) == QLatin1String("None")) {
         emit tipSignal(-6, 2, QString());
         return;
+    }
+    if (mStepWidget && mStepPlugin) {
+        mStepWidget->addStepRow(parts.at(0), parts.at(1), range);
+        mStepVector.append(qMakePair(mStepId, mStepPlugin));
     }
     sendTip(68, 69,
             QStringLiteral("MainWindow vector length:") + QString::number(mStepVector.size()));

@@ -17,6 +17,7 @@ class DockWidgetTips;
 class Option;
 class QDockWidget;
 class QLabel;
+class StepWidget;
 class TableViewWidget;
 
 namespace Ui {
@@ -116,6 +117,15 @@ private:
     void addPlus(QObject *plugin, void (MainWindow::*member)(), bool enabled, int letter);
     void onPlusActionTriggered();
 
+    // The step window's requests, passed on to the plug-in that recorded
+    // each row's step.
+    void onAddStep();
+    void onStarStep(int stepIndex);
+    void onRemoveStep(QList<int> list);
+    void onClearStep();
+    void onAllStepDone();
+    void onStepTip(int var1, int var2, QString tipText);
+
     // Applies a changed drop setting to the documents that are already open.
     void onOptionSaved();
 
@@ -164,6 +174,11 @@ private:
     QLabel *m_countLabel = nullptr;
     QLabel *m_docLabel = nullptr;
     HarlithFace *m_curPlus = nullptr;
+    StepWidget *mStepWidget = nullptr;
+    // The plug-in asked for the last step; rows it appends are its steps.
+    HarlithFace *mStepPlugin = nullptr;
+    int mStepId = 0;
+    // One (step id, plug-in) per row of the step window, in row order.
     QVector<QPair<int, HarlithFace *>> mStepVector;
     QString mPlusName;
 };

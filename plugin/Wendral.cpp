@@ -11,6 +11,8 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
+#include <algorithm>
+
 Wendral::Wendral()
     : QObject(nullptr)
     , mName(QStringLiteral("Text"))
@@ -355,4 +357,75 @@ void Wendral::finishRun(int var1, int var2, const QString &tipText)
     g_hostFace->setFaceEnabled(true);
     setFaceEnabled(true);
     g_hostFace->sendTip(var1, var2, tipText);
+}
+
+// The step list.
+
+void Wendral::addStep(int uniqueValue)
+{
+    g_hostFace->sendTip(
+        68, 68,
+        QStringLiteral("curText: 唯一值:%1 操作值:%2").arg(uniqueValue).arg(int(g_curTextIndex)));
+    QString rowText;
+    if (g_curTextIndex >= Replaced && g_curTextIndex <= Add) {
+        // Replace by table keeps the first file's column: a step has one
+        // record for every file it runs on. Without an options panel there
+        // is no record either.
+        const OperationTable::Record record =
+            OperationTable::buildRecord(mWidgetTextOption, g_curTextIndex, 0);
+        if (!record) {
+            finishRun(-6, 0, QString());
+            return;
+        }
+        rowText = mTextInfo[g_curTextIndex - 1].at(0);
+        StepType step;
+        step.uniqueValue = uniqueValue;
+        step.textIndex = g_curTextIndex;
+        step.par = record;
+        step.range = g_range;
+        mSteps.append(step);
+    } else if (g_curTextIndex != Subtract) {
+        rowText = QStringLiteral("None:None");
+    }
+    g_hostFace->sendTip(68, 69, QStringLiteral("Wendral vector length:%1").arg(mSteps.size()));
+    g_hostFace->appendStep(rowText, g_range);
+}
+
+void Wendral::clearStep()
+{
+    // A record goes with the last of its step and the jobs still using it.
+    mSteps.clear();
+}
+
+void Wendral::removeStep(const int &uniqueValue)
+{
+    const QString lengthText = QStringLiteral("Wendral removeStep vector length:%1");
+    g_hostFace->sendTip(23, 23, lengthText.arg(mSteps.size()));
+    for (int i = mSteps.size() - 1; i >= 0; --i) {
+        if (mSteps.at(i).uniqueValue == uniqueValue) {
+            mSteps.remove(i);
+            break;
+        }
+    }
+    g_hostFace->sendTip(23, 24, lengthText.arg(mSteps.size()));
+}
+
+void Wendral::runStep(int uniqueValue)
+{
+    if (mSteps.isEmpty()) {
+        g_hostFace->sendTip(-4, 2, QString());
+        return;
+    }
+    mStepMode = true;
+    const auto found =
+        std::find_if(mSteps.cbegin(), mSteps.cend(), [uniqueValue](const StepType &step) {
+            return step.uniqueValue == uniqueValue;
+        });
+    if (found == mSteps.cend())
+        return;
+    const int index = int(found - mSteps.cbegin());
+    // A copy: the run must not depend on the list staying as it is.
+    const StepType step = *found;
+    g_hostFace->sendTip(56, 56, QStringLiteral("Wendral uniqueValue: %1").arg(uniqueValue));
+    runRange(step.range, step.textIndex, index);
 }

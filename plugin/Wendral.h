@@ -39,6 +39,13 @@ public:
     bool showPlus(int x, int y) override;
     void startRun() override;
 
+    // The step list: each step keeps the operation, record and range that
+    // were current when the host added it under its id.
+    void addStep(int uniqueValue) override;
+    void clearStep() override;
+    void removeStep(const int &uniqueValue) override;
+    void runStep(int uniqueValue) override;
+
     QString curTextExplain() const;
 
     void onPanelClosed();

@@ -1,5 +1,6 @@
 #include "FileType.h"
 #include "HarlithFace.h"
+#include "HostTestHelpers.h"
 #include "MainWindow.h"
 #include "Settings.h"
 #include "TestFiles.h"
@@ -29,28 +30,12 @@ public:
     QString plusName() override { return QStringLiteral("Peer"); }
 };
 
-QString tipOf(const QList<QVariant> &args)
-{
-    return QStringLiteral("%1,%2,%3")
-        .arg(args.at(0).toInt())
-        .arg(args.at(1).toInt())
-        .arg(args.at(2).toString());
-}
-
 // Lists keep only files that exist, so every path handed to them is real.
 QString existingFile(const QString &name)
 {
     const QString path = QDir::current().absoluteFilePath(name);
     writeTestFile(path, "text\n");
     return path;
-}
-
-QStringList tipsOf(const QSignalSpy &spy)
-{
-    QStringList tips;
-    for (const QList<QVariant> &args : spy)
-        tips << tipOf(args);
-    return tips;
 }
 
 } // namespace

@@ -69,6 +69,11 @@ int RunHost::tableCount()
     return m_lists.size();
 }
 
+void RunHost::appendStep(const QString &stepText, const int &range)
+{
+    calls << QStringLiteral("appendStep:%1,%2").arg(stepText).arg(range);
+}
+
 void RunHost::stepDone()
 {
     calls << QStringLiteral("stepDone");

@@ -37,9 +37,11 @@ public:
     int fileCount(int index) override;
     QList<FileType *> fileList(int index) override;
     int tableCount() override;
+    void appendStep(const QString &stepText, const int &range) override;
     void stepDone() override;
 
-    // Calls in order: "enabled:1", "tip:-4,2,", "stepDone", ...
+    // Calls in order: "enabled:1", "tip:-4,2,", "appendStep:text,2",
+    // "stepDone", ...
     QStringList calls;
     bool enabled = true;
     // Called from stepDone, as the host's step window goes on to its next

@@ -33,6 +33,7 @@ private slots:
     void brokenFilesAreReportedAndTheRunEnds();
     void allListsAreProcessed();
     void operationNotAvailableYetEndsAtOnce();
+    void stepsRunOneAfterAnother();
 
 private:
     QWidget *panel() { return namedChild<QWidget>(m_window.get(), "WidgetText"); }
@@ -320,6 +321,56 @@ void TestEndToEnd::operationNotAvailableYetEndsAtOnce()
     QVERIFY(m_window->isEnabled());
     QVERIFY(panel()->isEnabled());
     QCOMPARE(WorkbookFixtures::readFile(path), before);
+}
+
+// Two replace steps recorded in the step window with the options of their
+// moment: the second sees what the first wrote. A file that cannot be opened
+// does not hold the run up.
+void TestEndToEnd::stepsRunOneAfterAnother()
+{
+    const QString path = copy(QStringLiteral("basic.xlsx"));
+    const QString missing = copy(QStringLiteral("inline.xlsx"));
+    addToList(lists().first(), {path, missing});
+    QVERIFY(QFile::remove(missing));
+    const QVariantMap before = WorkbookSnapshot::take(path);
+
+    namedChild<QAction>(m_window.get(), "action_step")->trigger();
+    QWidget *steps = namedChild<QWidget>(m_window.get(), "StepWidget");
+    QVERIFY(steps->isVisible());
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeList");
+    setSheets(QStringLiteral("所有表"));
+    setKeys(QStringLiteral("e"), QStringLiteral("ë"));
+    click(steps, "pushButton_add");
+    setKeys(QStringLiteral("ë"), QStringLiteral("ê"));
+    click(steps, "pushButton_add");
+    auto *table = namedChild<QTableWidget>(steps, "tableWidget_step");
+    QCOMPARE(table->rowCount(), 2);
+
+    m_tips->clear();
+    click(steps, "pushButton_star");
+    QTRY_COMPARE(tipCount(-5, 3), 1);
+    QCOMPARE(tipCount(-4, 3), 2);
+    QCOMPARE(tipCount(0, 0), 2);
+    QVERIFY(m_window->isEnabled());
+    QVERIFY(steps->isEnabled());
+    for (int row = 0; row < 2; ++row) {
+        QCOMPARE(table->item(row, 4)->text(), QStringLiteral("已执行"));
+        QCOMPARE(table->item(row, 0)->background().color(), QColor(Qt::gray));
+    }
+
+    const QVariantMap cellsBefore = before.value("cells").toMap();
+    const QVariantMap cellsAfter = WorkbookSnapshot::take(path).value("cells").toMap();
+    int changed = 0;
+    for (auto it = cellsBefore.cbegin(); it != cellsBefore.cend(); ++it) {
+        if (it.value().type() != QVariant::String)
+            continue;
+        QString expected = it.value().toString();
+        changed += expected.contains(QLatin1Char('e'));
+        expected.replace(QLatin1Char('e'), QStringLiteral("ê"));
+        QCOMPARE(cellsAfter.value(it.key()).toString(), expected);
+    }
+    QVERIFY(changed > 10);
 }
 
 QTEST_MAIN(TestEndToEnd)

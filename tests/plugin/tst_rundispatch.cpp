@@ -70,6 +70,7 @@ private slots:
     void nextStepStartsFromStepDone();
     void stepRecordServesEveryFileOfReplaceByTable();
     void stepWithoutItsRecordIsAParameterError();
+    void recordGoesWithTheLastHolder_data();
     void recordGoesWithTheLastHolder();
 
 private:
@@ -348,9 +349,17 @@ void TestRunDispatch::stepWithoutItsRecordIsAParameterError()
     QCOMPARE(fileCount(), 0);
 }
 
-// A step keeps its record for its later runs; the jobs do not keep it.
+void TestRunDispatch::recordGoesWithTheLastHolder_data()
+{
+    QTest::addColumn<QString>("release");
+    for (const char *release : {"remove", "clear", "plug-in gone"})
+        QTest::newRow(release) << release;
+}
+// A step keeps its record for its later runs; the jobs do not keep it. It
+// goes with its step, however the step goes.
 void TestRunDispatch::recordGoesWithTheLastHolder()
 {
+    QFETCH(QString, release);
     installRecording();
     QTemporaryDir dir;
     m_host->addList(makeFiles(dir, QStringLiteral("a"), 3));
@@ -365,7 +374,12 @@ void TestRunDispatch::recordGoesWithTheLastHolder()
     runStep(0);
     QTRY_COMPARE(m_host->count("stepDone"), 2);
     QVERIFY(!watch.expired());
-    m_plugin->mSteps.clear();
+    if (release == QLatin1String("remove"))
+        m_plugin->removeStep(1);
+    else if (release == QLatin1String("clear"))
+        m_plugin->clearStep();
+    else
+        m_plugin.reset();
     // The pool may still be letting go of the last job.
     QTRY_VERIFY(watch.expired());
 }

@@ -18,8 +18,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Runs started from the panel's start button, with the records the options
-// panel builds, over real workbooks.
+// Runs with the records the options panel builds, over real workbooks:
+// started from the panel's start button, or recorded as steps and run one by
+// one as the host's step window does.
 class TestRunOptions : public QObject
 {
     Q_OBJECT
@@ -33,6 +34,10 @@ private slots:
     void emptyKeysAreAParameterError();
     void replaceByTableGivesEachFileItsColumn();
     void fileWithoutItsColumnIsLeftAlone();
+
+    void addingAStep_data();
+    void addingAStep();
+    void removingAndRunningByUnknownIds();
 
 private:
     void choose(Enum_TextIndex kind, Enum_Range range);
@@ -255,6 +260,66 @@ void TestRunOptions::fileWithoutItsColumnIsLeftAlone()
     QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("two"));
     QCOMPARE(WorkbookFixtures::readFile(files.at(2)), before);
     QVERIFY(m_host->enabled);
+}
+
+void TestRunOptions::addingAStep_data()
+{
+    QTest::addColumn<bool>("panel");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("keys");
+    // After the (68, 68) tip.
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("replace") << true << int(Replaced) << "apple"
+                             << QStringList{"tip:68,69,Wendral vector length:1",
+                                            "appendStep:字符处理:替换1,2"};
+    QTest::newRow("no operation") << true << int(Explain) << "apple"
+                                  << QStringList{"tip:68,69,Wendral vector length:0",
+                                                 "appendStep:None:None,2"};
+    QTest::newRow("subtract") << true << int(Subtract) << "apple"
+                              << QStringList{"tip:68,69,Wendral vector length:0", "appendStep:,2"};
+    QTest::newRow("no keys") << true << int(Replaced) << ""
+                             << QStringList{"enabled:1", "tip:-6,0,"};
+    QTest::newRow("no options panel")
+        << false << int(Replaced) << "apple" << QStringList{"enabled:1", "tip:-6,0,"};
+}
+void TestRunOptions::addingAStep()
+{
+    QFETCH(bool, panel);
+    QFETCH(int, kind);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, calls);
+    choose(Enum_TextIndex(kind), List);
+    setKeys(keys, QStringLiteral("pear"));
+    m_host->calls.clear();
+    if (panel) {
+        m_plugin->addStep(7);
+    } else {
+        Wendral bare;
+        bare.addStep(7);
+    }
+    QCOMPARE(m_host->calls,
+             QStringList{QStringLiteral("tip:68,68,curText: 唯一值:7 操作值:%1").arg(kind)} +
+                 calls);
+}
+
+void TestRunOptions::removingAndRunningByUnknownIds()
+{
+    m_host->addList(copies(1));
+    choose(Replaced, List);
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    m_plugin->addStep(1);
+    m_plugin->addStep(2);
+    m_host->calls.clear();
+    m_plugin->removeStep(9);
+    m_plugin->removeStep(1);
+    m_plugin->runStep(1);
+    QCOMPARE(m_host->calls, QStringList({"tip:23,23,Wendral removeStep vector length:2",
+                                         "tip:23,24,Wendral removeStep vector length:2",
+                                         "tip:23,23,Wendral removeStep vector length:2",
+                                         "tip:23,24,Wendral removeStep vector length:1"}));
+    m_plugin->clearStep();
+    m_plugin->runStep(2);
+    QCOMPARE(m_host->tips().mid(4), QStringList({"tip:-4,2,"}));
 }
 
 QTEST_MAIN(TestRunOptions)
