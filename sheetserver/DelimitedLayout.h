@@ -1,6 +1,8 @@
 #ifndef DELIMITEDLAYOUT_H
 #define DELIMITEDLAYOUT_H
 
+#include "TextEncoding.h"
+
 #include <QByteArray>
 #include <QChar>
 #include <QVector>
@@ -11,9 +13,7 @@
 struct DelimitedLayout
 {
     QChar delimiter = QLatin1Char(',');
-    bool utf8 = true;
-    bool byteOrderMark = false;
-    QByteArray codecName;           // the locale's codec when not UTF-8
+    TextEncoding encoding;
     QVector<QByteArray> lineEnds;   // per row; "" for a last row without one
     QVector<int> fieldCounts;       // per row
     QByteArray newLineEnd = "\r\n"; // for rows added after the last

@@ -1,10 +1,8 @@
 #include "DelimitedText.h"
 
 #include "SheetModel.h"
-#include "XmlText.h"
 
 #include <QLocale>
-#include <QTextCodec>
 
 namespace {
 
@@ -23,28 +21,16 @@ bool needsQuotes(const QString &field, QChar delimiter)
 bool DelimitedText::read(const QByteArray &bytes, QChar delimiter, SheetModel *sheet,
                          DelimitedLayout *layout, QString *why)
 {
-    if (bytes.contains('\0')) {
+    QString text;
+    if (!TextEncoding::decode(bytes, &layout->encoding, &text)) {
+        *why = QStringLiteral("text in an unknown encoding");
+        return false;
+    }
+    if (text.contains(QChar(0))) {
         *why = QStringLiteral("binary content");
         return false;
     }
     layout->delimiter = delimiter;
-    QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF") && XmlText::isValidUtf8(bytes.mid(3))) {
-        layout->byteOrderMark = true;
-        text = QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    } else if (XmlText::isValidUtf8(bytes)) {
-        text = QString::fromUtf8(bytes);
-    } else {
-        QTextCodec *codec = QTextCodec::codecForLocale();
-        QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-        text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
-        if (state.invalidChars > 0 || codec->mibEnum() == 106) {
-            *why = QStringLiteral("text in an unknown encoding");
-            return false;
-        }
-        layout->utf8 = false;
-        layout->codecName = codec->name();
-    }
 
     bool everyQuoted = true;
     bool anyField = false;
@@ -171,19 +157,7 @@ bool DelimitedText::write(const SheetModel &sheet, const DelimitedLayout &layout
             lineEnd = layout.newLineEnd;
         text += QString::fromLatin1(lineEnd);
     }
-    if (layout.utf8) {
-        *out = layout.byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-        out->append(text.toUtf8());
-        return true;
-    }
-    QTextCodec *codec = QTextCodec::codecForName(layout.codecName);
-    if (!codec) {
-        *why = QStringLiteral("codec gone");
-        return false;
-    }
-    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-    *out = codec->fromUnicode(text.constData(), text.size(), &state);
-    if (state.invalidChars > 0) {
+    if (!layout.encoding.encode(text, out)) {
         *why = QStringLiteral("text the file's encoding cannot hold");
         return false;
     }

@@ -15,7 +15,7 @@ class SheetModel;
 class DelimitedText
 {
 public:
-    // UTF-8 with or without a byte-order mark, otherwise the locale's codec.
+    // In any encoding TextEncoding tells apart.
     static bool read(const QByteArray &bytes, QChar delimiter, SheetModel *sheet,
                      DelimitedLayout *layout, QString *why);
     // False when a changed field cannot be written in the file's encoding.

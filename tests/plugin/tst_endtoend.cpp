@@ -27,6 +27,7 @@ private slots:
     void cleanup();
 
     void replaceOverAListOnAllSheets();
+    void replaceInDelimitedTextOfEveryEncoding();
     void replaceByTableGivesEachFileItsColumn();
     void deleteRemovesTheKeys();
     void byPositionWritesTheCells();
@@ -199,6 +200,34 @@ void TestEndToEnd::replaceOverAListOnAllSheets()
     QTRY_VERIFY(messages->toPlainText().contains(QStringLiteral("所有线程全部处理完毕")));
     QVERIFY(messages->toPlainText().indexOf(QStringLiteral("所有线程全部处理完毕")) <
             messages->toPlainText().indexOf(QStringLiteral("子线程文件处理完毕")));
+}
+
+// A GB18030 CSV and Excel's "Unicode text" files in a list are rewritten
+// like UTF-8 files, each in its own encoding, every other byte kept.
+void TestEndToEnd::replaceInDelimitedTextOfEveryEncoding()
+{
+    QStringList paths;
+    QList<QByteArray> expected;
+    for (const char *file : {"gb18030.csv", "utf16le.txt", "utf16be.txt"}) {
+        paths << copy(QString::fromLatin1(file));
+        const QString codec = WorkbookFixtures::encodings()
+                                  .value(QString::fromLatin1(file))
+                                  .toMap()
+                                  .value(QStringLiteral("codec"))
+                                  .toString();
+        expected << WorkbookFixtures::readFile(paths.last())
+                        .replace(WorkbookFixtures::encoded(codec, QStringLiteral("苹果")),
+                                 WorkbookFixtures::encoded(codec, QStringLiteral("青苹果")));
+    }
+    addToList(lists().first(), paths);
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeList");
+    setKeys(QStringLiteral("苹果"), QStringLiteral("青苹果"));
+    setSheets(QStringLiteral("所有表"));
+    runAndWait();
+    QCOMPARE(tipCount(-4, 0), 3);
+    for (int i = 0; i < paths.size(); ++i)
+        QCOMPARE(WorkbookFixtures::readFile(paths.at(i)), expected.at(i));
 }
 
 void TestEndToEnd::replaceByTableGivesEachFileItsColumn()

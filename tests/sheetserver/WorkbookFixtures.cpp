@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QTextCodec>
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
@@ -32,11 +33,26 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+static QVariantMap jsonFixture(const QString &name)
+{
+    return QJsonDocument::fromJson(readFile(dataPath(name))).toVariant().toMap();
+}
+
 QVariantMap expected()
 {
-    return QJsonDocument::fromJson(readFile(dataPath(QStringLiteral("expected.json"))))
-        .toVariant()
-        .toMap();
+    return jsonFixture(QStringLiteral("expected.json"));
+}
+
+QVariantMap encodings()
+{
+    return jsonFixture(QStringLiteral("encodings.json"));
+}
+
+QByteArray encoded(const QString &codec, const QString &text)
+{
+    QTextCodec::ConverterState noMark(QTextCodec::IgnoreHeader);
+    return QTextCodec::codecForName(codec.toLatin1())
+        ->fromUnicode(text.constData(), text.size(), &noMark);
 }
 
 bool writePackage(const QString &path, const Parts &parts)
@@ -232,6 +248,16 @@ QString ServerSession::text(int n, const QString &name)
 void ServerSession::set(int n, const QString &name, const QString &value)
 {
     cell(n, name)->setProperty("Value", value);
+}
+
+bool ServerSession::replace(int n, const QString &what, const QString &with)
+{
+    return sheet(n)
+        ->querySubObject("UsedRange")
+        ->dynamicCall("Replace(const QVariant&, const QVariant&, const QVariant&, const "
+                      "QVariant&, const QVariant&)",
+                      what, with, 2, 1, true)
+        .toBool();
 }
 
 bool ServerSession::save()

@@ -21,6 +21,10 @@ QString copy(const QString &name, const QString &dir);
 QByteArray readFile(const QString &path);
 // expected.json: file name -> {sheets, active, shown}.
 QVariantMap expected();
+// encodings.json: delimited text file name -> {codec, rows of field texts}.
+QVariantMap encodings();
+// Text in the Qt codec of that name, without a byte-order mark.
+QByteArray encoded(const QString &codec, const QString &text);
 
 using Parts = WorkbookMaker::Parts;
 // Writes a package with these entries, in this order, deflated.
@@ -50,6 +54,8 @@ struct ServerSession
     AutomationClient *cell(int sheet, const QString &name);
     QString text(int sheet, const QString &name);
     void set(int sheet, const QString &name, const QString &value);
+    // Every match in the used range, inside cells, case matched.
+    bool replace(int sheet, const QString &what, const QString &with);
     bool save();
 
     AutomationClient app;

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QTextCodec>
 #include <QtTest>
 
 using namespace WorkbookFixtures;
@@ -113,8 +112,8 @@ private slots:
     void badFilesAreRefusedUntouched_data()
     {
         QTest::addColumn<QString>("file");
-        for (const char *name :
-             {"not-a-zip.xlsx", "truncated.xlsx", "no-workbook.xlsx", "bad-xml.xlsx"})
+        for (const char *name : {"not-a-zip.xlsx", "truncated.xlsx", "no-workbook.xlsx",
+                                 "bad-xml.xlsx", "not-text.csv"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void badFilesAreRefusedUntouched()
@@ -189,10 +188,16 @@ private slots:
         QTest::newRow("web page") << "page.html"
                                   << QByteArray("<html><table><tr><td>1</td></tr></table></html>");
         QTest::newRow("binary csv") << "nul.csv" << QByteArray("a,b\0c", 5);
-        QTest::newRow("utf-16 txt") << "wide.txt"
-                                    << QByteArray("\xFF\xFE"
-                                                  "a\0\t\0b\0",
-                                                  8);
+        QTest::newRow("utf-16 cut short") << "odd.txt"
+                                          << QByteArray("\xFF\xFE"
+                                                        "a\0\t",
+                                                        5);
+        QTest::newRow("half a surrogate pair") << "half.txt"
+                                               << QByteArray("\xFF\xFE\x00\xD8"
+                                                             "a\0",
+                                                             6);
+        QTest::newRow("UTF-8 mark over GB18030")
+            << "gb.csv" << QByteArray("\xEF\xBB\xBF\xC6\xBB\xB9\xFB");
     }
     void legacyAndOtherFormatsAreRefused()
     {
@@ -271,30 +276,86 @@ private slots:
         QTEST(readFile(path), "after");
     }
 
-    // Text that is not UTF-8 is read and written in the locale's encoding.
-    void delimitedTextInTheLocaleEncoding()
+    // Delimited text as Excel writes it on Chinese desktops: every field
+    // shows what the file's writer put there; a Replace writes the new text
+    // in the file's own encoding and keeps every other byte, and writes
+    // nothing when nothing matched.
+    void delimitedEncodingsRoundTrip_data()
     {
-        QTextCodec *before = QTextCodec::codecForLocale();
-        QTextCodec *gbk = QTextCodec::codecForName("GBK");
-        QVERIFY(gbk);
-        QTextCodec::setCodecForLocale(gbk);
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("with");
+        QTest::newRow("GB18030 in quotes") << "gb18030.csv"
+                                           << "好吃"
+                                           << "难吃\U00020001";
+        QTest::newRow("GB18030 over a line break") << "gb18030.csv"
+                                                   << "行\n第二"
+                                                   << "行\n第三";
+        QTest::newRow("GB18030 no match") << "gb18030.csv"
+                                          << "葡萄"
+                                          << "x";
+        QTest::newRow("UTF-16 LE") << "utf16le.txt"
+                                   << "紫"
+                                   << "蓝";
+        QTest::newRow("UTF-16 LE no match") << "utf16le.txt"
+                                            << "橙"
+                                            << "x";
+        QTest::newRow("UTF-16 BE") << "utf16be.txt"
+                                   << "橙色"
+                                   << "金色";
+    }
+    void delimitedEncodingsRoundTrip()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, what);
+        QFETCH(QString, with);
+        const QVariantMap fixture = encodings().value(file).toMap();
+        const QString codec = fixture.value(QStringLiteral("codec")).toString();
+        const QVariantList rows = fixture.value(QStringLiteral("rows")).toList();
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("gbk.csv"));
-        const QByteArray bytes = gbk->fromUnicode(QStringLiteral("名称,备注\r\n苹果,红\r\n"));
-        QVERIFY(writeFile(path, bytes));
+        const QString path = copy(file, dir.path());
+        QByteArray after = readFile(path);
+        QVERIFY(after.count(encoded(codec, what)) <= 1);
+        after.replace(encoded(codec, what), encoded(codec, with));
+        auto compareShown = [&](ServerSession &session, const QString &from, const QString &to) {
+            for (int r = 0; r < rows.size(); ++r) {
+                const QStringList fields = rows.at(r).toStringList();
+                for (int c = 0; c < fields.size(); ++c)
+                    QCOMPARE(session.text(1, cellName(r + 1, c + 1)),
+                             QString(fields.at(c)).replace(from, to));
+            }
+        };
         {
             ServerSession session(path);
             QVERIFY(!session.book->isNull());
-            QCOMPARE(session.text(1, QStringLiteral("A2")), QStringLiteral("苹果"));
-            session.set(1, QStringLiteral("B2"), QStringLiteral("绿"));
+            compareShown(session, what, what);
+            QVERIFY(session.replace(1, what, with));
             QVERIFY(session.save());
-            QCOMPARE(readFile(path), gbk->fromUnicode(QStringLiteral("名称,备注\r\n苹果,绿\r\n")));
-            // What the encoding cannot hold is not written as question marks.
-            session.set(1, QStringLiteral("B2"), QStringLiteral("\U0001F34E"));
-            QVERIFY(!session.save());
-            QCOMPARE(readFile(path), gbk->fromUnicode(QStringLiteral("名称,备注\r\n苹果,绿\r\n")));
         }
-        QTextCodec::setCodecForLocale(before);
+        QCOMPARE(readFile(path), after);
+        ServerSession again(path);
+        compareShown(again, what, with);
+    }
+
+    // What no encoding can carry (half a surrogate pair) fails the save
+    // rather than going out as a question mark.
+    void delimitedTextRefusesWhatItCannotWrite_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char *name : {"sample.csv", "gb18030.csv", "utf16be.txt"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void delimitedTextRefusesWhatItCannotWrite()
+    {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString path = copy(file, dir.path());
+        const QByteArray before = readFile(path);
+        ServerSession session(path);
+        QVERIFY(!session.book->isNull());
+        session.set(1, QStringLiteral("B2"), QStringLiteral("a") + QChar(0xD800));
+        QVERIFY(!session.save());
+        QCOMPARE(readFile(path), before);
     }
 
     void delimitedTextThatCannotComeBackIsRefused()
