@@ -49,8 +49,9 @@ private slots:
     void noOpSaveLeavesTheFileAsItWas_data()
     {
         QTest::addColumn<QString>("file");
-        for (const char *name : {"basic.xlsx", "numfmt.xlsx", "inline.xlsx", "chartsheet.xlsx",
-                                 "grid-2000x10.xlsx", "sample.csv", "sample.txt"})
+        for (const char *name :
+             {"basic.xlsx", "numfmt.xlsx", "inline.xlsx", "chartsheet.xlsx", "grid-2000x10.xlsx",
+              "sample.csv", "sample.txt", "gb18030.csv", "utf16le.txt", "utf16be.txt"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void noOpSaveLeavesTheFileAsItWas()
