@@ -8,6 +8,7 @@
 #include "ParSpace.h"
 #include "ParTo.h"
 #include "TextReplaced.h"
+#include "TextTo.h"
 #include "WidgetTextOption.h"
 
 namespace {
@@ -27,6 +28,7 @@ bool OperationTable::hasOperation(Enum_TextIndex kind)
     case Replaced:
     case Replaced2:
     case Delete:
+    case To:
         return true;
     default:
         return false;
@@ -72,6 +74,8 @@ std::unique_ptr<ExcelBase> OperationTable::createOperation(Enum_TextIndex kind, 
     case Delete:
         return std::make_unique<TextReplaced>(path, static_cast<const ParReplaced *>(record.get()),
                                               nullptr);
+    case To:
+        return std::make_unique<TextTo>(path, static_cast<const ParTo *>(record.get()), nullptr);
     default:
         return nullptr;
     }

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,6 +35,7 @@ private slots:
     void emptyKeysAreAParameterError();
     void replaceByTableGivesEachFileItsColumn();
     void fileWithoutItsColumnIsLeftAlone();
+    void conversionOverAList();
 
     void addingAStep_data();
     void addingAStep();
@@ -320,6 +322,39 @@ void TestRunOptions::removingAndRunningByUnknownIds()
     m_plugin->clearStep();
     m_plugin->runStep(2);
     QCOMPARE(m_host->tips().mid(4), QStringList({"tip:-4,2,"}));
+}
+
+// Every file of the list has the first letter of each word of every sheet
+// upper-cased; nothing else of it changes.
+void TestRunOptions::conversionOverAList()
+{
+    const QStringList files = copies(2);
+    const QVariantMap before = WorkbookSnapshot::take(files.at(0));
+    m_host->addList(files);
+    choose(To, List);
+    namedChild<QRadioButton>(m_options, "radioButton_textToCase")->setChecked(true);
+    namedChild<QRadioButton>(m_options, "radioButton_textToCapital")->setChecked(true);
+    namedChild<QComboBox>(m_options, "comboBox_textToCase")->setCurrentIndex(2);
+    setSheets(QStringLiteral("所有表"));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(m_host->tips().filter("tip:0,4,").size(), 2);
+    for (const QString &path : files) {
+        const QVariantMap after = WorkbookSnapshot::take(path);
+        QStringList expected = {"Data!A2", "Data!A5", "Data!A7", "Data!B2",
+                                "Data!B3", "Data!B5", "Data!B6"};
+        for (int row = 2; row <= 4; ++row) {
+            for (const char *column : {"B", "C", "D"})
+                expected << QStringLiteral("Offset!%1%2").arg(QLatin1String(column)).arg(row);
+        }
+        expected.sort();
+        QCOMPARE(WorkbookSnapshot::changedCells(before, after), expected);
+        const QVariantMap cells = after.value("cells").toMap();
+        QCOMPARE(cells.value("Data!A5").toString(), QStringLiteral("Cherry Pie"));
+        QCOMPARE(cells.value("Offset!C3").toString(), QStringLiteral("R3c3 Apple"));
+        QCOMPARE(cells.value("Data!E3").toString(), QStringLiteral("=C3*D3"));
+        QCOMPARE(after.value("styles"), before.value("styles"));
+    }
 }
 
 QTEST_MAIN(TestRunOptions)
