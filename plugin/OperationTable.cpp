@@ -7,6 +7,7 @@
 #include "ParRetain.h"
 #include "ParSpace.h"
 #include "ParTo.h"
+#include "TextCode.h"
 #include "TextReplaced.h"
 #include "TextTo.h"
 #include "WidgetTextOption.h"
@@ -29,6 +30,7 @@ bool OperationTable::hasOperation(Enum_TextIndex kind)
     case Replaced2:
     case Delete:
     case To:
+    case Code:
         return true;
     default:
         return false;
@@ -76,6 +78,9 @@ std::unique_ptr<ExcelBase> OperationTable::createOperation(Enum_TextIndex kind, 
                                               nullptr);
     case To:
         return std::make_unique<TextTo>(path, static_cast<const ParTo *>(record.get()), nullptr);
+    case Code:
+        return std::make_unique<TextCode>(path, static_cast<const ParCode *>(record.get()),
+                                          nullptr);
     default:
         return nullptr;
     }

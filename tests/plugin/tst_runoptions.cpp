@@ -36,6 +36,7 @@ private slots:
     void replaceByTableGivesEachFileItsColumn();
     void fileWithoutItsColumnIsLeftAlone();
     void conversionOverAList();
+    void encodingOverAListAndBack();
 
     void addingAStep_data();
     void addingAStep();
@@ -354,6 +355,37 @@ void TestRunOptions::conversionOverAList()
         QCOMPARE(cells.value("Offset!C3").toString(), QStringLiteral("R3c3 Apple"));
         QCOMPARE(cells.value("Data!E3").toString(), QStringLiteral("=C3*D3"));
         QCOMPARE(after.value("styles"), before.value("styles"));
+    }
+}
+
+// AES with a password there and back: every text comes back, Chinese
+// included; on the way it is no longer readable.
+void TestRunOptions::encodingOverAListAndBack()
+{
+    const QStringList files = copies(2);
+    m_host->addList(files);
+    choose(Code, List);
+    auto *option = namedChild<QComboBox>(m_options, "comboBox_CodeOption");
+    option->setCurrentIndex(option->findText(QStringLiteral("AES_128")));
+    namedChild<QPlainTextEdit>(m_options, "plainTextEdit_CodePassword")
+        ->setPlainText(QStringLiteral("pass word"));
+    setSheets(QStringLiteral("所有表"));
+    namedChild<QRadioButton>(m_options, "radioButton_CodeCode")->setChecked(true);
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    const QString encoded = cell(files.at(1), "Data!A4");
+    QVERIFY(!encoded.isEmpty());
+    QVERIFY(encoded != QStringLiteral("苹果"));
+    QCOMPARE(cell(files.at(0), "Data!A4"), encoded);
+
+    m_host->calls.clear();
+    namedChild<QRadioButton>(m_options, "radioButton_45")->setChecked(true);
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    for (const QString &path : files) {
+        QCOMPARE(cell(path, "Data!A4"), QStringLiteral("苹果"));
+        QCOMPARE(cell(path, "Data!B4"), QStringLiteral("中文 文本"));
+        QCOMPARE(cell(path, "Offset!D4"), QStringLiteral("r4c4 apple"));
     }
 }
 
