@@ -7,7 +7,9 @@
 #include "ParRetain.h"
 #include "ParSpace.h"
 #include "ParTo.h"
+#include "TextCode.h"
 #include "TextReplaced.h"
+#include "TextTo.h"
 #include "WidgetTextOption.h"
 
 namespace {
@@ -27,6 +29,8 @@ bool OperationTable::hasOperation(Enum_TextIndex kind)
     case Replaced:
     case Replaced2:
     case Delete:
+    case To:
+    case Code:
         return true;
     default:
         return false;
@@ -72,6 +76,11 @@ std::unique_ptr<ExcelBase> OperationTable::createOperation(Enum_TextIndex kind, 
     case Delete:
         return std::make_unique<TextReplaced>(path, static_cast<const ParReplaced *>(record.get()),
                                               nullptr);
+    case To:
+        return std::make_unique<TextTo>(path, static_cast<const ParTo *>(record.get()), nullptr);
+    case Code:
+        return std::make_unique<TextCode>(path, static_cast<const ParCode *>(record.get()),
+                                          nullptr);
     default:
         return nullptr;
     }

@@ -18,4 +18,16 @@ void noteRunEvents(Operation *operation, QStringList *events)
                      [events](QString file) { events->append(QStringLiteral("done ") + file); });
 }
 
+// Runs an operation of that class with record par on path in this thread;
+// what it reported.
+template<typename Operation, typename Par>
+QStringList runNoted(const QString &path, const Par &par)
+{
+    QStringList events;
+    Operation operation(path, &par, nullptr);
+    noteRunEvents(&operation, &events);
+    operation.run();
+    return events;
+}
+
 #endif // RUNEVENTS_H

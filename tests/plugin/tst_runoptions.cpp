@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,6 +35,8 @@ private slots:
     void emptyKeysAreAParameterError();
     void replaceByTableGivesEachFileItsColumn();
     void fileWithoutItsColumnIsLeftAlone();
+    void conversionOverAList();
+    void encodingOverAListAndBack();
 
     void addingAStep_data();
     void addingAStep();
@@ -320,6 +323,66 @@ void TestRunOptions::removingAndRunningByUnknownIds()
     m_plugin->clearStep();
     m_plugin->runStep(2);
     QCOMPARE(m_host->tips().mid(4), QStringList({"tip:-4,2,"}));
+}
+
+// Every file of the list has the first letter of each word of every sheet
+// upper-cased; nothing else of it changes.
+void TestRunOptions::conversionOverAList()
+{
+    const QStringList files = copies(2);
+    const QVariantMap before = WorkbookSnapshot::take(files.at(0));
+    m_host->addList(files);
+    choose(To, List);
+    namedChild<QRadioButton>(m_options, "radioButton_textToCase")->setChecked(true);
+    namedChild<QRadioButton>(m_options, "radioButton_textToCapital")->setChecked(true);
+    namedChild<QComboBox>(m_options, "comboBox_textToCase")->setCurrentIndex(2);
+    setSheets(QStringLiteral("所有表"));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(m_host->tips().filter("tip:0,4,").size(), 2);
+    for (const QString &path : files) {
+        const QVariantMap after = WorkbookSnapshot::take(path);
+        // Seven texts on Data, the nine of Offset.
+        QCOMPARE(WorkbookSnapshot::changedCells(before, after).size(), 16);
+        const QVariantMap cells = after.value("cells").toMap();
+        QCOMPARE(cells.value("Data!A5").toString(), QStringLiteral("Cherry Pie"));
+        QCOMPARE(cells.value("Data!B5").toString(), QStringLiteral("  Two Leading"));
+        QCOMPARE(cells.value("Data!A3").toString(), QStringLiteral("Banana"));
+        QCOMPARE(cells.value("Offset!C3").toString(), QStringLiteral("R3c3 Apple"));
+        QCOMPARE(cells.value("Data!E3").toString(), QStringLiteral("=C3*D3"));
+        QCOMPARE(after.value("styles"), before.value("styles"));
+    }
+}
+
+// AES with a password there and back: every text comes back, Chinese
+// included; on the way it is no longer readable.
+void TestRunOptions::encodingOverAListAndBack()
+{
+    const QStringList files = copies(2);
+    m_host->addList(files);
+    choose(Code, List);
+    auto *option = namedChild<QComboBox>(m_options, "comboBox_CodeOption");
+    option->setCurrentIndex(option->findText(QStringLiteral("AES_128")));
+    namedChild<QPlainTextEdit>(m_options, "plainTextEdit_CodePassword")
+        ->setPlainText(QStringLiteral("pass word"));
+    setSheets(QStringLiteral("所有表"));
+    namedChild<QRadioButton>(m_options, "radioButton_CodeCode")->setChecked(true);
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    const QString encoded = cell(files.at(1), "Data!A4");
+    QVERIFY(!encoded.isEmpty());
+    QVERIFY(encoded != QStringLiteral("苹果"));
+    QCOMPARE(cell(files.at(0), "Data!A4"), encoded);
+
+    m_host->calls.clear();
+    namedChild<QRadioButton>(m_options, "radioButton_45")->setChecked(true);
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    for (const QString &path : files) {
+        QCOMPARE(cell(path, "Data!A4"), QStringLiteral("苹果"));
+        QCOMPARE(cell(path, "Data!B4"), QStringLiteral("中文 文本"));
+        QCOMPARE(cell(path, "Offset!D4"), QStringLiteral("r4c4 apple"));
+    }
 }
 
 QTEST_MAIN(TestRunOptions)

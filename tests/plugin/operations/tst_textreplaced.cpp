@@ -27,14 +27,9 @@ ParReplaced record(const QString &sheetIndex, QVector<QPair<QString, QString>> p
     return par;
 }
 
-// Runs the operation on path in this thread; the tips and done it sent.
 QStringList runOn(const QString &path, const ParReplaced &par)
 {
-    QStringList events;
-    TextReplaced operation(path, &par, nullptr);
-    noteRunEvents(&operation, &events);
-    operation.run();
-    return events;
+    return runNoted<TextReplaced>(path, par);
 }
 
 // The sheet picks and replaces a recording server saw, in order.
