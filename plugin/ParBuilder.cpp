@@ -242,12 +242,27 @@ bool ParBuilder::readPair(WordLists::ListFile fromFile, WordLists::ListFile toFi
     return true;
 }
 
+// Passwords that Latin-1 holds keep their Latin-1 bytes, so texts enciphered
+// with them before still decipher. Any other password is taken as UTF-8:
+// Latin-1 would turn every Chinese character into "?", so that all Chinese
+// passwords of one length gave the same key.
+namespace {
+QByteArray passwordBytes(const QString &password)
+{
+    for (const QChar c : password) {
+        if (c.unicode() > 0xFF)
+            return password.toUtf8();
+    }
+    return password.toLatin1();
+}
+} // namespace
+
 ParCode *ParBuilder::getParCode() const
 {
     auto par = std::make_unique<ParCode>();
     par->encode = ui->radioButton_CodeCode->isChecked();
     par->option = codeOption(ui->comboBox_CodeOption->currentIndex());
-    par->password = ui->plainTextEdit_CodePassword->toPlainText().toLatin1();
+    par->password = passwordBytes(ui->plainTextEdit_CodePassword->toPlainText());
     par->sheetIndex = sheetIndex();
     return par.release();
 }

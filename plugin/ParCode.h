@@ -14,7 +14,7 @@ struct ParCode
     // May hold a value outside the enumeration (the chooser's divider), with
     // which the operation leaves every cell alone.
     TextCode::Option option = TextCode::Option::BASIC;
-    // Latin-1 bytes of the password; only AES uses them.
+    // The password's bytes (Latin-1 where it fits, else UTF-8); only AES uses them.
     QByteArray password;
 };
 

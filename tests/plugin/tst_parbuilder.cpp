@@ -280,11 +280,16 @@ private slots:
     void codeCarriesDirectionAndPassword()
     {
         choose("radioButton_45");
-        child<QPlainTextEdit>("plainTextEdit_CodePassword")->setPlainText(QStringLiteral("pé"));
+        auto *password = child<QPlainTextEdit>("plainTextEdit_CodePassword");
+        password->setPlainText(QStringLiteral("pé"));
         std::unique_ptr<ParCode> par(panel->getParCode());
         QVERIFY(!par->encode);
         QCOMPARE(par->password, QByteArray("p\xE9"));
         QCOMPARE(par->sheetIndex, QStringLiteral("默认页"));
+        // Two Chinese passwords must not give one key.
+        password->setPlainText(QStringLiteral("密码"));
+        par.reset(panel->getParCode());
+        QCOMPARE(par->password, QStringLiteral("密码").toUtf8());
     }
 
     void caseAndWidthConversions()
