@@ -17,6 +17,25 @@ QByteArray numberText(double value)
     return QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
+// The tags of cells written into a row, named with the row's prefix.
+struct CellTags
+{
+    explicit CellTags(const QByteArray &prefix = QByteArray())
+        : prefix(prefix)
+        , cell('<' + prefix + "c r=\"")
+        , cellEnd("</" + prefix + "c>")
+        , value('<' + prefix + "v>")
+        , valueEnd("</" + prefix + "v>")
+        , inlineText('<' + prefix + "is><" + prefix + "t xml:space=\"preserve\">")
+        , inlineTextEnd("</" + prefix + "t></" + prefix + "is>")
+        , formula('<' + prefix + 'f')
+        , formulaEnd("</" + prefix + "f>")
+    {
+    }
+    QByteArray prefix, cell, cellEnd, value, valueEnd, inlineText, inlineTextEnd, formula,
+        formulaEnd;
+};
+
 class Writer
 {
 public:
@@ -84,25 +103,6 @@ private:
     XmlStartTag tagAt(quint32 from, quint32 to);
     void openInstead(quint32 start, const XmlStartTag &tag);
     void appendEndTag(const QByteArray &name);
-    // Elements of a cell, with the prefix of the row they go into.
-    void appendStartOf(const char *name)
-    {
-        m_out.append('<');
-        m_out.append(m_prefix);
-        m_out.append(name);
-    }
-    void appendStart(const char *name)
-    {
-        appendStartOf(name);
-        m_out.append('>');
-    }
-    void appendEnd(const char *name)
-    {
-        m_out.append("</");
-        m_out.append(m_prefix);
-        m_out.append(name);
-        m_out.append('>');
-    }
     void writeDimension();
     void writeRow(const Row &row);
     bool writeCell(int row, const Cell &cell);
@@ -117,7 +117,7 @@ private:
     SheetLayout *m_layout;
     QByteArray m_out;
     QByteArray m_tablePrefix; // of the cells table: for new rows
-    QByteArray m_prefix;      // of the row being written: for its cells
+    CellTags m_tags;          // of the row being written
     qint64 m_flushed = 0;
     bool m_ok = true;
 };
@@ -249,7 +249,9 @@ void Writer::writeRow(const Row &row)
             cursor = row.startTagEnd;
         }
     }
-    m_prefix = name.left(name.indexOf(':') + 1);
+    const QByteArray prefix = name.left(name.indexOf(':') + 1);
+    if (prefix != m_tags.prefix)
+        m_tags = CellTags(prefix);
     place.startTagEnd = position();
     int lastColumn = 0; // of the cells written so far
     for (const Cell &cell : row.cells) {
@@ -312,8 +314,7 @@ bool Writer::writeCell(int row, const Cell &cell)
     }
     if (cell.type == Cell::Blank && !formula && cell.style == 0)
         return false; // an empty cell without a style of its own is no cell at all
-    appendStartOf("c");
-    m_out.append(" r=\"");
+    m_out.append(m_tags.cell);
     CellAddress::appendCellName(&m_out, row, cell.column);
     m_out.append('"');
     if (cell.style != 0) {
@@ -350,44 +351,41 @@ bool Writer::writeCell(int row, const Cell &cell)
     }
     m_out.append('>');
     if (formula) {
-        appendStartOf("f");
+        m_out.append(m_tags.formula);
         m_out.append(formula->attributes);
         m_out.append('>');
         m_out.append(formula->text);
-        appendEnd("f");
+        m_out.append(m_tags.formulaEnd);
     }
     switch (cell.type) {
     case Cell::Blank:
         break;
     case Cell::Number:
     case Cell::Boolean:
-        appendStart("v");
+        m_out.append(m_tags.value);
         m_out.append(numberText(cell.number));
-        appendEnd("v");
+        m_out.append(m_tags.valueEnd);
         break;
     case Cell::SharedString:
-        appendStart("v");
+        m_out.append(m_tags.value);
         m_out.append(QByteArray::number(cell.index));
-        appendEnd("v");
+        m_out.append(m_tags.valueEnd);
         break;
     case Cell::Text:
         if (!formula) {
-            appendStart("is");
-            appendStartOf("t");
-            m_out.append(" xml:space=\"preserve\">");
+            m_out.append(m_tags.inlineText);
             appendText(cell.index);
-            appendEnd("t");
-            appendEnd("is");
+            m_out.append(m_tags.inlineTextEnd);
             break;
         }
         Q_FALLTHROUGH();
     case Cell::Error:
-        appendStart("v");
+        m_out.append(m_tags.value);
         appendText(cell.index);
-        appendEnd("v");
+        m_out.append(m_tags.valueEnd);
         break;
     }
-    appendEnd("c");
+    m_out.append(m_tags.cellEnd);
     flush();
     return true;
 }
