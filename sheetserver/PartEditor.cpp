@@ -1,5 +1,6 @@
 #include "PartEditor.h"
 
+#include "XmlStartTag.h"
 #include "XmlText.h"
 
 #include <QVector>
@@ -15,16 +16,19 @@ qint64 tagStart(const QByteArray &xml, qint64 end)
     return qMax<qint64>(0, i);
 }
 
-struct Span
+// The bytes [from, to) of a part become `text`.
+struct Edit
 {
     qint64 from;
     qint64 to;
+    QByteArray text;
 };
 
-// Byte spans of the root's child elements, with a decision for each.
-bool childSpans(const QByteArray &xml,
-                const std::function<bool(const QXmlStreamAttributes &)> &drop,
-                QVector<Span> *dropped)
+// Visits the root's child elements in order, each with its attributes and
+// where its start tag begins; the element goes when `visit` says so.
+bool childEdits(const QByteArray &xml,
+                const std::function<bool(const QXmlStreamAttributes &, qint64)> &visit,
+                QVector<Edit> *edits)
 {
     if (XmlText::declaresOtherEncoding(xml) || !XmlText::isValidUtf8(xml))
         return false;
@@ -41,25 +45,27 @@ bool childSpans(const QByteArray &xml,
             ++depth;
             if (depth == 2) {
                 from = tagStart(xml, offsets.byteAt(reader.characterOffset()));
-                dropping = drop(reader.attributes());
+                dropping = visit(reader.attributes(), from);
             }
         } else if (token == QXmlStreamReader::EndElement) {
             if (depth == 2 && dropping)
-                dropped->append({from, offsets.byteAt(reader.characterOffset())});
+                edits->append({from, offsets.byteAt(reader.characterOffset()), QByteArray()});
             --depth;
         }
     }
     return !reader.hasError();
 }
 
-QByteArray without(const QByteArray &xml, const QVector<Span> &spans)
+// The edits lie in order and do not overlap.
+QByteArray edited(const QByteArray &xml, const QVector<Edit> &edits)
 {
     QByteArray out;
     out.reserve(xml.size());
     qint64 cursor = 0;
-    for (const Span &span : spans) {
-        out.append(xml.constData() + cursor, int(span.from - cursor));
-        cursor = span.to;
+    for (const Edit &edit : edits) {
+        out.append(xml.constData() + cursor, int(edit.from - cursor));
+        out.append(edit.text);
+        cursor = edit.to;
     }
     out.append(xml.constData() + cursor, int(xml.size() - cursor));
     return out;
@@ -71,10 +77,11 @@ bool PartEditor::removeElements(const QByteArray &xml,
                                 const std::function<bool(const QXmlStreamAttributes &)> &drop,
                                 QByteArray *out)
 {
-    QVector<Span> spans;
-    if (!childSpans(xml, drop, &spans))
+    QVector<Edit> edits;
+    if (!childEdits(
+            xml, [&drop](const QXmlStreamAttributes &a, qint64) { return drop(a); }, &edits))
         return false;
-    *out = without(xml, spans);
+    *out = edited(xml, edits);
     return true;
 }
 
@@ -82,15 +89,15 @@ bool PartEditor::removeChainEntries(const QByteArray &chain, const QSet<QString>
                                     QByteArray *out, bool *empty)
 {
     // The sheet id of an entry may be left out, meaning "as the entry
-    // before"; a kept entry that relied on a dropped one gets it written.
-    QVector<Span> spans;
-    QVector<QPair<qint64, QString>> insertions; // sheet id to add after "<c"
+    // before"; a kept entry that relied on a dropped one gets it written,
+    // into its own tag as it stands, so the part keeps its dialect.
+    QVector<Edit> edits;
     QString sheetId;
     bool previousDropped = false;
     int kept = 0;
-    const bool ok = childSpans(
+    const bool ok = childEdits(
         chain,
-        [&](const QXmlStreamAttributes &a) {
+        [&](const QXmlStreamAttributes &a, qint64 from) {
             const bool explicitId = a.hasAttribute(QLatin1String("i"));
             if (explicitId)
                 sheetId = a.value(QLatin1String("i")).toString();
@@ -98,57 +105,23 @@ bool PartEditor::removeChainEntries(const QByteArray &chain, const QSet<QString>
                 cells.contains(sheetId + QLatin1Char('!') + a.value(QLatin1String("r")).toString());
             if (!drop) {
                 ++kept;
-                if (previousDropped && !explicitId)
-                    insertions.append({-1, sheetId});
+                if (previousDropped && !explicitId) {
+                    const qint64 at =
+                        from +
+                        XmlStartTag(chain.constData() + from, int(chain.size() - from)).tagEnd();
+                    Edit edit{at, at, " i=\""};
+                    XmlText::appendEscaped(&edit.text, sheetId, true);
+                    edit.text += '"';
+                    edits.append(edit);
+                }
             }
             previousDropped = drop;
             return drop;
         },
-        &spans);
+        &edits);
     if (!ok)
         return false;
     *empty = kept == 0;
-    if (insertions.isEmpty()) {
-        *out = without(chain, spans);
-        return true;
-    }
-    // Rare: write every kept entry's sheet id explicitly instead.
-    QXmlStreamReader reader(chain);
-    QByteArray result;
-    Utf8Offsets offsets(chain);
-    qint64 rootEnd = 0;
-    QString current;
-    int depth = 0;
-    while (!reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            ++depth;
-            if (depth == 1) {
-                rootEnd = offsets.byteAt(reader.characterOffset());
-                result = chain.left(int(rootEnd));
-            } else if (depth == 2) {
-                const QXmlStreamAttributes a = reader.attributes();
-                if (a.hasAttribute(QLatin1String("i")))
-                    current = a.value(QLatin1String("i")).toString();
-                const QString reference = a.value(QLatin1String("r")).toString();
-                if (cells.contains(current + QLatin1Char('!') + reference))
-                    continue;
-                result += "<c r=\"" + reference.toUtf8() + "\" i=\"" + current.toUtf8() + '"';
-                for (const QXmlStreamAttribute &attribute : a) {
-                    if (attribute.name() == QLatin1String("r") ||
-                        attribute.name() == QLatin1String("i"))
-                        continue;
-                    result += ' ' + attribute.qualifiedName().toUtf8() + "=\"";
-                    XmlText::appendEscaped(&result, attribute.value());
-                    result += '"';
-                }
-                result += "/>";
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            --depth;
-        }
-    }
-    result += "</calcChain>";
-    *out = result;
-    return !reader.hasError();
+    *out = edited(chain, edits);
+    return true;
 }

@@ -4,6 +4,7 @@
 #include "SheetLayout.h"
 #include "SheetModel.h"
 #include "SheetSource.h"
+#include "XmlStartTag.h"
 #include "XmlText.h"
 
 #include <QIODevice>
@@ -15,6 +16,25 @@ QByteArray numberText(double value)
 {
     return QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
 }
+
+// The tags of cells written into a row, named with the row's prefix.
+struct CellTags
+{
+    explicit CellTags(const QByteArray &prefix = QByteArray())
+        : prefix(prefix)
+        , cell('<' + prefix + "c r=\"")
+        , cellEnd("</" + prefix + "c>")
+        , value('<' + prefix + "v>")
+        , valueEnd("</" + prefix + "v>")
+        , inlineText('<' + prefix + "is><" + prefix + "t xml:space=\"preserve\">")
+        , inlineTextEnd("</" + prefix + "t></" + prefix + "is>")
+        , formula('<' + prefix + 'f')
+        , formulaEnd("</" + prefix + "f>")
+    {
+    }
+    QByteArray prefix, cell, cellEnd, value, valueEnd, inlineText, inlineTextEnd, formula,
+        formulaEnd;
+};
 
 class Writer
 {
@@ -79,8 +99,14 @@ private:
             m_ok = false;
         m_flushed += size;
     }
+    // The start tag of the original at [from, to).
+    XmlStartTag tagAt(quint32 from, quint32 to);
+    void openInstead(quint32 start, const XmlStartTag &tag);
+    void appendEndTag(const QByteArray &name);
+    void writeDimension();
     void writeRow(const Row &row);
     bool writeCell(int row, const Cell &cell);
+    void keepCell(int row, const Cell &cell);
     void appendText(int index);
     void keepRow(const Row &row);
 
@@ -90,6 +116,8 @@ private:
     QIODevice *m_device;
     SheetLayout *m_layout;
     QByteArray m_out;
+    QByteArray m_tablePrefix; // of the cells table: for new rows
+    CellTags m_tags;          // of the row being written
     qint64 m_flushed = 0;
     bool m_ok = true;
 };
@@ -104,27 +132,23 @@ bool Writer::run()
     if (m_sheet.hasDimension) {
         copy(0, m_sheet.dimensionStart);
         layout.dimensionStart = position();
-        m_out.append("<dimension ref=\"");
-        m_out.append(CellAddress::blockName(m_sheet.cells.usedBlock()).toLatin1());
-        m_out.append("\"/>");
+        writeDimension();
         layout.dimensionEnd = position();
         cursor = m_sheet.dimensionEnd;
     }
     const bool anyRows = !m_sheet.cells.rows().empty();
-    if (m_sheet.sheetDataSelfClosing) {
-        copy(cursor, m_sheet.sheetDataStart);
-        layout.sheetDataStart = position();
-        m_out.append(anyRows ? "<sheetData>" : "<sheetData/>");
-        layout.sheetDataContent = position();
-        layout.sheetDataSelfClosing = !anyRows;
-        cursor = m_sheet.sheetDataEnd;
-    } else {
-        const quint32 at = position();
-        copy(cursor, m_sheet.sheetDataContent);
-        layout.sheetDataStart = at + (m_sheet.sheetDataStart - cursor);
-        layout.sheetDataContent = position();
-        cursor = m_sheet.sheetDataContent;
-    }
+    copy(cursor, m_sheet.sheetDataStart);
+    layout.sheetDataStart = position();
+    const XmlStartTag table = tagAt(m_sheet.sheetDataStart, m_sheet.sheetDataContent);
+    const QByteArray tableName = table.name();
+    m_tablePrefix = table.prefix();
+    if (m_sheet.sheetDataSelfClosing && anyRows)
+        openInstead(m_sheet.sheetDataStart, table);
+    else
+        copy(m_sheet.sheetDataStart, m_sheet.sheetDataContent);
+    layout.sheetDataContent = position();
+    layout.sheetDataSelfClosing = m_sheet.sheetDataSelfClosing && !anyRows;
+    cursor = m_sheet.sheetDataContent;
     for (const auto &entry : m_sheet.cells.rows()) {
         const Row &row = entry.second;
         if (row.original) {
@@ -138,25 +162,58 @@ bool Writer::run()
             writeRow(row);
         }
     }
-    if (m_sheet.sheetDataSelfClosing) {
-        if (anyRows) {
-            layout.sheetDataClose = position();
-            m_out.append("</sheetData>");
-            layout.sheetDataEnd = position();
-        } else {
-            layout.sheetDataClose = layout.sheetDataStart;
-            layout.sheetDataEnd = layout.sheetDataContent;
-        }
-        copy(cursor, m_original->size());
+    if (layout.sheetDataSelfClosing) {
+        layout.sheetDataClose = layout.sheetDataStart;
+        layout.sheetDataEnd = layout.sheetDataContent;
+    } else if (m_sheet.sheetDataSelfClosing) {
+        layout.sheetDataClose = position();
+        appendEndTag(tableName);
+        layout.sheetDataEnd = position();
     } else {
-        const quint32 at = position();
-        copy(cursor, m_original->size());
-        layout.sheetDataClose = at + (m_sheet.sheetDataClose - cursor);
-        layout.sheetDataEnd = at + (m_sheet.sheetDataEnd - cursor);
+        copy(cursor, m_sheet.sheetDataClose);
+        layout.sheetDataClose = position();
+        copy(m_sheet.sheetDataClose, m_sheet.sheetDataEnd);
+        layout.sheetDataEnd = position();
     }
+    copy(m_sheet.sheetDataEnd, m_original->size());
     write(m_out.constData(), m_out.size());
     m_out.resize(0);
     return m_ok && m_flushed < qint64(0xFFFFFFF0u);
+}
+
+XmlStartTag Writer::tagAt(quint32 from, quint32 to)
+{
+    const char *bytes = source(from, to);
+    return bytes ? XmlStartTag(bytes, int(to - from)) : XmlStartTag("<>", 2);
+}
+
+void Writer::openInstead(quint32 start, const XmlStartTag &tag)
+{
+    // "<name .../>" opens instead: the slash before '>' goes.
+    copy(start, start + quint32(tag.tagEnd()));
+    m_out.append('>');
+}
+
+void Writer::appendEndTag(const QByteArray &name)
+{
+    m_out.append("</");
+    m_out.append(name);
+    m_out.append('>');
+}
+
+void Writer::writeDimension()
+{
+    const quint32 start = m_sheet.dimensionStart;
+    const XmlStartTag tag = tagAt(start, m_sheet.dimensionEnd);
+    int from = tag.nameEnd(), to = tag.nameEnd();
+    const bool hasRef = tag.findAttribute("ref", &from, &to);
+    copy(start, start + quint32(from));
+    if (!hasRef)
+        m_out.append(" ref=\"");
+    m_out.append(CellAddress::blockName(m_sheet.cells.usedBlock()).toLatin1());
+    if (!hasRef)
+        m_out.append('"');
+    copy(start + quint32(to), m_sheet.dimensionEnd);
 }
 
 void Writer::keepRow(const Row &row)
@@ -174,23 +231,29 @@ void Writer::writeRow(const Row &row)
     SheetLayout::Place place;
     place.start = position();
     quint32 cursor = 0;
+    QByteArray name;
     if (!row.original) {
-        m_out.append("<row r=\"");
+        name = m_tablePrefix + "row";
+        m_out.append('<');
+        m_out.append(name);
+        m_out.append(" r=\"");
         m_out.append(QByteArray::number(row.row));
         m_out.append("\">");
-    } else if (row.selfClosing) {
-        // "<row .../>" opens instead: drop the slash before '>'.
-        const char *tag = source(row.start, row.end);
-        int slash = int(row.end - row.start) - 2;
-        while (tag && slash > 0 && tag[slash] != '/')
-            --slash;
-        copy(row.start, row.start + quint32(qMax(0, slash)));
-        m_out.append('>');
     } else {
-        copy(row.start, row.startTagEnd);
-        cursor = row.startTagEnd;
+        const XmlStartTag tag = tagAt(row.start, row.startTagEnd);
+        name = tag.name();
+        if (row.selfClosing) {
+            openInstead(row.start, tag);
+        } else {
+            copy(row.start, row.startTagEnd);
+            cursor = row.startTagEnd;
+        }
     }
+    const QByteArray prefix = name.left(name.indexOf(':') + 1);
+    if (prefix != m_tags.prefix)
+        m_tags = CellTags(prefix);
     place.startTagEnd = position();
+    int lastColumn = 0; // of the cells written so far
     for (const Cell &cell : row.cells) {
         if (cell.original && !row.selfClosing) {
             copy(cursor, cell.start);
@@ -200,17 +263,38 @@ void Writer::writeRow(const Row &row)
         at.start = position();
         if (cell.changed)
             at.dropped = !writeCell(row.row, cell);
+        else if (cell.column != lastColumn + 1)
+            keepCell(row.row, cell);
         else
             copy(cell.start, cell.end);
         at.end = position();
+        if (!at.dropped)
+            lastColumn = cell.column;
         m_layout->cells.append(at);
     }
     if (row.original && !row.selfClosing)
         copy(cursor, row.end);
     else
-        m_out.append("</row>");
+        appendEndTag(name);
     place.end = position();
     m_layout->rows.append(place);
+}
+
+void Writer::keepCell(int row, const Cell &cell)
+{
+    const XmlStartTag tag = tagAt(cell.start, cell.end);
+    if (tag.findAttribute("r")) {
+        copy(cell.start, cell.end);
+        return;
+    }
+    // Without its reference a cell takes the column after the cell before
+    // it, and that one is gone.
+    const quint32 nameEnd = cell.start + quint32(tag.nameEnd());
+    copy(cell.start, nameEnd);
+    m_out.append(" r=\"");
+    CellAddress::appendCellName(&m_out, row, cell.column);
+    m_out.append('"');
+    copy(nameEnd, cell.end);
 }
 
 void Writer::appendText(int index)
@@ -223,11 +307,14 @@ void Writer::appendText(int index)
 
 bool Writer::writeCell(int row, const Cell &cell)
 {
-    const QByteArray formula =
-        m_formulas.isEmpty() ? QByteArray() : m_formulas.value(qMakePair(row, cell.column));
-    if (cell.type == Cell::Blank && formula.isEmpty() && cell.style == 0)
+    const SheetWriter::NewFormula *formula = nullptr;
+    if (!m_formulas.isEmpty()) {
+        const auto it = m_formulas.constFind(qMakePair(row, cell.column));
+        formula = it == m_formulas.constEnd() ? nullptr : &it.value();
+    }
+    if (cell.type == Cell::Blank && !formula && cell.style == 0)
         return false; // an empty cell without a style of its own is no cell at all
-    m_out.append("<c r=\"");
+    m_out.append(m_tags.cell);
     CellAddress::appendCellName(&m_out, row, cell.column);
     m_out.append('"');
     if (cell.style != 0) {
@@ -241,7 +328,7 @@ bool Writer::writeCell(int row, const Cell &cell)
         type = "s";
         break;
     case Cell::Text:
-        type = formula.isEmpty() ? "inlineStr" : "str";
+        type = formula ? "str" : "inlineStr";
         break;
     case Cell::Boolean:
         type = "b";
@@ -257,42 +344,48 @@ bool Writer::writeCell(int row, const Cell &cell)
         m_out.append(type);
         m_out.append('"');
     }
-    if (cell.type == Cell::Blank && formula.isEmpty()) {
+    if (cell.type == Cell::Blank && !formula) {
         m_out.append("/>");
         flush();
         return true;
     }
     m_out.append('>');
-    m_out.append(formula);
+    if (formula) {
+        m_out.append(m_tags.formula);
+        m_out.append(formula->attributes);
+        m_out.append('>');
+        m_out.append(formula->text);
+        m_out.append(m_tags.formulaEnd);
+    }
     switch (cell.type) {
     case Cell::Blank:
         break;
     case Cell::Number:
     case Cell::Boolean:
-        m_out.append("<v>");
+        m_out.append(m_tags.value);
         m_out.append(numberText(cell.number));
-        m_out.append("</v>");
+        m_out.append(m_tags.valueEnd);
         break;
     case Cell::SharedString:
-        m_out.append("<v>");
+        m_out.append(m_tags.value);
         m_out.append(QByteArray::number(cell.index));
-        m_out.append("</v>");
+        m_out.append(m_tags.valueEnd);
         break;
     case Cell::Text:
-        if (formula.isEmpty()) {
-            m_out.append("<is><t xml:space=\"preserve\">");
+        if (!formula) {
+            m_out.append(m_tags.inlineText);
             appendText(cell.index);
-            m_out.append("</t></is>");
+            m_out.append(m_tags.inlineTextEnd);
             break;
         }
         Q_FALLTHROUGH();
     case Cell::Error:
-        m_out.append("<v>");
+        m_out.append(m_tags.value);
         appendText(cell.index);
-        m_out.append("</v>");
+        m_out.append(m_tags.valueEnd);
         break;
     }
-    m_out.append("</c>");
+    m_out.append(m_tags.cellEnd);
     flush();
     return true;
 }

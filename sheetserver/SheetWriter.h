@@ -17,12 +17,25 @@ class SheetSource;
 // formats, validations, hyperlinks, views, page setup, extension lists.
 // Text written into a cell goes in as an inline string, so the shared-string
 // table is never rewritten and cannot grow from one run to the next.
+//
+// What is written speaks the part's own dialect: new elements take the
+// prefix of the element they go into (or none, where that one relies on a
+// default namespace), a tag that is changed keeps its name and every other
+// attribute, and a kept cell that told its column only by following the
+// cell before it gets its reference written when that cell is gone.
 class SheetWriter
 {
 public:
-    // Formula elements to write into cells that take over a shared formula
-    // from a removed first cell, by (row, column).
-    using NewFormulas = QHash<QPair<int, int>, QByteArray>;
+    // A formula to write into a cell that takes over a shared formula from
+    // a removed first cell: the attributes (each with its leading space)
+    // and the formula text, escaped.
+    struct NewFormula
+    {
+        QByteArray attributes;
+        QByteArray text;
+    };
+    // By (row, column).
+    using NewFormulas = QHash<QPair<int, int>, NewFormula>;
 
     // Streams the part to out (in pieces, so that a large sheet is never
     // held twice) and tells where everything went; false when out refuses a

@@ -32,6 +32,8 @@ struct SharedFormula
 bool readSharedFormula(const QByteArray &cellXml, QString *text)
 {
     QXmlStreamReader reader(cellXml);
+    // The prefixes the cell uses are declared outside it.
+    reader.setNamespaceProcessing(false);
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isStartElement() && reader.name() == QLatin1String("f")) {
@@ -77,11 +79,11 @@ void reanchorSharedFormulas(SheetModel *sheet, const QByteArray &original,
             continue;
         const QString moved =
             FormulaShifter::shift(text, anchorRow - removed.row, anchor->column - removed.column);
-        QByteArray element = "<f t=\"shared\" ref=\"" + CellAddress::blockName(block).toLatin1() +
-                             "\" si=\"" + QByteArray::number(removed.sharedIndex) + "\">";
-        XmlText::appendEscaped(&element, moved);
-        element += "</f>";
-        formulas->insert(qMakePair(anchorRow, anchor->column), element);
+        SheetWriter::NewFormula formula;
+        formula.attributes = " t=\"shared\" ref=\"" + CellAddress::blockName(block).toLatin1() +
+                             "\" si=\"" + QByteArray::number(removed.sharedIndex) + '"';
+        XmlText::appendEscaped(&formula.text, moved);
+        formulas->insert(qMakePair(anchorRow, anchor->column), formula);
         anchor->formula = Cell::SharedMaster;
         anchor->changed = true;
         sheet->cells.rows()[anchorRow].changed = true;

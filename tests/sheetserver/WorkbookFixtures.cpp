@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTextCodec>
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -204,6 +205,96 @@ Parts richWorkbook()
     parts.append({"xl/vbaProject.bin", QByteArray("\xD0\xCF\x11\xE0macro bytes\x00\x01\x02", 18)});
     parts.append({"customXml/item1.xml", decl + "<root><keep>me</keep></root>"});
     parts.append({"xl/printerSettings/printerSettings1.bin", QByteArray(300, '\x07')});
+    return parts;
+}
+
+namespace {
+
+// The part with its elements named as the dialect names them. The part is
+// written with a default namespace on its root and no '>' in any value.
+QByteArray spoken(const QByteArray &xml, const Dialect &dialect)
+{
+    static const QRegularExpression tag(QStringLiteral("<(/?)([A-Za-z][\\w.-]*)([^>]*)>"));
+    static const QRegularExpression defaultNamespace(QStringLiteral(" xmlns=\"([^\"]*)\""));
+    const QString text = QString::fromUtf8(xml);
+    QString out;
+    QString uri;
+    int depth = 0;
+    int cursor = 0;
+    for (auto it = tag.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += text.midRef(cursor, m.capturedStart() - cursor);
+        cursor = m.capturedEnd();
+        const bool end = !m.captured(1).isEmpty();
+        QString attributes = m.captured(3);
+        const int level = end ? depth : ++depth;
+        if (end || attributes.endsWith(QLatin1Char('/')))
+            --depth;
+        const QByteArray &prefix = level == 1 ? dialect.rootPrefix : dialect.prefix;
+        const QString declared = QStringLiteral(" xmlns%1=\"%2\"");
+        if (level == 1 && !end) {
+            uri = defaultNamespace.match(attributes).captured(1);
+            if (!prefix.isEmpty())
+                attributes.replace(defaultNamespace,
+                                   declared.arg(QLatin1Char(':') + prefix.chopped(1), uri));
+        } else if (level == 2 && !end && prefix != dialect.rootPrefix) {
+            attributes.prepend(declared.arg(
+                prefix.isEmpty() ? QString() : QLatin1Char(':') + prefix.chopped(1), uri));
+        }
+        out += QLatin1Char('<') + m.captured(1) + QString::fromUtf8(prefix) + m.captured(2) +
+               attributes + QLatin1Char('>');
+    }
+    out += text.midRef(cursor);
+    return out.toUtf8();
+}
+
+} // namespace
+
+Parts dialectWorkbook(const Dialect &dialect)
+{
+    const QByteArray decl = WorkbookMaker::declaration();
+    const QByteArray main = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+    QByteArray sheet =
+        decl + "<worksheet " + WorkbookMaker::namespaces() +
+        "><dimension ref=\"A1:D4\"/><sheetData>"
+        "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"inlineStr\"><is><r><rPr><b/>"
+        "</rPr><t xml:space=\"preserve\">green </t></r><r><t>apple</t></r></is></c>"
+        "<c r=\"C1\"><v>42</v></c><c r=\"D1\" t=\"s\"><v>1</v></c></row>"
+        "<row r=\"2\"><c r=\"A2\"><v>7</v></c><c r=\"B2\"><f t=\"shared\" ref=\"B2:B3\" "
+        "si=\"0\">A2*2</f><v>14</v></c><c r=\"C2\" t=\"s\"><v>2</v></c></row>"
+        "<row r=\"3\"><c r=\"A3\"><v>8</v></c><c r=\"B3\"><f t=\"shared\" si=\"0\"/><v>16</v></c>"
+        "<c r=\"C3\"><f>SUM(A2:A3)</f><v>15</v></c></row>"
+        "<row r=\"4\" ht=\"20\" customHeight=\"1\"/></sheetData></worksheet>";
+    if (!dialect.references)
+        sheet = QString::fromUtf8(sheet)
+                    .remove(QRegularExpression(QStringLiteral(" r=\"[A-Z]*[0-9]+\"")))
+                    .toUtf8();
+    Parts parts;
+    parts.append({"[Content_Types].xml",
+                  WorkbookMaker::contentTypes(
+                      {{"/xl/workbook.xml", WorkbookMaker::spreadsheetType("sheet.main")},
+                       {"/xl/worksheets/sheet1.xml", WorkbookMaker::spreadsheetType("worksheet")},
+                       {"/xl/sharedStrings.xml", WorkbookMaker::spreadsheetType("sharedStrings")},
+                       {"/xl/calcChain.xml", WorkbookMaker::spreadsheetType("calcChain")}})});
+    parts.append(
+        {"_rels/.rels", WorkbookMaker::relationships({{"officeDocument", "xl/workbook.xml"}})});
+    parts.append({"xl/workbook.xml", decl + "<workbook " + WorkbookMaker::namespaces() +
+                                         "><sheets><sheet name=\"Data\" sheetId=\"1\" "
+                                         "r:id=\"rId1\"/></sheets></workbook>"});
+    parts.append({"xl/_rels/workbook.xml.rels",
+                  WorkbookMaker::relationships({{"worksheet", "worksheets/sheet1.xml"},
+                                                {"sharedStrings", "sharedStrings.xml"},
+                                                {"calcChain", "calcChain.xml"}})});
+    parts.append({"xl/worksheets/sheet1.xml", sheet});
+    parts.append({"xl/sharedStrings.xml",
+                  decl + "<sst " + main +
+                      " count=\"3\" uniqueCount=\"3\"><si><t>apple pie</t></si><si><t>keep</t>"
+                      "</si><si><t>crab apple</t></si></sst>"});
+    parts.append({"xl/calcChain.xml", decl + "<calcChain " + main +
+                                          "><c r=\"B2\" i=\"1\"/><c r=\"B3\"/><c r=\"C3\"/>"
+                                          "</calcChain>"});
+    for (auto &part : parts)
+        part.second = spoken(part.second, dialect);
     return parts;
 }
 

@@ -41,6 +41,23 @@ QList<QPair<QString, QByteArray>> rawEntries(const QString &path);
 // list, a second sheet, a macro part, custom XML and printer settings.
 Parts richWorkbook();
 
+// How a producer writes a part: the prefix of the root element and the one
+// of every element below it ("x:", or empty for a default namespace, which
+// then each child of the root declares for itself when the root has a
+// prefix), and whether rows and cells tell their references.
+struct Dialect
+{
+    QByteArray rootPrefix;
+    QByteArray prefix;
+    bool references = true;
+};
+// One sheet "Data", every part in the dialect: shared strings, a rich-text
+// inline string, numbers, a shared formula and a plain one in the
+// calculation chain, and a row of no cells with a height of its own. The
+// producers' workbooks in tests/data/workbooks (openpyxl.xlsx,
+// xlsxwriter.xlsx) hold the same cells.
+Parts dialectWorkbook(const Dialect &dialect);
+
 // Runs Debian's Python with openpyxl on a script; its standard output.
 bool runPython(const QString &script, QString *output);
 bool writeFile(const QString &path, const QByteArray &bytes);

@@ -51,7 +51,8 @@ private slots:
         QTest::addColumn<QString>("file");
         for (const char *name :
              {"basic.xlsx", "numfmt.xlsx", "inline.xlsx", "chartsheet.xlsx", "grid-2000x10.xlsx",
-              "sample.csv", "sample.txt", "gb18030.csv", "utf16le.txt", "utf16be.txt"})
+              "openpyxl.xlsx", "xlsxwriter.xlsx", "sample.csv", "sample.txt", "gb18030.csv",
+              "utf16le.txt", "utf16be.txt"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void noOpSaveLeavesTheFileAsItWas()
@@ -197,7 +198,7 @@ private slots:
             QByteArray(
                 "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                 "<calcChain xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-                "<c r=\"E3\" i=\"3\"/><c r=\"E4\" i=\"3\"/><c r=\"D5\" i=\"3\"/><c r=\"B1\" "
+                "<c r=\"E3\" i=\"3\"/><c r=\"E4\"/><c r=\"D5\"/><c r=\"B1\" "
                 "i=\"7\"/></calcChain>"));
     }
 

@@ -5,6 +5,7 @@
 #include "ParallelDeflater.h"
 #include "SheetCells.h"
 #include "TextPool.h"
+#include "XmlStartTag.h"
 #include "XmlText.h"
 
 #include <QRandomGenerator>
@@ -178,6 +179,45 @@ private slots:
         QCOMPARE(pool.append(QStringLiteral("after")), base + 2);
         QCOMPARE(pool.at(base + 2), QStringLiteral("after"));
         QCOMPARE(pool.at(base), QStringLiteral("first of other"));
+    }
+
+    // What a writer changes in a tag it keeps: the attribute's value alone,
+    // whatever the quotes, the spaces and the characters in other values.
+    void startTagsAreTakenApart_data()
+    {
+        QTest::addColumn<QByteArray>("tag");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("value"); // of "r"; "-" for none
+        QTest::addColumn<bool>("selfClosing");
+        QTest::newRow("plain") << QByteArray("<c r=\"B2\" s=\"1\"><v>1</v></c>") << QByteArray("c")
+                               << QByteArray("B2") << false;
+        QTest::newRow("prefixed, self-closing")
+            << QByteArray("<x:row r=\"3\"/>") << QByteArray("x:row") << QByteArray("3") << true;
+        QTest::newRow("quotes, spaces, markup in values")
+            << QByteArray("<x:c ref='a>\"b/' r = \"C1\" />") << QByteArray("x:c")
+            << QByteArray("C1") << true;
+        QTest::newRow("names that only begin alike")
+            << QByteArray("<c ref=\"r\" rr=\"1\" x:r=\"2\">") << QByteArray("c") << QByteArray("-")
+            << false;
+        QTest::newRow("no attributes")
+            << QByteArray("<sheetData>") << QByteArray("sheetData") << QByteArray("-") << false;
+    }
+    void startTagsAreTakenApart()
+    {
+        QFETCH(QByteArray, tag);
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, value);
+        QFETCH(bool, selfClosing);
+        const XmlStartTag start(tag.constData(), tag.size());
+        QCOMPARE(start.name(), name);
+        QCOMPARE(start.prefix(), name.left(name.indexOf(':') + 1));
+        QCOMPARE(tag.mid(start.nameEnd() - name.size() - 1, name.size() + 1), '<' + name);
+        QCOMPARE(start.isSelfClosing(), selfClosing);
+        QCOMPARE(tag.at(start.tagEnd()), selfClosing ? '/' : '>');
+        int from = 0, to = 0;
+        QCOMPARE(start.findAttribute("r", &from, &to), value != "-");
+        if (value != "-")
+            QCOMPARE(tag.mid(from, to - from), value);
     }
 
     void cellNamesAsBytes()
