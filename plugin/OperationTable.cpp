@@ -7,8 +7,12 @@
 #include "ParRetain.h"
 #include "ParSpace.h"
 #include "ParTo.h"
+#include "TextAdd.h"
+#include "TextChar.h"
 #include "TextCode.h"
 #include "TextReplaced.h"
+#include "TextRetain.h"
+#include "TextSpace.h"
 #include "TextTo.h"
 #include "WidgetTextOption.h"
 
@@ -31,6 +35,10 @@ bool OperationTable::hasOperation(Enum_TextIndex kind)
     case Delete:
     case To:
     case Code:
+    case Retain:
+    case Char:
+    case Space:
+    case Add:
         return true;
     default:
         return false;
@@ -81,6 +89,17 @@ std::unique_ptr<ExcelBase> OperationTable::createOperation(Enum_TextIndex kind, 
     case Code:
         return std::make_unique<TextCode>(path, static_cast<const ParCode *>(record.get()),
                                           nullptr);
+    case Retain:
+        return std::make_unique<TextRetain>(path, static_cast<const ParRetain *>(record.get()),
+                                            nullptr);
+    case Char:
+        return std::make_unique<TextChar>(path, static_cast<const ParChar *>(record.get()),
+                                          nullptr);
+    case Space:
+        return std::make_unique<TextSpace>(path, static_cast<const ParSpace *>(record.get()),
+                                           nullptr);
+    case Add:
+        return std::make_unique<TextAdd>(path, static_cast<const ParAdd *>(record.get()), nullptr);
     default:
         return nullptr;
     }

@@ -97,20 +97,26 @@ bool TextOperation::forEachSheet(const QString &sheetIndex, SheetDetail detail,
     return true;
 }
 
-void TextOperation::walkCells(const SheetScope &scope, const CellEdit &edit)
+void TextOperation::forEachCell(const SheetScope &scope, const CellVisit &visit)
 {
     const int lastRow = scope.firstRow + scope.rowCount - 1;
     const int lastColumn = scope.firstColumn + scope.columnCount - 1;
     for (int row = scope.firstRow; row <= lastRow; ++row) {
-        for (int column = scope.firstColumn; column <= lastColumn; ++column) {
-            // One wrapper per cell, released at once, so a large sheet walks
-            // in flat memory.
-            const std::unique_ptr<Excel::Range> cell(scope.sheet->Range(cellName(row, column)));
-            const QString before = cell->Text().toString();
-            QString cellText = before;
-            edit(cellText);
-            if (cellText != before)
-                cell->SetValue(cellText);
-        }
+        for (int column = scope.firstColumn; column <= lastColumn; ++column)
+            visit(row, column);
     }
+}
+
+void TextOperation::walkCells(const SheetScope &scope, const CellEdit &edit)
+{
+    forEachCell(scope, [&](int row, int column) {
+        // One wrapper per cell, released at once, so a large sheet walks in
+        // flat memory.
+        const std::unique_ptr<Excel::Range> cell(scope.sheet->Range(cellName(row, column)));
+        const QString before = cell->Text().toString();
+        QString cellText = before;
+        edit(cellText);
+        if (cellText != before)
+            cell->SetValue(cellText);
+    });
 }

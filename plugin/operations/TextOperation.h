@@ -24,6 +24,8 @@ class TextOperation : public ExcelBase
 public:
     // Stands for the workbook's active sheet in a sheet choice.
     static constexpr int ActiveSheet = 0;
+    // The most UTF-16 units a cell can hold.
+    static constexpr int MaxCellText = 32767;
 
     // The sheets that a record's sheet text names, in the order to handle
     // them: ActiveSheet for "默认页", 1 for "首表", sheetsCount for "尾表",
@@ -61,6 +63,8 @@ protected:
     using SheetWork = std::function<bool(const SheetScope &scope)>;
     // Changes a cell's displayed text in place.
     using CellEdit = std::function<void(QString &cellText)>;
+    // Works on the cell at row, column of the sheet.
+    using CellVisit = std::function<void(int row, int column)>;
 
     // Runs work on each sheet that sheetIndex chooses, in order. A sheet
     // without cells to work on (a chart sheet) is passed over. Returns false
@@ -68,7 +72,11 @@ protected:
     bool forEachSheet(const QString &sheetIndex, SheetDetail detail, const SheetWork &work);
 
     // Visits every cell of the scope's used range, row by row from its first
-    // cell, and writes back only the cells whose text edit changed: formulas,
+    // cell.
+    void forEachCell(const SheetScope &scope, const CellVisit &visit);
+
+    // Visits every cell of the scope's used range as forEachCell does, and
+    // writes back only the cells whose text edit changed: formulas,
     // numbers and dates that the operation leaves alone stay what they are.
     void walkCells(const SheetScope &scope, const CellEdit &edit);
 

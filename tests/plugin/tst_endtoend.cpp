@@ -343,7 +343,7 @@ void TestEndToEnd::operationNotAvailableYetEndsAtOnce()
     const QString path = copy(QStringLiteral("basic.xlsx"));
     const QByteArray before = WorkbookFixtures::readFile(path);
     addToList(lists().first(), {path});
-    click(panel(), "toolButton_textSpace");
+    click(panel(), "toolButton_textSubtract");
     click(panel(), "toolButton_rangeList");
     click(panel(), "pushButton_start");
     QCOMPARE(tipCount(-9, 9), 1);

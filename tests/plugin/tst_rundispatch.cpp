@@ -1,3 +1,4 @@
+#include "ParChar.h"
 #include "ParReplaced.h"
 #include "PluginGlobals.h"
 #include "RecordingServer.h"
@@ -70,6 +71,7 @@ private slots:
     void nextStepStartsFromStepDone();
     void stepRecordServesEveryFileOfReplaceByTable();
     void stepWithoutItsRecordIsAParameterError();
+    void cellOperationRunsAsAStep();
     void recordGoesWithTheLastHolder_data();
     void recordGoesWithTheLastHolder();
 
@@ -175,7 +177,7 @@ void TestRunDispatch::noOperationEndsOncePerList()
 void TestRunDispatch::kindsWithoutOperationEndAtOnce_data()
 {
     QTest::addColumn<int>("kind");
-    for (int kind : {3, 7, 8, 9, 10, 11, 15})
+    for (int kind : {10, 11, 15})
         QTest::newRow(qPrintable(QString::number(kind))) << kind;
 }
 void TestRunDispatch::kindsWithoutOperationEndAtOnce()
@@ -261,6 +263,22 @@ void TestRunDispatch::failedFilesStillCountAsFinished()
     QCOMPARE(tips.count("tip:-4,3,"), 1);
     QCOMPARE(WorkbookSnapshot::take(good).value("cells").toMap().value("Offset!B2").toString(),
              QStringLiteral("r2c2 pear"));
+}
+
+// A step keeps its record and hands it to the operation of its kind.
+void TestRunDispatch::cellOperationRunsAsAStep()
+{
+    QTemporaryDir dir;
+    const QString path = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.path());
+    m_host->addList({path});
+    auto par = std::make_shared<ParChar>();
+    par->sheetIndex = QStringLiteral("首表");
+    par->text = QStringLiteral("X");
+    addStep(Char, par, List);
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 1);
+    QCOMPARE(WorkbookSnapshot::take(path).value("cells").toMap().value("Data!A2").toString(),
+             QStringLiteral("Xapple"));
 }
 
 void TestRunDispatch::countersStartAfreshForTheNextRun()

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -37,6 +38,8 @@ private slots:
     void fileWithoutItsColumnIsLeftAlone();
     void conversionOverAList();
     void encodingOverAListAndBack();
+    void cellOperationsTakeTheDockOptions_data();
+    void cellOperationsTakeTheDockOptions();
 
     void addingAStep_data();
     void addingAStep();
@@ -323,6 +326,57 @@ void TestRunOptions::removingAndRunningByUnknownIds()
     m_plugin->clearStep();
     m_plugin->runStep(2);
     QCOMPARE(m_host->tips().mid(4), QStringList({"tip:-4,2,"}));
+}
+
+void TestRunOptions::cellOperationsTakeTheDockOptions_data()
+{
+    QTest::addColumn<int>("kind");
+    // A button to check, or a box and its text after "=".
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("retain") << int(Retain)
+                            << QStringList{"radioButton_key", "plainTextEdit_replacedKey=apple"}
+                            << QStringList{"Data!B2", "Data!B3"} << QStringList{"red apple", ""};
+    QTest::newRow("characters") << int(Char)
+                                << QStringList{"radioButton_charRight", "radioButton_charDelete",
+                                               "lineEdit_charDelete=2"}
+                                << QStringList{"Data!A2", "Data!B3"} << QStringList{"app", "yell"};
+    QTest::newRow("spaces") << int(Space) << QStringList{"radioButton_SpaceAll"}
+                            << QStringList{"Data!B2"} << QStringList{"redapple"};
+    QTest::newRow("append") << int(Add)
+                            << QStringList{"radioButton_textAddRight", "lineEdit_AddPos=0",
+                                           "lineEdit_AddArrive=2"}
+                            << QStringList{"Data!A2"} << QStringList{"appleap"};
+}
+
+void TestRunOptions::cellOperationsTakeTheDockOptions()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, settings);
+    QFETCH(QStringList, cells);
+    QFETCH(QStringList, texts);
+    const QStringList files = copies(2);
+    m_host->addList(files);
+    choose(Enum_TextIndex(kind), List);
+    for (const QString &setting : qAsConst(settings)) {
+        const QString name = setting.section(QLatin1Char('='), 0, 0);
+        const QString text = setting.section(QLatin1Char('='), 1);
+        if (auto *button = m_options->findChild<QRadioButton *>(name))
+            button->setChecked(true);
+        else if (auto *line = m_options->findChild<QLineEdit *>(name))
+            line->setText(text);
+        else
+            namedChild<QPlainTextEdit>(m_options, qPrintable(name))->setPlainText(text);
+    }
+    setSheets(QStringLiteral("首表"));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 2);
+    for (const QString &path : files) {
+        for (int i = 0; i < cells.size(); ++i)
+            QCOMPARE(cell(path, cells.at(i)), texts.at(i));
+    }
 }
 
 // Every file of the list has the first letter of each word of every sheet

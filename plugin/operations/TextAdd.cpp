@@ -1,0 +1,29 @@
+#include "TextAdd.h"
+
+#include "ParAdd.h"
+#include "TextCut.h"
+
+TextAdd::TextAdd(const QString &fileName, const ParAdd *par, QObject *parent)
+    : TextOperation(fileName, parent), par(par)
+{
+}
+
+QString TextAdd::process()
+{
+    forEachSheet(par->sheetIndex, TracedSheets, [this](const SheetScope &scope) {
+        walkCells(scope, [this](QString &text) { change(*par, text); });
+        return true;
+    });
+    return QString();
+}
+
+void TextAdd::change(const ParAdd &par, QString &text)
+{
+    const int count =
+        par.lengthOption == LengthOption::fixLength ? par.length : text.size() - par.length;
+    const QString piece = TextCut::mid(text, par.pos, count);
+    if (par.index == Index::Left)
+        text.prepend(piece);
+    else
+        text.append(piece);
+}

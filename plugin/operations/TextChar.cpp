@@ -1,0 +1,95 @@
+#include "TextChar.h"
+
+#include "ParChar.h"
+#include "TextCut.h"
+
+namespace {
+
+QString deleted(const QString &text, TextChar::Index index, int position, int count)
+{
+    const int size = text.size();
+    if (count <= 0)
+        return text;
+    switch (index) {
+    case TextChar::Index::Left:
+        return TextCut::mid(text, count);
+    case TextChar::Index::Right:
+        return TextCut::mid(text, 0, qMax(0, size - count));
+    case TextChar::Index::Pos:
+        break;
+    }
+    if (position < 0 || position >= size)
+        return text;
+    const int end = count >= size - position ? size : position + count;
+    QString rest = text;
+    const int from = TextCut::boundary(text, position);
+    return rest.remove(from, TextCut::boundary(text, end) - from);
+}
+
+QString retained(const QString &text, TextChar::Index index, int position, int count)
+{
+    const int size = text.size();
+    switch (index) {
+    case TextChar::Index::Left:
+        return TextCut::mid(text, 0, count);
+    case TextChar::Index::Right:
+        return count < 0 || count >= size ? text : TextCut::mid(text, size - count);
+    case TextChar::Index::Pos:
+        break;
+    }
+    return TextCut::mid(text, position, count);
+}
+
+QString increased(const QString &text, TextChar::Index index, int position, const QString &added)
+{
+    switch (index) {
+    case TextChar::Index::Left:
+        return added + text;
+    case TextChar::Index::Right:
+        return text + added;
+    case TextChar::Index::Pos:
+        break;
+    }
+    if (position < 0)
+        return text;
+    if (position >= text.size()) {
+        // A position typed far beyond any cell would pad the text past what
+        // a cell can hold.
+        if (qint64(position) + added.size() > TextOperation::MaxCellText)
+            return text;
+        return text + QString(position - text.size(), QLatin1Char(' ')) + added;
+    }
+    QString result = text;
+    return result.insert(TextCut::boundary(text, position), added);
+}
+
+} // namespace
+
+TextChar::TextChar(const QString &fileName, const ParChar *par, QObject *parent)
+    : TextOperation(fileName, parent), par(par)
+{
+}
+
+QString TextChar::process()
+{
+    forEachSheet(par->sheetIndex, TracedSheets, [this](const SheetScope &scope) {
+        walkCells(scope, [this](QString &text) { change(*par, text); });
+        return true;
+    });
+    return QString();
+}
+
+void TextChar::change(const ParChar &par, QString &text)
+{
+    if (par.implement == Implement::Increase) {
+        text = increased(text, par.index, par.pos, par.text);
+        return;
+    }
+    const int number = par.text.toInt();
+    if (par.implement == Implement::Retain) {
+        text = retained(text, par.index, par.pos, number);
+        return;
+    }
+    const int count = par.lengthOption == LengthOption::fixLength ? number : text.size() - number;
+    text = deleted(text, par.index, par.pos, count);
+}
