@@ -10,10 +10,7 @@ TextAdd::TextAdd(const QString &fileName, const ParAdd *par, QObject *parent)
 
 QString TextAdd::process()
 {
-    forEachSheet(par->sheetIndex, TracedSheets, [this](const SheetScope &scope) {
-        walkCells(scope, [this](QString &text) { change(*par, text); });
-        return true;
-    });
+    rewriteCells(par->sheetIndex, [this](QString &text) { change(*par, text); });
     return QString();
 }
 

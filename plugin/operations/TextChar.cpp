@@ -72,10 +72,7 @@ TextChar::TextChar(const QString &fileName, const ParChar *par, QObject *parent)
 
 QString TextChar::process()
 {
-    forEachSheet(par->sheetIndex, TracedSheets, [this](const SheetScope &scope) {
-        walkCells(scope, [this](QString &text) { change(*par, text); });
-        return true;
-    });
+    rewriteCells(par->sheetIndex, [this](QString &text) { change(*par, text); });
     return QString();
 }
 

@@ -107,6 +107,14 @@ void TextOperation::forEachCell(const SheetScope &scope, const CellVisit &visit)
     }
 }
 
+void TextOperation::rewriteCells(const QString &sheetIndex, const CellEdit &edit)
+{
+    forEachSheet(sheetIndex, TracedSheets, [&](const SheetScope &scope) {
+        walkCells(scope, edit);
+        return true;
+    });
+}
+
 void TextOperation::walkCells(const SheetScope &scope, const CellEdit &edit)
 {
     forEachCell(scope, [&](int row, int column) {

@@ -75,6 +75,10 @@ protected:
     // cell.
     void forEachCell(const SheetScope &scope, const CellVisit &visit);
 
+    // Walks the cells of every sheet that sheetIndex chooses with edit,
+    // tracing the sheets in the debug output.
+    void rewriteCells(const QString &sheetIndex, const CellEdit &edit);
+
     // Visits every cell of the scope's used range as forEachCell does, and
     // writes back only the cells whose text edit changed: formulas,
     // numbers and dates that the operation leaves alone stay what they are.

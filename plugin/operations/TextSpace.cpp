@@ -92,10 +92,7 @@ QString TextSpace::process()
     if (par->number > MaxCellText)
         return QString();
     const QString blanks(qMax(0, par->number), QLatin1Char(' '));
-    forEachSheet(par->sheetIndex, TracedSheets, [this, &blanks](const SheetScope &scope) {
-        walkCells(scope, [this, &blanks](QString &text) { change(*par, blanks, text); });
-        return true;
-    });
+    rewriteCells(par->sheetIndex, [this, &blanks](QString &text) { change(*par, blanks, text); });
     return QString();
 }
 

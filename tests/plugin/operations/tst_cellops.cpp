@@ -75,16 +75,6 @@ bool writeGrid(const QString &path)
     return WM::writePackage(path, parts);
 }
 
-template<typename Operation, typename Par>
-QStringList runOn(const QString &path, const Par &par)
-{
-    QStringList events;
-    Operation operation(path, &par, nullptr);
-    noteRunEvents(&operation, &events);
-    operation.run();
-    return events;
-}
-
 QVariantMap cellsOf(const QVariantMap &snapshot)
 {
     return snapshot.value(QStringLiteral("cells")).toMap();
@@ -183,7 +173,7 @@ private slots:
         par.matchCase = matchCase;
         par.lookAt = lookAt;
         // Retain sends no tip of its own.
-        QCOMPARE(runOn<TextRetain>(path, par).size(), 3);
+        QCOMPARE(runNoted<TextRetain>(path, par).size(), 3);
         const QVariantMap after = WorkbookSnapshot::take(path);
         QCOMPARE(filled(after), kept);
         for (const QString &name : kept) {
@@ -213,7 +203,7 @@ private slots:
         par.sheetIndex = QStringLiteral("所有表");
         par.keys = keys.toVector();
         par.byKey = byKey;
-        runOn<TextRetain>(path, par);
+        runNoted<TextRetain>(path, par);
         QCOMPARE(WorkbookFixtures::readFile(path), before);
     }
 
@@ -228,7 +218,7 @@ private slots:
         par.sheetIndex = QStringLiteral("2");
         par.keys = {QStringLiteral("D4"), QStringLiteral("B2:C2")};
         par.byKey = false;
-        runOn<TextRetain>(path, par);
+        runNoted<TextRetain>(path, par);
         const QVariantMap after = WorkbookSnapshot::take(path);
         QCOMPARE(WorkbookSnapshot::changedCells(before, after),
                  QStringList({"Offset!B3", "Offset!B4", "Offset!C3", "Offset!C4", "Offset!D2",
@@ -271,7 +261,7 @@ private slots:
         par.implement = TextChar::Implement(implement);
         par.pos = pos;
         par.text = text;
-        runOn<TextChar>(path, par);
+        runNoted<TextChar>(path, par);
         const QVariantMap after = WorkbookSnapshot::take(path);
         QTEST(cellsOf(after).value("Grid!C2").toString(), "c2");
         QTEST(cellsOf(after).value("Grid!A1").toString(), "a1");
@@ -288,7 +278,7 @@ private slots:
         ParSpace par;
         par.sheetIndex = QStringLiteral("首表");
         par.index = TextSpace::Index::All;
-        runOn<TextSpace>(path, par);
+        runNoted<TextSpace>(path, par);
         const QVariantMap after = WorkbookSnapshot::take(path);
         QCOMPARE(WorkbookSnapshot::changedCells(before, after),
                  QStringList({"Data!A5", "Data!A7", "Data!B2", "Data!B4", "Data!B5", "Data!B6"}));
@@ -308,12 +298,12 @@ private slots:
         par.sheetIndex = QStringLiteral("所有表");
         par.pos = 100;
         par.length = 2;
-        runOn<TextAdd>(path, par);
+        runNoted<TextAdd>(path, par);
         QCOMPARE(WorkbookFixtures::readFile(path), before);
 
         par.pos = 0;
         par.index = TextAdd::Index::Right;
-        runOn<TextAdd>(path, par);
+        runNoted<TextAdd>(path, par);
         QCOMPARE(cellsOf(WorkbookSnapshot::take(path)).value("Formats!A8").toString(),
                  QStringLiteral("1,2351,"));
     }
