@@ -1,6 +1,7 @@
-// The plug-in's replace over eight large text workbooks, through the real
-// jobs on the thread pool, against the floor of inflating and deflating the
-// same eight files one after another.
+// The plug-in's replace over eight large text workbooks, and the characters
+// operation rewriting every cell of eight more, through the real jobs on the
+// thread pool, against the floor of inflating and deflating the same eight
+// files one after another.
 #include "PluginGlobals.h"
 #include "PluginPanels.h"
 #include "RunHost.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -115,8 +117,10 @@ int main(int argc, char *argv[])
         QFile::remove(path + QStringLiteral(".out"));
 
     const QStringList files = copiesOf(source, dir.filePath(QStringLiteral("run")));
+    const QStringList charFiles = copiesOf(source, dir.filePath(QStringLiteral("chars")));
     RunHost host;
     host.addList(files);
+    const int charList = host.addList(charFiles);
     Wendral plugin;
     plugin.setHarlithFace(&host);
     plugin.showPlus(0, 0);
@@ -136,13 +140,27 @@ int main(int argc, char *argv[])
     sheets->setCurrentIndex(sheets->findText(QStringLiteral("所有表")));
     QCoreApplication::processEvents();
 
-    resetPeakResident();
-    timer.start();
-    plugin.startRun();
-    while (host.count(QStringLiteral("tip:-4,2,")) == 0)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    const double runSeconds = timer.elapsed() / 1000.0;
-    const double peak = peakResidentMiB();
+    // Runs the chosen operation over the current list; its seconds and peak.
+    auto measure = [&](int runsBefore) {
+        resetPeakResident();
+        timer.start();
+        plugin.startRun();
+        while (host.count(QStringLiteral("tip:-4,2,")) == runsBefore)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return qMakePair(timer.elapsed() / 1000.0, peakResidentMiB());
+    };
+    const auto [runSeconds, peak] = measure(0);
+
+    // Every cell rewritten: "X" added at the left of each text.
+    host.currentList = charList;
+    panel->setCurText(Char);
+    options->findChild<QRadioButton *>(QStringLiteral("radioButton_charLeft"))->setChecked(true);
+    options->findChild<QRadioButton *>(QStringLiteral("radioButton_charIncrease"))
+        ->setChecked(true);
+    options->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_charIncrease"))
+        ->setPlainText(QStringLiteral("X"));
+    QCoreApplication::processEvents();
+    const auto [charSeconds, charPeak] = measure(1);
     delete panel;
     delete options;
 
@@ -152,13 +170,17 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(tip));
     }
     const int processed = tips.filter(QStringLiteral("tip:-4,0,")).size();
-    if (processed != kFiles)
-        qFatal("only %d of %d files were processed", processed, kFiles);
+    if (processed != 2 * kFiles)
+        qFatal("only %d of %d files were processed", processed, 2 * kFiles);
     // Rewritten cells carry their own texts in the sheet part.
     const QByteArray sheet =
         WorkbookFixtures::entry(files.first(), QStringLiteral("xl/worksheets/sheet1.xml"));
     if (sheet.count("pear pie") != kRows)
         qFatal("the workbook was not rewritten as asked");
+    const QByteArray charSheet =
+        WorkbookFixtures::entry(charFiles.first(), QStringLiteral("xl/worksheets/sheet1.xml"));
+    if (charSheet.count("X行") != kRows * kColumns)
+        qFatal("not every cell was rewritten by the characters operation");
 
     const double cells = double(kFiles) * kRows * kColumns;
     std::printf("floor (inflate and deflate %d files serially): %.2f s\n", kFiles, floorSeconds);
@@ -167,5 +189,10 @@ int main(int argc, char *argv[])
     std::printf("cells_per_second: %.0f\n", cells / runSeconds);
     std::printf("peak_resident_mib: %.0f\n", peak);
     std::printf("ratio_to_floor: %.2f\n", runSeconds / floorSeconds);
+    std::printf("run (characters, \"X\" added to every cell of %d files, %d threads): %.2f s\n",
+                kFiles, kFiles, charSeconds);
+    std::printf("characters_cells_per_second: %.0f\n", cells / charSeconds);
+    std::printf("characters_peak_resident_mib: %.0f\n", charPeak);
+    std::printf("characters_ratio_to_floor: %.2f\n", charSeconds / floorSeconds);
     return 0;
 }
