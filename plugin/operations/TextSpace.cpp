@@ -87,28 +87,25 @@ TextSpace::TextSpace(const QString &fileName, const ParSpace *par, QObject *pare
 
 QString TextSpace::process()
 {
-    // More blanks than a cell holds can neither be there to take away nor be
-    // added: no cell would change.
-    if (par->number > MaxCellText)
-        return QString();
-    const QString blanks(qMax(0, par->number), QLatin1Char(' '));
+    const QString blanks(qBound(0, par->number, MaxCellText), QLatin1Char(' '));
     rewriteCells(par->sheetIndex, [this, &blanks](QString &text) { change(*par, blanks, text); });
     return QString();
 }
 
 void TextSpace::change(const ParSpace &par, const QString &blanks, QString &text)
 {
-    switch (par.index) {
-    case Index::Left:
-        changeStart(par.implement, blanks, text);
-        break;
-    case Index::Right:
-        changeEnd(par.implement, blanks, text);
-        break;
-    case Index::All:
+    if (par.index == Index::All) {
         text.remove(QLatin1Char(' '));
-        break;
+        return;
     }
+    // More blanks than a cell can hold can neither be found at an end nor
+    // be added there.
+    if (par.number > MaxCellText)
+        return;
+    if (par.index == Index::Left)
+        changeStart(par.implement, blanks, text);
+    else
+        changeEnd(par.implement, blanks, text);
 }
 
 void TextSpace::stripLeadingSpaces(QString &text)

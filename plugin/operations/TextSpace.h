@@ -24,7 +24,8 @@ public:
     QString process() override;
 
     // What the record makes of one cell's text; blanks holds the record's
-    // number of blanks.
+    // number of blanks (none when that is more than a cell can hold, which
+    // leaves both ends alone).
     static void change(const ParSpace &par, const QString &blanks, QString &text);
 
     // Remove blanks at the start (then any white space after them), or at

@@ -190,8 +190,12 @@ private slots:
                                        << "x  ";
         QTest::newRow("end tab only") << I::Right << M::Fixde << 2 << "x\t"
                                       << "x\t  ";
+        QTest::newRow("more than a cell") << I::Left << M::Fixde << 40000 << "  x"
+                                          << "  x";
         QTest::newRow("all") << I::All << M::Increase << 2 << "a b  c"
                              << "abc";
+        QTest::newRow("all, any number") << I::All << M::Fixde << 40000 << " x "
+                                         << "x";
         QTest::newRow("all keeps others") << I::All << M::Increase << 2 << "a\u3000b\tc d"
                                           << "a\u3000b\tcd";
     }
@@ -205,7 +209,7 @@ private slots:
         par.index = index;
         par.implement = implement;
         par.number = number;
-        TextSpace::change(par, QString(number, QLatin1Char(' ')), cell);
+        TextSpace::change(par, QString(qMin(number, 32767), QLatin1Char(' ')), cell);
         QTEST(cell, "expected");
     }
 
