@@ -1,10 +1,7 @@
-#include "ParAdd.h"
 #include "ParChar.h"
 #include "ParRetain.h"
 #include "ParSpace.h"
 #include "RunEvents.h"
-#include "SpreadsheetServer.h"
-#include "TextAdd.h"
 #include "TextChar.h"
 #include "TextRetain.h"
 #include "TextSpace.h"
@@ -16,89 +13,32 @@
 
 namespace {
 
-// A sheet "Grid" of A1:C3, styled but for B3:
-//   A1 apple      B1 Apple pie            C1 APPLE
-//   A2 1234.5     B2 =A2*2 (2469, bold)   C2 x𠀾y
-//      shown 1,234.50
-//   A3 2024-01-01 B3 ab                   C3 (empty, styled)
-bool writeGrid(const QString &path)
+QVariantMap cellsOf(const QString &path)
 {
-    using WM = WorkbookMaker;
-    auto text = [](const char *cell, int style, const QString &value) {
-        return "<c r=\"" + QByteArray(cell) + "\" s=\"" + QByteArray::number(style) +
-               "\" t=\"inlineStr\"><is><t>" + value.toUtf8() + "</t></is></c>";
-    };
-    const QByteArray sheet =
-        WM::declaration() + "<worksheet " + WM::namespaces() +
-        "><dimension ref=\"A1:C3\"/><sheetData><row r=\"1\">" + text("A1", 1, "apple") +
-        text("B1", 1, "Apple pie") + text("C1", 1, "APPLE") +
-        "</row><row r=\"2\"><c r=\"A2\" s=\"2\"><v>1234.5</v></c>"
-        "<c r=\"B2\" s=\"3\"><f>A2*2</f><v>2469</v></c>" +
-        text("C2", 1, QStringLiteral("x\U0002003Ey")) +
-        "</row><row r=\"3\"><c r=\"A3\" s=\"4\"><v>45292</v></c>" + text("B3", 0, "ab") +
-        "<c r=\"C3\" s=\"1\"/></row></sheetData></worksheet>";
-    const QByteArray styles =
-        WM::declaration() + "<styleSheet " + WM::namespaces() +
-        "><numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd\"/></numFmts>"
-        "<fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font>"
-        "<font><b/><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
-        "<fills count=\"3\"><fill><patternFill patternType=\"none\"/></fill>"
-        "<fill><patternFill patternType=\"gray125\"/></fill><fill><patternFill "
-        "patternType=\"solid\"><fgColor rgb=\"FFFFFF00\"/></patternFill></fill></fills>"
-        "<borders count=\"1\"><border/></borders>"
-        "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
-        "borderId=\"0\"/></cellStyleXfs><cellXfs count=\"5\">"
-        "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
-        "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"2\" borderId=\"0\" xfId=\"0\" applyFill=\"1\"/>"
-        "<xf numFmtId=\"4\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
-        "applyNumberFormat=\"1\"/>"
-        "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"2\" borderId=\"0\" xfId=\"0\" applyFont=\"1\" "
-        "applyFill=\"1\"/>"
-        "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
-        "applyNumberFormat=\"1\"/></cellXfs></styleSheet>";
-    WM::Parts parts;
-    parts.append({QStringLiteral("[Content_Types].xml"),
-                  WM::contentTypes({{"/xl/workbook.xml", WM::spreadsheetType("sheet.main")},
-                                    {"/xl/worksheets/sheet1.xml", WM::spreadsheetType("worksheet")},
-                                    {"/xl/styles.xml", WM::spreadsheetType("styles")}})});
-    parts.append({QStringLiteral("_rels/.rels"),
-                  WM::relationships({{"officeDocument", "xl/workbook.xml"}})});
-    parts.append(
-        {QStringLiteral("xl/workbook.xml"),
-         WM::declaration() + "<workbook " + WM::namespaces() +
-             "><sheets><sheet name=\"Grid\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"});
-    parts.append(
-        {QStringLiteral("xl/_rels/workbook.xml.rels"),
-         WM::relationships({{"worksheet", "worksheets/sheet1.xml"}, {"styles", "styles.xml"}})});
-    parts.append({QStringLiteral("xl/worksheets/sheet1.xml"), sheet});
-    parts.append({QStringLiteral("xl/styles.xml"), styles});
-    return WM::writePackage(path, parts);
+    return WorkbookSnapshot::take(path).value(QStringLiteral("cells")).toMap();
 }
 
-QVariantMap cellsOf(const QVariantMap &snapshot)
+// The cells of the first sheet that hold a value or a formula, without the
+// sheet's name.
+QStringList filledOnFirstSheet(const QVariantMap &snapshot)
 {
-    return snapshot.value(QStringLiteral("cells")).toMap();
-}
-
-// The cells that hold a value or a formula, by name without the sheet.
-QStringList filled(const QVariantMap &snapshot)
-{
+    const QString prefix = snapshot.value("sheets").toList().value(0).toString() + "!";
+    const QVariantMap cells = snapshot.value(QStringLiteral("cells")).toMap();
     QStringList names;
-    const QVariantMap cells = cellsOf(snapshot);
     for (auto it = cells.cbegin(); it != cells.cend(); ++it) {
-        if (!it.value().isNull())
-            names << it.key().section(QLatin1Char('!'), 1);
+        if (it.key().startsWith(prefix) && !it.value().isNull())
+            names << it.key().mid(prefix.size());
     }
-    names.sort();
     return names;
 }
 
-// The styles of the grid's cells. B3 has none: once emptied, openpyxl no
-// longer lists it.
-QVariantMap gridStyles(const QVariantMap &snapshot)
+// The styles that differ from a new cell's.
+QVariantMap styled(const QVariantMap &snapshot)
 {
+    const QVariantList plain = {"General", false, false, "00000000", "None"};
     QVariantMap styles = snapshot.value(QStringLiteral("styles")).toMap();
-    styles.remove(QStringLiteral("Grid!B3"));
+    for (auto it = styles.begin(); it != styles.end();)
+        it = it.value().toList() == plain ? styles.erase(it) : std::next(it);
     return styles;
 }
 
@@ -109,102 +49,81 @@ class TestCellOps : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(writeGrid(m_grid.filePath(QStringLiteral("grid.xlsx"))));
-        m_gridBefore = WorkbookSnapshot::take(m_grid.filePath(QStringLiteral("grid.xlsx")));
-        QCOMPARE(filled(m_gridBefore).size(), 8);
-    }
-    void cleanup() { SpreadsheetServer::install(); }
-
+    // The first sheet of basic.xlsx holds A1:E5, A6, B6 and A7; E2 is the
+    // formula =C2*D2 showing 4.5. numfmt.xlsx shows A8 as 1,235. Kept "*":
+    // every cell that holds something.
     void retainKeepsWhatAKeySelects_data()
     {
+        struct Row
+        {
+            const char *name, *file;
+            bool byKey;
+            QStringList keys;
+            bool matchCase, lookAt;
+            QStringList kept;
+        };
+        const Row rows[] = {
+            {"one cell", "basic.xlsx", false, {"E2"}, false, false, {"E2"}},
+            {"letters any case", "basic.xlsx", false, {"e2"}, false, false, {"E2"}},
+            {"block", "basic.xlsx", false, {"A1:B2"}, false, false, {"A1", "A2", "B1", "B2"}},
+            {"block reversed", "basic.xlsx", false, {"B2:A1"}, false, false, {}},
+            {"three parts", "basic.xlsx", false, {"A1:B2:C3"}, false, false, {}},
+            {"no cell names", "basic.xlsx", false, {"$B$2", "B", "2", "A1:"}, false, false, {}},
+            {"all filled", "basic.xlsx", false, {"A1:E5", "A6:B6", "A7"}, false, false, {"*"}},
+            {"contains", "basic.xlsx", true, {"APPLE"}, false, false, {"A2", "A7", "B2"}},
+            {"contains, case", "basic.xlsx", true, {"banana"}, true, false, {}},
+            {"whole cell", "basic.xlsx", true, {"APPLE"}, false, true, {"A2"}},
+            {"shown formula", "basic.xlsx", true, {"4.5"}, false, true, {"E2"}},
+            {"shown number", "numfmt.xlsx", true, {"1,235"}, false, true, {"A8"}},
+            {"no patterns", "basic.xlsx", true, {"a*"}, false, false, {}},
+        };
+        QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("byKey");
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<bool>("matchCase");
         QTest::addColumn<bool>("lookAt");
         QTest::addColumn<QStringList>("kept");
-        const QStringList none;
-        QTest::newRow("one cell") << false << QStringList{"B2"} << false << false
-                                  << QStringList{"B2"};
-        QTest::newRow("letters any case")
-            << false << QStringList{"b2"} << false << false << QStringList{"B2"};
-        QTest::newRow("block") << false << QStringList{"A1:B2"} << false << false
-                               << QStringList{"A1", "A2", "B1", "B2"};
-        QTest::newRow("block reversed") << false << QStringList{"B2:A1"} << false << false << none;
-        QTest::newRow("three parts") << false << QStringList{"A1:B2:C3"} << false << false << none;
-        QTest::newRow("no cell names")
-            << false << QStringList{"$B$2", "B", "2", "A1:"} << false << false << none;
-        QTest::newRow("keys in turn") << false << QStringList{"A3", "C1:C2"} << false << false
-                                      << QStringList{"A3", "C1", "C2"};
-        QTest::newRow("contains") << true << QStringList{"apple"} << false << false
-                                  << QStringList{"A1", "B1", "C1"};
-        QTest::newRow("contains, case")
-            << true << QStringList{"apple"} << true << false << QStringList{"A1"};
-        QTest::newRow("whole cell")
-            << true << QStringList{"apple"} << false << true << QStringList{"A1", "C1"};
-        QTest::newRow("whole cell, case")
-            << true << QStringList{"APPLE"} << true << true << QStringList{"C1"};
-        QTest::newRow("shown number")
-            << true << QStringList{"1,234.5"} << false << false << QStringList{"A2"};
-        QTest::newRow("shown formula")
-            << true << QStringList{"2469"} << false << true << QStringList{"B2"};
-        QTest::newRow("shown date")
-            << true << QStringList{"2024-01"} << false << false << QStringList{"A3"};
-        QTest::newRow("keys are no patterns")
-            << true << QStringList{"a*"} << false << false << none;
+        for (const Row &r : rows) {
+            QTest::newRow(r.name) << QString(r.file) << r.byKey << r.keys << r.matchCase << r.lookAt
+                                  << r.kept;
+        }
     }
     // Cells no key selects lose value and formula but keep their style;
     // selected cells keep everything.
     void retainKeepsWhatAKeySelects()
     {
-        QFETCH(bool, byKey);
+        QFETCH(QString, file);
         QFETCH(QStringList, keys);
-        QFETCH(bool, matchCase);
-        QFETCH(bool, lookAt);
         QFETCH(QStringList, kept);
         QTemporaryDir dir;
-        const QString path = copyGrid(dir.path());
-        const QVariantMap &before = m_gridBefore;
+        const QString path = WorkbookFixtures::copy(file, dir.path());
+        const QByteArray bytes = WorkbookFixtures::readFile(path);
+        const QVariantMap before = WorkbookSnapshot::take(path);
         ParRetain par;
         par.sheetIndex = QStringLiteral("首表");
         par.keys = keys.toVector();
+        QFETCH(bool, byKey);
+        QFETCH(bool, matchCase);
+        QFETCH(bool, lookAt);
         par.byKey = byKey;
         par.matchCase = matchCase;
         par.lookAt = lookAt;
         // Retain sends no tip of its own.
         QCOMPARE(runNoted<TextRetain>(path, par).size(), 3);
-        const QVariantMap after = WorkbookSnapshot::take(path);
-        QCOMPARE(filled(after), kept);
-        for (const QString &name : kept) {
-            const QString key = QStringLiteral("Grid!") + name;
-            QCOMPARE(cellsOf(after).value(key), cellsOf(before).value(key));
+        // Cells that hold nothing are not cleared, so keeping every other
+        // cell keeps the file.
+        if (kept == QStringList{"*"}) {
+            QCOMPARE(WorkbookFixtures::readFile(path), bytes);
+            return;
         }
-        QCOMPARE(gridStyles(after), gridStyles(before));
-    }
-
-    // Keys that select every cell holding something leave the file as it
-    // was: cells that hold nothing are not cleared.
-    void retainOfEverythingKeepsTheFile_data()
-    {
-        QTest::addColumn<bool>("byKey");
-        QTest::addColumn<QStringList>("keys");
-        QTest::newRow("positions") << false << QStringList{"A1:C2", "A3:B3"};
-        QTest::newRow("contents") << true << QStringList{"a", "1", "2", "x"};
-    }
-    void retainOfEverythingKeepsTheFile()
-    {
-        QFETCH(bool, byKey);
-        QFETCH(QStringList, keys);
-        QTemporaryDir dir;
-        const QString path = copyGrid(dir.path());
-        const QByteArray before = WorkbookFixtures::readFile(path);
-        ParRetain par;
-        par.sheetIndex = QStringLiteral("所有表");
-        par.keys = keys.toVector();
-        par.byKey = byKey;
-        runNoted<TextRetain>(path, par);
-        QCOMPARE(WorkbookFixtures::readFile(path), before);
+        const QVariantMap after = WorkbookSnapshot::take(path);
+        QCOMPARE(filledOnFirstSheet(after), kept);
+        for (const QString &name : kept) {
+            const QString key = before.value("sheets").toList().value(0).toString() + "!" + name;
+            QCOMPARE(after.value("cells").toMap().value(key),
+                     before.value("cells").toMap().value(key));
+        }
+        QCOMPARE(styled(after), styled(before));
     }
 
     // The used range of the second sheet is B2:D4: positions are the cells'
@@ -223,53 +142,28 @@ private slots:
         QCOMPARE(WorkbookSnapshot::changedCells(before, after),
                  QStringList({"Offset!B3", "Offset!B4", "Offset!C3", "Offset!C4", "Offset!D2",
                               "Offset!D3"}));
-        QCOMPARE(cellsOf(after).value("Offset!D4").toString(), QStringLiteral("r4c4 apple"));
+        QCOMPARE(after.value("cells").toMap().value("Offset!D4").toString(),
+                 QStringLiteral("r4c4 apple"));
     }
 
     // A character of two UTF-16 units stays whole in the saved file.
-    void charactersKeepPairsWhole_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("implement");
-        QTest::addColumn<int>("pos");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("c2");
-        QTest::addColumn<QString>("a1");
-        QTest::newRow("insert") << int(TextChar::Index::Pos) << int(TextChar::Implement::Increase)
-                                << 2 << "-" << QStringLiteral("x\U0002003E-y") << "ap-ple";
-        QTest::newRow("delete") << int(TextChar::Index::Left) << int(TextChar::Implement::Delete)
-                                << 0 << "2"
-                                << "y"
-                                << "ple";
-        QTest::newRow("retain") << int(TextChar::Index::Right) << int(TextChar::Implement::Retain)
-                                << 0 << "2"
-                                << "y"
-                                << "le";
-    }
     void charactersKeepPairsWhole()
     {
-        QFETCH(int, index);
-        QFETCH(int, implement);
-        QFETCH(int, pos);
-        QFETCH(QString, text);
         QTemporaryDir dir;
-        const QString path = copyGrid(dir.path());
-        const QVariantMap &before = m_gridBefore;
+        const QString path = dir.filePath(QStringLiteral("pair.xlsx"));
+        const QString pair = QStringLiteral("x\U0002003Ey");
+        QVERIFY(WorkbookMaker::writePackage(
+            path, WorkbookMaker::textWorkbook("S", 1, 1, [&](int, int) { return pair; })));
         ParChar par;
-        par.sheetIndex = QStringLiteral("默认页");
-        par.index = TextChar::Index(index);
-        par.implement = TextChar::Implement(implement);
-        par.pos = pos;
-        par.text = text;
+        par.sheetIndex = QStringLiteral("首表");
+        par.implement = TextChar::Implement::Retain;
+        par.text = QStringLiteral("2");
         runNoted<TextChar>(path, par);
-        const QVariantMap after = WorkbookSnapshot::take(path);
-        QTEST(cellsOf(after).value("Grid!C2").toString(), "c2");
-        QTEST(cellsOf(after).value("Grid!A1").toString(), "a1");
-        QCOMPARE(gridStyles(after), gridStyles(before));
+        QCOMPARE(cellsOf(path).value("S!A1").toString(), pair.left(3));
     }
 
-    // Numbers, dates, booleans and formulas whose text the operation leaves
-    // alone stay what they were.
+    // Numbers, booleans and formulas whose text the operation leaves alone
+    // stay what they were.
     void spacesLeaveUnchangedCellsAlone()
     {
         QTemporaryDir dir;
@@ -282,43 +176,10 @@ private slots:
         const QVariantMap after = WorkbookSnapshot::take(path);
         QCOMPARE(WorkbookSnapshot::changedCells(before, after),
                  QStringList({"Data!A5", "Data!A7", "Data!B2", "Data!B4", "Data!B5", "Data!B6"}));
-        QCOMPARE(cellsOf(after).value("Data!B4").toString(), QStringLiteral("中文文本"));
-        QCOMPARE(cellsOf(after).value("Data!E2").toString(), QStringLiteral("=C2*D2"));
+        QCOMPARE(after.value("cells").toMap().value("Data!B4").toString(),
+                 QStringLiteral("中文文本"));
         QCOMPARE(after.value("styles"), before.value("styles"));
     }
-
-    // A piece that starts beyond every text adds nothing: formatted numbers
-    // and dates are not written back as text, the file stays as it was.
-    void appendThatAddsNothingKeepsTheFile()
-    {
-        QTemporaryDir dir;
-        const QString path = WorkbookFixtures::copy(QStringLiteral("numfmt.xlsx"), dir.path());
-        const QByteArray before = WorkbookFixtures::readFile(path);
-        ParAdd par;
-        par.sheetIndex = QStringLiteral("所有表");
-        par.pos = 100;
-        par.length = 2;
-        runNoted<TextAdd>(path, par);
-        QCOMPARE(WorkbookFixtures::readFile(path), before);
-
-        par.pos = 0;
-        par.index = TextAdd::Index::Right;
-        runNoted<TextAdd>(path, par);
-        QCOMPARE(cellsOf(WorkbookSnapshot::take(path)).value("Formats!A8").toString(),
-                 QStringLiteral("1,2351,"));
-    }
-
-private:
-    QString copyGrid(const QString &dir) const
-    {
-        const QString path = QDir(dir).filePath(QStringLiteral("grid.xlsx"));
-        QFile::copy(m_grid.filePath(QStringLiteral("grid.xlsx")), path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        return path;
-    }
-
-    QTemporaryDir m_grid;
-    QVariantMap m_gridBefore;
 };
 
 QTEST_GUILESS_MAIN(TestCellOps)
