@@ -17,16 +17,12 @@ QString TextRetain::process()
     const QVector<Block> blocks = par->byKey ? QVector<Block>() : positionBlocks();
     forEachSheet(par->sheetIndex, CountedSheets, [&](const SheetScope &scope) {
         forEachCell(scope, [&](int row, int column) {
-            std::unique_ptr<Excel::Range> cell;
-            if (par->byKey) {
-                cell.reset(scope.sheet->Range(cellName(row, column)));
-                if (keepsText(cell->Text().toString()))
-                    return;
-            } else if (keepsPosition(blocks, row, column)) {
+            if (!par->byKey && keepsPosition(blocks, row, column))
                 return;
-            } else {
-                cell.reset(scope.sheet->Range(cellName(row, column)));
-            }
+            const std::unique_ptr<Excel::Range> cell(scope.sheet->Range(cellName(row, column)));
+            // The text is read once, however many keys are tried on it.
+            if (par->byKey && keepsText(cell->Text().toString()))
+                return;
             // Clearing a cell that holds nothing leaves it as it was.
             cell->ClearContents();
         });
