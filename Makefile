@@ -13,6 +13,7 @@ FUZZ_SECONDS ?= 60
 # what screenshots under a virtual display need.
 PACKAGES := build-essential cmake pkg-config qtbase5-dev libquazip1-qt5-dev \
             shared-mime-info zlib1g-dev fonts-wqy-microhei python3 python3-openpyxl \
+            python3-xlrd python3-xlwt \
             clang libclang-rt-14-dev xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -1,0 +1,302 @@
+#!/usr/bin/python3
+# Makes the Excel 97-2003 fixtures of tests/data/xls once; they are committed.
+# Run with Debian's Python (python3-xlwt): /usr/bin/python3 make_fixtures.py
+#
+# xlwt writes the cells; what it cannot write (MULRK from other programs,
+# LABEL, RSTRING, cached formula strings, phonetic strings, a chart sheet,
+# an encrypted or Excel 5 workbook, macros and other streams) is added to
+# its record stream here, and the compound file is built here too.
+import struct
+import xlwt
+
+BOF, EOF, BOUNDSHEET, SST, WINDOW1 = 0x0809, 0x000A, 0x0085, 0x00FC, 0x003D
+FILEPASS, LABEL, RSTRING, FORMULA, STRING = 0x002F, 0x0204, 0x00D6, 0x0006, 0x0207
+BOOLERR, MULRK, DIMENSIONS = 0x0205, 0x00BD, 0x0200
+
+
+def records(stream):
+    out, p = [], 0
+    while p + 4 <= len(stream):
+        kind, size = struct.unpack('<HH', stream[p:p + 4])
+        out.append([kind, stream[p + 4:p + 4 + size]])
+        p += 4 + size
+    return out
+
+
+def split(stream):
+    """Globals and sheet substreams as record lists."""
+    recs = records(stream)
+    subs, current = [], []
+    for rec in recs:
+        current.append(rec)
+        if rec[0] == EOF:
+            subs.append(current)
+            current = []
+    return subs[0], subs[1:]
+
+
+def join(globals_, sheets):
+    """The stream again, with every sheet position in BOUNDSHEET set."""
+    def raw(recs):
+        return b''.join(struct.pack('<HH', k, len(d)) + d for k, d in recs)
+    position = len(raw(globals_))
+    bodies = []
+    index = 0
+    for rec in globals_:
+        if rec[0] == BOUNDSHEET:
+            rec[1] = struct.pack('<I', position) + rec[1][4:]
+            body = raw(sheets[index])
+            bodies.append(body)
+            position += len(body)
+            index += 1
+    return raw(globals_) + b''.join(bodies)
+
+
+def u16string(text, length_bytes=2):
+    wide = any(ord(c) > 0xFF for c in text)
+    chars = text.encode('utf-16-le') if wide else text.encode('latin-1')
+    return struct.pack('<H' if length_bytes == 2 else '<B', len(text)) + bytes([1 if wide else 0]) + chars
+
+
+def cell(row, col, xf=15):
+    return struct.pack('<HHH', row, col, xf)
+
+
+def rk(value):
+    return struct.pack('<I', (value << 2) | 2)
+
+
+# --- compound file -----------------------------------------------------------
+
+FREE, END, FATSECT = 0xFFFFFFFF, 0xFFFFFFFE, 0xFFFFFFFD
+
+
+def compound(streams):
+    """A version 3 compound file of {path: bytes}; 'a/b' makes storage a."""
+    entries = [{'name': 'Root Entry', 'type': 5, 'children': [], 'data': b''}]
+    storages = {'': 0}
+    for path in streams:
+        parts = path.split('/')
+        for depth in range(len(parts) - 1):
+            key = '/'.join(parts[:depth + 1])
+            if key not in storages:
+                storages[key] = len(entries)
+                entries[storages['/'.join(parts[:depth])]]['children'].append(len(entries))
+                entries.append({'name': parts[depth], 'type': 1, 'children': [], 'data': b''})
+        entries[storages['/'.join(parts[:-1])]]['children'].append(len(entries))
+        entries.append({'name': parts[-1], 'type': 2, 'children': [], 'data': streams[path]})
+
+    mini = b''
+    minifat = []
+    for e in entries:
+        if e['type'] == 2 and len(e['data']) < 4096:
+            count = (len(e['data']) + 63) // 64
+            e['start'] = len(minifat) if count else END
+            minifat += [len(minifat) + i + 1 for i in range(count)]
+            if count:
+                minifat[-1] = END
+            mini += e['data'] + b'\0' * (count * 64 - len(e['data']))
+    sectors = []  # (kind, bytes)
+
+    def add(data):
+        first = len(sectors)
+        count = max(1, (len(data) + 511) // 512)
+        for i in range(count):
+            sectors.append(data[i * 512:(i + 1) * 512].ljust(512, b'\0'))
+        return first, count
+
+    chains = []
+    mini_start, mini_count = add(mini) if mini else (END, 0)
+    if mini:
+        chains.append((mini_start, mini_count))
+    entries[0]['start'], entries[0]['size'] = mini_start, len(mini)
+    mf = b''.join(struct.pack('<I', v) for v in minifat)
+    mf_start, mf_count = add(mf) if mf else (END, 0)
+    if mf:
+        chains.append((mf_start, mf_count))
+    for e in entries:
+        if e['type'] == 2 and len(e['data']) >= 4096:
+            e['start'], count = add(e['data'])
+            chains.append((e['start'], count))
+        e.setdefault('size', len(e['data']))
+        e.setdefault('start', END if e['type'] != 2 else e.get('start', END))
+
+    # Siblings as a chain of right links in the order the format sorts names.
+    def key(i):
+        return (len(entries[i]['name']), entries[i]['name'].upper())
+    for e in entries:
+        e['left'] = e['right'] = e['child'] = FREE
+    for e in entries:
+        kids = sorted(e['children'], key=key)
+        if kids:
+            e['child'] = kids[0]
+            for a, b in zip(kids, kids[1:]):
+                entries[a]['right'] = b
+    directory = b''
+    for e in entries:
+        name = e['name'].encode('utf-16-le') + b'\0\0'
+        directory += name.ljust(64, b'\0') + struct.pack(
+            '<HBBIII16sIQQIII', len(name), e['type'], 1, e['left'], e['right'], e['child'],
+            b'\0' * 16, 0, 0, 0, e['start'] if e['type'] != 1 else 0,
+            e['size'] if e['type'] != 1 else 0, 0)
+    dir_start, dir_count = add(directory.ljust(((len(directory) + 511) // 512) * 512, b'\0'))
+    chains.append((dir_start, dir_count))
+
+    fat_count = 1
+    while fat_count * 128 < len(sectors) + fat_count:
+        fat_count += 1
+    fat_first = len(sectors)
+    total = len(sectors) + fat_count
+    fat = [FREE] * (fat_count * 128)
+    for start, count in chains:
+        for i in range(count):
+            fat[start + i] = start + i + 1 if i + 1 < count else END
+    for i in range(fat_count):
+        fat[fat_first + i] = FATSECT
+    for i in range(fat_count):
+        sectors.append(b''.join(struct.pack('<I', v) for v in fat[i * 128:(i + 1) * 128]))
+    difat = [fat_first + i for i in range(fat_count)] + [FREE] * (109 - fat_count)
+    header = (b'\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1' + b'\0' * 16 +
+              struct.pack('<HHHHH6sIIIIIIIII', 0x3E, 3, 0xFFFE, 9, 6, bytes(6), 0, fat_count,
+                          dir_start, 0, 4096, mf_start if mf else END, mf_count, END, 0) +
+              b''.join(struct.pack('<I', v) for v in difat))
+    assert len(header) == 512 and total == len(sectors)
+    return header + b''.join(sectors)
+
+
+def padded(stream):
+    return stream + b'\0' * max(0, 4096 - len(stream))
+
+
+def save(name, stream, extra=None, stream_name='Workbook'):
+    streams = {stream_name: padded(stream)}
+    streams.update(extra or {})
+    with open(name, 'wb') as f:
+        f.write(compound(streams))
+
+
+# --- workbooks ---------------------------------------------------------------
+
+def basic():
+    """Two sheets: texts (one shared by several cells), numbers through
+    formats, booleans, a formula; other streams and a macro storage."""
+    wb = xlwt.Workbook()
+    text = wb.add_sheet('Text')
+    text.write(0, 0, 'apple pie')
+    text.write(1, 0, 'apple pie')
+    text.write(2, 0, '中文字符')
+    text.write(0, 1, True)
+    text.write(1, 1, False)
+    text.write(0, 2, xlwt.Formula('1+1'))
+    text.write(3, 0, 'shared')
+    text.write(3, 1, 'shared')
+    text.write_rich_text(4, 0, [('rich ', xlwt.Font()), ('text', xlwt.easyfont('bold true'))])
+    numbers = wb.add_sheet('Numbers')
+    formats = [(1234.5, '#,##0.00'), (0.25, '0%'), (45000, 'yyyy-mm-dd'), (3, 'General'),
+               (-1.5, 'General'), (123456789012.0, 'General'), (0.1 + 0.2, 'General'),
+               (44927.75, 'h:mm AM/PM'), (7, '0.00')]
+    for row, (value, code) in enumerate(formats):
+        numbers.write(row, 0, value, xlwt.easyxf(num_format_str=code))
+    numbers.write(0, 1, 12)
+    numbers.write(0, 2, 13)
+    numbers.write(0, 3, 14)
+    macros = {
+        '_VBA_PROJECT_CUR/PROJECT': b'ID="{00000000-0000-0000-0000-000000000000}"\r\n' * 3,
+        '_VBA_PROJECT_CUR/VBA/dir': bytes(range(256)) * 20,
+        '_VBA_PROJECT_CUR/VBA/Module1': b'Attribute VB_Name = "Module1"\r\n' * 200,
+        '\x05SummaryInformation': b'\xfe\xff' + bytes(200),
+    }
+    save('basic.xls', wb.get_biff_data(), macros)
+
+
+def dates1904():
+    wb = xlwt.Workbook()
+    wb.dates_1904 = True
+    sheet = wb.add_sheet('Dates')
+    sheet.write(0, 0, 0, xlwt.easyxf(num_format_str='yyyy-mm-dd'))
+    sheet.write(1, 0, 43000.5, xlwt.easyxf(num_format_str='yyyy-mm-dd hh:mm'))
+    save('dates1904.xls', wb.get_biff_data())
+
+
+def strings():
+    """A shared-string table over many records and strings longer than one
+    record, narrow and wide."""
+    wb = xlwt.Workbook()
+    sheet = wb.add_sheet('Strings')
+    sheet.write(0, 0, 'x' * 10000)
+    sheet.write(1, 0, '长' * 5000)
+    sheet.write(2, 0, 'ab' + '长' * 4100 + 'cd')
+    for i in range(3000):
+        sheet.write(3 + i, 0, 'string number %d' % i)
+        sheet.write(3 + i, 1, 'wide 字 %d' % i)
+    save('strings.xls', wb.get_biff_data())
+
+
+def records_():
+    """The records other programs write: MULRK, LABEL, RSTRING, a boolean
+    and an error, formulas with a cached string, boolean and error, a
+    phonetic string in the table, a chart sheet that is active."""
+    wb = xlwt.Workbook()
+    sheet = wb.add_sheet('Cells')
+    sheet.write(0, 0, 'first')
+    wb.add_sheet('Other').write(0, 0, 'other')
+    globals_, sheets = split(wb.get_biff_data())
+    cells = sheets[0]
+    at = next(i for i, r in enumerate(cells) if r[0] == 0x023E)  # before WINDOW2
+    extra = [
+        [MULRK, cell(1, 0)[:4] + struct.pack('<H', 15) + rk(10) + struct.pack('<H', 15) +
+         struct.pack('<I', (12345 << 2) | 3) + struct.pack('<H', 1)],
+        [LABEL, cell(2, 0) + u16string('label text')],
+        [LABEL, cell(2, 1) + u16string('标签')],
+        [RSTRING, cell(3, 0) + u16string('rich label') + struct.pack('<HHHHH', 2, 0, 0, 5, 1)],
+        [BOOLERR, cell(4, 0) + bytes([1, 0])],
+        [BOOLERR, cell(4, 1) + bytes([0x07, 1])],
+        [FORMULA, cell(5, 0) + bytes([0, 0, 0, 0, 0, 0, 0xFF, 0xFF]) + struct.pack('<HIH', 0, 0, 3) +
+         bytes([0x17, 0, 0])],
+        [STRING, u16string('cached text')],
+        [FORMULA, cell(5, 1) + bytes([1, 0, 1, 0, 0, 0, 0xFF, 0xFF]) + struct.pack('<HIH', 0, 0, 2) +
+         bytes([0x1D, 1])],
+        [FORMULA, cell(5, 2) + bytes([2, 0, 0x2A, 0, 0, 0, 0xFF, 0xFF]) + struct.pack('<HIH', 0, 0, 2) +
+         bytes([0x1D, 1])],
+        [FORMULA, cell(5, 3) + struct.pack('<d', 2.5) + struct.pack('<HIH', 0, 0, 2) + bytes([0x1D, 1])],
+        [0x00FD, cell(6, 0) + struct.pack('<I', 2)],  # LABELSST of the phonetic string
+    ]
+    cells[at:at] = extra
+    for r in cells:
+        if r[0] == DIMENSIONS:
+            r[1] = struct.pack('<IIHHH', 0, 7, 0, 4, 0)
+    # A phonetic (East Asian) string appended to the table.
+    for r in globals_:
+        if r[0] == SST:
+            total, unique = struct.unpack('<II', r[1][:8])
+            ext = bytes([1, 0, 8, 0]) + bytes(8)
+            phonetic = struct.pack('<HB', 2, 0x05) + struct.pack('<I', len(ext)) + '漢字'.encode('utf-16-le') + ext
+            r[1] = struct.pack('<II', total + 1, unique + 1) + r[1][8:] + phonetic
+        if r[0] == WINDOW1:
+            r[1] = r[1][:10] + struct.pack('<H', 1) + r[1][12:]
+    # A chart sheet between the two worksheets.
+    at = [i for i, r in enumerate(globals_) if r[0] == BOUNDSHEET][0] + 1
+    globals_.insert(at, [BOUNDSHEET, struct.pack('<IBB', 0, 0, 2) + u16string('Chart1', 1)])
+    chart = [[BOF, struct.pack('<HHHHII', 0x0600, 0x0020, 0x0DBB, 0x07CC, 0, 6)],
+             [0x1001, struct.pack('<H', 0)], [EOF, b'']]
+    save('records.xls', join(globals_, [sheets[0], chart, sheets[1]]))
+
+
+def refused():
+    wb = xlwt.Workbook()
+    wb.add_sheet('Secret').write(0, 0, 'secret')
+    globals_, sheets = split(wb.get_biff_data())
+    globals_.insert(1, [FILEPASS, struct.pack('<HHH', 1, 1, 1) + bytes(48)])
+    save('encrypted.xls', join(globals_, sheets))
+    # Excel 5/95: a Book stream of BIFF5 records.
+    biff5 = (struct.pack('<HHHHHH', BOF, 8, 0x0500, 0x0005, 0x0DBB, 0x07CC) + struct.pack('<HH', EOF, 0))
+    save('biff5.xls', biff5, stream_name='Book')
+    save('biff5-in-workbook.xls', biff5)
+
+
+if __name__ == '__main__':
+    basic()
+    dates1904()
+    strings()
+    records_()
+    refused()
