@@ -3,12 +3,16 @@
 // crash, hang, leak or undefined behaviour is a bug: bad input must only
 // ever be refused. Bytes that are no zip are also read as a sheet part and
 // as a shared-string table, in pieces and in one pass, which must agree.
+// Compound files are read as Excel 97-2003 workbooks too: the container,
+// then the records of their workbook stream.
 #include "CellEditor.h"
 #include "DelimitedText.h"
 #include "SharedStringsReader.h"
 #include "SheetReader.h"
 #include "WorkbookDocument.h"
 #include "WorkbookWriter.h"
+#include "XlsLayout.h"
+#include "XlsReader.h"
 #include "ZipPackage.h"
 
 #include <cstddef>
@@ -93,13 +97,33 @@ void comparePieces(const QByteArray &bytes)
     }
 }
 
+// Reads the bytes as an Excel 97-2003 workbook and shows every cell.
+void readLegacy(const QByteArray &bytes)
+{
+    WorkbookDocument document;
+    XlsLayout layout;
+    QString why;
+    if (!XlsReader::read(bytes, &document, &layout, &why))
+        return;
+    for (SheetModel *sheet : qAsConst(document.sheets)) {
+        for (const auto &row : sheet->cells.rows()) {
+            for (const Cell &cell : row.second.cells) {
+                document.displayText(*sheet, &cell);
+                document.valueText(*sheet, cell);
+            }
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
-    if (!ZipPackage::looksLikeZip(bytes))
+    if (CompoundFile::looksLikeCompoundFile(bytes))
+        readLegacy(QByteArray(bytes.constData(), bytes.size()));
+    else if (!ZipPackage::looksLikeZip(bytes))
         comparePieces(QByteArray(bytes.constData(), bytes.size()));
     for (const char *name : {"fuzz.xlsx", "fuzz.csv"}) {
         QString why;

@@ -1,0 +1,208 @@
+#include "BiffRecords.h"
+
+#include <QtEndian>
+#include <cstring>
+
+namespace Biff {
+
+quint16 u16(const char *p)
+{
+    return qFromLittleEndian<quint16>(p);
+}
+
+quint32 u32(const char *p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
+
+double f64(const char *p)
+{
+    const quint64 bits = qFromLittleEndian<quint64>(p);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+double rkValue(quint32 rk)
+{
+    double value;
+    if (rk & 2) {
+        value = double(qint32(rk) >> 2);
+    } else {
+        const quint64 bits = quint64(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&value, &bits, sizeof value);
+    }
+    return (rk & 1) ? value / 100 : value;
+}
+
+QString errorText(quint8 code)
+{
+    switch (code) {
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    case 0x2A:
+        return QStringLiteral("#N/A");
+    case 0x2B:
+        return QStringLiteral("#GETTING_DATA");
+    }
+    return QString();
+}
+
+} // namespace Biff
+
+BiffRecordReader::BiffRecordReader(const QByteArray &stream, quint32 from)
+    : m_stream(stream), m_position(from)
+{
+}
+
+bool BiffRecordReader::peek(BiffRecord *record) const
+{
+    const quint32 size = quint32(m_stream.size());
+    if (m_position >= size || size - m_position < 4)
+        return false;
+    const char *p = m_stream.constData() + m_position;
+    record->type = Biff::u16(p);
+    record->length = Biff::u16(p + 2);
+    record->offset = m_position;
+    record->data = p + 4;
+    return record->length <= Biff::MaxRecordData && size - m_position - 4 >= record->length;
+}
+
+bool BiffRecordReader::next(BiffRecord *record)
+{
+    const quint32 size = quint32(m_stream.size());
+    if (m_position >= size)
+        return false;
+    if (!peek(record)) {
+        m_damaged = true;
+        return false;
+    }
+    m_position = record->end();
+    return true;
+}
+
+void BiffContinuedData::append(const char *data, int length)
+{
+    m_pieces.append({data, length});
+}
+
+bool BiffContinuedData::ensure()
+{
+    while (m_piece < m_pieces.size() && m_offset >= m_pieces.at(m_piece).length) {
+        ++m_piece;
+        m_offset = 0;
+    }
+    if (m_piece >= m_pieces.size())
+        m_failed = true;
+    return !m_failed;
+}
+
+bool BiffContinuedData::atEnd() const
+{
+    for (int p = m_piece; p < m_pieces.size(); ++p) {
+        if ((p == m_piece ? m_offset : 0) < m_pieces.at(p).length)
+            return false;
+    }
+    return true;
+}
+
+quint8 BiffContinuedData::byte()
+{
+    if (m_failed || !ensure())
+        return 0;
+    return quint8(m_pieces.at(m_piece).data[m_offset++]);
+}
+
+quint16 BiffContinuedData::u16()
+{
+    const quint16 low = byte();
+    return quint16(low | (byte() << 8));
+}
+
+quint32 BiffContinuedData::u32()
+{
+    const quint32 low = u16();
+    return low | (quint32(u16()) << 16);
+}
+
+QByteArray BiffContinuedData::bytes(int count)
+{
+    QByteArray out;
+    while (count > 0 && !m_failed && ensure()) {
+        const Piece &piece = m_pieces.at(m_piece);
+        const int n = qMin(count, piece.length - m_offset);
+        out.append(piece.data + m_offset, n);
+        m_offset += n;
+        count -= n;
+    }
+    return out;
+}
+
+void BiffContinuedData::skip(int count)
+{
+    while (count > 0 && !m_failed && ensure()) {
+        const int n = qMin(count, m_pieces.at(m_piece).length - m_offset);
+        m_offset += n;
+        count -= n;
+    }
+}
+
+QString BiffContinuedData::characters(int count, bool wide)
+{
+    QString out;
+    out.reserve(count);
+    while (count > 0 && !m_failed) {
+        if (m_piece < m_pieces.size() && m_offset >= m_pieces.at(m_piece).length) {
+            // The characters go on in the next record, after an option byte.
+            if (!ensure())
+                break;
+            wide = (byte() & 1) != 0;
+            continue;
+        }
+        if (m_piece >= m_pieces.size()) {
+            m_failed = true;
+            break;
+        }
+        const Piece &piece = m_pieces.at(m_piece);
+        const int width = wide ? 2 : 1;
+        const int n = qMin(count, (piece.length - m_offset) / width);
+        if (n == 0) {
+            m_failed = true; // half a character at the end of a record
+            break;
+        }
+        const char *p = piece.data + m_offset;
+        if (wide) {
+            for (int i = 0; i < n; ++i)
+                out.append(QChar(Biff::u16(p + 2 * i)));
+        } else {
+            out.append(QString::fromLatin1(p, n));
+        }
+        m_offset += n * width;
+        count -= n;
+    }
+    return out;
+}
+
+bool BiffContinuedData::richString(RichString *out)
+{
+    const quint16 count = u16();
+    out->flags = byte();
+    const int runs = (out->flags & 0x08) ? u16() : 0;
+    const quint32 phonetic = (out->flags & 0x04) ? u32() : 0;
+    if (m_failed || phonetic > quint32(Biff::MaxRecordData) * 1024)
+        return false;
+    out->text = characters(count, out->flags & 0x01);
+    out->runs = bytes(runs * 4);
+    out->phonetic = bytes(int(phonetic));
+    return !m_failed;
+}

@@ -1,0 +1,133 @@
+#ifndef BIFFRECORDS_H
+#define BIFFRECORDS_H
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// The record types of the Excel 97-2003 workbook stream that the server
+// reads or rewrites.
+namespace Biff {
+enum RecordType : quint16 {
+    Formula = 0x0006,
+    Eof = 0x000A,
+    FilePass = 0x002F,
+    DateMode = 0x0022,
+    Continue = 0x003C,
+    Window1 = 0x003D,
+    BoundSheet = 0x0085,
+    MulRk = 0x00BD,
+    MulBlank = 0x00BE,
+    RString = 0x00D6,
+    DbCell = 0x00D7,
+    Xf = 0x00E0,
+    Sst = 0x00FC,
+    LabelSst = 0x00FD,
+    ExtSst = 0x00FF,
+    Dimensions = 0x0200,
+    Blank = 0x0201,
+    Number = 0x0203,
+    Label = 0x0204,
+    BoolErr = 0x0205,
+    String = 0x0207,
+    Row = 0x0208,
+    Index = 0x020B,
+    Array = 0x0221,
+    Table = 0x0236,
+    Rk = 0x027E,
+    Format = 0x041E,
+    SharedFormula = 0x04BC,
+    Bof = 0x0809
+};
+constexpr quint16 Biff8Version = 0x0600;
+constexpr int MaxRecordData = 8224;
+
+quint16 u16(const char *p);
+quint32 u32(const char *p);
+double f64(const char *p);
+// The number an RK value stands for.
+double rkValue(quint32 rk);
+// The text Excel shows for an error code ("#N/A", ...); empty for none.
+QString errorText(quint8 code);
+} // namespace Biff
+
+// One record of a workbook stream: where it starts (its header) and its
+// data, which lies in the stream the reader was given.
+struct BiffRecord
+{
+    quint16 type = 0;
+    quint16 length = 0;
+    quint32 offset = 0; // of the four-byte header
+    const char *data = nullptr;
+    quint32 end() const { return offset + 4 + length; }
+};
+
+// Walks the records of a workbook stream from a position; a record whose
+// data would run past the stream, or longer than a record may be, stops the
+// walk as damaged.
+class BiffRecordReader
+{
+public:
+    BiffRecordReader(const QByteArray &stream, quint32 from);
+    // False at the end of the stream or at a damaged record (see damaged()).
+    bool next(BiffRecord *record);
+    // The record next() would give, without moving on.
+    bool peek(BiffRecord *record) const;
+    bool damaged() const { return m_damaged; }
+    quint32 position() const { return m_position; }
+
+private:
+    const QByteArray &m_stream;
+    quint32 m_position;
+    bool m_damaged = false;
+};
+
+// Reads the data of a record and the CONTINUE records after it as one run,
+// the way strings are spread over them: the characters of a string that
+// continue in the next record start again with an option byte telling
+// whether they are one or two bytes wide; everything else just goes on.
+class BiffContinuedData
+{
+public:
+    // The record's data and that of each CONTINUE record that follows it.
+    void append(const char *data, int length);
+    bool atEnd() const;
+    bool failed() const { return m_failed; }
+    // Where reading is: the piece and the offset in it.
+    int piece() const { return m_piece; }
+    int offsetInPiece() const { return m_offset; }
+    int pieceSize(int piece) const { return m_pieces.at(piece).length; }
+
+    quint8 byte();
+    quint16 u16();
+    quint32 u32();
+    // The raw bytes (across pieces, no option bytes).
+    QByteArray bytes(int count);
+    void skip(int count);
+    // count characters, the first piece of them as wide as `wide` says.
+    QString characters(int count, bool wide);
+
+    // An XLUnicodeRichExtendedString (shared strings, cached formula text).
+    struct RichString
+    {
+        QString text;
+        quint8 flags = 0;    // as read
+        QByteArray runs;     // formatting runs, four bytes each
+        QByteArray phonetic; // the extended (phonetic) block
+    };
+    bool richString(RichString *out);
+
+private:
+    struct Piece
+    {
+        const char *data;
+        int length;
+    };
+    bool ensure();
+    QVector<Piece> m_pieces;
+    int m_piece = 0;
+    int m_offset = 0;
+    bool m_failed = false;
+};
+
+#endif // BIFFRECORDS_H

@@ -1,0 +1,199 @@
+// Excel 97-2003 workbooks read into the cell model: sheets, the active sheet,
+// every kind of cell record shown as the spreadsheet application shows it,
+// strings spread over CONTINUE records, and what is refused.
+#include "BiffRecords.h"
+#include "WorkbookDocument.h"
+#include "WorkbookFixtures.h"
+#include "XlsLayout.h"
+#include "XlsReader.h"
+
+#include <QtTest>
+
+using namespace WorkbookFixtures;
+
+namespace {
+
+QByteArray xlsFixture(const QString &name)
+{
+    return readFile(QStringLiteral(QUORVANE_TEST_DATA "/xls/") + name);
+}
+
+struct Read
+{
+    WorkbookDocument document;
+    XlsLayout layout;
+    QString why;
+    bool ok = false;
+    explicit Read(const QByteArray &bytes)
+    {
+        ok = XlsReader::read(bytes, &document, &layout, &why);
+    }
+    QString text(int sheet, const QString &name)
+    {
+        CellBlock block;
+        CellAddress::parseBlock(name, &block);
+        const SheetModel *model = document.sheets.at(sheet);
+        return document.displayText(*model, model->cells.find(block.top, block.left));
+    }
+};
+
+} // namespace
+
+class TestXlsReader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void showsEveryCellRecord_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("sheet");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("shown");
+        const QList<std::tuple<const char *, int, const char *, QString>> rows{
+            {"basic.xls", 0, "A1", QStringLiteral("apple pie")},
+            {"basic.xls", 0, "A2", QStringLiteral("apple pie")},
+            {"basic.xls", 0, "A3", QStringLiteral("中文字符")},
+            {"basic.xls", 0, "B1", QStringLiteral("TRUE")},
+            {"basic.xls", 0, "B2", QStringLiteral("FALSE")},
+            {"basic.xls", 0, "C1", QString()},
+            {"basic.xls", 0, "B4", QStringLiteral("shared")},
+            {"basic.xls", 0, "A5", QStringLiteral("rich text")},
+            {"basic.xls", 0, "D9", QString()},
+            {"basic.xls", 1, "A1", QStringLiteral("1,234.50")},
+            {"basic.xls", 1, "A2", QStringLiteral("25%")},
+            {"basic.xls", 1, "A3", QStringLiteral("2023-03-15")},
+            {"basic.xls", 1, "A4", QStringLiteral("3")},
+            {"basic.xls", 1, "A5", QStringLiteral("-1.5")},
+            {"basic.xls", 1, "A6", QStringLiteral("1.23457E+11")},
+            {"basic.xls", 1, "A7", QStringLiteral("0.3")},
+            {"basic.xls", 1, "A8", QStringLiteral("6:00 PM")},
+            {"basic.xls", 1, "A9", QStringLiteral("7.00")},
+            {"basic.xls", 1, "D1", QStringLiteral("14")},
+            {"dates1904.xls", 0, "A1", QStringLiteral("1904-01-01")},
+            {"dates1904.xls", 0, "A2", QStringLiteral("2021-09-23 12:00")},
+            {"records.xls", 0, "A2", QStringLiteral("10")},
+            {"records.xls", 0, "B2", QStringLiteral("123.45")},
+            {"records.xls", 0, "A3", QStringLiteral("label text")},
+            {"records.xls", 0, "B3", QStringLiteral("标签")},
+            {"records.xls", 0, "A4", QStringLiteral("rich label")},
+            {"records.xls", 0, "A5", QStringLiteral("TRUE")},
+            {"records.xls", 0, "B5", QStringLiteral("#DIV/0!")},
+            {"records.xls", 0, "A6", QStringLiteral("cached text")},
+            {"records.xls", 0, "B6", QStringLiteral("TRUE")},
+            {"records.xls", 0, "C6", QStringLiteral("#N/A")},
+            {"records.xls", 0, "D6", QStringLiteral("2.5")},
+            {"records.xls", 0, "A7", QStringLiteral("漢字")},
+            {"records.xls", 2, "A1", QStringLiteral("other")},
+            {"strings.xls", 0, "A1", QString(10000, QLatin1Char('x'))},
+            {"strings.xls", 0, "A2", QString(5000, QChar(0x957F))},
+            {"strings.xls", 0, "A3",
+             QStringLiteral("ab") + QString(4100, QChar(0x957F)) + QStringLiteral("cd")},
+            {"strings.xls", 0, "A3003", QStringLiteral("string number 2999")},
+            {"strings.xls", 0, "B3003", QStringLiteral("wide 字 2999")},
+        };
+        for (const auto &[file, sheet, cell, shown] : rows)
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(file).arg(sheet).arg(cell)))
+                << QString::fromLatin1(file) << sheet << QString::fromLatin1(cell) << shown;
+    }
+    void showsEveryCellRecord()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, sheet);
+        QFETCH(QString, cell);
+        QFETCH(QString, shown);
+        Read read(xlsFixture(file));
+        QVERIFY2(read.ok, qPrintable(read.why));
+        QCOMPARE(read.text(sheet, cell), shown);
+    }
+
+    void readsEveryStringOfALargeTable()
+    {
+        Read read(xlsFixture(QStringLiteral("strings.xls")));
+        QVERIFY(read.ok);
+        const SheetModel &sheet = *read.document.sheets.at(0);
+        for (int i = 0; i < 3000; ++i) {
+            QCOMPARE(read.text(0, QStringLiteral("A%1").arg(i + 4)),
+                     QStringLiteral("string number %1").arg(i));
+            QCOMPARE(read.text(0, QStringLiteral("B%1").arg(i + 4)),
+                     QStringLiteral("wide 字 %1").arg(i));
+        }
+        QCOMPARE(sheet.cells.cellCount(), qint64(6003));
+    }
+
+    void sheetsInTabOrderWithTheActiveOne()
+    {
+        Read read(xlsFixture(QStringLiteral("records.xls")));
+        QVERIFY2(read.ok, qPrintable(read.why));
+        QCOMPARE(read.document.sheets.size(), 3);
+        QCOMPARE(read.document.sheets.at(0)->name, QStringLiteral("Cells"));
+        QCOMPARE(read.document.sheets.at(1)->name, QStringLiteral("Chart1"));
+        QCOMPARE(read.document.sheets.at(1)->kind, SheetModel::Chartsheet);
+        QCOMPARE(read.document.sheets.at(2)->kind, SheetModel::Worksheet);
+        QCOMPARE(read.document.activeSheet, 1);
+        QCOMPARE(read.layout.sheets.size(), 3);
+        // The stream ends in padding after the last sheet's EOF.
+        const quint32 end = read.layout.sheets.last().end;
+        QCOMPARE(read.layout.stream.mid(int(end)),
+                 QByteArray(read.layout.stream.size() - int(end), '\0'));
+
+        Read basic(xlsFixture(QStringLiteral("basic.xls")));
+        QCOMPARE(basic.document.activeSheet, 0);
+        QVERIFY(!basic.document.date1904);
+        const CellBlock used = basic.document.sheets.at(0)->cells.usedBlock();
+        QCOMPARE(CellAddress::blockName(used), QStringLiteral("A1:C5"));
+        const Cell *formula = basic.document.sheets.at(0)->cells.find(1, 3);
+        QCOMPARE(formula->formula, Cell::PlainFormula);
+    }
+
+    void refusesWhatIsNotABiff8Workbook_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        const QByteArray basic = xlsFixture(QStringLiteral("basic.xls"));
+        QTest::newRow("encrypted")
+            << xlsFixture(QStringLiteral("encrypted.xls")) << QStringLiteral("encrypted");
+        QTest::newRow("Excel 5/95 Book stream")
+            << xlsFixture(QStringLiteral("biff5.xls")) << QStringLiteral("Excel 5/95");
+        QTest::newRow("BIFF5 records in a Workbook stream")
+            << xlsFixture(QStringLiteral("biff5-in-workbook.xls")) << QStringLiteral("not BIFF8");
+        QTest::newRow("damaged container")
+            << basic.left(basic.size() / 3) << QStringLiteral("compound file");
+        QTest::newRow("zip") << readFile(dataPath(QStringLiteral("basic.xlsx")))
+                             << QStringLiteral("compound file");
+    }
+    void refusesWhatIsNotABiff8Workbook()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        Read read(bytes);
+        QVERIFY(!read.ok);
+        QVERIFY2(read.why.contains(reason), qPrintable(read.why));
+    }
+
+    // Damaged record streams are refused, never followed: every record's
+    // length field in turn made to run past the stream.
+    void refusesDamagedRecords()
+    {
+        Read good(xlsFixture(QStringLiteral("records.xls")));
+        QVERIFY(good.ok);
+        const QByteArray stream = good.layout.stream;
+        int refused = 0;
+        for (int at = 0; at + 4 <= stream.size();) {
+            const int length = Biff::u16(stream.constData() + at + 2);
+            QByteArray damaged = stream;
+            damaged[at + 2] = char(0xF0);
+            damaged[at + 3] = char(0x7F);
+            QByteArray file;
+            QString why;
+            QVERIFY(good.layout.container.replaceStream(good.layout.workbookEntry, damaged, &file,
+                                                        &why));
+            Read read(file);
+            refused += read.ok ? 0 : 1;
+            at += 4 + length;
+        }
+        QVERIFY(refused > 40);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestXlsReader)
+#include "tst_xlsreader.moc"
