@@ -58,6 +58,53 @@ QString errorText(quint8 code)
     return QString();
 }
 
+quint8 errorCode(const QString &text)
+{
+    for (quint8 code : {0x00, 0x07, 0x0F, 0x17, 0x1D, 0x24, 0x2A, 0x2B}) {
+        if (errorText(code) == text)
+            return code;
+    }
+    return 0x2A;
+}
+
+void append16(QByteArray *out, quint16 value)
+{
+    char b[2];
+    qToLittleEndian<quint16>(value, b);
+    out->append(b, 2);
+}
+
+void append32(QByteArray *out, quint32 value)
+{
+    char b[4];
+    qToLittleEndian<quint32>(value, b);
+    out->append(b, 4);
+}
+
+void patch16(QByteArray *out, int at, quint16 value)
+{
+    char b[2];
+    qToLittleEndian<quint16>(value, b);
+    out->replace(at, 2, b, 2);
+}
+
+void patch32(QByteArray *out, int at, quint32 value)
+{
+    char b[4];
+    qToLittleEndian<quint32>(value, b);
+    out->replace(at, 4, b, 4);
+}
+
+QByteArray record(quint16 type, const QByteArray &data)
+{
+    QByteArray out;
+    out.reserve(4 + data.size());
+    append16(&out, type);
+    append16(&out, quint16(data.size()));
+    out.append(data);
+    return out;
+}
+
 } // namespace Biff
 
 BiffRecordReader::BiffRecordReader(const QByteArray &stream, quint32 from)

@@ -49,6 +49,15 @@ double f64(const char *p);
 double rkValue(quint32 rk);
 // The text Excel shows for an error code ("#N/A", ...); empty for none.
 QString errorText(quint8 code);
+// The code of such a text (#N/A for any other).
+quint8 errorCode(const QString &text);
+
+void append16(QByteArray *out, quint16 value);
+void append32(QByteArray *out, quint32 value);
+void patch16(QByteArray *out, int at, quint16 value);
+void patch32(QByteArray *out, int at, quint32 value);
+// A whole record: header and data.
+QByteArray record(quint16 type, const QByteArray &data);
 } // namespace Biff
 
 // One record of a workbook stream: where it starts (its header) and its

@@ -21,8 +21,9 @@ struct XlsLayout
 
     CompoundFile container;
     int workbookEntry = -1;
-    QByteArray stream;      // the workbook stream
-    quint32 globalsEnd = 0; // just after the globals' EOF record
+    QByteArray stream;         // the workbook stream
+    quint32 globalsEnd = 0;    // just after the globals' EOF record
+    int defaultCellStyle = 15; // the first XF record for cells, for new cells
     QVector<Sheet> sheets;
 };
 

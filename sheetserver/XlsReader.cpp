@@ -55,6 +55,7 @@ private:
     QVector<int> m_styleFormats;
     int m_activeTab = 0;
     bool m_windowSeen = false;
+    bool m_cellStyleSeen = false;
 };
 
 bool BookReader::read(const QByteArray &file)
@@ -132,8 +133,12 @@ bool BookReader::readGlobalRecord(const BiffRecord &record, BiffRecordReader &re
         return true;
     }
     case Biff::Xf:
-        if (record.length < 4)
+        if (record.length < 6)
             return fail(QStringLiteral("damaged XF record"));
+        if (!m_cellStyleSeen && !(Biff::u16(d + 4) & 0x0004)) {
+            m_layout->defaultCellStyle = m_styleFormats.size();
+            m_cellStyleSeen = true;
+        }
         m_styleFormats.append(Biff::u16(d + 2));
         return true;
     case Biff::BoundSheet: {
@@ -349,7 +354,7 @@ bool BookReader::readCell(SheetModel *sheet, const BiffRecord &record, BiffRecor
 bool BookReader::readFormula(SheetModel *sheet, const BiffRecord &record, BiffRecordReader &reader)
 {
     const char *d = record.data;
-    if (record.length < 20)
+    if (record.length < 22)
         return fail(QStringLiteral("damaged FORMULA record"));
     const quint16 row = Biff::u16(d);
     const quint16 column = Biff::u16(d + 2);
@@ -357,11 +362,11 @@ bool BookReader::readFormula(SheetModel *sheet, const BiffRecord &record, BiffRe
     if (!cell)
         return fail(QStringLiteral("damaged FORMULA record"));
     cell->formula = Cell::PlainFormula;
-    const quint16 length = Biff::u16(d + 18);
-    const char *tokens = d + 20;
+    const quint16 length = Biff::u16(d + 20);
+    const char *tokens = d + 22;
     BiffRecord next;
     const bool hasNext = reader.peek(&next);
-    if (length >= 5 && record.length >= 25 && tokens[0] == 0x01) {
+    if (length >= 5 && record.length >= 27 && tokens[0] == 0x01) {
         // Part of a shared or array formula: the anchor has its definition
         // right after it, the other cells point at the anchor.
         const bool anchor = Biff::u16(tokens + 1) == row && Biff::u16(tokens + 3) == column;

@@ -12,6 +12,7 @@ import xlwt
 BOF, EOF, BOUNDSHEET, SST, WINDOW1 = 0x0809, 0x000A, 0x0085, 0x00FC, 0x003D
 FILEPASS, LABEL, RSTRING, FORMULA, STRING = 0x002F, 0x0204, 0x00D6, 0x0006, 0x0207
 BOOLERR, MULRK, DIMENSIONS = 0x0205, 0x00BD, 0x0200
+INDEX, DBCELL, SHRFMLA, ARRAY = 0x020B, 0x00D7, 0x04BC, 0x0221
 
 
 def records(stream):
@@ -35,21 +36,79 @@ def split(stream):
     return subs[0], subs[1:]
 
 
+def raw(recs):
+    return b''.join(struct.pack('<HH', k, len(d)) + d for k, d in recs)
+
+
 def join(globals_, sheets):
-    """The stream again, with every sheet position in BOUNDSHEET set."""
-    def raw(recs):
-        return b''.join(struct.pack('<HH', k, len(d)) + d for k, d in recs)
+    """The stream again, with every sheet position in BOUNDSHEET and INDEX
+    set."""
     position = len(raw(globals_))
     bodies = []
     index = 0
     for rec in globals_:
         if rec[0] == BOUNDSHEET:
             rec[1] = struct.pack('<I', position) + rec[1][4:]
+            for r in sheets[index]:
+                if r[0] == INDEX:
+                    fields = struct.unpack('<%dI' % (len(r[1]) // 4), r[1])
+                    r[1] = struct.pack('<4I', *fields[:4]) + b''.join(
+                        struct.pack('<I', v + position) for v in fields[4:])
             body = raw(sheets[index])
             bodies.append(body)
             position += len(body)
             index += 1
     return raw(globals_) + b''.join(bodies)
+
+
+CELLS = (0x0203, 0x027E, 0x00BD, 0x00BE, 0x0201, 0x0205, 0x00FD, 0x0204, 0x00D6, 0x0006,
+         0x04BC, 0x0221, 0x0236, 0x0207)
+
+
+def with_index(sheet):
+    """The sheet's cell table in blocks of 32 rows with DBCELL records and an
+    INDEX after the BOF, as Excel lays it out (positions counted from the
+    sheet's BOF; join() moves them)."""
+    first = next(i for i, r in enumerate(sheet) if r[0] == 0x0208 or r[0] in CELLS)
+    last = max(i for i, r in enumerate(sheet) if r[0] == 0x0208 or r[0] in CELLS)
+    table = sheet[first:last + 1]
+    rows, cells = {}, {}
+    current = None
+    for r in table:
+        if r[0] == 0x0208:
+            current = struct.unpack('<H', r[1][:2])[0]
+            rows[current] = r
+        else:
+            if r[0] in (0x04BC, 0x0221, 0x0236, 0x0207):
+                cells[current].append(r)
+                continue
+            current = struct.unpack('<H', r[1][:2])[0]
+            cells.setdefault(current, []).append(r)
+    order = sorted(set(rows) | set(cells))
+    blocks = [order[i:i + 32] for i in range(0, len(order), 32)]
+    head = sheet[:1] + [[INDEX, bytes(16 + 4 * len(blocks))]] + sheet[1:first]
+    position = len(raw(head))
+    body, dbcells = [], []
+    for block in blocks:
+        row_start = position
+        for r in block:
+            body.append(rows[r])
+            position += 4 + len(rows[r][1])
+        first_row_end = row_start + 4 + len(rows[block[0]][1])
+        starts = []
+        for r in block:
+            starts.append(position)
+            for c in cells.get(r, []):
+                body.append(c)
+                position += 4 + len(c[1])
+        offsets = [starts[0] - first_row_end] + [b - a for a, b in zip(starts, starts[1:])]
+        dbcells.append(position)
+        data = struct.pack('<I', position - row_start) + b''.join(struct.pack('<H', o) for o in offsets)
+        body.append([DBCELL, data])
+        position += 4 + len(data)
+    head[1][1] = struct.pack('<4I', 0, order[0], order[-1] + 1, 0) + b''.join(
+        struct.pack('<I', d) for d in dbcells)
+    return head + body + sheet[last + 1:]
 
 
 def u16string(text, length_bytes=2):
@@ -282,6 +341,54 @@ def records_():
     save('records.xls', join(globals_, [sheets[0], chart, sheets[1]]))
 
 
+def formulas():
+    """Two sheets laid out as Excel lays them out (row blocks, DBCELL,
+    INDEX), 70 rows each so that there are three blocks; the first holds a
+    shared formula over A1:A3 anchored on A1 and an array formula over
+    B1:B2 anchored on B1, each cell with its last value."""
+    wb = xlwt.Workbook()
+    first = wb.add_sheet('Formulas')
+    second = wb.add_sheet('Second')
+    for row in range(3, 70):
+        first.write(row, 0, 'text %d' % row)
+        first.write(row, 1, row)
+        second.write(row - 3, 0, 'second %d' % row)
+        second.write(row - 3, 1, row * 1.5)
+    for row in range(3):
+        first.write(row, 2, row)
+    globals_, sheets = split(wb.get_biff_data())
+    sheet = sheets[0]
+    at = next(i for i, r in enumerate(sheet) if r[0] == 0x0208)
+
+    def formula(row, col, value, anchor):
+        return [FORMULA, cell(row, col) + struct.pack('<d', value) + struct.pack('<HIH', 0, 0, 5) +
+                bytes([0x01]) + struct.pack('<HH', *anchor)]
+    # =C1*2 shared: ptgRefN to the cell two columns right (relative), ptgInt 2, ptgMul.
+    shared = struct.pack('<HHBB', 0, 2, 0, 0) + bytes([0, 3]) + struct.pack('<H', 7) + \
+        bytes([0x2C]) + struct.pack('<HH', 0, 0xC002) + bytes([0x1E, 2, 0, 0x05])
+    array = struct.pack('<HHBB', 0, 1, 1, 1) + bytes([0, 0, 0, 0, 0, 0]) + struct.pack('<H', 3) + \
+        bytes([0x1E, 9, 0])
+    rows = []
+    for row in range(3):
+        rows.append([0x0208, struct.pack('<HHHHHHI', row, 0, 3, 0xFF, 0, 0, 0x000F0100)])
+        rows.append(formula(row, 0, row * 2.0, (0, 0)))
+        if row == 0:
+            rows.append([SHRFMLA, shared])
+        if row < 2:
+            rows.append(formula(row, 1, 9.0, (0, 1)))
+        if row == 0:
+            rows.append([ARRAY, array])
+    # xlwt's own rows 0-2 held only column C; merge them after ours.
+    own = [r for r in sheet[at:] if r[0] == 0x0208 and struct.unpack('<H', r[1][:2])[0] < 3]
+    sheet[:] = [r for r in sheet if r not in own]
+    sheet[at:at] = rows
+    # xlwt's C1:C3 follow without their ROW records now; with_index puts
+    # every cell back with its row.
+    sheets[0] = with_index(sheet)
+    sheets[1] = with_index(sheets[1])
+    save('formulas.xls', join(globals_, sheets))
+
+
 def refused():
     wb = xlwt.Workbook()
     wb.add_sheet('Secret').write(0, 0, 'secret')
@@ -299,4 +406,5 @@ if __name__ == '__main__':
     dates1904()
     strings()
     records_()
+    formulas()
     refused()

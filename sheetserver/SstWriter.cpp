@@ -1,0 +1,132 @@
+#include "SstWriter.h"
+
+namespace {
+
+bool needsWide(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+SstWriter::SstWriter(quint32 position, quint32 references, quint32 strings) : m_position(position)
+{
+    // Never more than 128 buckets, never fewer than 8 strings in one.
+    m_perBucket = qMax<quint32>(8, (strings + 127) / 128);
+    startRecord(Biff::Sst);
+    Biff::append32(&m_out, references);
+    Biff::append32(&m_out, strings);
+}
+
+void SstWriter::startRecord(quint16 type)
+{
+    if (!m_out.isEmpty())
+        closeRecord();
+    m_recordStart = m_out.size();
+    Biff::append16(&m_out, type);
+    Biff::append16(&m_out, 0); // length, set on closing
+}
+
+void SstWriter::closeRecord()
+{
+    Biff::patch16(&m_out, m_recordStart + 2, quint16(m_out.size() - m_recordStart - 4));
+}
+
+int SstWriter::room() const
+{
+    return Biff::MaxRecordData - (m_out.size() - m_recordStart - 4);
+}
+
+void SstWriter::write(const char *data, int length)
+{
+    // Bytes that may split anywhere (phonetic data).
+    while (length > 0) {
+        if (room() == 0)
+            startRecord(Biff::Continue);
+        const int n = qMin(length, room());
+        m_out.append(data, n);
+        data += n;
+        length -= n;
+    }
+}
+
+void SstWriter::writeCharacters(const QString &text, bool wide)
+{
+    const int width = wide ? 2 : 1;
+    int done = 0;
+    while (done < text.size()) {
+        if (room() < width) {
+            startRecord(Biff::Continue);
+            m_out.append(char(wide ? 1 : 0));
+        }
+        const int n = qMin(text.size() - done, room() / width);
+        for (int i = 0; i < n; ++i) {
+            const ushort c = text.at(done + i).unicode();
+            if (wide)
+                Biff::append16(&m_out, c);
+            else
+                m_out.append(char(c));
+        }
+        done += n;
+    }
+}
+
+void SstWriter::add(const BiffContinuedData::RichString &string)
+{
+    const bool wide = needsWide(string.text);
+    const bool rich = !string.runs.isEmpty();
+    const bool phonetic = (string.flags & 0x04) != 0;
+    const int header = 3 + (rich ? 2 : 0) + (phonetic ? 4 : 0);
+    // The header and at least one character stay in one record.
+    if (room() < header + (string.text.isEmpty() ? 0 : (wide ? 2 : 1)))
+        startRecord(Biff::Continue);
+    if (m_count % m_perBucket == 0) {
+        const int inRecord = m_out.size() - m_recordStart;
+        m_buckets.append({m_position + quint32(m_out.size()), quint16(inRecord)});
+    }
+    ++m_count;
+    Biff::append16(&m_out, quint16(string.text.size()));
+    m_out.append(char((wide ? 0x01 : 0) | (phonetic ? 0x04 : 0) | (rich ? 0x08 : 0)));
+    if (rich)
+        Biff::append16(&m_out, quint16(string.runs.size() / 4));
+    if (phonetic)
+        Biff::append32(&m_out, quint32(string.phonetic.size()));
+    writeCharacters(string.text, wide);
+    for (int r = 0; r + 4 <= string.runs.size(); r += 4) {
+        if (room() < 4)
+            startRecord(Biff::Continue);
+        m_out.append(string.runs.constData() + r, 4);
+    }
+    write(string.phonetic.constData(), string.phonetic.size());
+}
+
+void SstWriter::add(const QString &text)
+{
+    BiffContinuedData::RichString string;
+    string.text = text;
+    add(string);
+}
+
+QByteArray SstWriter::records()
+{
+    closeRecord();
+    return m_out;
+}
+
+QByteArray SstWriter::extSst() const
+{
+    QByteArray out;
+    Biff::append16(&out, Biff::ExtSst);
+    Biff::append16(&out, quint16(2 + 8 * m_buckets.size()));
+    Biff::append16(&out, quint16(m_perBucket));
+    for (const Bucket &bucket : m_buckets) {
+        Biff::append32(&out, bucket.position);
+        Biff::append16(&out, bucket.inRecord);
+        Biff::append16(&out, 0);
+    }
+    return out;
+}

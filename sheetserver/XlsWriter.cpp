@@ -1,0 +1,247 @@
+#include "XlsWriter.h"
+
+#include "SstWriter.h"
+#include "WorkbookDocument.h"
+#include "XlsLayout.h"
+#include "XlsSheetWriter.h"
+
+#include <QHash>
+#include <algorithm>
+#include <memory>
+#include <numeric>
+
+namespace {
+
+// The most characters an Excel 97-2003 cell holds.
+constexpr int MaxCellText = 32767;
+
+// The texts a save adds to the shared-string table, each once, numbered
+// after the strings the table had.
+class NewStrings
+{
+public:
+    explicit NewStrings(quint32 base) : m_base(base) {}
+    quint32 indexOf(const QString &text)
+    {
+        auto it = m_index.constFind(text);
+        if (it != m_index.constEnd())
+            return it.value();
+        const quint32 index = m_base + quint32(m_texts.size());
+        m_index.insert(text, index);
+        m_texts.append(text);
+        m_tooLong = m_tooLong || text.size() > MaxCellText;
+        return index;
+    }
+    const QStringList &texts() const { return m_texts; }
+    bool tooLong() const { return m_tooLong; }
+
+private:
+    quint32 m_base;
+    QHash<QString, quint32> m_index;
+    QStringList m_texts;
+    bool m_tooLong = false;
+};
+
+// Where a piece of the old stream lies in the new one.
+struct Segment
+{
+    quint32 oldStart, oldEnd, newStart;
+};
+
+quint32 sharedStringCells(const SheetModel &sheet)
+{
+    quint32 count = 0;
+    for (const auto &row : sheet.cells.rows()) {
+        for (const Cell &cell : row.second.cells)
+            count += cell.type == Cell::SharedString ? 1 : 0;
+    }
+    return count;
+}
+
+class BookWriter
+{
+public:
+    BookWriter(const WorkbookDocument &document, const XlsLayout &layout, QString *why)
+        : m_document(document)
+        , m_layout(layout)
+        , m_why(why)
+        , m_strings(quint32(document.sharedStrings.size()))
+    {
+    }
+    bool write(QByteArray *stream);
+
+private:
+    bool fail(const QString &reason)
+    {
+        *m_why = reason;
+        return false;
+    }
+    bool writeSheets();
+    bool writeGlobals(QByteArray *out);
+    bool writeSharedStrings(const BiffRecord &record, BiffRecordReader &reader, QByteArray *out);
+    bool placeSheets(QByteArray *out);
+
+    const WorkbookDocument &m_document;
+    const XlsLayout &m_layout;
+    QString *m_why;
+    NewStrings m_strings;
+    quint32 m_references = 0;
+    QVector<QByteArray> m_bodies;
+    QVector<bool> m_rewritten;
+    std::unique_ptr<SstWriter> m_sst;
+    QVector<QPair<int, quint32>> m_sheetPositions; // BOUNDSHEET8 field, old value
+};
+
+bool BookWriter::write(QByteArray *stream)
+{
+    stream->clear();
+    stream->reserve(m_layout.stream.size() + m_layout.stream.size() / 8);
+    if (!writeSheets() || !writeGlobals(stream) || !placeSheets(stream))
+        return false;
+    if (stream->size() < 4096)
+        stream->append(QByteArray(4096 - stream->size(), '\0'));
+    return true;
+}
+
+bool BookWriter::writeSheets()
+{
+    const QByteArray &stream = m_layout.stream;
+    for (int i = 0; i < m_layout.sheets.size(); ++i) {
+        const SheetModel &sheet = *m_document.sheets.at(i);
+        const XlsLayout::Sheet &place = m_layout.sheets.at(i);
+        QByteArray body;
+        const bool rewrite = sheet.changed && sheet.kind == SheetModel::Worksheet;
+        if (rewrite) {
+            XlsSheetWriter writer(stream, place.start, place.end, sheet, m_layout.defaultCellStyle,
+                                  [this](const QString &text) { return m_strings.indexOf(text); });
+            if (!writer.write(&body, m_why))
+                return false;
+            m_references += writer.sharedStringCells();
+        } else {
+            body = stream.mid(int(place.start), int(place.end - place.start));
+            m_references += sharedStringCells(sheet);
+        }
+        m_bodies.append(body);
+        m_rewritten.append(rewrite);
+    }
+    if (m_strings.tooLong())
+        return fail(QStringLiteral("a text longer than an Excel 97-2003 cell holds"));
+    return true;
+}
+
+bool BookWriter::writeGlobals(QByteArray *out)
+{
+    const QByteArray &stream = m_layout.stream;
+    BiffRecordReader reader(stream, 0);
+    BiffRecord record;
+    while (reader.position() < m_layout.globalsEnd && reader.next(&record)) {
+        switch (record.type) {
+        case Biff::Sst:
+            if (!writeSharedStrings(record, reader, out))
+                return false;
+            continue;
+        case Biff::ExtSst:
+            if (m_sst) {
+                out->append(m_sst->extSst());
+                continue;
+            }
+            break;
+        case Biff::Eof:
+            if (!m_sst && !m_strings.texts().isEmpty()) {
+                // The first texts of a workbook that had none.
+                m_sst = std::make_unique<SstWriter>(quint32(out->size()), m_references,
+                                                    quint32(m_strings.texts().size()));
+                for (const QString &text : m_strings.texts())
+                    m_sst->add(text);
+                out->append(m_sst->records());
+                out->append(m_sst->extSst());
+            }
+            break;
+        case Biff::BoundSheet:
+            if (record.length >= 4)
+                m_sheetPositions.append({out->size() + 4, Biff::u32(record.data)});
+            break;
+        }
+        out->append(stream.constData() + record.offset, 4 + record.length);
+    }
+    return true;
+}
+
+bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &reader,
+                                    QByteArray *out)
+{
+    BiffContinuedData data;
+    data.append(record.data, record.length);
+    BiffRecord next;
+    while (reader.peek(&next) && next.type == Biff::Continue) {
+        reader.next(&next);
+        data.append(next.data, next.length);
+    }
+    data.u32();
+    const quint32 unique = data.u32();
+    const QStringList &added = m_strings.texts();
+    m_sst = std::make_unique<SstWriter>(quint32(out->size()), m_references,
+                                        unique + quint32(added.size()));
+    BiffContinuedData::RichString string;
+    for (quint32 i = 0; i < unique; ++i) {
+        if (!data.richString(&string))
+            return fail(QStringLiteral("damaged shared-string table"));
+        m_sst->add(string);
+    }
+    for (const QString &text : added)
+        m_sst->add(text);
+    out->append(m_sst->records());
+    return true;
+}
+
+bool BookWriter::placeSheets(QByteArray *out)
+{
+    const QByteArray &stream = m_layout.stream;
+    QVector<int> order(m_layout.sheets.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [this](int a, int b) {
+        return m_layout.sheets.at(a).start < m_layout.sheets.at(b).start;
+    });
+    QVector<Segment> segments;
+    quint32 cursor = m_layout.globalsEnd;
+    auto copyUpTo = [&](quint32 end) {
+        if (end > cursor) {
+            segments.append({cursor, end, quint32(out->size())});
+            out->append(stream.constData() + cursor, int(end - cursor));
+        }
+    };
+    for (int i : qAsConst(order)) {
+        const XlsLayout::Sheet &place = m_layout.sheets.at(i);
+        if (place.start < cursor)
+            return fail(QStringLiteral("sheets overlap in the workbook stream"));
+        copyUpTo(place.start);
+        const quint32 start = quint32(out->size());
+        QByteArray &body = m_bodies[i];
+        XlsSheetWriter::moveIndex(&body,
+                                  m_rewritten.at(i) ? qint64(start) : qint64(start) - place.start);
+        segments.append({place.start, place.end, start});
+        out->append(body);
+        cursor = place.end;
+    }
+    copyUpTo(quint32(stream.size()));
+    for (const auto &[field, old] : qAsConst(m_sheetPositions)) {
+        for (const Segment &segment : qAsConst(segments)) {
+            if (old >= segment.oldStart && old < segment.oldEnd) {
+                Biff::patch32(out, field, segment.newStart + (old - segment.oldStart));
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool XlsWriter::write(const WorkbookDocument &document, const XlsLayout &layout, QByteArray *file,
+                      QString *why)
+{
+    QByteArray stream;
+    if (!BookWriter(document, layout, why).write(&stream))
+        return false;
+    return layout.container.replaceStream(layout.workbookEntry, stream, file, why);
+}

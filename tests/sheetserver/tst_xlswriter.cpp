@@ -1,0 +1,275 @@
+// Excel 97-2003 workbooks written back after edits: Debian's xlrd reads the
+// changed cells with their new values and every other cell with its value
+// and style as before; the other streams stay byte for byte; the record
+// layout (INDEX, DBCELL, EXTSST, shared formulas) stays sound.
+#include "BiffRecords.h"
+#include "CellEditor.h"
+#include "WorkbookDocument.h"
+#include "WorkbookFixtures.h"
+#include "XlsLayout.h"
+#include "XlsReader.h"
+#include "XlsWriter.h"
+
+#include <QJsonDocument>
+#include <QtTest>
+#include <functional>
+
+using namespace WorkbookFixtures;
+using Edit = std::function<void(WorkbookDocument &)>;
+Q_DECLARE_METATYPE(Edit)
+
+namespace {
+
+QByteArray xlsFixture(const QString &name)
+{
+    return readFile(QStringLiteral(QUORVANE_TEST_DATA "/xls/") + name);
+}
+
+CellBlock block(const QString &name)
+{
+    CellBlock b;
+    CellAddress::parseBlock(name, &b);
+    return b;
+}
+
+Edit setText(int sheet, const QString &cell, const QString &text)
+{
+    return
+        [=](WorkbookDocument &d) { CellEditor(&d, d.sheets.at(sheet)).setText(block(cell), text); };
+}
+
+Edit replace(int sheet, const QString &range, const QString &what, const QString &with,
+             int lookAt = 2)
+{
+    return [=](WorkbookDocument &d) {
+        CellEditor(&d, d.sheets.at(sheet)).replace(block(range), what, with, lookAt, 1, true);
+    };
+}
+
+// Every non-empty cell of every sheet as xlrd reads it: "sheet!row,col" ->
+// [type, value, style index].
+QVariantMap cells(const QString &path)
+{
+    QString output;
+    const bool ok = runPython(
+        QStringLiteral("import xlrd, json\n"
+                       "b = xlrd.open_workbook(%1, formatting_info=True)\n"
+                       "d = {}\n"
+                       "for s in b.sheets():\n"
+                       "    for r in range(s.nrows):\n"
+                       "        for c in range(s.ncols):\n"
+                       "            x = s.cell(r, c)\n"
+                       "            if x.ctype != 0:\n"
+                       "                d['%s!%d,%d' % (s.name, r, c)] = [x.ctype, x.value, "
+                       "x.xf_index]\n"
+                       "print(json.dumps(d))\n")
+            .arg(QString::fromLatin1(QJsonDocument::fromVariant(QVariantList{path})
+                                         .toJson(QJsonDocument::Compact)
+                                         .mid(1)
+                                         .chopped(1))),
+        &output);
+    return ok ? QJsonDocument::fromJson(output.toUtf8()).toVariant().toMap() : QVariantMap();
+}
+
+QMap<QString, QByteArray> otherStreams(const QByteArray &file)
+{
+    CompoundFile container;
+    QString why;
+    QMap<QString, QByteArray> out;
+    if (!container.load(file, &why))
+        return out;
+    for (int i = 1; i < container.entries().size(); ++i) {
+        QByteArray data;
+        if (container.path(i) != QLatin1String("Workbook") && container.readStream(i, &data, &why))
+            out.insert(container.path(i), data);
+    }
+    return out;
+}
+
+// Every DBCELL an INDEX names is one; it points back at a ROW record and on
+// to cell records; the shared-string index points at string starts.
+void checkLayout(const XlsLayout &layout, const WorkbookDocument &document)
+{
+    const QByteArray &s = layout.stream;
+    auto typeAt = [&](quint32 at) {
+        return at + 4 <= quint32(s.size()) ? Biff::u16(s.constData() + at) : 0;
+    };
+    for (const XlsLayout::Sheet &sheet : layout.sheets) {
+        BiffRecordReader reader(s, sheet.start);
+        BiffRecord record;
+        while (reader.next(&record) && record.type != Biff::Eof) {
+            if (record.type == Biff::Index) {
+                for (int at = 16; at + 4 <= record.length; at += 4)
+                    QCOMPARE(typeAt(Biff::u32(record.data + at)), quint16(Biff::DbCell));
+            }
+            if (record.type != Biff::DbCell)
+                continue;
+            const quint32 row = record.offset - Biff::u32(record.data);
+            QCOMPARE(typeAt(row), quint16(Biff::Row));
+            quint32 cell = row + 20;
+            for (int at = 4; at + 2 <= record.length; at += 2) {
+                cell += Biff::u16(record.data + at);
+                const quint16 type = typeAt(cell);
+                QVERIFY2(type != Biff::Row && type != Biff::DbCell && type != 0,
+                         qPrintable(QString::number(type, 16)));
+            }
+        }
+    }
+    BiffRecordReader reader(s, 0);
+    BiffRecord record;
+    while (reader.next(&record) && record.type != Biff::ExtSst) {
+    }
+    if (record.type != Biff::ExtSst)
+        return;
+    const int perBucket = Biff::u16(record.data);
+    for (int b = 0; 2 + 8 * b + 8 <= record.length; ++b) {
+        const quint32 at = Biff::u32(record.data + 2 + 8 * b);
+        const quint16 inRecord = Biff::u16(record.data + 6 + 8 * b);
+        const quint16 type = typeAt(at - inRecord);
+        QVERIFY(type == Biff::Sst || type == Biff::Continue);
+        QCOMPARE(int(Biff::u16(s.constData() + at)),
+                 document.sharedStrings.at(b * perBucket).size());
+    }
+}
+
+} // namespace
+
+class TestXlsWriter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void onlyTheChangedCellsChange_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<Edit>("edit");
+        // "sheet!row,col" -> [type, value(, style)]; the style, when not
+        // given, is the cell's own.
+        QTest::addColumn<QVariantMap>("changed");
+        const auto text = [](const QString &v) { return QVariantList{1, v}; };
+        QTest::newRow("a string other cells share")
+            << "basic.xls" << replace(0, "A1", "apple", "pear")
+            << QVariantMap{{"Text!0,0", text("pear pie")}};
+        QTest::newRow("a formula overwritten")
+            << "basic.xls" << setText(0, "C1", "gone") << QVariantMap{{"Text!0,2", text("gone")}};
+        QTest::newRow("a number that stays a number")
+            << "basic.xls" << replace(1, "A4", "3", "4", 1)
+            << QVariantMap{{"Numbers!3,0", QVariantList{2, 4.0}}};
+        // xlwt's first style for cells is 16.
+        QTest::newRow("a new cell in a new row")
+            << "basic.xls" << setText(0, "E10", "new")
+            << QVariantMap{{"Text!9,4", QVariantList{1, "new", 16}}};
+        QTest::newRow("contents cleared, style kept")
+            << "basic.xls" << Edit([](WorkbookDocument &d) {
+                   CellEditor(&d, d.sheets.at(0)).clearContents(block("B1"));
+               })
+            << QVariantMap{{"Text!0,1", QVariantList{6, ""}}};
+        QTest::newRow("a number in a MULRK; rich and phonetic strings kept")
+            << "records.xls" << setText(0, "A2", "ten") << QVariantMap{{"Cells!1,0", text("ten")}};
+        QVariantMap many{{"Strings!0,0", text(QString(5000, 'z'))}};
+        for (int i = 0; i < 3000; ++i) {
+            many.insert(QStringLiteral("Strings!%1,0").arg(i + 3),
+                        text(QStringLiteral("string № %1").arg(i)));
+            many.insert(QStringLiteral("Strings!%1,1").arg(i + 3),
+                        text(QStringLiteral("wide 字 %1").arg(i)));
+        }
+        QTest::newRow("a table over many CONTINUE records")
+            << "strings.xls" << Edit([](WorkbookDocument &d) {
+                   CellEditor(&d, d.sheets.at(0))
+                       .replace(block("A1:B3003"), "number", QString::fromUtf8("№"), 2, 1, true);
+                   CellEditor(&d, d.sheets.at(0)).replace(block("A1"), "xx", "z", 2, 1, true);
+               })
+            << many;
+        QTest::newRow("shared and array formula anchors overwritten")
+            << "formulas.xls" << Edit([](WorkbookDocument &d) {
+                   CellEditor(&d, d.sheets.at(0)).setText(block("A1:B1"), "x");
+                   CellEditor(&d, d.sheets.at(1)).setText(block("A1"), "y");
+               })
+            << QVariantMap{{"Formulas!0,0", text("x")},
+                           {"Formulas!0,1", text("x")},
+                           {"Second!0,0", text("y")}};
+    }
+    void onlyTheChangedCellsChange()
+    {
+        QFETCH(QString, file);
+        QFETCH(Edit, edit);
+        QFETCH(QVariantMap, changed);
+        QTemporaryDir dir;
+        const QByteArray original = xlsFixture(file);
+        WorkbookDocument document;
+        XlsLayout layout;
+        QString why;
+        QVERIFY(XlsReader::read(original, &document, &layout, &why));
+        edit(document);
+        QByteArray written;
+        QVERIFY2(XlsWriter::write(document, layout, &written, &why), qPrintable(why));
+        const QString before = dir.filePath("before.xls"), after = dir.filePath("after.xls");
+        QVERIFY(writeFile(before, original) && writeFile(after, written));
+
+        QVariantMap expected = cells(before);
+        QVERIFY(!expected.isEmpty());
+        for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
+            QVariantList cell = it.value().toList();
+            if (cell.size() < 3)
+                cell.append(expected.value(it.key()).toList().value(2));
+            expected.insert(it.key(), cell);
+        }
+        const QVariantMap actual = cells(after);
+        QCOMPARE(actual.size(), expected.size());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QCOMPARE(actual.value(it.key()).toList(), it.value().toList());
+        QCOMPARE(otherStreams(written), otherStreams(original));
+
+        // Read back by the server: the same sheets, a sound layout.
+        WorkbookDocument again;
+        XlsLayout againLayout;
+        QVERIFY2(XlsReader::read(written, &again, &againLayout, &why), qPrintable(why));
+        QCOMPARE(again.sheets.size(), document.sheets.size());
+        for (int i = 0; i < again.sheets.size(); ++i)
+            QCOMPARE(again.sheets.at(i)->kind, document.sheets.at(i)->kind);
+        QCOMPARE(again.activeSheet, document.activeSheet);
+        checkLayout(againLayout, again);
+    }
+
+    // The cells that shared the overwritten anchor's formula keep it,
+    // anchored on the first of them; the rest of the array keeps its value.
+    void formulasStayWorking()
+    {
+        WorkbookDocument document;
+        XlsLayout layout;
+        QString why;
+        QVERIFY(XlsReader::read(xlsFixture("formulas.xls"), &document, &layout, &why));
+        CellEditor(&document, document.sheets.at(0)).setText(block("A1:B1"), "x");
+        QByteArray written;
+        QVERIFY(XlsWriter::write(document, layout, &written, &why));
+        WorkbookDocument again;
+        XlsLayout againLayout;
+        QVERIFY(XlsReader::read(written, &again, &againLayout, &why));
+        const SheetCells &cells = again.sheets.at(0)->cells;
+        QCOMPARE(cells.find(2, 1)->formula, Cell::SharedMaster);
+        QCOMPARE(cells.find(3, 1)->formula, Cell::SharedChild);
+        QCOMPARE(again.displayText(*again.sheets.at(0), cells.find(3, 1)), QStringLiteral("4"));
+        QCOMPARE(cells.find(2, 2)->formula, Cell::NoFormula);
+        QCOMPARE(again.displayText(*again.sheets.at(0), cells.find(2, 2)), QStringLiteral("9"));
+        // The shared formula's range starts at its new anchor.
+        const Cell *anchor = cells.find(2, 1);
+        const char *definition = againLayout.stream.constData() + anchor->end;
+        QCOMPARE(Biff::u16(definition), quint16(Biff::SharedFormula));
+        QCOMPARE(Biff::u16(definition + 4), quint16(1));
+        QCOMPARE(Biff::u16(definition + 6), quint16(2));
+    }
+
+    void textsTooLongAreRefused()
+    {
+        WorkbookDocument document;
+        XlsLayout layout;
+        QString why;
+        QVERIFY(XlsReader::read(xlsFixture("basic.xls"), &document, &layout, &why));
+        CellEditor(&document, document.sheets.at(0)).setText(block("A1"), QString(40000, 'a'));
+        QByteArray written;
+        QVERIFY(!XlsWriter::write(document, layout, &written, &why));
+        QVERIFY(written.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestXlsWriter)
+#include "tst_xlswriter.moc"
