@@ -5,6 +5,9 @@
 #include "DelimitedText.h"
 #include "WorkbookReader.h"
 #include "WorkbookWriter.h"
+#include "XlsLayout.h"
+#include "XlsReader.h"
+#include "XlsWriter.h"
 #include "ZipPackage.h"
 
 #include <QFile>
@@ -31,6 +34,7 @@ void WorkbookDocument::clear()
     calcChainPart.clear();
     contentTypesPart.clear();
     delimited = DelimitedLayout();
+    xls.reset();
 }
 
 bool WorkbookDocument::readInto(WorkbookDocument *document, const QByteArray &bytes, QString *why)
@@ -38,6 +42,11 @@ bool WorkbookDocument::readInto(WorkbookDocument *document, const QByteArray &by
     if (ZipPackage::looksLikeZip(bytes)) {
         document->format = Format::Package;
         return WorkbookReader::read(bytes, document, why);
+    }
+    if (CompoundFile::looksLikeCompoundFile(bytes)) {
+        document->format = Format::Xls;
+        document->xls = std::make_unique<XlsLayout>();
+        return XlsReader::read(bytes, document, document->xls.get(), why);
     }
     const QFileInfo info(document->path);
     const QString suffix = info.suffix().toLower();
@@ -189,6 +198,9 @@ bool WorkbookDocument::save(QString *why)
     if (format == Format::Package) {
         if (!WorkbookWriter::write(this, &bytes, &written, why))
             return false;
+    } else if (format == Format::Xls) {
+        if (!XlsWriter::write(*this, *xls, &bytes, why))
+            return false;
     } else if (!DelimitedText::write(*sheets.at(0), delimited, &bytes, why)) {
         return false;
     }
@@ -197,8 +209,10 @@ bool WorkbookDocument::save(QString *why)
     const QFileInfo saved(path);
     fileSize = saved.size();
     fileModified = saved.lastModified();
-    if (format == Format::Delimited) {
-        m_savedBytes = bytes; // small: read again when next needed
+    if (format != Format::Package) {
+        // Read again when next needed: the new file's records and positions
+        // are where the next save starts from.
+        m_savedBytes = bytes;
         return true;
     }
     // The sheets take their places in the new file; nothing is read again.

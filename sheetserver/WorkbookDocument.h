@@ -12,6 +12,7 @@
 #include <memory>
 
 class ZipPackage;
+struct XlsLayout;
 
 // An open workbook: every sheet with its cells, the shared strings and
 // styles, and what a save needs to write the file back as it was apart from
@@ -20,14 +21,15 @@ class ZipPackage;
 class WorkbookDocument
 {
 public:
-    enum class Format { Package, Delimited };
+    enum class Format { Package, Delimited, Xls };
 
     WorkbookDocument();
     ~WorkbookDocument();
 
-    // Opens a workbook of the Office Open XML family (recognised by its
-    // content) or a .csv/.txt/.tsv file; null, with the reason, for anything
-    // else and for any file that is damaged or hostile.
+    // Opens a workbook of the Office Open XML family or an Excel 97-2003
+    // workbook (both recognised by their content) or a .csv/.txt/.tsv file;
+    // null, with the reason, for anything else and for any file that is
+    // damaged or hostile.
     static std::unique_ptr<WorkbookDocument> open(const QString &path, QString *why);
     // The same from bytes already read; the name's suffix tells delimited
     // text apart (the fuzz target reads through here).
@@ -55,6 +57,8 @@ public:
     QString contentTypesPart;
     // Delimited text layout.
     DelimitedLayout delimited;
+    // Excel 97-2003 layout.
+    std::unique_ptr<XlsLayout> xls;
 
     // What the file was when opened, to notice another program's changes.
     qint64 fileSize = -1;

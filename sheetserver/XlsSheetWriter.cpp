@@ -152,7 +152,11 @@ void XlsSheetWriter::findRemovedAnchors()
             if (type != Biff::Formula || cell.end + 4 > quint32(m_stream.size()))
                 continue;
             const quint16 next = Biff::u16(m_stream.constData() + cell.end);
-            if (next == Biff::SharedFormula || next == Biff::Array || next == Biff::Table) {
+            const bool definition =
+                next == Biff::Array || next == Biff::Table ||
+                (next == Biff::SharedFormula && cell.end + 12 <= quint32(m_stream.size()) &&
+                 Biff::u16(m_stream.constData() + cell.end + 2) >= 8);
+            if (definition) {
                 Anchor anchor;
                 anchor.kind = next;
                 anchor.definition = record(cell.end);

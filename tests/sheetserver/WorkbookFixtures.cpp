@@ -28,6 +28,11 @@ QString copy(const QString &name, const QString &dir)
     return target;
 }
 
+QByteArray fixtureBytes(const QString &name)
+{
+    return readFile(dataPath(name));
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

@@ -19,6 +19,7 @@ QString dataPath(const QString &name); // tests/data/workbooks/<name>
 // A writable copy of a fixture in dir; its path.
 QString copy(const QString &name, const QString &dir);
 QByteArray readFile(const QString &path);
+QByteArray fixtureBytes(const QString &name); // a fixture's content
 // expected.json: file name -> {sheets, active, shown}.
 QVariantMap expected();
 // encodings.json: delimited text file name -> {codec, rows of field texts}.

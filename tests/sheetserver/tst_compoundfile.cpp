@@ -10,11 +10,6 @@ using namespace WorkbookFixtures;
 
 namespace {
 
-QByteArray xlsFixture(const QString &name)
-{
-    return readFile(QStringLiteral(QUORVANE_TEST_DATA "/xls/") + name);
-}
-
 // Every stream by path.
 QMap<QString, QByteArray> streams(const CompoundFile &file)
 {
@@ -45,7 +40,7 @@ private slots:
     {
         CompoundFile file;
         QString why;
-        QVERIFY2(file.load(xlsFixture(QStringLiteral("basic.xls")), &why), qPrintable(why));
+        QVERIFY2(file.load(fixtureBytes(QStringLiteral("basic.xls")), &why), qPrintable(why));
         const QMap<QString, QByteArray> all = streams(file);
         QCOMPARE(all.keys(),
                  QStringList({QStringLiteral("\x05SummaryInformation"), QStringLiteral("Workbook"),
@@ -81,7 +76,7 @@ private slots:
     {
         QFETCH(QString, stream);
         QFETCH(int, size);
-        const QByteArray original = xlsFixture(QStringLiteral("basic.xls"));
+        const QByteArray original = fixtureBytes(QStringLiteral("basic.xls"));
         CompoundFile file;
         QString why;
         QVERIFY(file.load(original, &why));
@@ -108,7 +103,7 @@ private slots:
     void independentReaderAgrees()
     {
         QTemporaryDir dir;
-        const QByteArray original = xlsFixture(QStringLiteral("strings.xls"));
+        const QByteArray original = fixtureBytes(QStringLiteral("strings.xls"));
         CompoundFile file;
         QString why;
         QVERIFY(file.load(original, &why));
@@ -137,7 +132,7 @@ private slots:
     void refusesDamagedContainers_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        const QByteArray good = xlsFixture(QStringLiteral("basic.xls"));
+        const QByteArray good = fixtureBytes(QStringLiteral("basic.xls"));
         QTest::newRow("not a compound file") << QByteArray("PK\3\4").append(QByteArray(600, 'x'));
         QTest::newRow("header only") << good.left(512);
         QTest::newRow("cut in half") << good.left(good.size() / 2);

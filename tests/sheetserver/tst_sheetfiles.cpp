@@ -113,7 +113,8 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         for (const char *name : {"not-a-zip.xlsx", "truncated.xlsx", "no-workbook.xlsx",
-                                 "bad-xml.xlsx", "not-text.csv"})
+                                 "bad-xml.xlsx", "not-text.csv", "encrypted.xls", "biff5.xls",
+                                 "biff5-in-workbook.xls"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void badFilesAreRefusedUntouched()
@@ -179,8 +180,8 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("xls") << "old.xls"
-                             << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 legacy", 16);
+        QTest::newRow("damaged xls")
+            << "old.xls" << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 legacy", 16);
         QTest::newRow("xml 2003")
             << "sheet.xml"
             << QByteArray("<?xml version=\"1.0\"?><Workbook "
@@ -212,10 +213,17 @@ private slots:
     }
 
     // Open reads what it needs and closes the file.
+    void noHandleIsHeldWhileOpen_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("xlsx") << "basic.xlsx";
+        QTest::newRow("xls") << "basic.xls";
+    }
     void noHandleIsHeldWhileOpen()
     {
+        QFETCH(QString, file);
         QTemporaryDir dir;
-        const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
+        const QString path = copy(file, dir.path());
         ServerSession session(path);
         QVERIFY(!session.book->isNull());
         const QFileInfoList fds =

@@ -13,11 +13,6 @@ using namespace WorkbookFixtures;
 
 namespace {
 
-QByteArray xlsFixture(const QString &name)
-{
-    return readFile(QStringLiteral(QUORVANE_TEST_DATA "/xls/") + name);
-}
-
 struct Read
 {
     WorkbookDocument document;
@@ -101,14 +96,14 @@ private slots:
         QFETCH(int, sheet);
         QFETCH(QString, cell);
         QFETCH(QString, shown);
-        Read read(xlsFixture(file));
+        Read read(fixtureBytes(file));
         QVERIFY2(read.ok, qPrintable(read.why));
         QCOMPARE(read.text(sheet, cell), shown);
     }
 
     void readsEveryStringOfALargeTable()
     {
-        Read read(xlsFixture(QStringLiteral("strings.xls")));
+        Read read(fixtureBytes(QStringLiteral("strings.xls")));
         QVERIFY(read.ok);
         const SheetModel &sheet = *read.document.sheets.at(0);
         for (int i = 0; i < 3000; ++i) {
@@ -122,7 +117,7 @@ private slots:
 
     void sheetsInTabOrderWithTheActiveOne()
     {
-        Read read(xlsFixture(QStringLiteral("records.xls")));
+        Read read(fixtureBytes(QStringLiteral("records.xls")));
         QVERIFY2(read.ok, qPrintable(read.why));
         QCOMPARE(read.document.sheets.size(), 3);
         QCOMPARE(read.document.sheets.at(0)->name, QStringLiteral("Cells"));
@@ -136,7 +131,7 @@ private slots:
         QCOMPARE(read.layout.stream.mid(int(end)),
                  QByteArray(read.layout.stream.size() - int(end), '\0'));
 
-        Read basic(xlsFixture(QStringLiteral("basic.xls")));
+        Read basic(fixtureBytes(QStringLiteral("basic.xls")));
         QCOMPARE(basic.document.activeSheet, 0);
         QVERIFY(!basic.document.date1904);
         const CellBlock used = basic.document.sheets.at(0)->cells.usedBlock();
@@ -149,13 +144,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
-        const QByteArray basic = xlsFixture(QStringLiteral("basic.xls"));
+        const QByteArray basic = fixtureBytes(QStringLiteral("basic.xls"));
         QTest::newRow("encrypted")
-            << xlsFixture(QStringLiteral("encrypted.xls")) << QStringLiteral("encrypted");
+            << fixtureBytes(QStringLiteral("encrypted.xls")) << QStringLiteral("encrypted");
         QTest::newRow("Excel 5/95 Book stream")
-            << xlsFixture(QStringLiteral("biff5.xls")) << QStringLiteral("Excel 5/95");
+            << fixtureBytes(QStringLiteral("biff5.xls")) << QStringLiteral("Excel 5/95");
         QTest::newRow("BIFF5 records in a Workbook stream")
-            << xlsFixture(QStringLiteral("biff5-in-workbook.xls")) << QStringLiteral("not BIFF8");
+            << fixtureBytes(QStringLiteral("biff5-in-workbook.xls")) << QStringLiteral("not BIFF8");
         QTest::newRow("damaged container")
             << basic.left(basic.size() / 3) << QStringLiteral("compound file");
         QTest::newRow("zip") << readFile(dataPath(QStringLiteral("basic.xlsx")))
@@ -174,7 +169,7 @@ private slots:
     // length field in turn made to run past the stream.
     void refusesDamagedRecords()
     {
-        Read good(xlsFixture(QStringLiteral("records.xls")));
+        Read good(fixtureBytes(QStringLiteral("records.xls")));
         QVERIFY(good.ok);
         const QByteArray stream = good.layout.stream;
         int refused = 0;

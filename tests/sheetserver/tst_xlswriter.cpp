@@ -20,11 +20,6 @@ Q_DECLARE_METATYPE(Edit)
 
 namespace {
 
-QByteArray xlsFixture(const QString &name)
-{
-    return readFile(QStringLiteral(QUORVANE_TEST_DATA "/xls/") + name);
-}
-
 CellBlock block(const QString &name)
 {
     CellBlock b;
@@ -194,7 +189,7 @@ private slots:
         QFETCH(Edit, edit);
         QFETCH(QVariantMap, changed);
         QTemporaryDir dir;
-        const QByteArray original = xlsFixture(file);
+        const QByteArray original = fixtureBytes(file);
         WorkbookDocument document;
         XlsLayout layout;
         QString why;
@@ -237,7 +232,7 @@ private slots:
         WorkbookDocument document;
         XlsLayout layout;
         QString why;
-        QVERIFY(XlsReader::read(xlsFixture("formulas.xls"), &document, &layout, &why));
+        QVERIFY(XlsReader::read(fixtureBytes("formulas.xls"), &document, &layout, &why));
         CellEditor(&document, document.sheets.at(0)).setText(block("A1:B1"), "x");
         QByteArray written;
         QVERIFY(XlsWriter::write(document, layout, &written, &why));
@@ -258,12 +253,42 @@ private slots:
         QCOMPARE(Biff::u16(definition + 6), quint16(2));
     }
 
+    // The members the plug-in calls, on an .xls as on an .xlsx: sheets with
+    // the chart sheet and the active one, Text, Replace and two saves in a
+    // row, each read back as a fresh open reads it.
+    void serverMembersWork()
+    {
+        QTemporaryDir dir;
+        const QString path = copy(QStringLiteral("records.xls"), dir.path());
+        ServerSession session(path);
+        QVERIFY(!session.book->isNull());
+        QCOMPARE(session.book->querySubObject("Sheets")->dynamicCall("Count()").toInt(), 3);
+        QCOMPARE(session.book->querySubObject("ActiveSheet")->dynamicCall("Name").toString(),
+                 QStringLiteral("Chart1"));
+        QVERIFY(session.sheet(2)->querySubObject("UsedRange")->isNull());
+        AutomationClient *used = session.sheet(1)->querySubObject("UsedRange");
+        QCOMPARE(used->dynamicCall("Address").toString(), QStringLiteral("A1:D7"));
+        used->dynamicCall("Replace(const QVariant&, const QVariant&, const QVariant&, const "
+                          "QVariant&, const QVariant&)",
+                          {QStringLiteral("LABEL"), QStringLiteral("tag"), 2, 1, false});
+        QVERIFY(session.save());
+        session.set(3, QStringLiteral("B1"), QStringLiteral("second save"));
+        QVERIFY(session.save());
+        ServerSession fresh(path);
+        QCOMPARE(fresh.text(1, QStringLiteral("A3")), QStringLiteral("tag text"));
+        QCOMPARE(fresh.text(1, QStringLiteral("A4")), QStringLiteral("rich tag"));
+        QCOMPARE(fresh.text(1, QStringLiteral("A6")), QStringLiteral("cached text"));
+        QCOMPARE(fresh.text(1, QStringLiteral("A7")), QStringLiteral("漢字"));
+        QCOMPARE(fresh.text(3, QStringLiteral("A1")), QStringLiteral("other"));
+        QCOMPARE(fresh.text(3, QStringLiteral("B1")), QStringLiteral("second save"));
+    }
+
     void textsTooLongAreRefused()
     {
         WorkbookDocument document;
         XlsLayout layout;
         QString why;
-        QVERIFY(XlsReader::read(xlsFixture("basic.xls"), &document, &layout, &why));
+        QVERIFY(XlsReader::read(fixtureBytes("basic.xls"), &document, &layout, &why));
         CellEditor(&document, document.sheets.at(0)).setText(block("A1"), QString(40000, 'a'));
         QByteArray written;
         QVERIFY(!XlsWriter::write(document, layout, &written, &why));

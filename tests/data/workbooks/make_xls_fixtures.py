@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-# Makes the Excel 97-2003 fixtures of tests/data/xls once; they are committed.
-# Run with Debian's Python (python3-xlwt): /usr/bin/python3 make_fixtures.py
+# Makes the Excel 97-2003 (.xls) fixtures of this folder once; they are
+# committed. Run here with Debian's Python (python3-xlwt):
+#     /usr/bin/python3 make_xls_fixtures.py
 #
 # xlwt writes the cells; what it cannot write (MULRK from other programs,
 # LABEL, RSTRING, cached formula strings, phonetic strings, a chart sheet,
