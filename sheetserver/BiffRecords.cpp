@@ -138,6 +138,18 @@ bool BiffRecordReader::next(BiffRecord *record)
     return true;
 }
 
+BiffContinuedData BiffContinuedData::following(const BiffRecord &record, BiffRecordReader &reader)
+{
+    BiffContinuedData data;
+    data.append(record.data, record.length);
+    BiffRecord next;
+    while (reader.peek(&next) && next.type == Biff::Continue) {
+        reader.next(&next);
+        data.append(next.data, next.length);
+    }
+    return data;
+}
+
 void BiffContinuedData::append(const char *data, int length)
 {
     m_pieces.append({data, length});

@@ -98,7 +98,9 @@ private:
 class BiffContinuedData
 {
 public:
-    // The record's data and that of each CONTINUE record that follows it.
+    // The data of a record and of the CONTINUE records after it, which the
+    // reader moves past.
+    static BiffContinuedData following(const BiffRecord &record, BiffRecordReader &reader);
     void append(const char *data, int length);
     bool atEnd() const;
     bool failed() const { return m_failed; }

@@ -24,6 +24,7 @@ struct XlsLayout
     QByteArray stream;         // the workbook stream
     quint32 globalsEnd = 0;    // just after the globals' EOF record
     int defaultCellStyle = 15; // the first XF record for cells, for new cells
+    int boundSheets = 0;       // BOUNDSHEET8 records, modules included
     QVector<Sheet> sheets;
 };
 

@@ -45,8 +45,6 @@ private:
     bool readFormula(SheetModel *sheet, const BiffRecord &record, BiffRecordReader &reader);
     Cell *place(SheetModel *sheet, const BiffRecord &record, quint16 row, quint16 column,
                 quint16 style);
-    // The data of the record and the CONTINUE records after it.
-    static BiffContinuedData continued(const BiffRecord &record, BiffRecordReader &reader);
 
     WorkbookDocument *m_document;
     XlsLayout *m_layout;
@@ -167,21 +165,9 @@ bool BookReader::readGlobalRecord(const BiffRecord &record, BiffRecordReader &re
     return true;
 }
 
-BiffContinuedData BookReader::continued(const BiffRecord &record, BiffRecordReader &reader)
-{
-    BiffContinuedData data;
-    data.append(record.data, record.length);
-    BiffRecord next;
-    while (reader.peek(&next) && next.type == Biff::Continue) {
-        reader.next(&next);
-        data.append(next.data, next.length);
-    }
-    return data;
-}
-
 bool BookReader::readSharedStrings(const BiffRecord &record, BiffRecordReader &reader)
 {
-    BiffContinuedData data = continued(record, reader);
+    BiffContinuedData data = BiffContinuedData::following(record, reader);
     data.u32(); // references, counted again on save
     const quint32 unique = data.u32();
     TextPool &strings = m_document->sharedStrings;
@@ -198,6 +184,7 @@ bool BookReader::readSharedStrings(const BiffRecord &record, BiffRecordReader &r
 
 bool BookReader::readSheets()
 {
+    m_layout->boundSheets = m_bound.size();
     QVector<int> modelIndex(m_bound.size(), 0);
     for (int i = 0; i < m_bound.size(); ++i) {
         const BoundSheet &bound = m_bound.at(i);
@@ -389,7 +376,7 @@ bool BookReader::readFormula(SheetModel *sheet, const BiffRecord &record, BiffRe
             reader.next(&next);
         if (!reader.next(&next) || next.type != Biff::String)
             return fail(QStringLiteral("a formula's text result is missing"));
-        BiffContinuedData data = continued(next, reader);
+        BiffContinuedData data = BiffContinuedData::following(next, reader);
         const quint16 count = data.u16();
         const QString text = data.characters(count, data.byte() & 1);
         if (data.failed())

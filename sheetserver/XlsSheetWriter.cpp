@@ -1,7 +1,9 @@
 #include "XlsSheetWriter.h"
 
 #include "SheetModel.h"
+#include "XlsStringTable.h"
 
+#include <QtEndian>
 #include <algorithm>
 #include <cstring>
 
@@ -41,24 +43,15 @@ qint64 key(int row, int column)
     return (qint64(row) << 16) | column;
 }
 
-QByteArray cellHeader(int row, int column, int style)
-{
-    QByteArray data;
-    Biff::append16(&data, quint16(row));
-    Biff::append16(&data, quint16(column));
-    Biff::append16(&data, quint16(style));
-    return data;
-}
-
 } // namespace
 
 XlsSheetWriter::XlsSheetWriter(const QByteArray &stream, quint32 start, quint32 end,
-                               const SheetModel &sheet, int defaultStyle, StringIndex strings)
+                               const SheetModel &sheet, int defaultStyle, XlsStringTable *strings)
     : m_stream(stream)
     , m_start(start)
     , m_end(end)
     , m_sheet(sheet)
-    , m_strings(std::move(strings))
+    , m_strings(strings)
     , m_defaultStyle(defaultStyle)
 {
 }
@@ -186,37 +179,47 @@ void XlsSheetWriter::findRemovedAnchors()
     }
 }
 
+void XlsSheetWriter::writeRecord(QByteArray *out, quint16 type, int row, int column, int style,
+                                 const char *extra, int length)
+{
+    char head[10];
+    qToLittleEndian<quint16>(type, head);
+    qToLittleEndian<quint16>(quint16(6 + length), head + 2);
+    qToLittleEndian<quint16>(quint16(row), head + 4);
+    qToLittleEndian<quint16>(quint16(column), head + 6);
+    qToLittleEndian<quint16>(quint16(style), head + 8);
+    out->append(head, sizeof head);
+    out->append(extra, length);
+}
+
 void XlsSheetWriter::writeValue(QByteArray *out, int row, const Cell &cell)
 {
     // A cell new to the file takes the workbook's plain cell style.
     const int style = cell.original || cell.style != 0 ? cell.style : m_defaultStyle;
-    QByteArray data = cellHeader(row - 1, cell.column - 1, style);
+    char value[8];
     switch (cell.type) {
-    case Cell::Number: {
-        quint64 bits;
-        std::memcpy(&bits, &cell.number, sizeof bits);
-        Biff::append32(&data, quint32(bits));
-        Biff::append32(&data, quint32(bits >> 32));
-        out->append(Biff::record(Biff::Number, data));
+    case Cell::Number:
+        qToLittleEndian<double>(cell.number, value);
+        writeRecord(out, Biff::Number, row - 1, cell.column - 1, style, value, 8);
         return;
-    }
     case Cell::Text:
     case Cell::SharedString:
-        Biff::append32(&data, cell.type == Cell::Text ? m_strings(m_sheet.texts.at(cell.index))
-                                                      : quint32(cell.index));
-        out->append(Biff::record(Biff::LabelSst, data));
+        qToLittleEndian<quint32>(cell.type == Cell::Text
+                                     ? m_strings->addedIndex(m_sheet.texts, cell.index)
+                                     : m_strings->keptIndex(cell.index),
+                                 value);
+        writeRecord(out, Biff::LabelSst, row - 1, cell.column - 1, style, value, 4);
         ++m_labelSst;
         return;
     case Cell::Boolean:
     case Cell::Error:
-        data.append(char(cell.type == Cell::Boolean
-                             ? (cell.number != 0 ? 1 : 0)
-                             : Biff::errorCode(m_sheet.texts.at(cell.index))));
-        data.append(char(cell.type == Cell::Error ? 1 : 0));
-        out->append(Biff::record(Biff::BoolErr, data));
+        value[0] = char(cell.type == Cell::Boolean ? (cell.number != 0 ? 1 : 0)
+                                                   : Biff::errorCode(m_sheet.texts.at(cell.index)));
+        value[1] = char(cell.type == Cell::Error ? 1 : 0);
+        writeRecord(out, Biff::BoolErr, row - 1, cell.column - 1, style, value, 2);
         return;
     case Cell::Blank:
-        out->append(Biff::record(Biff::Blank, data));
+        writeRecord(out, Biff::Blank, row - 1, cell.column - 1, style, value, 0);
         return;
     }
 }
@@ -267,24 +270,27 @@ void XlsSheetWriter::writeCell(QByteArray *out, int row, const Cell &cell)
             return;
         }
         const int item = cell.column - 1 - Biff::u16(header + 6);
-        QByteArray data = cellHeader(row - 1, cell.column - 1, 0);
-        if (type == Biff::MulRk) {
-            data.replace(4, 2, header + 8 + 6 * item, 2);
-            data.append(header + 10 + 6 * item, 4);
-            out->append(Biff::record(Biff::Rk, data));
-        } else {
-            data.replace(4, 2, header + 8 + 2 * item, 2);
-            out->append(Biff::record(Biff::Blank, data));
-        }
+        if (type == Biff::MulRk)
+            writeRecord(out, Biff::Rk, row - 1, cell.column - 1, Biff::u16(header + 8 + 6 * item),
+                        header + 10 + 6 * item, 4);
+        else
+            writeRecord(out, Biff::Blank, row - 1, cell.column - 1,
+                        Biff::u16(header + 8 + 2 * item), nullptr, 0);
         return;
     }
     if (type == Biff::Formula) {
         writeFormula(out, row, cell);
         return;
     }
-    if (type == Biff::LabelSst)
+    if (type == Biff::LabelSst) {
+        // Copied but for the string's place in the table, which may move.
         ++m_labelSst;
-    out->append(record(cell.start));
+        const int at = out->size();
+        out->append(m_stream.constData() + cell.start, int(cell.end - cell.start));
+        Biff::patch32(out, at + 10, m_strings->keptIndex(cell.index));
+        return;
+    }
+    out->append(m_stream.constData() + cell.start, int(cell.end - cell.start));
 }
 
 void XlsSheetWriter::writeBlock(QByteArray *out, const QVector<int> &rows,
@@ -360,6 +366,10 @@ bool XlsSheetWriter::write(QByteArray *out, QString *why)
         lastCellRow = entry.first - 1;
         leftColumn = qMin(leftColumn, entry.second.cells.first().column - 1);
         rightColumn = qMax(rightColumn, entry.second.cells.last().column);
+    }
+    if (lastCellRow > 0xFFFF || rightColumn > 256) {
+        *why = QStringLiteral("a cell beyond IV65536, the last an Excel 97-2003 sheet holds");
+        return false;
     }
     for (auto it = m_rowRecords.cbegin(); it != m_rowRecords.cend(); ++it)
         rows.append(it.key());

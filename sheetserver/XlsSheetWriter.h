@@ -7,9 +7,9 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
-#include <functional>
 
 class SheetModel;
+class XlsStringTable;
 struct Cell;
 
 // Writes one changed worksheet of an Excel 97-2003 workbook again: its cell
@@ -29,11 +29,8 @@ struct Cell;
 class XlsSheetWriter
 {
 public:
-    // The index in the new shared-string table of a text.
-    using StringIndex = std::function<quint32(const QString &text)>;
-
     XlsSheetWriter(const QByteArray &stream, quint32 start, quint32 end, const SheetModel &sheet,
-                   int defaultStyle, StringIndex strings);
+                   int defaultStyle, XlsStringTable *strings);
 
     bool write(QByteArray *out, QString *why);
     // LABELSST records written.
@@ -58,6 +55,9 @@ private:
     void writeCell(QByteArray *out, int row, const Cell &cell);
     void writeFormula(QByteArray *out, int row, const Cell &cell);
     void writeValue(QByteArray *out, int row, const Cell &cell);
+    // A cell record: its header fields, then `extra` bytes.
+    static void writeRecord(QByteArray *out, quint16 type, int row, int column, int style,
+                            const char *extra, int length);
     void writeBlock(QByteArray *out, const QVector<int> &rows, QVector<quint32> *dbCells);
     QByteArray record(quint32 offset) const;
     QByteArray group(quint32 offset) const;
@@ -67,7 +67,7 @@ private:
     const QByteArray &m_stream;
     quint32 m_start, m_end;
     const SheetModel &m_sheet;
-    StringIndex m_strings;
+    XlsStringTable *m_strings;
     int m_defaultStyle;
     quint32 m_labelSst = 0;
 

@@ -4,8 +4,10 @@
 #include "WorkbookDocument.h"
 #include "XlsLayout.h"
 #include "XlsSheetWriter.h"
+#include "XlsStringTable.h"
 
 #include <QHash>
+#include <QtEndian>
 #include <algorithm>
 #include <memory>
 #include <numeric>
@@ -14,33 +16,6 @@ namespace {
 
 // The most characters an Excel 97-2003 cell holds.
 constexpr int MaxCellText = 32767;
-
-// The texts a save adds to the shared-string table, each once, numbered
-// after the strings the table had.
-class NewStrings
-{
-public:
-    explicit NewStrings(quint32 base) : m_base(base) {}
-    quint32 indexOf(const QString &text)
-    {
-        auto it = m_index.constFind(text);
-        if (it != m_index.constEnd())
-            return it.value();
-        const quint32 index = m_base + quint32(m_texts.size());
-        m_index.insert(text, index);
-        m_texts.append(text);
-        m_tooLong = m_tooLong || text.size() > MaxCellText;
-        return index;
-    }
-    const QStringList &texts() const { return m_texts; }
-    bool tooLong() const { return m_tooLong; }
-
-private:
-    quint32 m_base;
-    QHash<QString, quint32> m_index;
-    QStringList m_texts;
-    bool m_tooLong = false;
-};
 
 // Where a piece of the old stream lies in the new one.
 struct Segment
@@ -58,14 +33,26 @@ quint32 sharedStringCells(const SheetModel &sheet)
     return count;
 }
 
+// Sets the string of every LABELSST record of a sheet copied as it was to
+// the string's new place in the table.
+void renumber(const SheetModel &sheet, quint32 start, const XlsStringTable &strings,
+              QByteArray *body)
+{
+    char *data = body->data();
+    for (const auto &row : sheet.cells.rows()) {
+        for (const Cell &cell : row.second.cells) {
+            if (cell.type == Cell::SharedString && cell.original)
+                qToLittleEndian<quint32>(strings.keptIndex(cell.index),
+                                         data + cell.start - start + 10);
+        }
+    }
+}
+
 class BookWriter
 {
 public:
     BookWriter(const WorkbookDocument &document, const XlsLayout &layout, QString *why)
-        : m_document(document)
-        , m_layout(layout)
-        , m_why(why)
-        , m_strings(quint32(document.sharedStrings.size()))
+        : m_document(document), m_layout(layout), m_why(why), m_strings(document, layout)
     {
     }
     bool write(QByteArray *stream);
@@ -79,12 +66,13 @@ private:
     bool writeSheets();
     bool writeGlobals(QByteArray *out);
     bool writeSharedStrings(const BiffRecord &record, BiffRecordReader &reader, QByteArray *out);
+    bool addTexts(QByteArray *out);
     bool placeSheets(QByteArray *out);
 
     const WorkbookDocument &m_document;
     const XlsLayout &m_layout;
     QString *m_why;
-    NewStrings m_strings;
+    XlsStringTable m_strings;
     quint32 m_references = 0;
     QVector<QByteArray> m_bodies;
     QVector<bool> m_rewritten;
@@ -113,19 +101,19 @@ bool BookWriter::writeSheets()
         const bool rewrite = sheet.changed && sheet.kind == SheetModel::Worksheet;
         if (rewrite) {
             XlsSheetWriter writer(stream, place.start, place.end, sheet, m_layout.defaultCellStyle,
-                                  [this](const QString &text) { return m_strings.indexOf(text); });
+                                  &m_strings);
             if (!writer.write(&body, m_why))
                 return false;
             m_references += writer.sharedStringCells();
         } else {
             body = stream.mid(int(place.start), int(place.end - place.start));
             m_references += sharedStringCells(sheet);
+            if (m_strings.renumbers())
+                renumber(sheet, place.start, m_strings, &body);
         }
         m_bodies.append(body);
         m_rewritten.append(rewrite);
     }
-    if (m_strings.tooLong())
-        return fail(QStringLiteral("a text longer than an Excel 97-2003 cell holds"));
     return true;
 }
 
@@ -147,13 +135,12 @@ bool BookWriter::writeGlobals(QByteArray *out)
             }
             break;
         case Biff::Eof:
-            if (!m_sst && !m_strings.texts().isEmpty()) {
+            if (!m_sst && !m_strings.added().isEmpty()) {
                 // The first texts of a workbook that had none.
                 m_sst = std::make_unique<SstWriter>(quint32(out->size()), m_references,
-                                                    quint32(m_strings.texts().size()));
-                for (const QString &text : m_strings.texts())
-                    m_sst->add(text);
-                out->append(m_sst->records());
+                                                    quint32(m_strings.added().size()));
+                if (!addTexts(out))
+                    return false;
                 out->append(m_sst->extSst());
             }
             break;
@@ -170,26 +157,29 @@ bool BookWriter::writeGlobals(QByteArray *out)
 bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &reader,
                                     QByteArray *out)
 {
-    BiffContinuedData data;
-    data.append(record.data, record.length);
-    BiffRecord next;
-    while (reader.peek(&next) && next.type == Biff::Continue) {
-        reader.next(&next);
-        data.append(next.data, next.length);
-    }
+    BiffContinuedData data = BiffContinuedData::following(record, reader);
     data.u32();
     const quint32 unique = data.u32();
-    const QStringList &added = m_strings.texts();
     m_sst = std::make_unique<SstWriter>(quint32(out->size()), m_references,
-                                        unique + quint32(added.size()));
+                                        m_strings.keptCount() + quint32(m_strings.added().size()));
     BiffContinuedData::RichString string;
-    for (quint32 i = 0; i < unique; ++i) {
+    for (quint32 i = 0; i < unique && int(i) < m_document.sharedStrings.size(); ++i) {
         if (!data.richString(&string))
             return fail(QStringLiteral("damaged shared-string table"));
-        m_sst->add(string);
+        if (m_strings.keeps(int(i)))
+            m_sst->add(string);
     }
-    for (const QString &text : added)
+    return addTexts(out);
+}
+
+bool BookWriter::addTexts(QByteArray *out)
+{
+    for (const XlsStringTable::Added &added : m_strings.added()) {
+        const QString text = added.pool->at(added.index);
+        if (text.size() > MaxCellText)
+            return fail(QStringLiteral("a text longer than an Excel 97-2003 cell holds"));
         m_sst->add(text);
+    }
     out->append(m_sst->records());
     return true;
 }
@@ -221,6 +211,7 @@ bool BookWriter::placeSheets(QByteArray *out)
                                   m_rewritten.at(i) ? qint64(start) : qint64(start) - place.start);
         segments.append({place.start, place.end, start});
         out->append(body);
+        body = QByteArray(); // the stream holds it now
         cursor = place.end;
     }
     copyUpTo(quint32(stream.size()));

@@ -174,6 +174,8 @@ private slots:
                    CellEditor(&d, d.sheets.at(0)).replace(block("A1"), "xx", "z", 2, 1, true);
                })
             << many;
+        QTest::newRow("a string no cell uses leaves; the next sheet's strings move")
+            << "formulas.xls" << setText(0, "A4", "T") << QVariantMap{{"Formulas!3,0", text("T")}};
         QTest::newRow("shared and array formula anchors overwritten")
             << "formulas.xls" << Edit([](WorkbookDocument &d) {
                    CellEditor(&d, d.sheets.at(0)).setText(block("A1:B1"), "x");
@@ -283,13 +285,24 @@ private slots:
         QCOMPARE(fresh.text(3, QStringLiteral("B1")), QStringLiteral("second save"));
     }
 
-    void textsTooLongAreRefused()
+    // What an .xls cannot hold fails the save rather than being cut.
+    void whatTheFormatCannotHoldIsRefused_data()
     {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<int>("length");
+        QTest::newRow("a text over 32767 characters") << "A1" << 40000;
+        QTest::newRow("a row beyond 65536") << "A65537" << 1;
+        QTest::newRow("a column beyond IV") << "IW1" << 1;
+    }
+    void whatTheFormatCannotHoldIsRefused()
+    {
+        QFETCH(QString, cell);
+        QFETCH(int, length);
         WorkbookDocument document;
         XlsLayout layout;
         QString why;
         QVERIFY(XlsReader::read(fixtureBytes("basic.xls"), &document, &layout, &why));
-        CellEditor(&document, document.sheets.at(0)).setText(block("A1"), QString(40000, 'a'));
+        CellEditor(&document, document.sheets.at(0)).setText(block(cell), QString(length, 'a'));
         QByteArray written;
         QVERIFY(!XlsWriter::write(document, layout, &written, &why));
         QVERIFY(written.isEmpty());
