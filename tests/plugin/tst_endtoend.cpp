@@ -160,7 +160,8 @@ void TestEndToEnd::replaceOverAListOnAllSheets()
     const QString basic = copy(QStringLiteral("basic.xlsx"));
     const QString inlined = copy(QStringLiteral("inline.xlsx"));
     const QString numbers = copy(QStringLiteral("numfmt.xlsx"));
-    addToList(lists().first(), {basic, inlined, numbers});
+    const QString legacy = copy(QStringLiteral("basic.xls"));
+    addToList(lists().first(), {basic, inlined, numbers, legacy});
     const QVariantMap basicBefore = WorkbookSnapshot::take(basic);
     const QVariantMap inlineBefore = WorkbookSnapshot::take(inlined);
     const QByteArray numbersBefore = WorkbookFixtures::readFile(numbers);
@@ -170,8 +171,8 @@ void TestEndToEnd::replaceOverAListOnAllSheets()
     setKeys(QStringLiteral("apple,苹果\n第二"), QStringLiteral("pear\n第三"));
     setSheets(QStringLiteral("所有表"));
     runAndWait();
-    QCOMPARE(tipCount(-4, 0), 3);
-    QCOMPARE(tipCount(0, 4), 3);
+    QCOMPARE(tipCount(-4, 0), 4);
+    QCOMPARE(tipCount(0, 4), 4);
 
     const QVariantMap basicAfter = WorkbookSnapshot::take(basic);
     QStringList expected = {"Data!A2", "Data!A4", "Data!A7", "Data!B2"};
@@ -195,6 +196,13 @@ void TestEndToEnd::replaceOverAListOnAllSheets()
     QCOMPARE(inlineAfter.value("cells").toMap().value("Inline!B1").toString(),
              QStringLiteral("第三列"));
     QCOMPARE(WorkbookFixtures::readFile(numbers), numbersBefore);
+    {
+        WorkbookFixtures::ServerSession xls(legacy);
+        QCOMPARE(xls.text(1, QStringLiteral("A1")), QStringLiteral("pear pie"));
+        QCOMPARE(xls.text(1, QStringLiteral("A2")), QStringLiteral("pear pie"));
+        QCOMPARE(xls.text(1, QStringLiteral("A3")), QStringLiteral("中文字符"));
+        QCOMPARE(xls.text(2, QStringLiteral("A1")), QStringLiteral("1,234.50"));
+    }
 
     auto *messages = namedChild<QTextBrowser>(m_window.get(), "textBrowser_message");
     QTRY_VERIFY(messages->toPlainText().contains(QStringLiteral("所有线程全部处理完毕")));

@@ -127,6 +127,27 @@ void checkLayout(const XlsLayout &layout, const WorkbookDocument &document)
     }
 }
 
+// The shared strings with formatting runs or phonetic data, by text.
+QMap<QString, QByteArray> decoratedStrings(const QByteArray &stream)
+{
+    BiffRecordReader reader(stream, 0);
+    BiffRecord record;
+    while (reader.next(&record) && record.type != Biff::Sst) {
+    }
+    QMap<QString, QByteArray> out;
+    if (record.type != Biff::Sst)
+        return out;
+    BiffContinuedData data = BiffContinuedData::following(record, reader);
+    data.u32();
+    const quint32 count = data.u32();
+    BiffContinuedData::RichString string;
+    for (quint32 i = 0; i < count && data.richString(&string); ++i) {
+        if (!string.runs.isEmpty() || (string.flags & 0x04))
+            out.insert(string.text, string.runs + '|' + string.phonetic);
+    }
+    return out;
+}
+
 } // namespace
 
 class TestXlsWriter : public QObject
@@ -225,6 +246,13 @@ private slots:
             QCOMPARE(again.sheets.at(i)->kind, document.sheets.at(i)->kind);
         QCOMPARE(again.activeSheet, document.activeSheet);
         checkLayout(againLayout, again);
+        // Formatting runs and phonetic data of the strings kept are as they were.
+        const QMap<QString, QByteArray> decorated = decoratedStrings(layout.stream);
+        const QMap<QString, QByteArray> kept = decoratedStrings(againLayout.stream);
+        if (file == QLatin1String("basic.xls") || file == QLatin1String("records.xls"))
+            QVERIFY(!decorated.isEmpty());
+        for (auto it = decorated.cbegin(); it != decorated.cend(); ++it)
+            QCOMPARE(kept.value(it.key()), it.value());
     }
 
     // The cells that shared the overwritten anchor's formula keep it,
