@@ -374,13 +374,15 @@ bool BookReader::readFormula(SheetModel *sheet, const BiffRecord &record, BiffRe
         while (reader.peek(&next) && (next.type == Biff::SharedFormula ||
                                       next.type == Biff::Array || next.type == Biff::Table))
             reader.next(&next);
-        if (!reader.next(&next) || next.type != Biff::String)
-            return fail(QStringLiteral("a formula's text result is missing"));
-        BiffContinuedData data = BiffContinuedData::following(next, reader);
-        const quint16 count = data.u16();
-        const QString text = data.characters(count, data.byte() & 1);
-        if (data.failed())
-            return fail(QStringLiteral("damaged STRING record"));
+        QString text; // some producers leave out the STRING of an empty text
+        if (reader.peek(&next) && next.type == Biff::String) {
+            reader.next(&next);
+            BiffContinuedData data = BiffContinuedData::following(next, reader);
+            const quint16 count = data.u16();
+            text = data.characters(count, data.byte() & 1);
+            if (data.failed())
+                return fail(QStringLiteral("damaged STRING record"));
+        }
         cell = sheet->cells.find(int(row) + 1, int(column) + 1);
         cell->type = Cell::Text;
         cell->index = sheet->texts.append(text);
