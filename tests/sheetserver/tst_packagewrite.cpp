@@ -52,7 +52,8 @@ private slots:
         for (const char *name :
              {"basic.xlsx", "numfmt.xlsx", "inline.xlsx", "chartsheet.xlsx", "grid-2000x10.xlsx",
               "openpyxl.xlsx", "xlsxwriter.xlsx", "sample.csv", "sample.txt", "gb18030.csv",
-              "utf16le.txt", "utf16be.txt", "basic.xls", "records.xls", "formulas.xls"})
+              "utf16le.txt", "utf16be.txt", "basic.xls", "records.xls", "formulas.xls",
+              "libreoffice.xls"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void noOpSaveLeavesTheFileAsItWas()

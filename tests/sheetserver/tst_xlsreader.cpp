@@ -85,6 +85,19 @@ private slots:
              QStringLiteral("ab") + QString(4100, QChar(0x957F)) + QStringLiteral("cd")},
             {"strings.xls", 0, "A3003", QStringLiteral("string number 2999")},
             {"strings.xls", 0, "B3003", QStringLiteral("wide 字 2999")},
+            {"libreoffice.xls", 0, "B1", QStringLiteral("名称")},
+            {"libreoffice.xls", 0, "C2", QStringLiteral("1,234.50")},
+            {"libreoffice.xls", 0, "D3", QStringLiteral("2024-02-29")},
+            {"libreoffice.xls", 0, "D4", QStringLiteral("2021-09-23 18:30")},
+            {"libreoffice.xls", 0, "E5", QStringLiteral("12.5%")},
+            {"libreoffice.xls", 0, "C6", QStringLiteral("1,000,001,228.75")},
+            {"libreoffice.xls", 0, "A8", QStringLiteral("merged heading apple")},
+            {"libreoffice.xls", 1, "A2", QStringLiteral("长文本").repeated(3000)},
+            {"libreoffice.xls", 1, "F1", QStringLiteral("TRUE")},
+            {"libreoffice.xls", 1, "F2", QStringLiteral("mixed 中文 and Latin apple x")},
+            {"libreoffice.xls", 1, "D204", QStringLiteral("条目 199")},
+            {"libreoffice.xls", 2, "G39", QStringLiteral("273")},
+            {"libreoffice.xls", 2, "H1", QStringLiteral("3.142")},
         };
         for (const auto &[file, sheet, cell, shown] : rows)
             QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(file).arg(sheet).arg(cell)))

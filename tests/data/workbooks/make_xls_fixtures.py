@@ -402,7 +402,77 @@ def refused():
     save('biff5-in-workbook.xls', biff5)
 
 
+def libreoffice():
+    """libreoffice.xls: a workbook as LibreOffice saves it in its own BIFF8
+    dialect (its shared-string table and CONTINUE splitting, MULRK,
+    MULBLANK, no INDEX or DBCELL, its own streams). Made with LibreOffice
+    7.4 from a workbook openpyxl writes; only on request (--libreoffice),
+    as the build machines have no LibreOffice and each save differs:
+        /usr/bin/python3 make_xls_fixtures.py --libreoffice"""
+    import datetime
+    import os
+    import subprocess
+    import tempfile
+    import openpyxl
+    from openpyxl.styles import Alignment, Border, Font, PatternFill, Side
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.title = 'Orders'
+    ws.append(['Name', '名称', 'Amount', 'Date', 'Share'])
+    for c in ws[1]:
+        c.font = Font(bold=True, color='FFFFFF')
+        c.fill = PatternFill('solid', fgColor='336699')
+    rows = [('apple', '苹果', 1234.5, datetime.date(2023, 3, 15), 0.25),
+            ('pear', '梨', 7, datetime.date(2024, 2, 29), 0.5),
+            ('apple', '苹果', -12.75, datetime.datetime(2021, 9, 23, 18, 30), 1),
+            ('banana', '香蕉', 1e9, datetime.date(1999, 12, 31), 0.125)]
+    for r in rows:
+        ws.append(list(r))
+    for row in ws.iter_rows(min_row=2, max_row=5):
+        row[2].number_format = '#,##0.00'
+        row[3].number_format = 'yyyy-mm-dd'
+        row[4].number_format = '0.0%'
+    ws['D4'].number_format = 'yyyy-mm-dd hh:mm'
+    ws['C6'] = '=SUM(C2:C5)'
+    ws['C6'].number_format = '#,##0.00'
+    ws['A6'] = 'Total'
+    ws['A6'].font = Font(italic=True)
+    ws['A8'] = 'merged heading apple'
+    ws.merge_cells('A8:C8')
+    ws['A8'].alignment = Alignment(horizontal='center')
+    thin = Side(style='thin')
+    ws['B2'].border = Border(left=thin, right=thin, top=thin, bottom=thin)
+    for col, width in zip('ABCDE', (14, 10, 12, 16, 8)):
+        ws.column_dimensions[col].width = width
+    notes = wb.create_sheet('Notes')
+    notes['A1'] = 'A long note: ' + 'apple orchard records, ' * 400
+    notes['A2'] = '长文本' * 3000
+    notes['A3'] = 'mixed 中文 and Latin apple'
+    for i in range(200):
+        notes.cell(row=5 + i, column=1, value='item %d apple' % i)
+        notes.cell(row=5 + i, column=2, value=i)
+        notes.cell(row=5 + i, column=3, value=i * 0.5)
+        notes.cell(row=5 + i, column=4, value='条目 %d' % i)
+    notes['F1'] = True
+    notes['F2'] = '=A3&" x"'
+    numbers = wb.create_sheet('Numbers')
+    for i in range(1, 40):
+        for j in range(1, 8):
+            numbers.cell(row=i, column=j, value=i * j)
+    numbers['H1'] = 3.14159
+    numbers['H1'].number_format = '0.000'
+    with tempfile.TemporaryDirectory() as tmp:
+        wb.save(os.path.join(tmp, 'libreoffice.xlsx'))
+        subprocess.run(['soffice', '-env:UserInstallation=file://' + tmp + '/profile', '--headless',
+                        '--convert-to', 'xls:MS Excel 97', os.path.join(tmp, 'libreoffice.xlsx'),
+                        '--outdir', '.'], check=True)
+
+
 if __name__ == '__main__':
+    import sys
+    if sys.argv[1:] == ['--libreoffice']:
+        libreoffice()
+        sys.exit()
     basic()
     dates1904()
     strings()
