@@ -362,10 +362,10 @@ def formulas():
     at = next(i for i, r in enumerate(sheet) if r[0] == 0x0208)
 
     def formula(row, col, value, anchor):
-        return [FORMULA, cell(row, col) + struct.pack('<d', value) + struct.pack('<HIH', 0, 0, 5) +
+        return [FORMULA, cell(row, col) + struct.pack('<d', value) + struct.pack('<HIH', 8 if col == 0 else 0, 0, 5) +
                 bytes([0x01]) + struct.pack('<HH', *anchor)]
     # =C1*2 shared: ptgRefN to the cell two columns right (relative), ptgInt 2, ptgMul.
-    shared = struct.pack('<HHBB', 0, 2, 0, 0) + bytes([0, 3]) + struct.pack('<H', 7) + \
+    shared = struct.pack('<HHBB', 0, 2, 0, 0) + bytes([0, 3]) + struct.pack('<H', 9) + \
         bytes([0x2C]) + struct.pack('<HH', 0, 0xC002) + bytes([0x1E, 2, 0, 0x05])
     array = struct.pack('<HHBB', 0, 1, 1, 1) + bytes([0, 0, 0, 0, 0, 0]) + struct.pack('<H', 3) + \
         bytes([0x1E, 9, 0])
