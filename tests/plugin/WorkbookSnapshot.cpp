@@ -10,9 +10,30 @@ namespace WorkbookSnapshot {
 namespace {
 
 const char *const kScript = R"(
-import json, sys, datetime, openpyxl
+import json, sys, datetime, openpyxl, xlrd
+out = {"sheets": [], "cells": {}, "styles": {}, "merged": {}}
+if sys.argv[1].lower().endswith(".xls"):
+    b = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+    for s in b.sheets():
+        out["sheets"].append(s.name)
+        out["merged"][s.name] = sorted("%s:%s" % (xlrd.cellname(r0, c0), xlrd.cellname(r1 - 1, c1 - 1))
+                                       for r0, r1, c0, c1 in s.merged_cells)
+        for r in range(s.nrows):
+            for c in range(s.ncols):
+                x = s.cell(r, c)
+                if x.ctype == 0:
+                    continue
+                key = s.name + "!" + xlrd.cellname(r, c)
+                out["cells"][key] = bool(x.value) if x.ctype == 4 else None if x.ctype == 6 else x.value
+                xf = b.xf_list[x.xf_index]
+                font = b.font_list[xf.font_index]
+                out["styles"][key] = [b.format_map[xf.format_key].format_str, bool(font.bold),
+                                      bool(font.italic), xf.background.pattern_colour_index,
+                                      xf.alignment.hor_align]
+    print(json.dumps(out, ensure_ascii=False))
+    sys.exit()
 wb = openpyxl.load_workbook(sys.argv[1])
-out = {"sheets": wb.sheetnames, "cells": {}, "styles": {}, "merged": {}}
+out["sheets"] = wb.sheetnames
 for ws in wb.worksheets:
     out["merged"][ws.title] = sorted(str(r) for r in ws.merged_cells.ranges)
     for row in ws.iter_rows():

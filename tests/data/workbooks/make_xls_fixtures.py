@@ -405,9 +405,11 @@ def refused():
 def libreoffice():
     """libreoffice.xls: a workbook as LibreOffice saves it in its own BIFF8
     dialect (its shared-string table and CONTINUE splitting, MULRK,
-    MULBLANK, no INDEX or DBCELL, its own streams). Made with LibreOffice
-    7.4 from a workbook openpyxl writes; only on request (--libreoffice),
-    as the build machines have no LibreOffice and each save differs:
+    MULBLANK, no INDEX or DBCELL, its own streams), and
+    basic-libreoffice.xls: basic.xlsx saved as .xls, for the plug-in's runs
+    over lists. Made with LibreOffice 7.4 (the first from a workbook
+    openpyxl writes); only on request (--libreoffice), as the build
+    machines have no LibreOffice and each save differs:
         /usr/bin/python3 make_xls_fixtures.py --libreoffice"""
     import datetime
     import os
@@ -463,9 +465,11 @@ def libreoffice():
     numbers['H1'].number_format = '0.000'
     with tempfile.TemporaryDirectory() as tmp:
         wb.save(os.path.join(tmp, 'libreoffice.xlsx'))
-        subprocess.run(['soffice', '-env:UserInstallation=file://' + tmp + '/profile', '--headless',
-                        '--convert-to', 'xls:MS Excel 97', os.path.join(tmp, 'libreoffice.xlsx'),
-                        '--outdir', '.'], check=True)
+        os.symlink(os.path.abspath('basic.xlsx'), os.path.join(tmp, 'basic-libreoffice.xlsx'))
+        for name in ('libreoffice', 'basic-libreoffice'):
+            subprocess.run(['soffice', '-env:UserInstallation=file://' + tmp + '/profile',
+                            '--headless', '--convert-to', 'xls:MS Excel 97',
+                            os.path.join(tmp, name + '.xlsx'), '--outdir', '.'], check=True)
 
 
 if __name__ == '__main__':
