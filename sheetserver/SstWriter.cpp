@@ -11,6 +11,13 @@ bool needsWide(const QString &text)
     return false;
 }
 
+// Whether cutting text before `at` parts a surrogate pair.
+bool splitsPair(const QString &text, int at)
+{
+    return at > 0 && at < text.size() && text.at(at - 1).isHighSurrogate() &&
+           text.at(at).isLowSurrogate();
+}
+
 } // namespace
 
 SstWriter::SstWriter(quint32 position, quint32 references, quint32 strings) : m_position(position)
@@ -59,11 +66,16 @@ void SstWriter::writeCharacters(const QString &text, bool wide)
     const int width = wide ? 2 : 1;
     int done = 0;
     while (done < text.size()) {
-        if (room() < width) {
+        int n = qMin(text.size() - done, room() / width);
+        // A surrogate pair stays in one record: readers that decode each
+        // record's characters on their own cannot join its halves.
+        if (n > 0 && splitsPair(text, done + n))
+            --n;
+        if (n == 0) {
             startRecord(Biff::Continue);
             m_out.append(char(wide ? 1 : 0));
+            continue;
         }
-        const int n = qMin(text.size() - done, room() / width);
         for (int i = 0; i < n; ++i) {
             const ushort c = text.at(done + i).unicode();
             if (wide)
@@ -81,8 +93,10 @@ void SstWriter::add(const BiffContinuedData::RichString &string)
     const bool rich = !string.runs.isEmpty();
     const bool phonetic = (string.flags & 0x04) != 0;
     const int header = 3 + (rich ? 2 : 0) + (phonetic ? 4 : 0);
-    // The header and at least one character stay in one record.
-    if (room() < header + (string.text.isEmpty() ? 0 : (wide ? 2 : 1)))
+    // The header and at least one character (both halves of a pair) stay
+    // in one record.
+    const int first = string.text.isEmpty() ? 0 : splitsPair(string.text, 1) ? 4 : wide ? 2 : 1;
+    if (room() < header + first)
         startRecord(Biff::Continue);
     if (m_count % m_perBucket == 0) {
         const int inRecord = m_out.size() - m_recordStart;
