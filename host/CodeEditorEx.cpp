@@ -18,8 +18,7 @@ CodeEditorEx::CodeEditorEx(int tableID, int codeID, const QString &path, QWidget
     : CodeEditor(parent), m_tableID(tableID), codeID(codeID), m_path(path)
 {
     if (!m_path.isEmpty()) {
-        g_readWriteTxt.readTxt(m_path, m_savedText);
-        setPlainText(m_savedText);
+        readFile();
     } else {
         m_mark = QStringLiteral("*");
     }
@@ -54,6 +53,13 @@ void CodeEditorEx::updateTitle()
         setWindowTitle(m_mark + QString::number(m_tableID) + QLatin1Char('_') + m_fileName);
 }
 
+void CodeEditorEx::readFile()
+{
+    g_readWriteTxt.readTxt(m_path, m_savedText);
+    m_undecodable = !g_readWriteTxt.decodesLosslessly(m_path);
+    setPlainText(m_savedText);
+}
+
 void CodeEditorEx::onTextChanged()
 {
     // Undoing back to the saved text keeps the mark: only a save or a reload
@@ -78,6 +84,14 @@ bool CodeEditorEx::save(int tableID)
     // another code page does not come back through the codec as it was read.
     if (m_mark.isEmpty() && QFileInfo(m_path).isFile())
         return true;
+
+    // Bytes the encoding could not decode show as replacement characters;
+    // writing them back would destroy the file's text for good. The file
+    // stays as it is, to be reopened in the encoding it was written in.
+    if (m_undecodable && QFileInfo::exists(m_path)) {
+        emit tipSignal(0, 3, QString());
+        return false;
+    }
 
     if (m_path.isEmpty()) {
         m_path = QFileDialog::getSaveFileName(
@@ -127,8 +141,7 @@ void CodeEditorEx::focusInEvent(QFocusEvent *event)
     // A clean document follows the file on disk, which another program may
     // have changed meanwhile.
     if (!m_path.isEmpty() && m_mark.isEmpty()) {
-        g_readWriteTxt.readTxt(m_path, m_savedText);
-        setPlainText(m_savedText);
+        readFile();
         // The editor shows a lone carriage return, a no-break space or a line
         // separator as another character, which is no edit: what it shows
         // now is the file, clean.

@@ -17,8 +17,9 @@ public:
     ~CodeEditorEx() override;
 
     // Writes the document, asking for a file name when it has none yet; a
-    // clean document whose file is there is left as it is. A document of no
-    // list joins the list tableID when that is a list id.
+    // clean document whose file is there is left as it is, and so is a file
+    // the chosen encoding did not decode. A document of no list joins the
+    // list tableID when that is a list id.
     bool save(int tableID);
 
     QString path() const { return m_path; }
@@ -44,6 +45,7 @@ private slots:
 
 private:
     void updateTitle();
+    void readFile();
 
     int m_tableID;
     int codeID;
@@ -51,6 +53,8 @@ private:
     QString m_fileName;
     QString m_savedText;
     QString m_mark;
+    // The file holds bytes the chosen encoding cannot decode.
+    bool m_undecodable = false;
     int m_dropMode = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTextCodec>
 #include <QTextStream>
 
 ReadWriteTxt g_readWriteTxt;
@@ -28,6 +29,25 @@ bool ReadWriteTxt::readTxt(const QString &path, QString &text)
     text = stream.readAll();
     file.close();
     return true;
+}
+
+bool ReadWriteTxt::decodesLosslessly(const QString &path)
+{
+    QFile file(path);
+    if (!openFile(file, QIODevice::ReadOnly))
+        return true;
+    const QByteArray bytes = file.readAll();
+    // The stream behind readTxt follows a byte-order mark before the locale.
+    QTextCodec *codec = QTextCodec::codecForUtfText(bytes, QTextCodec::codecForLocale());
+    const QString text = codec->toUnicode(bytes);
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    const QByteArray back = codec->fromUnicode(text.constData(), text.size(), &state);
+    if (back == bytes)
+        return true;
+    // Reading drops a byte-order mark, which is no loss of text.
+    const QChar mark(QChar::ByteOrderMark);
+    QTextCodec::ConverterState markState(QTextCodec::IgnoreHeader);
+    return bytes == codec->fromUnicode(&mark, 1, &markState) + back;
 }
 
 bool ReadWriteTxt::writeTxt(const QString &path, const QString &text)

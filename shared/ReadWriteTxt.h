@@ -16,6 +16,11 @@ public:
 
     // Leaves text untouched when the file cannot be read.
     bool readTxt(const QString &path, QString &text);
+    // False when the file's bytes are not text in the codec readTxt would
+    // read them with, so that writing its text back would not give the same
+    // bytes: what the codec could not decode comes back as replacement
+    // characters. A file that cannot be read has nothing to lose: true.
+    bool decodesLosslessly(const QString &path);
     // Creates or replaces the file; true only when every byte reached it. A
     // write that fails leaves the file as it was.
     bool writeTxt(const QString &path, const QString &text);

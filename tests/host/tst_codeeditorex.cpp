@@ -4,9 +4,11 @@
 
 #include <QFocusEvent>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QUrl>
 #include <QWheelEvent>
 #include <QtTest>
@@ -25,6 +27,8 @@ private slots:
     void openedFileAndUndoKeepsMark();
     void laterSaveKeepsItsList();
     void cleanDocumentIsNotWrittenAgain();
+    void editedFileSavesOnlyWhatItsEncodingDecoded_data();
+    void editedFileSavesOnlyWhatItsEncodingDecoded();
     void focusInReloadsOnlyCleanDocuments();
     void reloadOfWhatTheEditorShowsOtherwiseStaysClean();
     void controlWheelZoomsOnlyWithControlAlone();
@@ -175,6 +179,51 @@ void TestCodeEditorEx::cleanDocumentIsNotWrittenAgain()
     QCOMPARE(readTestFile(path), editor.toPlainText().toUtf8());
     QCOMPARE(listed.count(), 1);
     QCOMPARE(tips.at(0), (QList<QVariant>{0, 4, QString()}));
+}
+
+void TestCodeEditorEx::editedFileSavesOnlyWhatItsEncodingDecoded_data()
+{
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("saves");
+
+    const QString csv = QStringLiteral("名称,数量\r\n苹果,3\r\n");
+    const QByteArray gb = QTextCodec::codecForName("GB18030")->fromUnicode(csv);
+    QTest::newRow("GB18030 under UTF-8") << QByteArray("UTF-8") << gb << false;
+    QTest::newRow("UTF-8 under ANSI")
+        << QByteArray("GB18030") << QStringLiteral("中\n").toUtf8() << false;
+    QTest::newRow("UTF-8") << QByteArray("UTF-8") << csv.toUtf8() << true;
+    QTest::newRow("UTF-8 with its mark")
+        << QByteArray("UTF-8") << "\xEF\xBB\xBF" + csv.toUtf8() << true;
+    QTest::newRow("ANSI") << QByteArray("GB18030") << gb << true;
+}
+
+void TestCodeEditorEx::editedFileSavesOnlyWhatItsEncodingDecoded()
+{
+    QFETCH(QByteArray, encoding);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, saves);
+    QTextCodec *const before = QTextCodec::codecForLocale();
+    QTextCodec *const codec = QTextCodec::codecForName(encoding);
+    QTextCodec::setCodecForLocale(codec);
+    const auto restore = qScopeGuard([before] { QTextCodec::setCodecForLocale(before); });
+
+    const QString path = make(QStringLiteral("list.csv"), bytes);
+    auto editor = std::make_unique<CodeEditorEx>(1, 3, path);
+    editor->moveCursor(QTextCursor::End);
+    editor->insertPlainText(QStringLiteral("梨"));
+    QSignalSpy tips(editor.get(), &CodeEditorEx::tipSignal);
+
+    QCOMPARE(editor->save(1), saves);
+    QCOMPARE(tips.count(), 1);
+    QCOMPARE(tips.at(0), (QList<QVariant>{0, saves ? 4 : 3, QString()}));
+    if (saves) {
+        QCOMPARE(readTestFile(path), codec->fromUnicode(editor->toPlainText()));
+    } else {
+        QCOMPARE(readTestFile(path), bytes);
+        QVERIFY(editor->windowTitle().startsWith(QLatin1Char('*')));
+        forget(editor);
+    }
 }
 
 void TestCodeEditorEx::focusInReloadsOnlyCleanDocuments()
