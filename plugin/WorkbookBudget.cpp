@@ -15,6 +15,9 @@ namespace {
 // parts deflated again. A delimited text file costs less per byte; taking it
 // for a workbook only admits fewer of them at once.
 constexpr qint64 CostPerFileByte = 36;
+// Returning freed memory walks every arena of the allocator; below this cost a
+// workbook leaves too little behind to be worth it.
+constexpr qint64 WorthReturning = qint64(16) << 20;
 // Used when the machine does not say how much memory it has.
 constexpr qint64 FallbackMachineBytes = qint64(4) << 30;
 
@@ -53,7 +56,8 @@ void WorkbookBudget::Share::release()
 {
     if (!m_budget)
         return;
-    returnFreedMemory();
+    if (m_bytes >= WorthReturning)
+        returnFreedMemory();
     m_budget->giveBack(m_bytes);
     m_budget = nullptr;
 }

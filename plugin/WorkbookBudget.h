@@ -21,8 +21,8 @@ class WorkbookBudget
 {
 public:
     // A granted share; it goes back to its budget when destroyed, or before
-    // through release(), with the memory freed meanwhile going back to the
-    // system.
+    // through release(). A large one sends the memory freed meanwhile back
+    // to the system first.
     class Share
     {
     public:
