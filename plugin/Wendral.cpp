@@ -13,8 +13,9 @@
 
 #include <algorithm>
 
-Wendral::Wendral()
+Wendral::Wendral(std::unique_ptr<WorkbookBudget> budget)
     : QObject(nullptr)
+    , mBudget(std::move(budget))
     , mName(QStringLiteral("Text"))
     , mVersion(QStringLiteral("V") + QCoreApplication::applicationVersion())
     , mExplainFormat(QStringLiteral("<b>%1</b><br>%2"))
@@ -248,7 +249,8 @@ void Wendral::modify(const Enum_TextIndex &index, const QString &fileName, const
 void Wendral::modifyList(const Enum_TextIndex &index, QList<FileType *> list, const int &stepIndex,
                          int firstFile)
 {
-    // Every file of the list runs at once, in a thread of its own.
+    // Every file of the list has a thread of its own; the budget decides how
+    // many of them have their workbook open at once.
     QThreadPool::globalInstance()->setMaxThreadCount(qMax(1, list.size()));
     QStringList paths;
     for (const FileType *file : qAsConst(list))
@@ -312,7 +314,12 @@ OperationTable::Record Wendral::tableRecordFor(const QString &path, int fileInde
 QFuture<void> Wendral::startJob(Enum_TextIndex index, const QString &path,
                                 const OperationTable::Record &record)
 {
-    return QtConcurrent::run([this, index, path, record]() {
+    // A job starts once the run has room for its workbook beside those of
+    // the jobs still working; its share goes back when it ends, whether its
+    // file could be opened or not.
+    const std::shared_ptr<WorkbookBudget::Share> share =
+        mBudget->acquire(WorkbookBudget::costOf(path));
+    return QtConcurrent::run([this, index, path, record, share]() {
         // Made, run and released in the pool thread. Its signals reach this
         // object queued, with copies of their arguments, so nothing needs the
         // operation once run() has returned.
@@ -323,6 +330,8 @@ QFuture<void> Wendral::startJob(Enum_TextIndex index, const QString &path,
         connect(operation.get(), &ExcelBase::done, this, &Wendral::stepDoneSlot);
         connect(operation.get(), &ExcelBase::tipSignal, this, &Wendral::forwardTip);
         operation->run();
+        // run() has closed the workbook and let go of everything it made.
+        share->release();
     });
 }
 

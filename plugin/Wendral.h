@@ -5,6 +5,7 @@
 #include "OperationTable.h"
 #include "PluginGlobals.h"
 #include "StepType.h"
+#include "WorkbookBudget.h"
 
 #include <QFuture>
 #include <QList>
@@ -15,6 +16,7 @@
 #include <QVector>
 
 #include <array>
+#include <memory>
 
 class FileType;
 class WidgetText;
@@ -29,7 +31,8 @@ class Wendral : public QObject, public HarlithFace
     Q_PLUGIN_METADATA(IID "org.qt-project.Qt.HarlithFace/1.0")
     Q_INTERFACES(HarlithFace)
 public:
-    Wendral();
+    // budget bounds what a run holds open at once.
+    explicit Wendral(std::unique_ptr<WorkbookBudget> budget = WorkbookBudget::forMachine());
     ~Wendral() override;
 
     void setFaceEnabled(bool enabled) override;
@@ -98,6 +101,7 @@ private:
     // While a run hands out its jobs: a file that ends meanwhile is counted,
     // but the run cannot be complete before every file is handed out.
     bool mDispatching = false;
+    const std::unique_ptr<WorkbookBudget> mBudget;
     // Both panels can die with the host's window behind the plug-in's back,
     // so the pointers must notice it.
     QPointer<WidgetText> mWidgetText;

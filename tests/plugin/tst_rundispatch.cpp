@@ -74,6 +74,7 @@ private slots:
     void cellOperationRunsAsAStep();
     void recordGoesWithTheLastHolder_data();
     void recordGoesWithTheLastHolder();
+    void tightBudgetStillEndsEveryFile();
 
 private:
     // A step of kind with record over range, as the step list keeps one.
@@ -400,6 +401,45 @@ void TestRunDispatch::recordGoesWithTheLastHolder()
         m_plugin.reset();
     // The pool may still be letting go of the last job.
     QTRY_VERIFY(watch.expired());
+}
+
+// Two workbooks at most at once, and a file whose cost is over the budget
+// alone; missing files give their share back too, and the run ends.
+void TestRunDispatch::tightBudgetStillEndsEveryFile()
+{
+    auto log = installRecording();
+    m_plugin = std::make_unique<Wendral>(std::make_unique<WorkbookBudget>(1000, 2));
+    m_plugin->setHarlithFace(m_host.get());
+    QTemporaryDir dir;
+    QStringList paths = makeFiles(dir, QStringLiteral("a"), 6);
+    QStringList large;
+    for (int i = 0; i < paths.size(); i += 3) {
+        QFile file(paths.at(i));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(1000, 'x'));
+        large << paths.at(i);
+    }
+    paths.insert(1, dir.filePath(QStringLiteral("gone1.xlsx")));
+    paths.insert(4, dir.filePath(QStringLiteral("gone2.xlsx")));
+    m_host->addList(paths);
+    addStep(Replaced, replaceRecord(QStringLiteral("k"), QStringLiteral("v")), List);
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 1);
+    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 6);
+    QCOMPARE(m_host->tips().filter("tip:0,0,").size(), 2);
+
+    int open = 0;
+    for (const QString &call : log->calls()) {
+        const int opening = call.indexOf(QStringLiteral("Open(const QString&) = "));
+        if (opening >= 0) {
+            ++open;
+            QVERIFY2(open <= 2, qPrintable(call));
+            if (large.contains(call.mid(opening + 23)))
+                QVERIFY2(open == 1, qPrintable(call));
+        } else if (call.endsWith(QStringLiteral(": Quit()"))) {
+            --open;
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRunDispatch)
