@@ -15,6 +15,19 @@ bool anyoneMayWrite(const QFileInfo &info)
 
 bool AtomicSave::write(const QString &path, const QByteArray &bytes, QString *why)
 {
+    return write(
+        path,
+        [&bytes](QIODevice *out, QString *error) {
+            if (out->write(bytes) == bytes.size())
+                return true;
+            *error = out->errorString();
+            return false;
+        },
+        why);
+}
+
+bool AtomicSave::write(const QString &path, const Writer &writer, QString *why)
+{
     const QFileInfo file(path);
     if (!file.exists()) {
         *why = QStringLiteral("file gone");
@@ -35,8 +48,7 @@ bool AtomicSave::write(const QString &path, const QByteArray &bytes, QString *wh
         *why = out.errorString();
         return false;
     }
-    if (out.write(bytes) != bytes.size()) {
-        *why = out.errorString();
+    if (!writer(&out, why)) {
         out.cancelWriting();
         return false;
     }

@@ -1,5 +1,7 @@
 #include "CompoundFile.h"
 
+#include <QBuffer>
+#include <QHash>
 #include <QtEndian>
 #include <cstring>
 #include <functional>
@@ -307,26 +309,47 @@ bool CompoundFile::readStream(int entry, QByteArray *data, QString *why) const
 bool CompoundFile::replaceStream(int entry, const QByteArray &content, QByteArray *file,
                                  QString *why) const
 {
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    if (!replaceStream(entry, content, &buffer, why))
+        return false;
+    buffer.close();
+    *file = out;
+    return true;
+}
+
+bool CompoundFile::replaceStream(int entry, const QByteArray &content, QIODevice *device,
+                                 QString *why) const
+{
     if (entry <= 0 || entry >= m_entries.size() || m_entries.at(entry).type != Stream)
         return fail(why, QStringLiteral("no such stream"));
     if (quint32(content.size()) < m_cutoff || content.size() > MaxStreamSize)
         return fail(why, QStringLiteral("stream size out of range"));
     const Entry &e = m_entries.at(entry);
-    QByteArray out = m_bytes;
+    const quint32 oldCount = sectorCount();
     QVector<quint32> fat = m_fat;
     QVector<quint32> fatSectors = m_fatSectors;
     QVector<quint32> difatSectors = m_difatSectors;
     const quint32 perSector = m_sectorSize / 4;
-    auto at = [&](quint32 s) { return out.data() + (qint64(s) + 1) * m_sectorSize; };
-    auto ensureSize = [&](quint32 s) {
-        const qint64 end = (qint64(s) + 2) * m_sectorSize;
-        if (out.size() < end)
-            out.append(QByteArray(int(end - out.size()), '\0'));
+    // The new file is written sector by sector, never whole in memory: the
+    // few sectors whose bytes change apart from the stream's own are kept
+    // here, the stream's come from `content`, and every other sector is
+    // copied from the old file (or zeros past its end).
+    QHash<quint32, QByteArray> patched;
+    quint32 count = oldCount;
+    auto patch = [&](quint32 s) -> char * {
+        auto it = patched.find(s);
+        if (it == patched.end())
+            it = patched.insert(s, s < oldCount ? QByteArray(sector(s), int(m_sectorSize))
+                                                : QByteArray(int(m_sectorSize), '\0'));
+        return it->data();
     };
+    auto ensureSize = [&](quint32 s) { count = qMax(count, s + 1); };
 
     QVector<quint32> old;
     if (e.size >= m_cutoff) {
-        if (!chain(m_fat, e.start, sectorCount(), &old))
+        if (!chain(m_fat, e.start, oldCount, &old))
             return fail(why, QStringLiteral("damaged stream ") + e.name);
     } else if (e.size > 0) {
         // Out of the mini stream: its mini sectors are zeroed and freed.
@@ -337,21 +360,22 @@ bool CompoundFile::replaceStream(int entry, const QByteArray &content, QByteArra
         for (quint32 m : qAsConst(minis)) {
             miniFat[int(m)] = FreeSector;
             const qint64 offset = qint64(m) * MiniSectorSize;
-            std::memset(at(m_miniStreamSectors.at(int(offset / m_sectorSize))) +
+            std::memset(patch(m_miniStreamSectors.at(int(offset / m_sectorSize))) +
                             offset % m_sectorSize,
                         0, MiniSectorSize);
         }
         for (int k = 0; k < m_miniFatSectors.size(); ++k) {
             for (quint32 i = 0; i < perSector; ++i)
-                put32(at(m_miniFatSectors.at(k)) + 4 * i, miniFat.at(int(k * perSector + i)));
+                put32(patch(m_miniFatSectors.at(k)) + 4 * i, miniFat.at(int(k * perSector + i)));
         }
     }
 
     const int needed = int((quint64(content.size()) + m_sectorSize - 1) / m_sectorSize);
     QVector<quint32> sectors = old.mid(0, needed);
+    QVector<quint32> zeroed;
     for (int i = needed; i < old.size(); ++i) {
         fat[int(old.at(i))] = FreeSector;
-        std::memset(at(old.at(i)), 0, m_sectorSize);
+        zeroed.append(old.at(i));
     }
     int cursor = 0;
     bool grown = false;
@@ -384,29 +408,25 @@ bool CompoundFile::replaceStream(int entry, const QByteArray &content, QByteArra
         sectors.append(s);
     }
     for (int i = 0; i < sectors.size(); ++i) {
-        const quint32 s = sectors.at(i);
-        fat[int(s)] = i + 1 < sectors.size() ? sectors.at(i + 1) : EndOfChain;
-        ensureSize(s);
-        const qint64 from = qint64(i) * m_sectorSize;
-        const int length = int(qMin<qint64>(m_sectorSize, content.size() - from));
-        std::memcpy(at(s), content.constData() + from, size_t(length));
-        std::memset(at(s) + length, 0, m_sectorSize - quint32(length));
+        fat[int(sectors.at(i))] = i + 1 < sectors.size() ? sectors.at(i + 1) : EndOfChain;
+        ensureSize(sectors.at(i));
     }
     for (int k = 0; k < fatSectors.size(); ++k) {
         for (quint32 i = 0; i < perSector; ++i)
-            put32(at(fatSectors.at(k)) + 4 * i, fat.at(int(k * perSector + i)));
+            put32(patch(fatSectors.at(k)) + 4 * i, fat.at(int(k * perSector + i)));
     }
+    QByteArray header = m_bytes.left(int(m_sectorSize));
     if (grown) {
         char h[512];
-        std::memcpy(h, out.constData(), sizeof h);
+        std::memcpy(h, m_bytes.constData(), sizeof h);
         put32(h + 44, quint32(fatSectors.size()));
         for (int i = 0; i < HeaderDifatEntries; ++i)
             put32(h + 76 + 4 * i, i < fatSectors.size() ? fatSectors.at(i) : FreeSector);
         put32(h + 68, difatSectors.isEmpty() ? EndOfChain : difatSectors.first());
         put32(h + 72, quint32(difatSectors.size()));
-        out.replace(0, int(sizeof h), h, int(sizeof h));
+        header.replace(0, int(sizeof h), h, int(sizeof h));
         for (int d = 0; d < difatSectors.size(); ++d) {
-            char *p = at(difatSectors.at(d));
+            char *p = patch(difatSectors.at(d));
             for (quint32 i = 0; i + 1 < perSector; ++i) {
                 const int k = HeaderDifatEntries + d * int(perSector - 1) + int(i);
                 put32(p + 4 * i, k < fatSectors.size() ? fatSectors.at(k) : FreeSector);
@@ -416,15 +436,49 @@ bool CompoundFile::replaceStream(int entry, const QByteArray &content, QByteArra
         }
     }
     const qint64 entryOffset = qint64(entry) * EntrySize;
-    const qint64 entryAt =
-        (qint64(m_directorySectors.at(int(entryOffset / m_sectorSize))) + 1) * m_sectorSize +
-        entryOffset % m_sectorSize;
+    const quint32 directorySector = m_directorySectors.at(int(entryOffset / m_sectorSize));
     char dirEntry[EntrySize];
-    std::memcpy(dirEntry, out.constData() + entryAt, EntrySize);
+    std::memcpy(dirEntry, patch(directorySector) + entryOffset % m_sectorSize, EntrySize);
     put32(dirEntry + 116, sectors.first());
     put32(dirEntry + 120, quint32(content.size()));
     put32(dirEntry + 124, 0);
-    out.replace(int(entryAt), EntrySize, dirEntry, EntrySize);
-    *file = out;
+    std::memcpy(patch(directorySector) + entryOffset % m_sectorSize, dirEntry, EntrySize);
+
+    // Where each sector's bytes come from: -1 the old file, -2 zeros, else
+    // the index of the stream's sector.
+    QVector<qint32> source(int(count), -1);
+    for (quint32 s : qAsConst(zeroed))
+        source[int(s)] = -2;
+    for (int i = 0; i < sectors.size(); ++i)
+        source[int(sectors.at(i))] = i;
+    const QByteArray zeros(int(m_sectorSize), '\0');
+    QByteArray chunk;
+    const int chunkSize = 1 << 20;
+    chunk.reserve(chunkSize + int(m_sectorSize));
+    auto flush = [&]() {
+        const bool ok = device->write(chunk) == chunk.size();
+        chunk.resize(0);
+        return ok;
+    };
+    chunk.append(header);
+    for (quint32 s = 0; s < count; ++s) {
+        const auto it = patched.constFind(s);
+        if (it != patched.constEnd()) {
+            chunk.append(*it);
+        } else if (source.at(int(s)) >= 0) {
+            const qint64 from = qint64(source.at(int(s))) * m_sectorSize;
+            const int length = int(qMin<qint64>(m_sectorSize, content.size() - from));
+            chunk.append(content.constData() + from, length);
+            chunk.append(zeros.constData(), int(m_sectorSize) - length);
+        } else if (source.at(int(s)) == -1 && s < oldCount) {
+            chunk.append(sector(s), int(m_sectorSize));
+        } else {
+            chunk.append(zeros);
+        }
+        if (chunk.size() >= chunkSize && !flush())
+            return fail(why, device->errorString());
+    }
+    if (!flush())
+        return fail(why, device->errorString());
     return true;
 }

@@ -2,6 +2,7 @@
 #define COMPOUNDFILE_H
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QVector>
 
@@ -54,6 +55,9 @@ public:
     // be at least the cutoff below which streams live in the mini stream
     // (4096 bytes); a stream that lived there moves out of it.
     bool replaceStream(int entry, const QByteArray &content, QByteArray *file, QString *why) const;
+    // The same written to `device` as it is made, so that the new file is
+    // never held whole in memory.
+    bool replaceStream(int entry, const QByteArray &content, QIODevice *device, QString *why) const;
     quint32 miniStreamCutoff() const { return m_cutoff; }
 
 private:

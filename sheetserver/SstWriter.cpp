@@ -20,7 +20,8 @@ bool splitsPair(const QString &text, int at)
 
 } // namespace
 
-SstWriter::SstWriter(quint32 position, quint32 references, quint32 strings) : m_position(position)
+SstWriter::SstWriter(QByteArray *out, quint32 position, quint32 references, quint32 strings)
+    : m_out(*out), m_base(out->size()), m_position(position)
 {
     // Never more than 128 buckets, never fewer than 8 strings in one.
     m_perBucket = qMax<quint32>(8, (strings + 127) / 128);
@@ -31,7 +32,7 @@ SstWriter::SstWriter(quint32 position, quint32 references, quint32 strings) : m_
 
 void SstWriter::startRecord(quint16 type)
 {
-    if (!m_out.isEmpty())
+    if (m_out.size() > m_base)
         closeRecord();
     m_recordStart = m_out.size();
     Biff::append16(&m_out, type);
@@ -100,7 +101,7 @@ void SstWriter::add(const BiffContinuedData::RichString &string)
         startRecord(Biff::Continue);
     if (m_count % m_perBucket == 0) {
         const int inRecord = m_out.size() - m_recordStart;
-        m_buckets.append({m_position + quint32(m_out.size()), quint16(inRecord)});
+        m_buckets.append({m_position + quint32(m_out.size() - m_base), quint16(inRecord)});
     }
     ++m_count;
     Biff::append16(&m_out, quint16(string.text.size()));
@@ -125,10 +126,9 @@ void SstWriter::add(const QString &text)
     add(string);
 }
 
-QByteArray SstWriter::records()
+void SstWriter::finish()
 {
     closeRecord();
-    return m_out;
 }
 
 QByteArray SstWriter::extSst() const

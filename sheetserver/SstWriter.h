@@ -16,14 +16,16 @@
 class SstWriter
 {
 public:
-    // `position`: where the SST record will start in the workbook stream.
-    SstWriter(quint32 position, quint32 references, quint32 strings);
+    // The records go at the end of `out`, which lies at `position` in the
+    // workbook stream (where the SST record will start); written straight
+    // there, as the table may be a large part of the stream.
+    SstWriter(QByteArray *out, quint32 position, quint32 references, quint32 strings);
 
     // A string with its formatting runs and phonetic block as they were.
     void add(const BiffContinuedData::RichString &string);
     void add(const QString &text);
-    // The SST record and its CONTINUE records.
-    QByteArray records();
+    // Ends the SST record or its last CONTINUE record.
+    void finish();
     // The EXTSST record for them, whose buckets point at every dsst-th
     // string.
     QByteArray extSst() const;
@@ -35,7 +37,8 @@ private:
     void write(const char *data, int length);
     void writeCharacters(const QString &text, bool wide);
 
-    QByteArray m_out;
+    QByteArray &m_out;
+    int m_base; // where the records start in m_out
     quint32 m_position;
     int m_recordStart = 0; // of the open record's header in m_out
     quint32 m_count = 0;

@@ -193,22 +193,19 @@ bool WorkbookDocument::save(QString *why)
         *why = QStringLiteral("the file was changed or removed since it was opened");
         return false;
     }
+    if (format == Format::Xls)
+        return saveXls(why);
     QByteArray bytes;
     WorkbookWriter::Written written;
     if (format == Format::Package) {
         if (!WorkbookWriter::write(this, &bytes, &written, why))
-            return false;
-    } else if (format == Format::Xls) {
-        if (!XlsWriter::write(*this, *xls, &bytes, why))
             return false;
     } else if (!DelimitedText::write(*sheets.at(0), delimited, &bytes, why)) {
         return false;
     }
     if (!AtomicSave::write(path, bytes, why))
         return false;
-    const QFileInfo saved(path);
-    fileSize = saved.size();
-    fileModified = saved.lastModified();
+    noteSaved();
     if (format != Format::Package) {
         // Read again when next needed: the new file's records and positions
         // are where the next save starts from.
@@ -228,4 +225,39 @@ bool WorkbookDocument::save(QString *why)
     }
     package = std::move(reopened);
     return true;
+}
+
+bool WorkbookDocument::saveXls(QString *why)
+{
+    QByteArray stream;
+    if (!XlsWriter::writeStream(*this, *xls, &stream, why))
+        return false;
+    // The new file goes to disk as it is made: the old file and its stream
+    // are still held, and the new file whole as well would double them.
+    const auto writeFile = [&](QIODevice *out, QString *error) {
+        return xls->container.replaceStream(xls->workbookEntry, stream, out, error);
+    };
+    if (!AtomicSave::write(path, writeFile, why))
+        return false;
+    noteSaved();
+    stream = QByteArray();
+    // Read again when next needed: the new file's records and positions are
+    // where the next save starts from. Should reading the file just written
+    // fail, the same bytes are made again.
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        m_savedBytes = file.readAll();
+    file.close();
+    if (m_savedBytes.size() != fileSize) {
+        QString ignored;
+        XlsWriter::write(*this, *xls, &m_savedBytes, &ignored);
+    }
+    return true;
+}
+
+void WorkbookDocument::noteSaved()
+{
+    const QFileInfo saved(path);
+    fileSize = saved.size();
+    fileModified = saved.lastModified();
 }

@@ -80,6 +80,8 @@ private:
     static bool readInto(WorkbookDocument *document, const QByteArray &bytes, QString *why);
     void clear();
     void ensureCurrent();
+    bool saveXls(QString *why);
+    void noteSaved(); // the saved file's size and time, to notice others' changes
 
     QByteArray m_savedBytes; // the file as last saved, until read again
 };

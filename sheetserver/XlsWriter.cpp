@@ -66,7 +66,7 @@ private:
     bool writeSheets();
     bool writeGlobals(QByteArray *out);
     bool writeSharedStrings(const BiffRecord &record, BiffRecordReader &reader, QByteArray *out);
-    bool addTexts(QByteArray *out);
+    bool addTexts();
     bool placeSheets(QByteArray *out);
 
     const WorkbookDocument &m_document;
@@ -137,9 +137,9 @@ bool BookWriter::writeGlobals(QByteArray *out)
         case Biff::Eof:
             if (!m_sst && !m_strings.added().isEmpty()) {
                 // The first texts of a workbook that had none.
-                m_sst = std::make_unique<SstWriter>(quint32(out->size()), m_references,
+                m_sst = std::make_unique<SstWriter>(out, quint32(out->size()), m_references,
                                                     quint32(m_strings.added().size()));
-                if (!addTexts(out))
+                if (!addTexts())
                     return false;
                 out->append(m_sst->extSst());
             }
@@ -160,7 +160,7 @@ bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &
     BiffContinuedData data = BiffContinuedData::following(record, reader);
     data.u32();
     const quint32 unique = data.u32();
-    m_sst = std::make_unique<SstWriter>(quint32(out->size()), m_references,
+    m_sst = std::make_unique<SstWriter>(out, quint32(out->size()), m_references,
                                         m_strings.keptCount() + quint32(m_strings.added().size()));
     BiffContinuedData::RichString string;
     for (quint32 i = 0; i < unique && int(i) < m_document.sharedStrings.size(); ++i) {
@@ -169,10 +169,10 @@ bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &
         if (m_strings.keeps(int(i)))
             m_sst->add(string);
     }
-    return addTexts(out);
+    return addTexts();
 }
 
-bool BookWriter::addTexts(QByteArray *out)
+bool BookWriter::addTexts()
 {
     for (const XlsStringTable::Added &added : m_strings.added()) {
         const QString text = added.pool->at(added.index);
@@ -180,7 +180,7 @@ bool BookWriter::addTexts(QByteArray *out)
             return fail(QStringLiteral("a text longer than an Excel 97-2003 cell holds"));
         m_sst->add(text);
     }
-    out->append(m_sst->records());
+    m_sst->finish();
     return true;
 }
 
@@ -228,11 +228,16 @@ bool BookWriter::placeSheets(QByteArray *out)
 
 } // namespace
 
+bool XlsWriter::writeStream(const WorkbookDocument &document, const XlsLayout &layout,
+                            QByteArray *stream, QString *why)
+{
+    return BookWriter(document, layout, why).write(stream);
+}
+
 bool XlsWriter::write(const WorkbookDocument &document, const XlsLayout &layout, QByteArray *file,
                       QString *why)
 {
     QByteArray stream;
-    if (!BookWriter(document, layout, why).write(&stream))
-        return false;
-    return layout.container.replaceStream(layout.workbookEntry, stream, file, why);
+    return writeStream(document, layout, &stream, why) &&
+           layout.container.replaceStream(layout.workbookEntry, stream, file, why);
 }

@@ -19,6 +19,10 @@ class XlsWriter
 public:
     static bool write(const WorkbookDocument &document, const XlsLayout &layout, QByteArray *file,
                       QString *why);
+    // Only the new workbook stream, for the file to be written from it as
+    // it is made (CompoundFile::replaceStream).
+    static bool writeStream(const WorkbookDocument &document, const XlsLayout &layout,
+                            QByteArray *stream, QString *why);
 };
 
 #endif // XLSWRITER_H

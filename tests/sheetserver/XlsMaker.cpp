@@ -86,7 +86,8 @@ bool XlsMaker::writeTextWorkbook(const QString &path, const QStringList &sheetNa
         globals += Biff::record(Biff::BoundSheet, data);
     }
     const quint32 cells = quint32(sheetNames.size() * rowsPerSheet * columns);
-    SstWriter strings(quint32(globals.size()), cells, cells);
+    QByteArray table;
+    SstWriter strings(&table, quint32(globals.size()), cells, cells);
     QByteArray sheets;
     QList<int> starts;
     int index = 0;
@@ -112,7 +113,8 @@ bool XlsMaker::writeTextWorkbook(const QString &path, const QStringList &sheetNa
         }
         sheets += Biff::record(Biff::Eof, QByteArray());
     }
-    globals += strings.records();
+    strings.finish();
+    globals += table;
     globals += strings.extSst();
     globals += Biff::record(Biff::Eof, QByteArray());
     for (int s = 0; s < starts.size(); ++s)
