@@ -96,9 +96,12 @@ double xlsFloorSeconds(const QString &path)
         if (container.readStream(i, &data, &why) && container.path(i) == QLatin1String("Workbook"))
             workbook = data;
     }
-    QByteArray written;
+    // Written to a file as it is made, as a save writes it.
+    QFile written(path + QStringLiteral(".written"));
+    written.open(QIODevice::WriteOnly);
     container.replaceStream(container.child(0, QStringLiteral("Workbook")), workbook, &written,
                             &why);
+    written.close();
     return timer.nsecsElapsed() / 1e9;
 }
 
