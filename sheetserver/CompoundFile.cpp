@@ -48,12 +48,16 @@ bool CompoundFile::fail(QString *why, const QString &reason) const
 
 quint32 CompoundFile::sectorCount() const
 {
+    if (!m_places.isEmpty())
+        return quint32(m_places.size());
     const qint64 body = qint64(m_bytes.size()) - m_sectorSize;
     return body <= 0 ? 0 : quint32((body + m_sectorSize - 1) / m_sectorSize);
 }
 
 const char *CompoundFile::sector(quint32 index) const
 {
+    if (!m_places.isEmpty())
+        return m_bytes.constData() + m_places.at(int(index));
     return m_bytes.constData() + (qint64(index) + 1) * m_sectorSize;
 }
 
@@ -283,7 +287,7 @@ bool CompoundFile::readStream(int entry, QByteArray *data, QString *why) const
 {
     data->clear();
     if (entry <= 0 || entry >= m_entries.size() || m_entries.at(entry).type != Stream ||
-        m_entries.at(entry).parent < 0)
+        m_entries.at(entry).parent < 0 || entry == m_taken)
         return fail(why, QStringLiteral("no such stream"));
     const Entry &e = m_entries.at(entry);
     if (e.size == 0)
@@ -306,6 +310,35 @@ bool CompoundFile::readStream(int entry, QByteArray *data, QString *why) const
     return true;
 }
 
+bool CompoundFile::takeStream(int entry, QByteArray *data, QString *why)
+{
+    if (m_taken >= 0)
+        return fail(why, QStringLiteral("a stream was taken already"));
+    if (!readStream(entry, data, why))
+        return false;
+    m_taken = entry;
+    const Entry &e = m_entries.at(entry);
+    QVector<quint32> taken;
+    if (e.size < m_cutoff || !chain(m_fat, e.start, sectorCount(), &taken))
+        return true; // in the mini stream: too small to matter
+    QVector<bool> gone(int(sectorCount()), false);
+    for (quint32 s : qAsConst(taken))
+        gone[int(s)] = true;
+    QVector<qint64> places(gone.size(), -1);
+    QByteArray kept;
+    kept.reserve(int((qint64(gone.size()) - taken.size() + 1) * m_sectorSize));
+    kept.append(m_bytes.constData(), int(m_sectorSize)); // the header
+    for (int s = 0; s < gone.size(); ++s) {
+        if (gone.at(s))
+            continue;
+        places[s] = kept.size();
+        kept.append(sector(quint32(s)), int(m_sectorSize));
+    }
+    m_bytes = kept;
+    m_places = places;
+    return true;
+}
+
 bool CompoundFile::replaceStream(int entry, const QByteArray &content, QByteArray *file,
                                  QString *why) const
 {
@@ -324,6 +357,8 @@ bool CompoundFile::replaceStream(int entry, const QByteArray &content, QIODevice
 {
     if (entry <= 0 || entry >= m_entries.size() || m_entries.at(entry).type != Stream)
         return fail(why, QStringLiteral("no such stream"));
+    if (m_taken >= 0 && entry != m_taken)
+        return fail(why, QStringLiteral("another stream was taken"));
     if (quint32(content.size()) < m_cutoff || content.size() > MaxStreamSize)
         return fail(why, QStringLiteral("stream size out of range"));
     const Entry &e = m_entries.at(entry);

@@ -39,7 +39,6 @@ public:
     static bool looksLikeCompoundFile(const QByteArray &bytes);
 
     bool load(const QByteArray &bytes, QString *why);
-    const QByteArray &bytes() const { return m_bytes; }
     const QVector<Entry> &entries() const { return m_entries; }
     // The entry named so (without regard to case, as the format compares
     // names) directly inside the storage `parent` (0: the root); -1 when
@@ -50,6 +49,10 @@ public:
     QString path(int entry) const;
 
     bool readStream(int entry, QByteArray *data, QString *why) const;
+    // Reads a stream the caller keeps, and lets go of its sectors' bytes in
+    // the file: a workbook held once, not twice. The stream can then only
+    // be replaced, and no other stream can be.
+    bool takeStream(int entry, QByteArray *data, QString *why);
 
     // The whole file with the stream's content replaced. The content must
     // be at least the cutoff below which streams live in the mini stream
@@ -75,6 +78,9 @@ private:
     const char *sector(quint32 index) const;
 
     QByteArray m_bytes;
+    // After takeStream: where each sector lies in m_bytes (-1: taken).
+    QVector<qint64> m_places;
+    int m_taken = -1;
     int m_shift = 9;
     quint32 m_sectorSize = 512;
     quint32 m_cutoff = 4096;

@@ -73,7 +73,7 @@ bool BookReader::openStream(const QByteArray &file)
                         ? QStringLiteral("an Excel 5/95 workbook")
                         : QStringLiteral("no Workbook stream"));
     }
-    if (!container.readStream(m_layout->workbookEntry, &m_layout->stream, &why))
+    if (!container.takeStream(m_layout->workbookEntry, &m_layout->stream, &why))
         return fail(why);
     return true;
 }

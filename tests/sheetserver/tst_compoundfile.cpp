@@ -96,6 +96,23 @@ private slots:
         const QByteArray old = streams(file).value(stream).mid(0, 64);
         if (size != 4096)
             QCOMPARE(written.indexOf(old.mid(20, 40)), -1);
+        // Taken out first, as a workbook is read, the stream is replaced
+        // the same from the rest of the file alone; nothing else is then
+        // read from it or replaced.
+        CompoundFile taken;
+        QVERIFY(taken.load(original, &why));
+        const int entry = taken.child(0, stream);
+        QByteArray held;
+        QVERIFY2(taken.takeStream(entry, &held, &why), qPrintable(why));
+        QCOMPARE(held, streams(file).value(stream));
+        QVERIFY(!taken.readStream(entry, &held, &why));
+        QByteArray same;
+        QVERIFY2(taken.replaceStream(entry, content, &same, &why), qPrintable(why));
+        QCOMPARE(same, written);
+        const int other = taken.child(0, QStringLiteral("\x05SummaryInformation")) == entry
+                              ? taken.child(0, QStringLiteral("Workbook"))
+                              : taken.child(0, QStringLiteral("\x05SummaryInformation"));
+        QVERIFY(!taken.replaceStream(other, content, &same, &why));
     }
 
     // Debian's xlrd reads the container we wrote, with the workbook stream
