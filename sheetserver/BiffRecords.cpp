@@ -216,10 +216,11 @@ void BiffContinuedData::skip(int count)
     }
 }
 
-QString BiffContinuedData::characters(int count, bool wide)
+QString BiffContinuedData::characters(int count, bool wide, bool keep)
 {
     QString out;
-    out.reserve(count);
+    if (keep)
+        out.reserve(count);
     while (count > 0 && !m_failed) {
         if (m_piece < m_pieces.size() && m_offset >= m_pieces.at(m_piece).length) {
             // The characters go on in the next record, after an option byte.
@@ -240,10 +241,10 @@ QString BiffContinuedData::characters(int count, bool wide)
             break;
         }
         const char *p = piece.data + m_offset;
-        if (wide) {
+        if (keep && wide) {
             for (int i = 0; i < n; ++i)
                 out.append(QChar(Biff::u16(p + 2 * i)));
-        } else {
+        } else if (keep) {
             out.append(QString::fromLatin1(p, n));
         }
         m_offset += n * width;
@@ -252,7 +253,7 @@ QString BiffContinuedData::characters(int count, bool wide)
     return out;
 }
 
-bool BiffContinuedData::richString(RichString *out)
+bool BiffContinuedData::richString(RichString *out, bool keep)
 {
     const quint16 count = u16();
     out->flags = byte();
@@ -260,8 +261,13 @@ bool BiffContinuedData::richString(RichString *out)
     const quint32 phonetic = (out->flags & 0x04) ? u32() : 0;
     if (m_failed || phonetic > quint32(Biff::MaxRecordData) * 1024)
         return false;
-    out->text = characters(count, out->flags & 0x01);
-    out->runs = bytes(runs * 4);
-    out->phonetic = bytes(int(phonetic));
+    out->text = characters(count, out->flags & 0x01, keep);
+    if (keep) {
+        out->runs = bytes(runs * 4);
+        out->phonetic = bytes(int(phonetic));
+    } else {
+        skip(runs * 4);
+        skip(int(phonetic));
+    }
     return !m_failed;
 }

@@ -115,8 +115,9 @@ public:
     // The raw bytes (across pieces, no option bytes).
     QByteArray bytes(int count);
     void skip(int count);
-    // count characters, the first piece of them as wide as `wide` says.
-    QString characters(int count, bool wide);
+    // count characters, the first piece of them as wide as `wide` says;
+    // only moved past (an empty result) unless `keep`.
+    QString characters(int count, bool wide, bool keep = true);
 
     // An XLUnicodeRichExtendedString (shared strings, cached formula text).
     struct RichString
@@ -126,7 +127,8 @@ public:
         QByteArray runs;     // formatting runs, four bytes each
         QByteArray phonetic; // the extended (phonetic) block
     };
-    bool richString(RichString *out);
+    // Unless `keep`, only moved past: nothing of the string is made.
+    bool richString(RichString *out, bool keep = true);
 
 private:
     struct Piece

@@ -164,9 +164,11 @@ bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &
                                         m_strings.keptCount() + quint32(m_strings.added().size()));
     BiffContinuedData::RichString string;
     for (quint32 i = 0; i < unique && int(i) < m_document.sharedStrings.size(); ++i) {
-        if (!data.richString(&string))
+        // A string no cell uses any more is only moved past.
+        const bool keep = m_strings.keeps(int(i));
+        if (!data.richString(&string, keep))
             return fail(QStringLiteral("damaged shared-string table"));
-        if (m_strings.keeps(int(i)))
+        if (keep)
             m_sst->add(string);
     }
     return addTexts();

@@ -154,6 +154,52 @@ class TestXlsWriter : public QObject
 {
     Q_OBJECT
 private slots:
+    // Strings a save drops are only moved past; the strings around them
+    // read the same, continued, rich and phonetic ones included.
+    void skippedStringsLeaveTheOthersAsRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("rich and phonetic") << "records.xls";
+        QTest::newRow("continued") << "strings.xls";
+    }
+    void skippedStringsLeaveTheOthersAsRead()
+    {
+        QFETCH(QString, file);
+        WorkbookDocument document;
+        XlsLayout layout;
+        QString why;
+        QVERIFY2(XlsReader::read(fixtureBytes(file), &document, &layout, &why), qPrintable(why));
+        // Every string, or only those of one parity kept.
+        const auto read = [&layout](int keptParity) {
+            BiffRecordReader reader(layout.stream, 0);
+            BiffRecord record;
+            while (reader.next(&record) && record.type != Biff::Sst) {
+            }
+            BiffContinuedData data = BiffContinuedData::following(record, reader);
+            data.u32();
+            const quint32 count = data.u32();
+            QStringList texts;
+            BiffContinuedData::RichString string;
+            for (quint32 i = 0; i < count; ++i) {
+                const bool keep = keptParity < 0 || int(i % 2) == keptParity;
+                if (!data.richString(&string, keep))
+                    return QStringList{QStringLiteral("failed")};
+                texts.append(keep ? string.text + QString::fromLatin1(string.runs.toHex()) +
+                                        QString::fromLatin1(string.phonetic.toHex())
+                                  : QString());
+            }
+            texts.append(QStringLiteral("%1 %2").arg(data.piece()).arg(data.offsetInPiece()));
+            return texts;
+        };
+        const QStringList all = read(-1);
+        QVERIFY(all.size() > 2);
+        for (int parity : {0, 1}) {
+            QStringList expected = all;
+            for (int i = 1 - parity; i + 1 < expected.size(); i += 2)
+                expected[i].clear();
+            QCOMPARE(read(parity), expected);
+        }
+    }
     void onlyTheChangedCellsChange_data()
     {
         QTest::addColumn<QString>("file");
