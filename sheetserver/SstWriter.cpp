@@ -1,5 +1,7 @@
 #include "SstWriter.h"
 
+#include <QtEndian>
+
 namespace {
 
 bool needsWide(const QString &text)
@@ -77,12 +79,18 @@ void SstWriter::writeCharacters(const QString &text, bool wide)
             m_out.append(char(wide ? 1 : 0));
             continue;
         }
+        // Written in place rather than character by character: the table
+        // may hold a million strings.
+        const int at = m_out.size();
+        m_out.resize(at + n * width);
+        char *to = m_out.data() + at;
+        const QChar *from = text.constData() + done;
         for (int i = 0; i < n; ++i) {
-            const ushort c = text.at(done + i).unicode();
+            const ushort c = from[i].unicode();
             if (wide)
-                Biff::append16(&m_out, c);
+                qToLittleEndian<quint16>(c, to + 2 * i);
             else
-                m_out.append(char(c));
+                to[i] = char(c);
         }
         done += n;
     }

@@ -46,10 +46,11 @@ quint32 XlsStringTable::addedIndex(const TextPool &pool, int index)
             return m_keptCount + quint32(m_added.size()) - 1;
         }
         const Added &other = m_added.at(int(taken) - 1);
+        if (other.hash != hash)
+            continue; // without fetching the other text's bytes
         int otherLength = 0;
         const char *otherBytes = other.pool->bytes(other.index, &otherLength);
-        if (other.hash == hash && otherLength == length &&
-            std::memcmp(otherBytes, bytes, size_t(length)) == 0)
+        if (otherLength == length && std::memcmp(otherBytes, bytes, size_t(length)) == 0)
             return m_keptCount + taken - 1;
     }
 }
