@@ -10,7 +10,9 @@
 // The same run goes first over the same cells in an Excel 97-2003 workbook
 // (two sheets of 50,000 rows: a sheet holds at most 65,536), its lines
 // starting "xls_"; its floor is reading every stream of the compound file
-// and writing the workbook stream back with the same container code.
+// and writing the file back to disk, workbook stream replaced, with the same
+// container code. Each floor is measured before its run, so that the peak
+// memory printed is the run's own.
 //
 // sheetserver_bench --file PATH --replace WHAT REPLACEMENT runs Replace
 // (part of a cell, by rows, case-sensitive) over the used range of every
