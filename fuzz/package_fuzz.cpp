@@ -5,15 +5,15 @@
 // as a shared-string table, in pieces and in one pass, which must agree.
 // Compound files go through the Excel 97-2003 reader and writer: the
 // container, then the records of their workbook stream.
-#include "CellEditor.h"
-#include "DelimitedText.h"
-#include "SharedStringsReader.h"
-#include "SheetReader.h"
-#include "WorkbookDocument.h"
-#include "WorkbookWriter.h"
-#include "XlsLayout.h"
-#include "XlsWriter.h"
-#include "ZipPackage.h"
+#include "delimited/DelimitedText.h"
+#include "model/CellEditor.h"
+#include "model/WorkbookDocument.h"
+#include "xls/XlsLayout.h"
+#include "xls/XlsWriter.h"
+#include "xlsx/SharedStringsReader.h"
+#include "xlsx/SheetReader.h"
+#include "xlsx/WorkbookWriter.h"
+#include "xlsx/ZipPackage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,8 +4,8 @@
 #include "ExcelSheets.h"
 #include "ExcelWorkbook.h"
 #include "ExcelWorkbooks.h"
-#include "SpreadsheetServer.h"
 #include "ThreadInit.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QDebug>
 #include <QFile>

@@ -18,11 +18,11 @@
 // (part of a cell, by rows, case-sensitive) over the used range of every
 // worksheet of PATH and saves it in place.
 #include "AutomationClient.h"
-#include "CellAddress.h"
-#include "CompoundFile.h"
-#include "SpreadsheetServer.h"
 #include "WorkbookMaker.h"
 #include "XlsMaker.h"
+#include "model/CellAddress.h"
+#include "server/SpreadsheetServer.h"
+#include "xls/CompoundFile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #ifndef DELIMITEDLAYOUT_H
 #define DELIMITEDLAYOUT_H
 
-#include "TextEncoding.h"
+#include "delimited/TextEncoding.h"
 
 #include <QByteArray>
 #include <QChar>

@@ -1,6 +1,6 @@
-#include "DelimitedText.h"
+#include "delimited/DelimitedText.h"
 
-#include "SheetModel.h"
+#include "model/SheetModel.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #ifndef DELIMITEDTEXT_H
 #define DELIMITEDTEXT_H
 
-#include "DelimitedLayout.h"
+#include "delimited/DelimitedLayout.h"
 
 #include <QByteArray>
 #include <QString>

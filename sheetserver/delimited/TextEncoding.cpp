@@ -1,6 +1,6 @@
-#include "TextEncoding.h"
+#include "delimited/TextEncoding.h"
 
-#include "XmlText.h"
+#include "xlsx/XmlText.h"
 
 #include <QTextCodec>
 #include <QtEndian>

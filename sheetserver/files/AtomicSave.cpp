@@ -1,4 +1,4 @@
-#include "AtomicSave.h"
+#include "files/AtomicSave.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

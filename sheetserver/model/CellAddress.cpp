@@ -1,4 +1,4 @@
-#include "CellAddress.h"
+#include "model/CellAddress.h"
 
 #include <charconv>
 

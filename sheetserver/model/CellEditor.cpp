@@ -1,8 +1,8 @@
-#include "CellEditor.h"
+#include "model/CellEditor.h"
 
-#include "SheetModel.h"
-#include "WildcardPattern.h"
-#include "WorkbookDocument.h"
+#include "model/SheetModel.h"
+#include "model/WildcardPattern.h"
+#include "model/WorkbookDocument.h"
 
 #include <QRegularExpression>
 #include <algorithm>

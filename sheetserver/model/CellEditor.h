@@ -1,7 +1,7 @@
 #ifndef CELLEDITOR_H
 #define CELLEDITOR_H
 
-#include "CellAddress.h"
+#include "model/CellAddress.h"
 
 #include <QString>
 

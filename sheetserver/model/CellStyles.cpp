@@ -1,4 +1,4 @@
-#include "CellStyles.h"
+#include "model/CellStyles.h"
 
 const NumberFormat &CellStyles::formatOf(int style) const
 {

@@ -1,7 +1,7 @@
 #ifndef CELLSTYLES_H
 #define CELLSTYLES_H
 
-#include "NumberFormat.h"
+#include "numfmt/NumberFormat.h"
 
 #include <QHash>
 #include <QVector>

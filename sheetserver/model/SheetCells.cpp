@@ -1,4 +1,4 @@
-#include "SheetCells.h"
+#include "model/SheetCells.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #ifndef SHEETCELLS_H
 #define SHEETCELLS_H
 
-#include "CellAddress.h"
+#include "model/CellAddress.h"
 
 #include <QVector>
 #include <QtGlobal>

@@ -1,4 +1,4 @@
-#include "SheetModel.h"
+#include "model/SheetModel.h"
 
 Cell *SheetModel::prepare(int row, int column, bool create)
 {

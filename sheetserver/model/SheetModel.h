@@ -1,8 +1,8 @@
 #ifndef SHEETMODEL_H
 #define SHEETMODEL_H
 
-#include "SheetCells.h"
-#include "TextPool.h"
+#include "model/SheetCells.h"
+#include "model/TextPool.h"
 
 #include <QString>
 #include <QVector>

@@ -1,4 +1,4 @@
-#include "TextPool.h"
+#include "model/TextPool.h"
 
 #include <cstring>
 

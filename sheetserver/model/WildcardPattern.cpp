@@ -1,4 +1,4 @@
-#include "WildcardPattern.h"
+#include "model/WildcardPattern.h"
 
 WildcardPattern::WildcardPattern(const QString &what, bool wholeCell, bool matchCase)
     : m_wholeCell(wholeCell), m_valid(!what.isEmpty())

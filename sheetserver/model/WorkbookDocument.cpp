@@ -1,14 +1,14 @@
-#include "WorkbookDocument.h"
+#include "model/WorkbookDocument.h"
 
-#include "AtomicSave.h"
-#include "DecimalDigits.h"
-#include "DelimitedText.h"
-#include "WorkbookReader.h"
-#include "WorkbookWriter.h"
-#include "XlsLayout.h"
-#include "XlsReader.h"
-#include "XlsWriter.h"
-#include "ZipPackage.h"
+#include "delimited/DelimitedText.h"
+#include "files/AtomicSave.h"
+#include "numfmt/DecimalDigits.h"
+#include "xls/XlsLayout.h"
+#include "xls/XlsReader.h"
+#include "xls/XlsWriter.h"
+#include "xlsx/WorkbookReader.h"
+#include "xlsx/WorkbookWriter.h"
+#include "xlsx/ZipPackage.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #ifndef WORKBOOKDOCUMENT_H
 #define WORKBOOKDOCUMENT_H
 
-#include "CellStyles.h"
-#include "DelimitedLayout.h"
-#include "SheetModel.h"
-#include "TextPool.h"
+#include "delimited/DelimitedLayout.h"
+#include "model/CellStyles.h"
+#include "model/SheetModel.h"
+#include "model/TextPool.h"
 
 #include <QDateTime>
 #include <QString>

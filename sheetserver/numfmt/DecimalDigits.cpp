@@ -1,4 +1,4 @@
-#include "DecimalDigits.h"
+#include "numfmt/DecimalDigits.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "NumberFormat.h"
+#include "numfmt/NumberFormat.h"
 
-#include "DecimalDigits.h"
+#include "numfmt/DecimalDigits.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,7 +1,7 @@
 #ifndef OPENWORKBOOK_H
 #define OPENWORKBOOK_H
 
-#include "WorkbookDocument.h"
+#include "model/WorkbookDocument.h"
 
 #include <memory>
 

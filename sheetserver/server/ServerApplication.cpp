@@ -1,7 +1,7 @@
-#include "ServerApplication.h"
+#include "server/ServerApplication.h"
 
-#include "ServerWorkbooks.h"
-#include "SpreadsheetServer.h"
+#include "server/ServerWorkbooks.h"
+#include "server/SpreadsheetServer.h"
 
 ServerApplication::ServerApplication() : m_workbooks(std::make_shared<ServerWorkbooks>()) {}
 

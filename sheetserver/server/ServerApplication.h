@@ -1,7 +1,7 @@
 #ifndef SERVERAPPLICATION_H
 #define SERVERAPPLICATION_H
 
-#include "SheetServerObject.h"
+#include "server/SheetServerObject.h"
 
 #include <memory>
 

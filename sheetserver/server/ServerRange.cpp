@@ -1,6 +1,6 @@
-#include "ServerRange.h"
+#include "server/ServerRange.h"
 
-#include "CellEditor.h"
+#include "model/CellEditor.h"
 
 ServerRange::ServerRange(OpenWorkbookPtr workbook, int sheet, const CellBlock &block, View view)
     : m_workbook(std::move(workbook)), m_sheet(sheet), m_block(block), m_view(view)

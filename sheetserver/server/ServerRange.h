@@ -1,9 +1,9 @@
 #ifndef SERVERRANGE_H
 #define SERVERRANGE_H
 
-#include "CellAddress.h"
-#include "OpenWorkbook.h"
-#include "SheetServerObject.h"
+#include "model/CellAddress.h"
+#include "server/OpenWorkbook.h"
+#include "server/SheetServerObject.h"
 
 // A block of cells of one sheet, seen as cells, as rows or as columns (which
 // only changes what Count() counts).

@@ -1,6 +1,6 @@
-#include "ServerSheets.h"
+#include "server/ServerSheets.h"
 
-#include "ServerWorksheet.h"
+#include "server/ServerWorksheet.h"
 
 ServerSheets::ServerSheets(OpenWorkbookPtr workbook) : m_workbook(std::move(workbook)) {}
 

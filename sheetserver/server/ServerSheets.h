@@ -1,8 +1,8 @@
 #ifndef SERVERSHEETS_H
 #define SERVERSHEETS_H
 
-#include "OpenWorkbook.h"
-#include "SheetServerObject.h"
+#include "server/OpenWorkbook.h"
+#include "server/SheetServerObject.h"
 
 // Every sheet of a workbook in workbook order, chart sheets included.
 class ServerSheets : public SheetServerObject

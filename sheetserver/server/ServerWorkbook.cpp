@@ -1,7 +1,7 @@
-#include "ServerWorkbook.h"
+#include "server/ServerWorkbook.h"
 
-#include "ServerSheets.h"
-#include "ServerWorksheet.h"
+#include "server/ServerSheets.h"
+#include "server/ServerWorksheet.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,8 +1,8 @@
 #ifndef SERVERWORKBOOK_H
 #define SERVERWORKBOOK_H
 
-#include "OpenWorkbook.h"
-#include "SheetServerObject.h"
+#include "server/OpenWorkbook.h"
+#include "server/SheetServerObject.h"
 
 // One open workbook.
 class ServerWorkbook : public SheetServerObject

@@ -1,6 +1,6 @@
-#include "ServerWorkbooks.h"
+#include "server/ServerWorkbooks.h"
 
-#include "ServerWorkbook.h"
+#include "server/ServerWorkbook.h"
 
 #include <QDebug>
 #include <algorithm>

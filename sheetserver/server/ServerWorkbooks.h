@@ -1,8 +1,8 @@
 #ifndef SERVERWORKBOOKS_H
 #define SERVERWORKBOOKS_H
 
-#include "OpenWorkbook.h"
-#include "SheetServerObject.h"
+#include "server/OpenWorkbook.h"
+#include "server/SheetServerObject.h"
 
 #include <QVector>
 

@@ -1,6 +1,6 @@
-#include "ServerWorksheet.h"
+#include "server/ServerWorksheet.h"
 
-#include "ServerRange.h"
+#include "server/ServerRange.h"
 
 ServerWorksheet::ServerWorksheet(OpenWorkbookPtr workbook, int index)
     : m_workbook(std::move(workbook)), m_index(index)

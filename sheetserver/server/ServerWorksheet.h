@@ -1,8 +1,8 @@
 #ifndef SERVERWORKSHEET_H
 #define SERVERWORKSHEET_H
 
-#include "OpenWorkbook.h"
-#include "SheetServerObject.h"
+#include "server/OpenWorkbook.h"
+#include "server/SheetServerObject.h"
 
 // One sheet of a workbook, by its place in the workbook.
 class ServerWorksheet : public SheetServerObject

@@ -1,7 +1,7 @@
-#include "SpreadsheetServer.h"
+#include "server/SpreadsheetServer.h"
 
-#include "ServerApplication.h"
 #include "ServerRegistry.h"
+#include "server/ServerApplication.h"
 
 void SpreadsheetServer::install()
 {

@@ -1,4 +1,4 @@
-#include "BiffRecords.h"
+#include "xls/BiffRecords.h"
 
 #include <QtEndian>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "CompoundFile.h"
+#include "xls/CompoundFile.h"
 
 #include <QBuffer>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "SstWriter.h"
+#include "xls/SstWriter.h"
 
 #include <QtEndian>
 

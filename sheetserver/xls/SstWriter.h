@@ -1,7 +1,7 @@
 #ifndef SSTWRITER_H
 #define SSTWRITER_H
 
-#include "BiffRecords.h"
+#include "xls/BiffRecords.h"
 
 #include <QByteArray>
 #include <QVector>

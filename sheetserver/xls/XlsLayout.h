@@ -1,7 +1,7 @@
 #ifndef XLSLAYOUT_H
 #define XLSLAYOUT_H
 
-#include "CompoundFile.h"
+#include "xls/CompoundFile.h"
 
 #include <QByteArray>
 #include <QVector>

@@ -1,8 +1,8 @@
-#include "XlsReader.h"
+#include "xls/XlsReader.h"
 
-#include "BiffRecords.h"
-#include "WorkbookDocument.h"
-#include "XlsLayout.h"
+#include "model/WorkbookDocument.h"
+#include "xls/BiffRecords.h"
+#include "xls/XlsLayout.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "XlsSheetWriter.h"
+#include "xls/XlsSheetWriter.h"
 
-#include "SheetModel.h"
-#include "XlsStringTable.h"
+#include "model/SheetModel.h"
+#include "xls/XlsStringTable.h"
 
 #include <QtEndian>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #ifndef XLSSHEETWRITER_H
 #define XLSSHEETWRITER_H
 
-#include "BiffRecords.h"
+#include "xls/BiffRecords.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "XlsStringTable.h"
+#include "xls/XlsStringTable.h"
 
-#include "WorkbookDocument.h"
-#include "XlsLayout.h"
+#include "model/WorkbookDocument.h"
+#include "xls/XlsLayout.h"
 
 #include <QHash>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "XlsWriter.h"
+#include "xls/XlsWriter.h"
 
-#include "SstWriter.h"
-#include "WorkbookDocument.h"
-#include "XlsLayout.h"
-#include "XlsSheetWriter.h"
-#include "XlsStringTable.h"
+#include "model/WorkbookDocument.h"
+#include "xls/SstWriter.h"
+#include "xls/XlsLayout.h"
+#include "xls/XlsSheetWriter.h"
+#include "xls/XlsStringTable.h"
 
 #include <QHash>
 #include <QtEndian>

@@ -1,6 +1,6 @@
-#include "FormulaShifter.h"
+#include "xlsx/FormulaShifter.h"
 
-#include "CellAddress.h"
+#include "model/CellAddress.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ParallelDeflater.h"
+#include "xlsx/ParallelDeflater.h"
 
-#include "OwnThread.h"
+#include "xlsx/OwnThread.h"
 
 #include <zlib.h>
 

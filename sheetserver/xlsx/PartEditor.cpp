@@ -1,7 +1,7 @@
-#include "PartEditor.h"
+#include "xlsx/PartEditor.h"
 
-#include "XmlStartTag.h"
-#include "XmlText.h"
+#include "xlsx/XmlStartTag.h"
+#include "xlsx/XmlText.h"
 
 #include <QVector>
 #include <QXmlStreamReader>

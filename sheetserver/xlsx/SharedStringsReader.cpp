@@ -1,10 +1,10 @@
-#include "SharedStringsReader.h"
+#include "xlsx/SharedStringsReader.h"
 
-#include "OwnThread.h"
-#include "TextPool.h"
-#include "XmlPartReader.h"
-#include "XmlPieces.h"
-#include "XmlText.h"
+#include "model/TextPool.h"
+#include "xlsx/OwnThread.h"
+#include "xlsx/XmlPartReader.h"
+#include "xlsx/XmlPieces.h"
+#include "xlsx/XmlText.h"
 
 #include <QXmlStreamReader>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "SheetLayout.h"
+#include "xlsx/SheetLayout.h"
 
-#include "SheetModel.h"
+#include "model/SheetModel.h"
 
 #include <algorithm>
 

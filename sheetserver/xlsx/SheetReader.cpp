@@ -1,11 +1,11 @@
-#include "SheetReader.h"
+#include "xlsx/SheetReader.h"
 
-#include "CellAddress.h"
-#include "OwnThread.h"
-#include "SheetModel.h"
-#include "XmlPartReader.h"
-#include "XmlPieces.h"
-#include "XmlText.h"
+#include "model/CellAddress.h"
+#include "model/SheetModel.h"
+#include "xlsx/OwnThread.h"
+#include "xlsx/XmlPartReader.h"
+#include "xlsx/XmlPieces.h"
+#include "xlsx/XmlText.h"
 
 #include <QDateTime>
 #include <QXmlStreamReader>

@@ -1,6 +1,6 @@
-#include "SheetSource.h"
+#include "xlsx/SheetSource.h"
 
-#include "ZipPackage.h"
+#include "xlsx/ZipPackage.h"
 
 SheetSource::~SheetSource() = default;
 

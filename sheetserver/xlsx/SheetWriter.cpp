@@ -1,11 +1,11 @@
-#include "SheetWriter.h"
+#include "xlsx/SheetWriter.h"
 
-#include "CellAddress.h"
-#include "SheetLayout.h"
-#include "SheetModel.h"
-#include "SheetSource.h"
-#include "XmlStartTag.h"
-#include "XmlText.h"
+#include "model/CellAddress.h"
+#include "model/SheetModel.h"
+#include "xlsx/SheetLayout.h"
+#include "xlsx/SheetSource.h"
+#include "xlsx/XmlStartTag.h"
+#include "xlsx/XmlText.h"
 
 #include <QIODevice>
 #include <QLocale>

@@ -1,11 +1,11 @@
-#include "WorkbookReader.h"
+#include "xlsx/WorkbookReader.h"
 
-#include "OwnThread.h"
-#include "SharedStringsReader.h"
-#include "SheetReader.h"
-#include "WorkbookDocument.h"
-#include "XmlText.h"
-#include "ZipPackage.h"
+#include "model/WorkbookDocument.h"
+#include "xlsx/OwnThread.h"
+#include "xlsx/SharedStringsReader.h"
+#include "xlsx/SheetReader.h"
+#include "xlsx/XmlText.h"
+#include "xlsx/ZipPackage.h"
 
 #include <QHash>
 #include <QXmlStreamReader>

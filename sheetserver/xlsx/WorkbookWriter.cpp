@@ -1,14 +1,14 @@
-#include "WorkbookWriter.h"
+#include "xlsx/WorkbookWriter.h"
 
-#include "CellAddress.h"
-#include "FormulaShifter.h"
-#include "ParallelDeflater.h"
-#include "PartEditor.h"
-#include "SheetSource.h"
-#include "SheetWriter.h"
-#include "WorkbookDocument.h"
-#include "XmlText.h"
-#include "ZipPackage.h"
+#include "model/CellAddress.h"
+#include "model/WorkbookDocument.h"
+#include "xlsx/FormulaShifter.h"
+#include "xlsx/ParallelDeflater.h"
+#include "xlsx/PartEditor.h"
+#include "xlsx/SheetSource.h"
+#include "xlsx/SheetWriter.h"
+#include "xlsx/XmlText.h"
+#include "xlsx/ZipPackage.h"
 
 #include <QBuffer>
 #include <QHash>

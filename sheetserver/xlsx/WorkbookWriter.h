@@ -1,7 +1,7 @@
 #ifndef WORKBOOKWRITER_H
 #define WORKBOOKWRITER_H
 
-#include "SheetLayout.h"
+#include "xlsx/SheetLayout.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "XmlPartReader.h"
+#include "xlsx/XmlPartReader.h"
 
 XmlPartReader::XmlPartReader(const QByteArray &data) : XmlPartReader(data, 0, data.size(), {}, {})
 {

@@ -1,7 +1,7 @@
-#include "XmlPieces.h"
+#include "xlsx/XmlPieces.h"
 
-#include "OwnThread.h"
-#include "XmlText.h"
+#include "xlsx/OwnThread.h"
+#include "xlsx/XmlText.h"
 
 #include <QString>
 

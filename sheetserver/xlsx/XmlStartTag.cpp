@@ -1,4 +1,4 @@
-#include "XmlStartTag.h"
+#include "xlsx/XmlStartTag.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "XmlText.h"
+#include "xlsx/XmlText.h"
 
-#include "XmlPartReader.h"
+#include "xlsx/XmlPartReader.h"
 
 #include <QXmlStreamReader>
 

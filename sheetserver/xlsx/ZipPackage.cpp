@@ -1,4 +1,4 @@
-#include "ZipPackage.h"
+#include "xlsx/ZipPackage.h"
 
 #include <QBuffer>
 #include <QHash>

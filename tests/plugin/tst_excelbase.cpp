@@ -5,9 +5,9 @@
 #include "RecordingServer.h"
 #include "RunEvents.h"
 #include "ServerRegistry.h"
-#include "SpreadsheetServer.h"
 #include "ThreadInit.h"
 #include "WorkbookFixtures.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QFile>
 #include <QPointer>

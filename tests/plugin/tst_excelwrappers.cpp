@@ -6,7 +6,7 @@
 #include "ExcelWorksheet.h"
 #include "RecordingServer.h"
 #include "ServerRegistry.h"
-#include "SpreadsheetServer.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QPointer>
 #include <QtTest>

@@ -3,10 +3,10 @@
 #include "PluginGlobals.h"
 #include "RecordingServer.h"
 #include "RunHost.h"
-#include "SpreadsheetServer.h"
 #include "Wendral.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,12 +2,12 @@
 #include "PluginGlobals.h"
 #include "PluginPanels.h"
 #include "RunHost.h"
-#include "SpreadsheetServer.h"
 #include "Wendral.h"
 #include "WidgetText.h"
 #include "WidgetTextOption.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "WorkbookFixtures.h"
 
-#include "SpreadsheetServer.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "WorkbookMaker.h"
 
-#include "CellAddress.h"
+#include "model/CellAddress.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>

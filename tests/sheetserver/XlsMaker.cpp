@@ -1,8 +1,8 @@
 #include "XlsMaker.h"
 
-#include "BiffRecords.h"
-#include "CompoundFile.h"
-#include "SstWriter.h"
+#include "xls/BiffRecords.h"
+#include "xls/CompoundFile.h"
+#include "xls/SstWriter.h"
 
 #include <QFile>
 

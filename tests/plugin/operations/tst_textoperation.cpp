@@ -1,10 +1,10 @@
 #include "ExcelRange.h"
 #include "ExcelWorksheet.h"
 #include "RecordingServer.h"
-#include "SpreadsheetServer.h"
 #include "TextOperation.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,10 +1,10 @@
 #include "ParReplaced.h"
 #include "RecordingServer.h"
 #include "RunEvents.h"
-#include "SpreadsheetServer.h"
 #include "TextReplaced.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

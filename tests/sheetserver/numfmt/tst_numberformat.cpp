@@ -1,4 +1,4 @@
-#include "NumberFormat.h"
+#include "numfmt/NumberFormat.h"
 
 #include <QtTest>
 

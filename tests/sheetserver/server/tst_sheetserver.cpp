@@ -1,7 +1,7 @@
 #include "AutomationClient.h"
 #include "ServerRegistry.h"
-#include "SpreadsheetServer.h"
 #include "WorkbookFixtures.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // The compound-file container of Excel 97-2003 workbooks: every stream read,
 // one stream replaced with every other stream kept, damaged files refused.
-#include "CompoundFile.h"
 #include "WorkbookFixtures.h"
+#include "xls/CompoundFile.h"
 
 #include <QtEndian>
 #include <QtTest>

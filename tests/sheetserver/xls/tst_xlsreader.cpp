@@ -1,11 +1,11 @@
 // Excel 97-2003 workbooks read into the cell model: sheets, the active sheet,
 // every kind of cell record shown as the spreadsheet application shows it,
 // strings spread over CONTINUE records, and what is refused.
-#include "BiffRecords.h"
-#include "WorkbookDocument.h"
 #include "WorkbookFixtures.h"
-#include "XlsLayout.h"
-#include "XlsReader.h"
+#include "model/WorkbookDocument.h"
+#include "xls/BiffRecords.h"
+#include "xls/XlsLayout.h"
+#include "xls/XlsReader.h"
 
 #include <QtTest>
 

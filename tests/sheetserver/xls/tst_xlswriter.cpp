@@ -2,13 +2,13 @@
 // changed cells with their new values and every other cell with its value
 // and style as before; the other streams stay byte for byte; the record
 // layout (INDEX, DBCELL, EXTSST, shared formulas) stays sound.
-#include "BiffRecords.h"
-#include "CellEditor.h"
-#include "WorkbookDocument.h"
 #include "WorkbookFixtures.h"
-#include "XlsLayout.h"
-#include "XlsReader.h"
-#include "XlsWriter.h"
+#include "model/CellEditor.h"
+#include "model/WorkbookDocument.h"
+#include "xls/BiffRecords.h"
+#include "xls/XlsLayout.h"
+#include "xls/XlsReader.h"
+#include "xls/XlsWriter.h"
 
 #include <QJsonDocument>
 #include <QtTest>

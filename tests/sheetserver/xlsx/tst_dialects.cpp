@@ -1,6 +1,6 @@
 #include "AutomationClient.h"
-#include "CellAddress.h"
 #include "WorkbookFixtures.h"
+#include "model/CellAddress.h"
 
 #include <QTemporaryDir>
 #include <QXmlStreamReader>

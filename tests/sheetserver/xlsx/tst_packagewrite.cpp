@@ -1,6 +1,6 @@
 #include "AutomationClient.h"
-#include "SpreadsheetServer.h"
 #include "WorkbookFixtures.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
 // The quick paths of editing and saving must give exactly what the plain
 // ones give: the deflated stream of a sheet, the bytes of a written text,
 // cell names, the strings kept and the cells found.
-#include "CellAddress.h"
-#include "ParallelDeflater.h"
-#include "SheetCells.h"
-#include "TextPool.h"
-#include "XmlStartTag.h"
-#include "XmlText.h"
+#include "model/CellAddress.h"
+#include "model/SheetCells.h"
+#include "model/TextPool.h"
+#include "xlsx/ParallelDeflater.h"
+#include "xlsx/XmlStartTag.h"
+#include "xlsx/XmlText.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
