@@ -1,6 +1,6 @@
 #include "delimited/TextEncoding.h"
 
-#include "xlsx/XmlText.h"
+#include "model/Utf8.h"
 
 #include <QTextCodec>
 #include <QtEndian>
@@ -54,7 +54,7 @@ bool TextEncoding::decode(const QByteArray &bytes, TextEncoding *encoding, QStri
     encoding->byteOrderMark = bytes.startsWith(Utf8Mark);
     const int skip = encoding->byteOrderMark ? Utf8Mark.size() : 0;
     const QByteArray body = QByteArray::fromRawData(bytes.constData() + skip, bytes.size() - skip);
-    if (XmlText::isValidUtf8(body)) {
+    if (Utf8::isValid(body)) {
         *text = QString::fromUtf8(body);
         return true;
     }

@@ -1,5 +1,6 @@
 #include "xlsx/PartEditor.h"
 
+#include "model/Utf8.h"
 #include "xlsx/XmlStartTag.h"
 #include "xlsx/XmlText.h"
 
@@ -30,7 +31,7 @@ bool childEdits(const QByteArray &xml,
                 const std::function<bool(const QXmlStreamAttributes &, qint64)> &visit,
                 QVector<Edit> *edits)
 {
-    if (XmlText::declaresOtherEncoding(xml) || !XmlText::isValidUtf8(xml))
+    if (XmlText::declaresOtherEncoding(xml) || !Utf8::isValid(xml))
         return false;
     QXmlStreamReader reader(xml);
     Utf8Offsets offsets(xml);

@@ -1,6 +1,7 @@
 #include "xlsx/SharedStringsReader.h"
 
 #include "model/TextPool.h"
+#include "model/Utf8.h"
 #include "xlsx/OwnThread.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
@@ -109,7 +110,7 @@ bool SharedStringsReader::read(const QByteArray &data, TextPool *strings, QStrin
 {
     if (readInPieces)
         *readInPieces = false;
-    if (XmlText::declaresOtherEncoding(data) || !XmlText::isValidUtf8(data)) {
+    if (XmlText::declaresOtherEncoding(data) || !Utf8::isValid(data)) {
         *why = QStringLiteral("shared strings are not UTF-8");
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "model/CellAddress.h"
 #include "model/SheetModel.h"
+#include "model/Utf8.h"
 #include "xlsx/OwnThread.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
@@ -439,7 +440,7 @@ bool SheetReader::read(const QByteArray &xml, SheetModel *sheet, QString *why, i
 {
     if (readInPieces)
         *readInPieces = false;
-    if (XmlText::declaresOtherEncoding(xml) || !XmlText::isValidUtf8(xml)) {
+    if (XmlText::declaresOtherEncoding(xml) || !Utf8::isValid(xml)) {
         *why = QStringLiteral("sheet is not UTF-8");
         return false;
     }

@@ -1,5 +1,6 @@
 #include "xlsx/WorkbookReader.h"
 
+#include "model/Utf8.h"
 #include "model/WorkbookDocument.h"
 #include "xlsx/OwnThread.h"
 #include "xlsx/SharedStringsReader.h"
@@ -82,7 +83,7 @@ bool PackageReader::walk(const QString &name, bool required,
     QByteArray data;
     if (!part(name, &data, required))
         return !required && m_why->isEmpty();
-    if (XmlText::declaresOtherEncoding(data) || !XmlText::isValidUtf8(data))
+    if (XmlText::declaresOtherEncoding(data) || !Utf8::isValid(data))
         return fail(QStringLiteral("part is not UTF-8: ") + name);
     QXmlStreamReader reader(data);
     while (!reader.atEnd()) {

@@ -26,8 +26,6 @@ public:
     // surrogate. False, with nothing appended, otherwise.
     static bool appendPlain(QByteArray *out, const char *bytes, int length);
 
-    // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
-    static bool isValidUtf8(const QByteArray &data);
     // True for parts that declare an encoding other than UTF-8, which the
     // server does not take apart.
     static bool declaresOtherEncoding(const QByteArray &data);

@@ -1,0 +1,15 @@
+#ifndef UTF8_H
+#define UTF8_H
+
+#include <QByteArray>
+
+// The one test of UTF-8 that every reader of text applies, the workbook
+// parts and delimited text alike.
+class Utf8
+{
+public:
+    // Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
+    static bool isValid(const QByteArray &data);
+};
+
+#endif // UTF8_H
