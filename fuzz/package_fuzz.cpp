@@ -5,14 +5,11 @@
 // as a shared-string table, in pieces and in one pass, which must agree.
 // Compound files go through the Excel 97-2003 reader and writer: the
 // container, then the records of their workbook stream.
-#include "delimited/DelimitedText.h"
+#include "files/WorkbookFile.h"
 #include "model/CellEditor.h"
 #include "model/WorkbookDocument.h"
-#include "xls/XlsLayout.h"
-#include "xls/XlsWriter.h"
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SheetReader.h"
-#include "xlsx/WorkbookWriter.h"
 #include "xlsx/ZipPackage.h"
 
 #include <cstddef>
@@ -21,8 +18,9 @@
 
 namespace {
 
-void exercise(WorkbookDocument &document)
+void exercise(WorkbookFile &file)
 {
+    WorkbookDocument &document = file.document();
     for (int s = 0; s < document.sheetCount(); ++s) {
         SheetModel *sheet = document.sheet(s);
         const CellBlock used = sheet->cells.usedBlock();
@@ -39,13 +37,7 @@ void exercise(WorkbookDocument &document)
     }
     QByteArray out;
     QString why;
-    WorkbookWriter::Written written;
-    if (document.format == WorkbookDocument::Format::Package)
-        WorkbookWriter::write(&document, &out, &written, &why);
-    else if (document.format == WorkbookDocument::Format::Xls)
-        XlsWriter::write(document, *document.xls, &out, &why);
-    else if (document.sheetCount() > 0)
-        DelimitedText::write(*document.sheet(0), document.delimited, &out, &why);
+    file.write(&out, &why);
 }
 
 // What a read left in a sheet, folded into one number.
@@ -109,10 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         comparePieces(QByteArray(bytes.constData(), bytes.size()));
     for (const char *name : {"fuzz.xlsx", "fuzz.csv"}) {
         QString why;
-        std::unique_ptr<WorkbookDocument> document = WorkbookDocument::fromBytes(
+        std::unique_ptr<WorkbookFile> file = WorkbookFile::fromBytes(
             QByteArray(bytes.constData(), bytes.size()), QString::fromLatin1(name), &why);
-        if (document)
-            exercise(*document);
+        if (file)
+            exercise(*file);
     }
     return 0;
 }

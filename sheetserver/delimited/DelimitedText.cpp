@@ -92,7 +92,7 @@ bool DelimitedText::read(const QByteArray &bytes, QChar delimiter, SheetModel *s
         i += lineEnd.size();
         layout->lineEnds.append(lineEnd);
         layout->fieldCounts.append(column);
-        sheet->quoted.append(quotedRow);
+        layout->quoted.append(quotedRow);
         if (!lineEnd.isEmpty())
             layout->newLineEnd = lineEnd;
     }
@@ -120,7 +120,7 @@ bool DelimitedText::write(const SheetModel &sheet, const DelimitedLayout &layout
             found != sheet.cells.rows().end() ? &found->second.cells : nullptr;
         if (cells && !cells->isEmpty())
             fields = qMax(fields, cells->last().column);
-        const QVector<bool> quotedRow = sheet.quoted.value(r - 1);
+        const QVector<bool> quotedRow = layout.quoted.value(r - 1);
         int next = 0;
         for (int c = 1; c <= fields; ++c) {
             if (c > 1)

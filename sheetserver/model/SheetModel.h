@@ -48,8 +48,6 @@ public:
     // The largest shared-string index a cell uses (-1: none), checked
     // against the table once both are read.
     int maxSharedIndex = -1;
-    // Delimited text: whether each cell read was quoted, by row.
-    QVector<QVector<bool>> quoted;
 
     // Edits. Each keeps the cell's style and removes its formula.
     void setText(int row, int column, const QString &text);

@@ -1,68 +1,31 @@
 #ifndef WORKBOOKDOCUMENT_H
 #define WORKBOOKDOCUMENT_H
 
-#include "delimited/DelimitedLayout.h"
 #include "model/CellStyles.h"
 #include "model/SheetModel.h"
 #include "model/TextPool.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QVector>
-#include <memory>
-
-class ZipPackage;
-struct XlsLayout;
 
 // An open workbook: every sheet with its cells, the shared strings and
-// styles, and what a save needs to write the file back as it was apart from
-// the changes. Opening reads the whole file into memory and closes it; the
-// file is touched again only by save().
+// styles, in whatever format it was read from. The file layer reads it,
+// keeps what each format needs to write the file back, and saves it.
 class WorkbookDocument
 {
 public:
-    enum class Format { Package, Delimited, Xls };
-
     WorkbookDocument();
     ~WorkbookDocument();
 
-    // Opens a workbook of the Office Open XML family or an Excel 97-2003
-    // workbook (both recognised by their content) or a .csv/.txt/.tsv file;
-    // null, with the reason, for anything else and for any file that is
-    // damaged or hostile.
-    static std::unique_ptr<WorkbookDocument> open(const QString &path, QString *why);
-    // The same from bytes already read; the name's suffix tells delimited
-    // text apart (the fuzz target reads through here).
-    static std::unique_ptr<WorkbookDocument> fromBytes(const QByteArray &bytes, const QString &path,
-                                                       QString *why);
-
-    // The sheets, read again from the saved bytes the first time they are
-    // asked for after a save (the next save needs the new file's layout).
-    int sheetCount();
-    SheetModel *sheet(int index);
+    int sheetCount() const;
+    SheetModel *sheet(int index); // null outside 0..sheetCount()-1
 
     QString path;
-    Format format = Format::Package;
-    QVector<SheetModel *> sheets; // owned; use sheet() outside reading
+    QVector<SheetModel *> sheets; // owned
     int activeSheet = 0;
     bool date1904 = false;
     TextPool sharedStrings;
     CellStyles styles;
-
-    // Package layout.
-    std::unique_ptr<ZipPackage> package;
-    QString workbookPart;
-    QString workbookRelsPart;
-    QString calcChainPart;
-    QString contentTypesPart;
-    // Delimited text layout.
-    DelimitedLayout delimited;
-    // Excel 97-2003 layout.
-    std::unique_ptr<XlsLayout> xls;
-
-    // What the file was when opened, to notice another program's changes.
-    qint64 fileSize = -1;
-    QDateTime fileModified;
 
     // The displayed text of a cell (null: an empty cell).
     QString displayText(const SheetModel &sheet, const Cell *cell) const;
@@ -70,20 +33,13 @@ public:
     // no formatting); what Replace matches.
     QString valueText(const SheetModel &sheet, const Cell &cell) const;
 
-    bool isChanged();
-    // Writes the changes in place, atomically; true and nothing written when
-    // there is no change. On failure the file is as it was.
-    bool save(QString *why);
+    bool isChanged() const;
+    // Every sheet, string and style forgotten (the path stays), to be read
+    // again.
+    void clear();
 
 private:
     Q_DISABLE_COPY(WorkbookDocument)
-    static bool readInto(WorkbookDocument *document, const QByteArray &bytes, QString *why);
-    void clear();
-    void ensureCurrent();
-    bool saveXls(QString *why);
-    void noteSaved(); // the saved file's size and time, to notice others' changes
-
-    QByteArray m_savedBytes; // the file as last saved, until read again
 };
 
 #endif // WORKBOOKDOCUMENT_H

@@ -9,7 +9,7 @@ ServerRange::ServerRange(OpenWorkbookPtr workbook, int sheet, const CellBlock &b
 
 SheetModel *ServerRange::sheet() const
 {
-    return m_workbook->isOpen() ? m_workbook->document->sheet(m_sheet) : nullptr;
+    return m_workbook->isOpen() ? m_workbook->document().sheet(m_sheet) : nullptr;
 }
 
 QVariant ServerRange::invoke(const MemberSignature &member, const QVariantList &arguments,
@@ -32,18 +32,18 @@ QVariant ServerRange::invoke(const MemberSignature &member, const QVariantList &
     if (is(member, arguments, "Text")) {
         if (!model)
             return QString();
-        return m_workbook->document->displayText(*model,
+        return m_workbook->document().displayText(*model,
                                                  model->cells.find(m_block.top, m_block.left));
     }
     if (is(member, arguments, "ClearContents")) {
         if (model)
-            CellEditor(m_workbook->document.get(), model).clearContents(m_block);
+            CellEditor(&m_workbook->document(), model).clearContents(m_block);
         return QVariant();
     }
     if (is(member, arguments, "Replace", 5)) {
         if (!model)
             return false;
-        CellEditor(m_workbook->document.get(), model)
+        CellEditor(&m_workbook->document(), model)
             .replace(m_block, arguments.at(0).toString(), arguments.at(1).toString(),
                      arguments.at(2).toInt(), arguments.at(3).toInt(), arguments.at(4).toBool());
         return true;
@@ -56,5 +56,5 @@ bool ServerRange::put(const QByteArray &property, const QVariant &value)
     SheetModel *model = sheet();
     if (property != "Value" || !model)
         return false;
-    return CellEditor(m_workbook->document.get(), model).setText(m_block, value.toString());
+    return CellEditor(&m_workbook->document(), model).setText(m_block, value.toString());
 }

@@ -9,11 +9,11 @@ QVariant ServerSheets::invoke(const MemberSignature &member, const QVariantList 
 {
     const bool open = m_workbook->isOpen();
     if (is(member, arguments, "Count"))
-        return open ? m_workbook->document->sheetCount() : 0;
+        return open ? m_workbook->document().sheetCount() : 0;
     if (is(member, arguments, "Item", 1)) {
         if (!open)
             return ServerObject::objectValue(ServerObjectPtr());
-        WorkbookDocument &document = *m_workbook->document;
+        WorkbookDocument &document = m_workbook->document();
         const QVariant &key = arguments.at(0);
         bool number = false;
         int index = key.toInt(&number) - 1;

@@ -18,7 +18,7 @@ QVariant ServerWorkbook::invoke(const MemberSignature &member, const QVariantLis
                    ? ServerObject::objectValue(ServerObjectPtr())
                    : QVariant();
     }
-    WorkbookDocument &document = *m_workbook->document;
+    WorkbookDocument &document = m_workbook->document();
     if (is(member, arguments, "Path"))
         return QDir::toNativeSeparators(QFileInfo(document.path).absolutePath());
     if (is(member, arguments, "Name"))
@@ -33,7 +33,7 @@ QVariant ServerWorkbook::invoke(const MemberSignature &member, const QVariantLis
     }
     if (is(member, arguments, "Save")) {
         QString why;
-        if (!document.save(&why)) {
+        if (!m_workbook->file->save(&why)) {
             qWarning().noquote() << "Workbook.Save:" << document.path << "failed:" << why;
             return false;
         }

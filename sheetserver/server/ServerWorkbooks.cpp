@@ -11,13 +11,13 @@ QVariant ServerWorkbooks::invoke(const MemberSignature &member, const QVariantLi
     if (is(member, arguments, "Open", 1)) {
         const QString path = arguments.at(0).toString();
         QString why;
-        std::unique_ptr<WorkbookDocument> document = WorkbookDocument::open(path, &why);
-        if (!document) {
+        std::unique_ptr<WorkbookFile> file = WorkbookFile::open(path, &why);
+        if (!file) {
             qWarning().noquote() << "Workbooks.Open:" << path << "refused:" << why;
             return ServerObject::objectValue(ServerObjectPtr());
         }
         auto open = std::make_shared<OpenWorkbook>();
-        open->document = std::move(document);
+        open->file = std::move(file);
         // Forget the workbooks closed meanwhile.
         m_open.erase(std::remove_if(m_open.begin(), m_open.end(),
                                     [](const OpenWorkbookPtr &w) { return !w->isOpen(); }),

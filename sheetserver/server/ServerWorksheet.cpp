@@ -10,7 +10,7 @@ ServerWorksheet::ServerWorksheet(OpenWorkbookPtr workbook, int index)
 QVariant ServerWorksheet::invoke(const MemberSignature &member, const QVariantList &arguments,
                                  bool *known)
 {
-    SheetModel *sheet = m_workbook->isOpen() ? m_workbook->document->sheet(m_index) : nullptr;
+    SheetModel *sheet = m_workbook->isOpen() ? m_workbook->document().sheet(m_index) : nullptr;
     if (is(member, arguments, "Name"))
         return sheet ? sheet->name : QString();
     const bool usedRange = is(member, arguments, "UsedRange");

@@ -3,6 +3,7 @@
 #include "model/Utf8.h"
 #include "model/WorkbookDocument.h"
 #include "xlsx/OwnThread.h"
+#include "xlsx/PackageLayout.h"
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SheetReader.h"
 #include "xlsx/XmlText.h"
@@ -41,7 +42,10 @@ bool isWorkbookType(const QString &type)
 class PackageReader
 {
 public:
-    PackageReader(WorkbookDocument *document, QString *why) : m_document(document), m_why(why) {}
+    PackageReader(WorkbookDocument *document, PackageLayout *layout, QString *why)
+        : m_document(document), m_layout(layout), m_why(why)
+    {
+    }
 
     bool read(const QByteArray &bytes);
 
@@ -62,6 +66,7 @@ private:
     bool readStyles(const QString &name);
 
     WorkbookDocument *m_document;
+    PackageLayout *m_layout;
     QString *m_why;
     ZipPackage *m_zip = nullptr;
 };
@@ -120,7 +125,7 @@ bool PackageReader::readContentTypes(QString *mainType, const QString &mainPart)
 {
     const QString name = QStringLiteral("[Content_Types].xml");
     if (m_zip->indexOf(name) >= 0)
-        m_document->contentTypesPart = m_zip->entries().at(m_zip->indexOf(name)).name;
+        m_layout->contentTypesPart = m_zip->entries().at(m_zip->indexOf(name)).name;
     QString byExtension;
     const QString extension = mainPart.mid(mainPart.lastIndexOf(QLatin1Char('.')) + 1);
     const bool ok = walk(name, true, [&](QXmlStreamReader &reader) {
@@ -143,7 +148,7 @@ bool PackageReader::readContentTypes(QString *mainType, const QString &mainPart)
 bool PackageReader::readWorkbook(QVector<QStringList> *sheetEntries)
 {
     bool firstView = true;
-    return walk(m_document->workbookPart, true, [&](QXmlStreamReader &reader) {
+    return walk(m_layout->workbookPart, true, [&](QXmlStreamReader &reader) {
         if (!reader.isStartElement())
             return;
         const QXmlStreamAttributes a = reader.attributes();
@@ -190,8 +195,8 @@ bool PackageReader::readStyles(const QString &name)
 
 bool PackageReader::read(const QByteArray &bytes)
 {
-    m_document->package.reset(new ZipPackage);
-    m_zip = m_document->package.get();
+    m_layout->package.reset(new ZipPackage);
+    m_zip = m_layout->package.get();
     if (!m_zip->load(bytes, m_why))
         return false;
 
@@ -200,25 +205,25 @@ bool PackageReader::read(const QByteArray &bytes)
         return false;
     for (const Relationship &r : qAsConst(root)) {
         if (r.type == QLatin1String("officeDocument"))
-            m_document->workbookPart = r.target;
+            m_layout->workbookPart = r.target;
     }
-    if (m_document->workbookPart.isEmpty())
+    if (m_layout->workbookPart.isEmpty())
         return fail(QStringLiteral("no workbook part"));
-    const int workbookIndex = m_zip->indexOf(m_document->workbookPart);
+    const int workbookIndex = m_zip->indexOf(m_layout->workbookPart);
     if (workbookIndex < 0)
-        return fail(QStringLiteral("missing part ") + m_document->workbookPart);
-    m_document->workbookPart = m_zip->entries().at(workbookIndex).name;
+        return fail(QStringLiteral("missing part ") + m_layout->workbookPart);
+    m_layout->workbookPart = m_zip->entries().at(workbookIndex).name;
 
     QString mainType;
-    if (!readContentTypes(&mainType, m_document->workbookPart))
+    if (!readContentTypes(&mainType, m_layout->workbookPart))
         return false;
     if (!isWorkbookType(mainType))
         return fail(QStringLiteral("not a workbook this server reads: ") + mainType);
 
     QHash<QString, Relationship> relationships;
-    if (!readRelationships(m_document->workbookPart, &relationships))
+    if (!readRelationships(m_layout->workbookPart, &relationships))
         return false;
-    m_document->workbookRelsPart = WorkbookReader::relationshipsPart(m_document->workbookPart);
+    m_layout->workbookRelsPart = WorkbookReader::relationshipsPart(m_layout->workbookPart);
     QString stylesPart, stringsPart;
     for (const Relationship &r : qAsConst(relationships)) {
         if (r.type == QLatin1String("styles"))
@@ -226,7 +231,7 @@ bool PackageReader::read(const QByteArray &bytes)
         else if (r.type == QLatin1String("sharedStrings"))
             stringsPart = r.target;
         else if (r.type == QLatin1String("calcChain") && m_zip->indexOf(r.target) >= 0)
-            m_document->calcChainPart = m_zip->entries().at(m_zip->indexOf(r.target)).name;
+            m_layout->calcChainPart = m_zip->entries().at(m_zip->indexOf(r.target)).name;
     }
     if (!stylesPart.isEmpty() && m_zip->indexOf(stylesPart) >= 0 && !readStyles(stylesPart))
         return false;
@@ -284,9 +289,10 @@ bool PackageReader::read(const QByteArray &bytes)
 
 } // namespace
 
-bool WorkbookReader::read(const QByteArray &bytes, WorkbookDocument *document, QString *why)
+bool WorkbookReader::read(const QByteArray &bytes, WorkbookDocument *document,
+                          PackageLayout *layout, QString *why)
 {
-    PackageReader reader(document, why);
+    PackageReader reader(document, layout, why);
     return reader.read(bytes);
 }
 

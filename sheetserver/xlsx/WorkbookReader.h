@@ -5,15 +5,18 @@
 #include <QString>
 
 class WorkbookDocument;
+struct PackageLayout;
 
 // Reads a workbook package (.xlsx, .xlsm and their templates) into a
-// document: content types, relationships, the workbook part, styles, shared
-// strings and every worksheet. Refuses what is not such a workbook, and any
-// damaged or hostile package, before anything is kept.
+// document, and what a save needs of the package into its layout: content
+// types, relationships, the workbook part, styles, shared strings and every
+// worksheet. Refuses what is not such a workbook, and any damaged or hostile
+// package, before anything is kept.
 class WorkbookReader
 {
 public:
-    static bool read(const QByteArray &bytes, WorkbookDocument *document, QString *why);
+    static bool read(const QByteArray &bytes, WorkbookDocument *document, PackageLayout *layout,
+                     QString *why);
 
     // A relationship target resolved against the part that holds it.
     static QString resolveTarget(const QString &sourcePart, const QString &target);

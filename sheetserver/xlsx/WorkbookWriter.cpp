@@ -3,6 +3,7 @@
 #include "model/CellAddress.h"
 #include "model/WorkbookDocument.h"
 #include "xlsx/FormulaShifter.h"
+#include "xlsx/PackageLayout.h"
 #include "xlsx/ParallelDeflater.h"
 #include "xlsx/PartEditor.h"
 #include "xlsx/SheetSource.h"
@@ -161,10 +162,10 @@ bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
 
 } // namespace
 
-bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, Written *written,
-                           QString *why)
+bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layout, QByteArray *out,
+                           Written *written, QString *why)
 {
-    ZipPackage &package = *document->package;
+    const ZipPackage &package = *layout.package;
     QHash<QString, QByteArray> replaced;
     QHash<QString, SheetModel *> changedSheets;
     QSet<QString> dropped;
@@ -183,8 +184,8 @@ bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, Written 
                               CellAddress::cellName(removed.row, removed.column));
     }
 
-    if (!chainCells.isEmpty() && !document->calcChainPart.isEmpty()) {
-        const int index = package.indexOf(document->calcChainPart);
+    if (!chainCells.isEmpty() && !layout.calcChainPart.isEmpty()) {
+        const int index = package.indexOf(layout.calcChainPart);
         QByteArray chain, edited;
         bool empty = false;
         if (index < 0 || !package.inflate(index, &chain, why) ||
@@ -193,16 +194,16 @@ bool WorkbookWriter::write(WorkbookDocument *document, QByteArray *out, Written 
             return false;
         }
         if (!empty) {
-            replaced.insert(document->calcChainPart, edited);
+            replaced.insert(layout.calcChainPart, edited);
         } else {
             // A chain without entries is not allowed: the part goes, and so
             // do the relationship and the content type that name it.
-            dropped.insert(document->calcChainPart);
+            dropped.insert(layout.calcChainPart);
             written->chainRemoved = true;
-            const QString partName = QLatin1Char('/') + document->calcChainPart;
+            const QString partName = QLatin1Char('/') + layout.calcChainPart;
             QByteArray rels, types;
-            const int relsIndex = package.indexOf(document->workbookRelsPart);
-            const int typesIndex = package.indexOf(document->contentTypesPart);
+            const int relsIndex = package.indexOf(layout.workbookRelsPart);
+            const int typesIndex = package.indexOf(layout.contentTypesPart);
             if (relsIndex < 0 || typesIndex < 0 || !package.inflate(relsIndex, &rels, why) ||
                 !package.inflate(typesIndex, &types, why))
                 return false;

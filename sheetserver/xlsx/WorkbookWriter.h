@@ -9,6 +9,7 @@
 
 class SheetModel;
 class WorkbookDocument;
+struct PackageLayout;
 
 // Writes a workbook package with its changes. Only the parts that changed
 // are written anew (the changed worksheets, and the calculation chain when
@@ -24,7 +25,8 @@ public:
         bool chainRemoved = false;
     };
 
-    static bool write(WorkbookDocument *document, QByteArray *out, Written *written, QString *why);
+    static bool write(WorkbookDocument *document, const PackageLayout &layout, QByteArray *out,
+                      Written *written, QString *why);
 };
 
 #endif // WORKBOOKWRITER_H

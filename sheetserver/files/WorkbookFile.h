@@ -1,0 +1,69 @@
+#ifndef WORKBOOKFILE_H
+#define WORKBOOKFILE_H
+
+#include "delimited/DelimitedLayout.h"
+#include "xlsx/WorkbookWriter.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <memory>
+
+class WorkbookDocument;
+struct PackageLayout;
+struct XlsLayout;
+
+// A workbook file as the server opens and saves it: the document read from
+// it, the format it was recognised as, and what that format needs to write
+// the file back as it was apart from the changes. Opening reads the whole
+// file into memory and closes it; the file is touched again only by save().
+class WorkbookFile
+{
+public:
+    ~WorkbookFile();
+
+    // Opens a workbook of the Office Open XML family or an Excel 97-2003
+    // workbook (both recognised by their content) or a .csv/.txt/.tsv file;
+    // null, with the reason, for anything else and for any file that is
+    // damaged or hostile.
+    static std::unique_ptr<WorkbookFile> open(const QString &path, QString *why);
+    // The same from bytes already read; the name's suffix tells delimited
+    // text apart (the fuzz target reads through here).
+    static std::unique_ptr<WorkbookFile> fromBytes(const QByteArray &bytes, const QString &path,
+                                                   QString *why);
+
+    // The workbook, read again from the saved bytes the first time it is
+    // asked for after a save (the next save needs the new file's layout).
+    WorkbookDocument &document();
+
+    // Writes the changes in place, atomically; true and nothing written when
+    // there is no change. On failure the file is as it was.
+    bool save(QString *why);
+    // The file's bytes with the changes, as a save would make them; the file
+    // is not touched.
+    bool write(QByteArray *out, QString *why);
+
+private:
+    enum class Format { Package, Delimited, Xls };
+
+    WorkbookFile();
+    Q_DISABLE_COPY(WorkbookFile)
+    bool read(const QByteArray &bytes, QString *why);
+    bool readDelimited(const QByteArray &bytes, QString *why);
+    void ensureCurrent();
+    bool write(QByteArray *out, WorkbookWriter::Written *written, QString *why);
+    bool saveXls(QString *why);
+    void noteSaved(); // the saved file's size and time, to notice others' changes
+
+    std::unique_ptr<WorkbookDocument> m_document;
+    Format m_format = Format::Package;
+    std::unique_ptr<PackageLayout> m_package;
+    DelimitedLayout m_delimited;
+    std::unique_ptr<XlsLayout> m_xls;
+    // What the file was when opened, to notice another program's changes.
+    qint64 m_fileSize = -1;
+    QDateTime m_fileModified;
+    QByteArray m_savedBytes; // the file as last saved, until read again
+};
+
+#endif // WORKBOOKFILE_H

@@ -1,0 +1,21 @@
+#ifndef PACKAGELAYOUT_H
+#define PACKAGELAYOUT_H
+
+#include "xlsx/ZipPackage.h"
+
+#include <QString>
+#include <memory>
+
+// What a save needs of a workbook package to write it back as it was apart
+// from the changes: the package as read, and the parts besides the sheets
+// that a save may have to edit (entry names as the package spells them).
+struct PackageLayout
+{
+    std::unique_ptr<ZipPackage> package;
+    QString workbookPart;
+    QString workbookRelsPart;
+    QString calcChainPart;
+    QString contentTypesPart;
+};
+
+#endif // PACKAGELAYOUT_H
