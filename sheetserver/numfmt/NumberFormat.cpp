@@ -4,7 +4,9 @@
 
 #include <QDate>
 #include <QHash>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -144,121 +146,271 @@ QString NumberFormat::builtInCode(int id)
     return codes.value(id);
 }
 
-NumberFormat::Section NumberFormat::parseSection(const QString &code)
+// Reads the code of one section into tokens. Each handler looks at the code
+// where reading stands and either takes a piece of it, moving on, or leaves
+// it to the next; a character no handler takes is literal text.
+class NumberFormat::SectionParser
 {
-    Section section;
-    QVector<Token> &tokens = section.tokens;
-    auto literal = [&tokens](const QString &text) {
-        if (!tokens.isEmpty() && tokens.last().kind == Token::Literal)
-            tokens.last().text += text;
-        else
-            tokens.append({Token::Literal, text, 0});
-    };
-    const int size = code.size();
-    for (int i = 0; i < size;) {
-        const QChar c = code.at(i);
-        const QChar lower = c.toLower();
-        if (c == QLatin1Char('"')) {
-            const int close = code.indexOf(QLatin1Char('"'), i + 1);
-            const int stop = close < 0 ? size : close;
-            literal(code.mid(i + 1, stop - i - 1));
-            i = stop + 1;
-        } else if (c == QLatin1Char('\\')) {
-            if (i + 1 < size)
-                literal(code.mid(i + 1, 1));
-            i += 2;
-        } else if (c == QLatin1Char('_')) {
-            literal(QStringLiteral(" "));
-            i += 2;
-        } else if (c == QLatin1Char('*')) {
-            i += 2;
-        } else if (c == QLatin1Char('[')) {
-            const int close = code.indexOf(QLatin1Char(']'), i + 1);
-            const int stop = close < 0 ? size : close;
-            const QString inside = code.mid(i + 1, stop - i - 1);
-            const QString low = inside.toLower();
-            i = stop + 1;
-            if (!low.isEmpty() && (low.count(low.at(0)) == low.size()) &&
-                (low.at(0) == QLatin1Char('h') || low.at(0) == QLatin1Char('m') ||
-                 low.at(0) == QLatin1Char('s'))) {
-                const Token::Kind kind = low.at(0) == QLatin1Char('h')   ? Token::ElapsedHours
-                                         : low.at(0) == QLatin1Char('m') ? Token::ElapsedMinutes
-                                                                         : Token::ElapsedSeconds;
-                tokens.append({kind, QString(), int(low.size())});
-                section.isDate = true;
-            } else if (inside.startsWith(QLatin1Char('$'))) {
-                const int dash = inside.indexOf(QLatin1Char('-'));
-                literal(inside.mid(1, dash < 0 ? -1 : dash - 1));
-            } else if (!inside.isEmpty() && QStringLiteral("<>=").contains(inside.at(0))) {
-                int n = 1;
-                while (n < inside.size() && QStringLiteral("<>=").contains(inside.at(n)))
-                    ++n;
-                bool ok = false;
-                const double value = inside.mid(n).trimmed().toDouble(&ok);
-                if (ok) {
-                    section.hasCondition = true;
-                    section.conditionOperator = inside.left(n);
-                    section.conditionValue = value;
-                }
-            }
-            // Colours, locales and the like do not change the text.
-        } else if (c == QLatin1Char('0') || c == QLatin1Char('#') || c == QLatin1Char('?')) {
-            tokens.append({Token::Digit, QString(c), 0});
-            section.hasNumber = true;
-            ++i;
-        } else if (c == QLatin1Char('.')) {
-            tokens.append({Token::Point, QString(), 0});
-            ++i;
-        } else if (c == QLatin1Char(',')) {
-            tokens.append({Token::Comma, QString(), 0});
-            ++i;
-        } else if (c == QLatin1Char('%')) {
-            tokens.append({Token::Percent, QString(), 0});
-            ++i;
-        } else if (lower == QLatin1Char('e') && i + 1 < size &&
-                   (code.at(i + 1) == QLatin1Char('+') || code.at(i + 1) == QLatin1Char('-'))) {
-            tokens.append({Token::Exponent, code.mid(i + 1, 1), 0});
-            i += 2;
-        } else if (code.midRef(i, 7).compare(QLatin1String("general"), Qt::CaseInsensitive) == 0) {
-            tokens.append({Token::General, QString(), 0});
-            section.hasNumber = true;
-            i += 7;
-        } else if (c == QLatin1Char('@')) {
-            tokens.append({Token::TextValue, QString(), 0});
-            section.isText = true;
-            ++i;
-        } else if (code.midRef(i, 5).compare(QLatin1String("am/pm"), Qt::CaseInsensitive) == 0) {
-            tokens.append({Token::AmPm, code.mid(i, 5), 0});
-            section.twelveHour = true;
-            section.isDate = true;
-            i += 5;
-        } else if (code.midRef(i, 3).compare(QLatin1String("a/p"), Qt::CaseInsensitive) == 0) {
-            tokens.append({Token::AmPm, code.mid(i, 3), 0});
-            section.twelveHour = true;
-            section.isDate = true;
-            i += 3;
-        } else if (lower == QLatin1Char('y') || lower == QLatin1Char('e') ||
-                   lower == QLatin1Char('m') || lower == QLatin1Char('d') ||
-                   lower == QLatin1Char('h') || lower == QLatin1Char('s')) {
-            const int n = runLength(code, i, lower);
-            const Token::Kind kind = lower == QLatin1Char('y') || lower == QLatin1Char('e')
-                                         ? Token::Year
-                                     : lower == QLatin1Char('m') ? Token::Month
-                                     : lower == QLatin1Char('d') ? Token::Day
-                                     : lower == QLatin1Char('h') ? Token::Hour
-                                                                 : Token::Second;
-            tokens.append({kind, QString(), lower == QLatin1Char('e') ? 4 : n});
-            section.isDate = true;
-            i += n;
-        } else {
-            literal(QString(c));
-            ++i;
+public:
+    explicit SectionParser(const QString &code) : m_code(code), m_size(code.size()) {}
+    Section parse();
+
+private:
+    using Handler = bool (SectionParser::*)();
+
+    bool quotedText();
+    bool escapedCharacter();
+    bool blank();
+    bool fill();
+    bool bracket();
+    bool digitPlaceholder();
+    bool separator();
+    bool exponent();
+    bool generalWord();
+    bool textValue();
+    bool amPm();
+    bool datePart();
+
+    bool elapsedTime(const QString &low);
+    bool currency(const QString &inside);
+    void condition(const QString &inside);
+
+    QChar here() const { return m_code.at(m_at); }
+    bool startsWith(QLatin1String word) const
+    {
+        return m_code.midRef(m_at, word.size()).compare(word, Qt::CaseInsensitive) == 0;
+    }
+    void append(Token::Kind kind, const QString &text = QString(), int count = 0)
+    {
+        m_section.tokens.append({kind, text, count});
+    }
+    void literal(const QString &text);
+
+    const QString &m_code;
+    const int m_size;
+    int m_at = 0;
+    Section m_section;
+};
+
+NumberFormat::Section NumberFormat::SectionParser::parse()
+{
+    // In this order: "e+" is an exponent before "e" is a year, and "am/pm"
+    // is read whole before "a/p".
+    static const Handler handlers[] = {
+        &SectionParser::quotedText,  &SectionParser::escapedCharacter,
+        &SectionParser::blank,       &SectionParser::fill,
+        &SectionParser::bracket,     &SectionParser::digitPlaceholder,
+        &SectionParser::separator,   &SectionParser::exponent,
+        &SectionParser::generalWord, &SectionParser::textValue,
+        &SectionParser::amPm,        &SectionParser::datePart};
+    while (m_at < m_size) {
+        const auto taken = [this](Handler handler) { return (this->*handler)(); };
+        if (std::none_of(std::begin(handlers), std::end(handlers), taken)) {
+            literal(QString(here()));
+            ++m_at;
         }
     }
-    section.empty = tokens.isEmpty();
-    if (section.isDate)
-        resolveDateTokens(&section);
-    return section;
+    m_section.empty = m_section.tokens.isEmpty();
+    if (m_section.isDate)
+        resolveDateTokens(&m_section);
+    return m_section;
+}
+
+void NumberFormat::SectionParser::literal(const QString &text)
+{
+    QVector<Token> &tokens = m_section.tokens;
+    if (!tokens.isEmpty() && tokens.last().kind == Token::Literal)
+        tokens.last().text += text;
+    else
+        tokens.append({Token::Literal, text, 0});
+}
+
+bool NumberFormat::SectionParser::quotedText()
+{
+    if (here() != QLatin1Char('"'))
+        return false;
+    const int close = m_code.indexOf(QLatin1Char('"'), m_at + 1);
+    const int stop = close < 0 ? m_size : close;
+    literal(m_code.mid(m_at + 1, stop - m_at - 1));
+    m_at = stop + 1;
+    return true;
+}
+
+bool NumberFormat::SectionParser::escapedCharacter()
+{
+    if (here() != QLatin1Char('\\'))
+        return false;
+    if (m_at + 1 < m_size)
+        literal(m_code.mid(m_at + 1, 1));
+    m_at += 2;
+    return true;
+}
+
+// "_x" leaves the room of x blank.
+bool NumberFormat::SectionParser::blank()
+{
+    if (here() != QLatin1Char('_'))
+        return false;
+    literal(QStringLiteral(" "));
+    m_at += 2;
+    return true;
+}
+
+// "*x" repeats x to fill the column; a column wide enough needs none.
+bool NumberFormat::SectionParser::fill()
+{
+    if (here() != QLatin1Char('*'))
+        return false;
+    m_at += 2;
+    return true;
+}
+
+bool NumberFormat::SectionParser::bracket()
+{
+    if (here() != QLatin1Char('['))
+        return false;
+    const int close = m_code.indexOf(QLatin1Char(']'), m_at + 1);
+    const int stop = close < 0 ? m_size : close;
+    const QString inside = m_code.mid(m_at + 1, stop - m_at - 1);
+    m_at = stop + 1;
+    if (!elapsedTime(inside.toLower()) && !currency(inside))
+        condition(inside);
+    // Colours, locales and the like do not change the text.
+    return true;
+}
+
+bool NumberFormat::SectionParser::elapsedTime(const QString &low)
+{
+    if (low.isEmpty() || low.count(low.at(0)) != low.size())
+        return false;
+    const QChar unit = low.at(0);
+    if (unit != QLatin1Char('h') && unit != QLatin1Char('m') && unit != QLatin1Char('s'))
+        return false;
+    const Token::Kind kind = unit == QLatin1Char('h')   ? Token::ElapsedHours
+                             : unit == QLatin1Char('m') ? Token::ElapsedMinutes
+                                                        : Token::ElapsedSeconds;
+    append(kind, QString(), int(low.size()));
+    m_section.isDate = true;
+    return true;
+}
+
+bool NumberFormat::SectionParser::currency(const QString &inside)
+{
+    if (!inside.startsWith(QLatin1Char('$')))
+        return false;
+    const int dash = inside.indexOf(QLatin1Char('-'));
+    literal(inside.mid(1, dash < 0 ? -1 : dash - 1));
+    return true;
+}
+
+void NumberFormat::SectionParser::condition(const QString &inside)
+{
+    if (inside.isEmpty() || !QStringLiteral("<>=").contains(inside.at(0)))
+        return;
+    int n = 1;
+    while (n < inside.size() && QStringLiteral("<>=").contains(inside.at(n)))
+        ++n;
+    bool ok = false;
+    const double value = inside.mid(n).trimmed().toDouble(&ok);
+    if (ok) {
+        m_section.hasCondition = true;
+        m_section.conditionOperator = inside.left(n);
+        m_section.conditionValue = value;
+    }
+}
+
+bool NumberFormat::SectionParser::digitPlaceholder()
+{
+    const QChar c = here();
+    if (c != QLatin1Char('0') && c != QLatin1Char('#') && c != QLatin1Char('?'))
+        return false;
+    append(Token::Digit, QString(c));
+    m_section.hasNumber = true;
+    ++m_at;
+    return true;
+}
+
+// The decimal point, a thousands separator or scaling comma, and percent.
+bool NumberFormat::SectionParser::separator()
+{
+    const QChar c = here();
+    if (c == QLatin1Char('.'))
+        append(Token::Point);
+    else if (c == QLatin1Char(','))
+        append(Token::Comma);
+    else if (c == QLatin1Char('%'))
+        append(Token::Percent);
+    else
+        return false;
+    ++m_at;
+    return true;
+}
+
+bool NumberFormat::SectionParser::exponent()
+{
+    if (here().toLower() != QLatin1Char('e') || m_at + 1 >= m_size ||
+        (m_code.at(m_at + 1) != QLatin1Char('+') && m_code.at(m_at + 1) != QLatin1Char('-')))
+        return false;
+    append(Token::Exponent, m_code.mid(m_at + 1, 1));
+    m_at += 2;
+    return true;
+}
+
+bool NumberFormat::SectionParser::generalWord()
+{
+    if (!startsWith(QLatin1String("general")))
+        return false;
+    append(Token::General);
+    m_section.hasNumber = true;
+    m_at += 7;
+    return true;
+}
+
+bool NumberFormat::SectionParser::textValue()
+{
+    if (here() != QLatin1Char('@'))
+        return false;
+    append(Token::TextValue);
+    m_section.isText = true;
+    ++m_at;
+    return true;
+}
+
+bool NumberFormat::SectionParser::amPm()
+{
+    for (const QLatin1String form : {QLatin1String("am/pm"), QLatin1String("a/p")}) {
+        if (!startsWith(form))
+            continue;
+        append(Token::AmPm, m_code.mid(m_at, form.size()));
+        m_section.twelveHour = true;
+        m_section.isDate = true;
+        m_at += form.size();
+        return true;
+    }
+    return false;
+}
+
+bool NumberFormat::SectionParser::datePart()
+{
+    const QChar lower = here().toLower();
+    if (lower != QLatin1Char('y') && lower != QLatin1Char('e') && lower != QLatin1Char('m') &&
+        lower != QLatin1Char('d') && lower != QLatin1Char('h') && lower != QLatin1Char('s'))
+        return false;
+    const int n = runLength(m_code, m_at, lower);
+    const Token::Kind kind = lower == QLatin1Char('y') || lower == QLatin1Char('e') ? Token::Year
+                             : lower == QLatin1Char('m')                            ? Token::Month
+                             : lower == QLatin1Char('d')                            ? Token::Day
+                             : lower == QLatin1Char('h')                            ? Token::Hour
+                                                                                    : Token::Second;
+    append(kind, QString(), lower == QLatin1Char('e') ? 4 : n);
+    m_section.isDate = true;
+    m_at += n;
+    return true;
+}
+
+NumberFormat::Section NumberFormat::parseSection(const QString &code)
+{
+    return SectionParser(code).parse();
 }
 
 void NumberFormat::resolveDateTokens(Section *section)
@@ -459,149 +611,211 @@ QString NumberFormat::general(double value)
     return sign + integer + (fraction.isEmpty() ? QString() : QLatin1Char('.') + fraction);
 }
 
-QString NumberFormat::formatNumber(const Section &section, double value)
+// Writes a number through a section's digit placeholders: where the
+// integer, fraction and exponent places lie among the tokens, the digits
+// rounded to those places, then the tokens in order with the digits in
+// their places.
+class NumberFormat::NumberWriter
 {
-    const QVector<Token> &tokens = section.tokens;
-    // Where the number's parts lie among the tokens.
-    int pointAt = -1, exponentAt = -1;
-    for (int i = 0; i < tokens.size(); ++i) {
-        const Token::Kind kind = tokens.at(i).kind;
-        if (kind == Token::Point && pointAt < 0 && exponentAt < 0)
-            pointAt = i;
-        else if (kind == Token::Exponent && exponentAt < 0)
-            exponentAt = i;
+public:
+    explicit NumberWriter(const QVector<Token> &tokens);
+    QString write(double value);
+
+private:
+    void findPlaces();
+    void findCommas();
+    void splitScientific(double value);
+    QVector<QString> integerDigits() const;
+    QString groupedInteger() const;
+    QStringList fractionDigits() const;
+    QString assemble(double value, const QVector<QString> &integerOut,
+                     const QStringList &fractionOut) const;
+
+    const QVector<Token> &m_tokens;
+    int m_pointAt = -1, m_exponentAt = -1;
+    int m_mantissaEnd = 0, m_integerEnd = 0;
+    QString m_integerPlaces, m_fractionPlaces, m_exponentPlaces;
+    bool m_grouping = false;
+    int m_scaling = 0;
+    int m_percent = 0;
+    QString m_integer, m_fraction, m_exponentDigits, m_exponentSign;
+};
+
+NumberFormat::NumberWriter::NumberWriter(const QVector<Token> &tokens) : m_tokens(tokens)
+{
+    findPlaces();
+    findCommas();
+}
+
+// Where the number's parts lie among the tokens.
+void NumberFormat::NumberWriter::findPlaces()
+{
+    for (int i = 0; i < m_tokens.size(); ++i) {
+        const Token::Kind kind = m_tokens.at(i).kind;
+        if (kind == Token::Point && m_pointAt < 0 && m_exponentAt < 0)
+            m_pointAt = i;
+        else if (kind == Token::Exponent && m_exponentAt < 0)
+            m_exponentAt = i;
     }
-    const int mantissaEnd = exponentAt >= 0 ? exponentAt : tokens.size();
-    const int integerEnd = pointAt >= 0 ? pointAt : mantissaEnd;
-    QString integerPlaces, fractionPlaces, exponentPlaces;
-    bool grouping = false;
-    int scaling = 0;
-    int percent = 0;
-    for (int i = 0; i < tokens.size(); ++i) {
-        const Token &token = tokens.at(i);
+    m_mantissaEnd = m_exponentAt >= 0 ? m_exponentAt : m_tokens.size();
+    m_integerEnd = m_pointAt >= 0 ? m_pointAt : m_mantissaEnd;
+    for (int i = 0; i < m_tokens.size(); ++i) {
+        const Token &token = m_tokens.at(i);
         if (token.kind == Token::Percent)
-            ++percent;
+            ++m_percent;
         if (token.kind == Token::Digit) {
-            if (i < integerEnd) {
-                integerPlaces += token.text;
-            } else if (i < mantissaEnd) {
-                fractionPlaces += token.text;
+            if (i < m_integerEnd) {
+                m_integerPlaces += token.text;
+            } else if (i < m_mantissaEnd) {
+                m_fractionPlaces += token.text;
             } else {
-                exponentPlaces += token.text;
+                m_exponentPlaces += token.text;
             }
         }
     }
-    for (int i = 0; i < mantissaEnd; ++i) {
-        if (tokens.at(i).kind != Token::Comma)
+}
+
+// A comma between digits groups thousands; after the last digit, each one
+// divides by a thousand.
+void NumberFormat::NumberWriter::findCommas()
+{
+    for (int i = 0; i < m_mantissaEnd; ++i) {
+        if (m_tokens.at(i).kind != Token::Comma)
             continue;
         bool digitBefore = false, digitAfter = false;
-        for (int j = i - 1; j >= 0 && tokens.at(j).kind != Token::Literal; --j)
-            digitBefore = digitBefore || tokens.at(j).kind == Token::Digit;
+        for (int j = i - 1; j >= 0 && m_tokens.at(j).kind != Token::Literal; --j)
+            digitBefore = digitBefore || m_tokens.at(j).kind == Token::Digit;
         int j = i + 1;
-        while (j < tokens.size() && tokens.at(j).kind == Token::Comma)
+        while (j < m_tokens.size() && m_tokens.at(j).kind == Token::Comma)
             ++j;
-        digitAfter = j < integerEnd && tokens.at(j).kind == Token::Digit;
-        if (digitBefore && digitAfter && i < integerEnd)
-            grouping = true;
+        digitAfter = j < m_integerEnd && m_tokens.at(j).kind == Token::Digit;
+        if (digitBefore && digitAfter && i < m_integerEnd)
+            m_grouping = true;
         else if (digitBefore && !digitAfter)
-            ++scaling;
+            ++m_scaling;
     }
-    for (int i = 0; i < percent; ++i)
+}
+
+QString NumberFormat::NumberWriter::write(double value)
+{
+    for (int i = 0; i < m_percent; ++i)
         value *= 100;
-    for (int i = 0; i < scaling; ++i)
+    for (int i = 0; i < m_scaling; ++i)
         value /= 1000;
+    if (m_exponentAt >= 0)
+        splitScientific(value);
+    else
+        DecimalDigits(value).fixed(m_fractionPlaces.size(), &m_integer, &m_fraction);
+    if (m_integer == QLatin1String("0"))
+        m_integer.clear();
+    return assemble(value, integerDigits(), fractionDigits());
+}
 
-    QString integer, fraction, exponentDigits, exponentSign;
-    if (exponentAt >= 0) {
-        const int integerCount = qMax(1, int(integerPlaces.size()));
-        const DecimalDigits digits(value);
-        int exponent = 0;
-        if (!digits.isZero()) {
-            exponent = digits.exponent();
-            if (integerCount > 1 && integerPlaces.startsWith(QLatin1Char('#')))
-                exponent = int(std::floor(double(exponent) / integerCount)) * integerCount;
-            else
-                exponent -= integerCount - 1;
-        }
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            const DecimalDigits mantissa(value / std::pow(10.0, exponent));
-            mantissa.fixed(fractionPlaces.size(), &integer, &fraction);
-            if (integer.size() <= integerCount || digits.isZero())
-                break;
-            exponent +=
-                integerPlaces.startsWith(QLatin1Char('#')) && integerCount > 1 ? integerCount : 1;
-        }
-        exponentDigits =
-            QString::number(qAbs(exponent))
-                .rightJustified(exponentPlaces.count(QLatin1Char('0')), QLatin1Char('0'));
-        exponentSign = exponent < 0
-                           ? QStringLiteral("-")
-                           : (tokens.at(exponentAt).text == QLatin1String("+") ? QStringLiteral("+")
-                                                                               : QString());
-    } else {
-        DecimalDigits(value).fixed(fractionPlaces.size(), &integer, &fraction);
-    }
-    if (integer == QLatin1String("0"))
-        integer.clear();
-
-    // Integer digits fill the placeholders from the right; the leftmost one
-    // takes whatever is left over.
-    QVector<QString> integerOut(integerPlaces.size());
-    if (grouping) {
-        const int zeros = integerPlaces.size() - integerPlaces.indexOf(QLatin1Char('0'));
-        if (integerPlaces.contains(QLatin1Char('0')) && integer.size() < zeros)
-            integer = integer.rightJustified(zeros, QLatin1Char('0'));
-        for (int at = integer.size() - 3; at > 0; at -= 3)
-            integer.insert(at, QLatin1Char(','));
-        if (!integerOut.isEmpty())
-            integerOut[0] = integer;
-    } else {
-        QString rest = integer;
-        for (int k = integerPlaces.size() - 1; k >= 0; --k) {
-            if (k == 0 && !rest.isEmpty()) {
-                integerOut[k] = rest;
-                rest.clear();
-            } else if (!rest.isEmpty()) {
-                integerOut[k] = rest.right(1);
-                rest.chop(1);
-            } else {
-                const QChar place = integerPlaces.at(k);
-                integerOut[k] = place == QLatin1Char('0')   ? QStringLiteral("0")
-                                : place == QLatin1Char('?') ? QStringLiteral(" ")
-                                                            : QString();
-            }
-        }
-    }
-    // Fraction digits: trailing zeros vanish under # and turn blank under ?.
-    QStringList fractionOut;
-    int lastSignificant = fraction.size() - 1;
-    while (lastSignificant >= 0 && fraction.at(lastSignificant) == QLatin1Char('0') &&
-           fractionPlaces.at(lastSignificant) != QLatin1Char('0'))
-        --lastSignificant;
-    for (int k = 0; k < fractionPlaces.size(); ++k) {
-        if (k <= lastSignificant)
-            fractionOut.append(fraction.mid(k, 1));
+void NumberFormat::NumberWriter::splitScientific(double value)
+{
+    const int integerCount = qMax(1, int(m_integerPlaces.size()));
+    const DecimalDigits digits(value);
+    int exponent = 0;
+    if (!digits.isZero()) {
+        exponent = digits.exponent();
+        if (integerCount > 1 && m_integerPlaces.startsWith(QLatin1Char('#')))
+            exponent = int(std::floor(double(exponent) / integerCount)) * integerCount;
         else
-            fractionOut.append(fractionPlaces.at(k) == QLatin1Char('?') ? QStringLiteral(" ")
-                                                                        : QString());
+            exponent -= integerCount - 1;
     }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DecimalDigits mantissa(value / std::pow(10.0, exponent));
+        mantissa.fixed(m_fractionPlaces.size(), &m_integer, &m_fraction);
+        if (m_integer.size() <= integerCount || digits.isZero())
+            break;
+        exponent +=
+            m_integerPlaces.startsWith(QLatin1Char('#')) && integerCount > 1 ? integerCount : 1;
+    }
+    m_exponentDigits =
+        QString::number(qAbs(exponent))
+            .rightJustified(m_exponentPlaces.count(QLatin1Char('0')), QLatin1Char('0'));
+    if (exponent < 0)
+        m_exponentSign = QStringLiteral("-");
+    else if (m_tokens.at(m_exponentAt).text == QLatin1String("+"))
+        m_exponentSign = QStringLiteral("+");
+}
 
+// Integer digits fill the placeholders from the right; the leftmost one
+// takes whatever is left over.
+QVector<QString> NumberFormat::NumberWriter::integerDigits() const
+{
+    QVector<QString> integerOut(m_integerPlaces.size());
+    if (m_grouping) {
+        if (!integerOut.isEmpty())
+            integerOut[0] = groupedInteger();
+        return integerOut;
+    }
+    QString rest = m_integer;
+    for (int k = m_integerPlaces.size() - 1; k >= 0; --k) {
+        if (k == 0 && !rest.isEmpty()) {
+            integerOut[k] = rest;
+            rest.clear();
+        } else if (!rest.isEmpty()) {
+            integerOut[k] = rest.right(1);
+            rest.chop(1);
+        } else {
+            const QChar place = m_integerPlaces.at(k);
+            integerOut[k] = place == QLatin1Char('0')   ? QStringLiteral("0")
+                            : place == QLatin1Char('?') ? QStringLiteral(" ")
+                                                        : QString();
+        }
+    }
+    return integerOut;
+}
+
+QString NumberFormat::NumberWriter::groupedInteger() const
+{
+    QString integer = m_integer;
+    const int zeros = m_integerPlaces.size() - m_integerPlaces.indexOf(QLatin1Char('0'));
+    if (m_integerPlaces.contains(QLatin1Char('0')) && integer.size() < zeros)
+        integer = integer.rightJustified(zeros, QLatin1Char('0'));
+    for (int at = integer.size() - 3; at > 0; at -= 3)
+        integer.insert(at, QLatin1Char(','));
+    return integer;
+}
+
+// Fraction digits: trailing zeros vanish under # and turn blank under ?.
+QStringList NumberFormat::NumberWriter::fractionDigits() const
+{
+    QStringList fractionOut;
+    int lastSignificant = m_fraction.size() - 1;
+    while (lastSignificant >= 0 && m_fraction.at(lastSignificant) == QLatin1Char('0') &&
+           m_fractionPlaces.at(lastSignificant) != QLatin1Char('0'))
+        --lastSignificant;
+    for (int k = 0; k < m_fractionPlaces.size(); ++k) {
+        if (k <= lastSignificant)
+            fractionOut.append(m_fraction.mid(k, 1));
+        else
+            fractionOut.append(m_fractionPlaces.at(k) == QLatin1Char('?') ? QStringLiteral(" ")
+                                                                          : QString());
+    }
+    return fractionOut;
+}
+
+QString NumberFormat::NumberWriter::assemble(double value, const QVector<QString> &integerOut,
+                                             const QStringList &fractionOut) const
+{
     QString out;
     int integerIndex = 0, fractionIndex = 0;
     bool exponentWritten = false;
-    for (int i = 0; i < tokens.size(); ++i) {
-        const Token &token = tokens.at(i);
+    for (int i = 0; i < m_tokens.size(); ++i) {
+        const Token &token = m_tokens.at(i);
         switch (token.kind) {
         case Token::Literal:
             out += token.text;
             break;
         case Token::Digit:
-            if (i < integerEnd)
+            if (i < m_integerEnd)
                 out += integerOut.value(integerIndex++);
-            else if (i < mantissaEnd)
+            else if (i < m_mantissaEnd)
                 out += fractionOut.value(fractionIndex++);
             else if (!exponentWritten) {
-                out += exponentDigits;
+                out += m_exponentDigits;
                 exponentWritten = true;
             }
             break;
@@ -612,7 +826,7 @@ QString NumberFormat::formatNumber(const Section &section, double value)
             out += QLatin1Char('%');
             break;
         case Token::Exponent:
-            out += QLatin1Char('E') + exponentSign;
+            out += QLatin1Char('E') + m_exponentSign;
             break;
         case Token::General:
             out += general(value);
@@ -622,6 +836,11 @@ QString NumberFormat::formatNumber(const Section &section, double value)
         }
     }
     return out;
+}
+
+QString NumberFormat::formatNumber(const Section &section, double value)
+{
+    return NumberWriter(section.tokens).write(value);
 }
 
 QString NumberFormat::formatDate(const Section &section, double value, bool date1904)

@@ -74,6 +74,9 @@ private:
         bool empty = true;
     };
 
+    class SectionParser; // a section's code into tokens
+    class NumberWriter;  // a number through a section's placeholders
+
     static Section parseSection(const QString &code);
     static void resolveDateTokens(Section *section);
     static bool conditionHolds(const Section &section, double value);
