@@ -92,6 +92,27 @@ private:
     bool startRow();
     bool readCell();
 
+    // What a cell's children held besides its value text (in m_value).
+    struct CellContent
+    {
+        bool hasValue = false;
+        bool hasInline = false;
+        QString inlineText;
+    };
+    // How a cell of one type (t="...") keeps its value.
+    using Store = bool (Reader::*)(Cell *cell, const CellContent &content);
+    static Store storeFor(const QStringRef &type); // null for an unknown type
+    bool readPlace(const QXmlStreamAttributes &attributes, Cell *cell);
+    bool readContent(Cell *cell, CellContent *content);
+    void readFormula(Cell *cell);
+    bool storeNumber(Cell *cell, const CellContent &content);
+    bool storeShared(Cell *cell, const CellContent &content);
+    bool storeInline(Cell *cell, const CellContent &content);
+    bool storeFormulaText(Cell *cell, const CellContent &content);
+    bool storeBoolean(Cell *cell, const CellContent &content);
+    bool storeError(Cell *cell, const CellContent &content);
+    bool storeDate(Cell *cell, const CellContent &content);
+
     const QByteArray &m_xml;
     XmlPartReader m_part;
     QXmlStreamReader &m_reader;
@@ -227,6 +248,29 @@ bool Reader::readCell()
     Cell cell;
     cell.original = true;
     cell.start = tagStart(m_xml, tagEnd);
+    if (!readPlace(attributes, &cell))
+        return false;
+    const QStringRef typeRef = attributes.value(QLatin1String("t"));
+    const Store store = storeFor(typeRef);
+    if (!store)
+        return fail(QStringLiteral("unknown cell type ") + typeRef.toString());
+    CellContent content;
+    if (!readContent(&cell, &content))
+        return false;
+    cell.end = quint32(here());
+    // An inline string is kept whatever <v> says; other types without a
+    // value are blank.
+    if (store != &Reader::storeInline && !content.hasValue)
+        cell.type = Cell::Blank;
+    else if (!(this->*store)(&cell, content))
+        return false;
+    m_row->cells.append(cell);
+    m_sheet->cells.noteCellAdded();
+    return true;
+}
+
+bool Reader::readPlace(const QXmlStreamAttributes &attributes, Cell *cell)
+{
     const QStringRef reference = attributes.value(QLatin1String("r"));
     int column = m_lastColumn + 1;
     if (!reference.isEmpty()) {
@@ -237,39 +281,43 @@ bool Reader::readCell()
     if (column <= m_lastColumn || column > CellAddress::MaxColumns)
         return fail(QStringLiteral("cell out of order or range"));
     m_lastColumn = column;
-    cell.column = column;
+    cell->column = column;
     const QStringRef style = attributes.value(QLatin1String("s"));
     if (!style.isEmpty()) {
         bool ok = false;
-        cell.style = style.toInt(&ok);
-        if (!ok || cell.style < 0)
+        cell->style = style.toInt(&ok);
+        if (!ok || cell->style < 0)
             return fail(QStringLiteral("bad style index"));
     }
-    enum Type { Number, Shared, Boolean, ErrorValue, FormulaText, Inline, Date, Unknown };
-    const QStringRef typeRef = attributes.value(QLatin1String("t"));
-    Type type = Number;
-    if (typeRef.isEmpty() || typeRef == QLatin1String("n"))
-        type = Number;
-    else if (typeRef == QLatin1String("s"))
-        type = Shared;
-    else if (typeRef == QLatin1String("inlineStr"))
-        type = Inline;
-    else if (typeRef == QLatin1String("str"))
-        type = FormulaText;
-    else if (typeRef == QLatin1String("b"))
-        type = Boolean;
-    else if (typeRef == QLatin1String("e"))
-        type = ErrorValue;
-    else if (typeRef == QLatin1String("d"))
-        type = Date;
-    else
-        return fail(QStringLiteral("unknown cell type ") + typeRef.toString());
+    return true;
+}
 
+Reader::Store Reader::storeFor(const QStringRef &type)
+{
+    if (type.isEmpty())
+        return &Reader::storeNumber;
+    static const struct
+    {
+        QLatin1String name;
+        Store store;
+    } stores[] = {{QLatin1String("n"), &Reader::storeNumber},
+                  {QLatin1String("s"), &Reader::storeShared},
+                  {QLatin1String("inlineStr"), &Reader::storeInline},
+                  {QLatin1String("str"), &Reader::storeFormulaText},
+                  {QLatin1String("b"), &Reader::storeBoolean},
+                  {QLatin1String("e"), &Reader::storeError},
+                  {QLatin1String("d"), &Reader::storeDate}};
+    for (const auto &entry : stores) {
+        if (type == entry.name)
+            return entry.store;
+    }
+    return nullptr;
+}
+
+bool Reader::readContent(Cell *cell, CellContent *content)
+{
     QString &value = m_value;
     value.resize(0);
-    bool hasValue = false;
-    bool hasInline = false;
-    QString inlineText;
     int depth = 1;
     bool inValue = false;
     while (depth > 0 && !m_reader.atEnd()) {
@@ -286,23 +334,13 @@ bool Reader::readCell()
             const QStringRef name = m_reader.name();
             if (depth == 2 && name == QLatin1String("v")) {
                 inValue = true;
-                hasValue = true;
+                content->hasValue = true;
             } else if (depth == 2 && name == QLatin1String("f")) {
-                const QXmlStreamAttributes f = m_reader.attributes();
-                const QStringRef kind = f.value(QLatin1String("t"));
-                if (kind == QLatin1String("shared")) {
-                    cell.formula = f.hasAttribute(QLatin1String("ref")) ? Cell::SharedMaster
-                                                                        : Cell::SharedChild;
-                    cell.sharedIndex = f.value(QLatin1String("si")).toInt();
-                } else if (kind == QLatin1String("array")) {
-                    cell.formula = Cell::ArrayFormula;
-                } else {
-                    cell.formula = Cell::PlainFormula;
-                }
+                readFormula(cell);
             } else if (depth == 2 && name == QLatin1String("is")) {
-                if (!XmlText::readStringItem(m_part, &inlineText))
+                if (!XmlText::readStringItem(m_part, &content->inlineText))
                     return fail(QStringLiteral("malformed inline string"));
-                hasInline = true;
+                content->hasInline = true;
                 --depth;
             }
         } else if (token == QXmlStreamReader::EndElement) {
@@ -312,53 +350,90 @@ bool Reader::readCell()
     }
     if (m_reader.hasError())
         return fail(QStringLiteral("malformed XML: ") + m_reader.errorString());
-    cell.end = quint32(here());
+    return true;
+}
 
-    if (type == Inline) {
-        if (hasInline) {
-            cell.type = Cell::Text;
-            cell.index = m_sheet->texts.append(inlineText);
-        }
-    } else if (!hasValue) {
-        cell.type = Cell::Blank;
-    } else if (type == Shared) {
-        bool ok = false;
-        const int index = value.toInt(&ok);
-        if (!ok || index < 0)
-            return fail(QStringLiteral("bad shared string index"));
-        m_sheet->maxSharedIndex = qMax(m_sheet->maxSharedIndex, index);
-        cell.type = Cell::SharedString;
-        cell.index = index;
-    } else if (type == Boolean) {
-        cell.type = Cell::Boolean;
-        const QString v = value.trimmed();
-        cell.number = (v == QLatin1String("1") || v == QLatin1String("true")) ? 1 : 0;
-    } else if (type == ErrorValue) {
-        cell.type = Cell::Error;
-        cell.index = m_sheet->texts.append(value);
-    } else if (type == FormulaText) {
-        cell.type = Cell::Text;
-        cell.index = m_sheet->texts.append(XmlText::decodeEscapes(value));
-    } else if (type == Date) {
-        double serial = 0;
-        if (isoToSerial(value, &serial)) {
-            cell.type = Cell::Number;
-            cell.number = serial;
-        } else {
-            cell.type = Cell::Text;
-            cell.index = m_sheet->texts.append(value);
-        }
+void Reader::readFormula(Cell *cell)
+{
+    const QXmlStreamAttributes f = m_reader.attributes();
+    const QStringRef kind = f.value(QLatin1String("t"));
+    if (kind == QLatin1String("shared")) {
+        cell->formula =
+            f.hasAttribute(QLatin1String("ref")) ? Cell::SharedMaster : Cell::SharedChild;
+        cell->sharedIndex = f.value(QLatin1String("si")).toInt();
+    } else if (kind == QLatin1String("array")) {
+        cell->formula = Cell::ArrayFormula;
     } else {
-        double number = 0;
-        if (!value.trimmed().isEmpty()) {
-            if (!parseNumber(value, &number))
-                return fail(QStringLiteral("bad number ") + value);
-            cell.type = Cell::Number;
-            cell.number = number;
-        }
+        cell->formula = Cell::PlainFormula;
     }
-    m_row->cells.append(cell);
-    m_sheet->cells.noteCellAdded();
+}
+
+bool Reader::storeNumber(Cell *cell, const CellContent &)
+{
+    if (m_value.trimmed().isEmpty())
+        return true;
+    double number = 0;
+    if (!parseNumber(m_value, &number))
+        return fail(QStringLiteral("bad number ") + m_value);
+    cell->type = Cell::Number;
+    cell->number = number;
+    return true;
+}
+
+bool Reader::storeShared(Cell *cell, const CellContent &)
+{
+    bool ok = false;
+    const int index = m_value.toInt(&ok);
+    if (!ok || index < 0)
+        return fail(QStringLiteral("bad shared string index"));
+    m_sheet->maxSharedIndex = qMax(m_sheet->maxSharedIndex, index);
+    cell->type = Cell::SharedString;
+    cell->index = index;
+    return true;
+}
+
+bool Reader::storeInline(Cell *cell, const CellContent &content)
+{
+    if (content.hasInline) {
+        cell->type = Cell::Text;
+        cell->index = m_sheet->texts.append(content.inlineText);
+    }
+    return true;
+}
+
+bool Reader::storeFormulaText(Cell *cell, const CellContent &)
+{
+    cell->type = Cell::Text;
+    cell->index = m_sheet->texts.append(XmlText::decodeEscapes(m_value));
+    return true;
+}
+
+bool Reader::storeBoolean(Cell *cell, const CellContent &)
+{
+    cell->type = Cell::Boolean;
+    const QString v = m_value.trimmed();
+    cell->number = (v == QLatin1String("1") || v == QLatin1String("true")) ? 1 : 0;
+    return true;
+}
+
+bool Reader::storeError(Cell *cell, const CellContent &)
+{
+    cell->type = Cell::Error;
+    cell->index = m_sheet->texts.append(m_value);
+    return true;
+}
+
+// An ISO 8601 date becomes its serial number; anything else stays text.
+bool Reader::storeDate(Cell *cell, const CellContent &)
+{
+    double serial = 0;
+    if (isoToSerial(m_value, &serial)) {
+        cell->type = Cell::Number;
+        cell->number = serial;
+    } else {
+        cell->type = Cell::Text;
+        cell->index = m_sheet->texts.append(m_value);
+    }
     return true;
 }
 
