@@ -93,21 +93,13 @@ std::unique_ptr<WorkbookFile> WorkbookFile::fromBytes(const QByteArray &bytes, c
     return file;
 }
 
-void WorkbookFile::ensureCurrent()
+void WorkbookFile::readSaved()
 {
-    if (m_savedBytes.isEmpty())
-        return;
     const QByteArray bytes = m_savedBytes;
     m_savedBytes.clear();
     QString why;
     if (!read(bytes, &why))
         qWarning("WorkbookFile: saved file reads back wrong: %s", qPrintable(why));
-}
-
-WorkbookDocument &WorkbookFile::document()
-{
-    ensureCurrent();
-    return *m_document;
 }
 
 bool WorkbookFile::write(QByteArray *out, QString *why)

@@ -34,7 +34,12 @@ public:
 
     // The workbook, read again from the saved bytes the first time it is
     // asked for after a save (the next save needs the new file's layout).
-    WorkbookDocument &document();
+    WorkbookDocument &document()
+    {
+        if (!m_savedBytes.isEmpty())
+            readSaved();
+        return *m_document;
+    }
 
     // Writes the changes in place, atomically; true and nothing written when
     // there is no change. On failure the file is as it was.
@@ -50,7 +55,7 @@ private:
     Q_DISABLE_COPY(WorkbookFile)
     bool read(const QByteArray &bytes, QString *why);
     bool readDelimited(const QByteArray &bytes, QString *why);
-    void ensureCurrent();
+    void readSaved();
     bool write(QByteArray *out, WorkbookWriter::Written *written, QString *why);
     bool saveXls(QString *why);
     void noteSaved(); // the saved file's size and time, to notice others' changes
