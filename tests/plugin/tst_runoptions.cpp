@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -19,6 +21,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <utility>
 
 // Runs with the records the options panel builds, over real workbooks:
 // started from the panel's start button, or recorded as steps and run one by
@@ -40,6 +44,9 @@ private slots:
     void encodingOverAListAndBack();
     void cellOperationsTakeTheDockOptions_data();
     void cellOperationsTakeTheDockOptions();
+
+    void inputGivenDuringARunIsDropped_data();
+    void inputGivenDuringARunIsDropped();
 
     void addingAStep_data();
     void addingAStep();
@@ -438,6 +445,57 @@ void TestRunOptions::encodingOverAListAndBack()
         QCOMPARE(cell(path, "Data!B4"), QStringLiteral("中文 文本"));
         QCOMPARE(cell(path, "Offset!D4"), QStringLiteral("r4c4 apple"));
     }
+}
+
+void TestRunOptions::inputGivenDuringARunIsDropped_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("click") << false;
+    QTest::newRow("space") << true;
+}
+// A second press of the start button while a run holds the window waits in
+// the queue until the run is over: it must not run the list a second time.
+// The pointer shows busy while the run holds the window.
+void TestRunOptions::inputGivenDuringARunIsDropped()
+{
+    QFETCH(bool, byKey);
+    const QStringList files = copies(2);
+    m_host->addList(files);
+    choose(Replaced, All);
+    setKeys(QStringLiteral("apple"), QStringLiteral("apple+"));
+    setSheets(QStringLiteral("首表"));
+    auto *button = namedChild<QPushButton>(m_panel, "pushButton_start");
+    Qt::CursorShape during = Qt::ArrowCursor;
+    bool queued = false;
+    m_host->onFileCount = [&] {
+        if (std::exchange(queued, true))
+            return;
+        if (QApplication::overrideCursor())
+            during = QApplication::overrideCursor()->shape();
+        for (bool press : {true, false}) {
+            QEvent *event = nullptr;
+            if (byKey)
+                event = new QKeyEvent(press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Space,
+                                      Qt::NoModifier, QStringLiteral(" "));
+            else
+                event =
+                    new QMouseEvent(press ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease,
+                                    button->rect().center(), Qt::LeftButton,
+                                    press ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::postEvent(button, event);
+        }
+    };
+    start();
+    QCOMPARE(during, Qt::WaitCursor);
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_VERIFY(!QApplication::overrideCursor());
+    QCOMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(cell(files.at(0), "Data!A2"), QStringLiteral("apple+"));
+
+    // Once the run is over, the button answers again.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 2);
+    QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("apple++"));
 }
 
 QTEST_MAIN(TestRunOptions)
