@@ -20,13 +20,6 @@
 #include <new>
 #include <stdexcept>
 
-// A request the allocator cannot meet fails as in an ordinary build, with
-// std::bad_alloc, instead of stopping the sanitizer's run.
-extern "C" const char *__asan_default_options()
-{
-    return "allocator_may_return_null=1";
-}
-
 namespace {
 
 const QString kExcel = QStringLiteral("Excel.Application");
