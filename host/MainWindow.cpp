@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
 #include <QDockWidget>
@@ -102,6 +103,15 @@ void MainWindow::showEvent(QShowEvent *event)
         return;
     m_firstShow = false;
     loadPlugins();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    closeDocuments(documentsWhere([](CodeEditorEx *) { return true; }));
+    if (m_codeEditors.isEmpty())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void MainWindow::on_action_quit_triggered()
@@ -309,7 +319,15 @@ void MainWindow::openFiles(int tableID, QList<FileType *> files)
     }
 }
 
-void MainWindow::closeDocument(CodeEditorEx *editor)
+bool MainWindow::closeDocument(CodeEditorEx *editor)
+{
+    if (!editor->askToClose())
+        return false;
+    destroyDocument(editor);
+    return true;
+}
+
+void MainWindow::destroyDocument(CodeEditorEx *editor)
 {
     // The document goes before its frame: its save prompt runs an event loop,
     // which must not meet a sub-window that is half destroyed.
@@ -467,7 +485,7 @@ void MainWindow::releaseDocumentsAndLists()
         disconnect(editor, nullptr, this, nullptr);
     m_codeEditors.clear();
     m_curCodeEditor = nullptr;
-    closeDocuments(editors);
+    forEachStillOpen(editors, [this](CodeEditorEx *editor) { destroyDocument(editor); });
 }
 
 void MainWindow::on_action_newList_triggered()
