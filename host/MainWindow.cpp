@@ -800,10 +800,9 @@ QString MainWindow::pluginFolder(const QString &programFolder)
     const QString name = dir.dirName().toLower();
     if (name == QLatin1String("debug") || name == QLatin1String("release"))
         dir.cdUp();
-    // Without a plugins folder nothing is searched: the program's own folder
-    // is no place to load libraries from.
-    if (!dir.cd(QStringLiteral("plugins")))
-        return QString();
+    // Without a plugins folder the plug-ins may stand beside the program;
+    // whatever else is there fails to load and is passed over.
+    dir.cd(QStringLiteral("plugins"));
     return dir.absolutePath();
 }
 
@@ -830,15 +829,12 @@ void MainWindow::loadPlugins()
     for (QObject *object : statics)
         bind(object);
 
-    const QString folder = pluginFolder(QCoreApplication::applicationDirPath());
-    if (!folder.isEmpty()) {
-        const QDir dir(folder);
-        const QStringList files = dir.entryList(QDir::Files, QDir::NoSort);
-        for (const QString &file : files) {
-            // The loader goes, the library stays loaded for the whole run.
-            QPluginLoader loader(dir.absoluteFilePath(file));
-            bind(loader.instance());
-        }
+    const QDir dir(pluginFolder(QCoreApplication::applicationDirPath()));
+    const QStringList files = dir.entryList(QDir::Files, QDir::NoSort);
+    for (const QString &file : files) {
+        // The loader goes, the library stays loaded for the whole run.
+        QPluginLoader loader(dir.absoluteFilePath(file));
+        bind(loader.instance());
     }
 
     const QString table = lines.join(QLatin1Char('\n'));

@@ -59,7 +59,7 @@ public:
     void stepDone() override;
 
     // The folder searched for plug-in files when the program lives in
-    // programFolder; empty when there is none.
+    // programFolder: its "plugins" folder, else the program's own folder.
     static QString pluginFolder(const QString &programFolder);
 
     // Documents and lists.
