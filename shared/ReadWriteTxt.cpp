@@ -1,5 +1,6 @@
 #include "ReadWriteTxt.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextCodec>
@@ -31,12 +32,10 @@ bool ReadWriteTxt::readTxt(const QString &path, QString &text)
     return true;
 }
 
-bool ReadWriteTxt::decodesLosslessly(const QString &path)
+namespace {
+
+bool bytesDecodeLosslessly(const QByteArray &bytes)
 {
-    QFile file(path);
-    if (!openFile(file, QIODevice::ReadOnly))
-        return true;
-    const QByteArray bytes = file.readAll();
     // The stream behind readTxt follows a byte-order mark before the locale.
     QTextCodec *codec = QTextCodec::codecForUtfText(bytes, QTextCodec::codecForLocale());
     const QString text = codec->toUnicode(bytes);
@@ -48,6 +47,40 @@ bool ReadWriteTxt::decodesLosslessly(const QString &path)
     const QChar mark(QChar::ByteOrderMark);
     QTextCodec::ConverterState markState(QTextCodec::IgnoreHeader);
     return bytes == codec->fromUnicode(&mark, 1, &markState) + back;
+}
+
+} // namespace
+
+bool ReadWriteTxt::decodesLosslessly(const QString &path)
+{
+    QFile file(path);
+    if (!openFile(file, QIODevice::ReadOnly))
+        return true;
+    return bytesDecodeLosslessly(file.readAll());
+}
+
+bool ReadWriteTxt::readTxt(const QString &path, QString &text, bool &lossless)
+{
+    lossless = true;
+    QFile file(path);
+    if (!openFile(file, QIODevice::ReadOnly)) {
+        emit tipSignal(0, 0, path);
+        return false;
+    }
+    if (!file.isReadable()) {
+        emit tipSignal(0, 1, path);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    lossless = bytesDecodeLosslessly(bytes);
+    // The bytes in memory go through the same text-mode stream as a file.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly | QIODevice::Text);
+    QTextStream stream(&buffer);
+    text = stream.readAll();
+    return true;
 }
 
 bool ReadWriteTxt::writeTxt(const QString &path, const QString &text)

@@ -21,6 +21,9 @@ public:
     // bytes: what the codec could not decode comes back as replacement
     // characters. A file that cannot be read has nothing to lose: true.
     bool decodesLosslessly(const QString &path);
+    // Reads as readTxt does and tells what decodesLosslessly would, from one
+    // read of the file: a document that follows its file reads it often.
+    bool readTxt(const QString &path, QString &text, bool &lossless);
     // Creates or replaces the file; true only when every byte reached it. A
     // write that fails leaves the file as it was.
     bool writeTxt(const QString &path, const QString &text);

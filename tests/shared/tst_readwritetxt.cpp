@@ -30,6 +30,20 @@ private:
     QIODevice::OpenMode m_forced;
 };
 
+// Counts the files opened.
+class CountedOpen : public ReadWriteTxt
+{
+public:
+    int opens = 0;
+
+protected:
+    bool openFile(QFileDevice &file, QIODevice::OpenMode mode) override
+    {
+        ++opens;
+        return ReadWriteTxt::openFile(file, mode);
+    }
+};
+
 } // namespace
 
 class TestReadWriteTxt : public QObject
@@ -49,6 +63,8 @@ private slots:
     void failedWriteKeepsOldText();
     void unreadableDeviceKeepsText();
     void usesLocaleCodec();
+    void readWithCheckReadsOnce_data();
+    void readWithCheckReadsOnce();
 
 private:
     QTemporaryDir m_dir;
@@ -237,6 +253,43 @@ void TestReadWriteTxt::usesLocaleCodec()
     QString back;
     QVERIFY(rw.readTxt(path, back));
     QCOMPARE(back, text);
+}
+
+void TestReadWriteTxt::readWithCheckReadsOnce_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("lossless");
+
+    QTest::newRow("line ends") << QByteArray("one\r\ntwo\rthree\n") << true;
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD\r\n") << true;
+    QTest::newRow("UTF-16 mark") << QByteArray("\xFF\xFE\x2D\x4E\n\0", 6) << true;
+    QTest::newRow("GB18030 under UTF-8") << QByteArray("\xD6\xD0\xCE\xC4\r\n") << false;
+    QTest::newRow("missing file") << QByteArray() << true;
+}
+
+void TestReadWriteTxt::readWithCheckReadsOnce()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, lossless);
+    const QString path = m_dir.filePath(QStringLiteral("checked.txt"));
+    QFile::remove(path);
+    if (!bytes.isNull())
+        QVERIFY(writeTestFile(path, bytes));
+
+    // The same text and the same verdict as the two calls it stands for.
+    QString expected = QStringLiteral("before");
+    const bool read = g_readWriteTxt.readTxt(path, expected);
+    QCOMPARE(g_readWriteTxt.decodesLosslessly(path), lossless);
+
+    CountedOpen rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QString text = QStringLiteral("before");
+    bool decoded = !lossless;
+    QCOMPARE(rw.readTxt(path, text, decoded), read);
+    QCOMPARE(text, expected);
+    QCOMPARE(decoded, lossless);
+    QCOMPARE(rw.opens, 1);
+    QCOMPARE(tips.count(), read ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestReadWriteTxt)
