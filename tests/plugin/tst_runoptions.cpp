@@ -18,8 +18,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 #include <utility>
@@ -31,6 +33,8 @@ class TestRunOptions : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -42,6 +46,8 @@ private slots:
     void fileWithoutItsColumnIsLeftAlone();
     void conversionOverAList();
     void encodingOverAListAndBack();
+    void scriptConversionUnderEitherEncoding_data();
+    void scriptConversionUnderEitherEncoding();
     void cellOperationsTakeTheDockOptions_data();
     void cellOperationsTakeTheDockOptions();
 
@@ -63,6 +69,9 @@ private:
     QString cell(const QString &path, const QString &key);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    // The shipped word lists, with a pair of lines a user added.
+    QTemporaryDir m_lists;
+    QTextCodec *m_savedCodec = nullptr;
     int m_copies = 0;
     std::unique_ptr<RunHost> m_host;
     std::unique_ptr<Wendral> m_plugin;
@@ -70,8 +79,34 @@ private:
     QPointer<WidgetTextOption> m_options;
 };
 
+void TestRunOptions::initTestCase()
+{
+    const QDir shipped(QStringLiteral(QUORVANE_TEST_DATA "/../../data"));
+    const QStringList names = shipped.entryList({QStringLiteral("textTo_*.txt")}, QDir::Files);
+    QVERIFY(names.size() >= 6);
+    for (const QString &name : names)
+        QVERIFY(QFile::copy(shipped.filePath(name), m_lists.filePath(name)));
+    // The simplified 后 is also the traditional one: its traditional line is
+    // left blank, which finds nothing toward the simplified script.
+    const QList<QPair<QString, QByteArray>> added = {{"textTo_newOne.txt", "\n发\n后"},
+                                                     {"textTo_oldOne.txt", "\n發\n"}};
+    for (const auto &list : added) {
+        QFile file(m_lists.filePath(list.first));
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(list.second);
+    }
+    QSettings(QStringLiteral("./configure.ini"), QSettings::IniFormat)
+        .setValue(QStringLiteral("currency/iniPath"), m_lists.path() + QLatin1Char('/'));
+}
+
+void TestRunOptions::cleanupTestCase()
+{
+    QFile::remove(QStringLiteral("./configure.ini"));
+}
+
 void TestRunOptions::init()
 {
+    m_savedCodec = QTextCodec::codecForLocale();
     SpreadsheetServer::install();
     m_dir = std::make_unique<QTemporaryDir>();
     m_copies = 0;
@@ -91,6 +126,7 @@ void TestRunOptions::init()
 
 void TestRunOptions::cleanup()
 {
+    QTextCodec::setCodecForLocale(m_savedCodec);
     delete m_panel;
     delete m_options;
     m_plugin.reset();
@@ -496,6 +532,45 @@ void TestRunOptions::inputGivenDuringARunIsDropped()
     QTest::mouseClick(button, Qt::LeftButton);
     QTRY_COMPARE(m_host->count("tip:-4,2,"), 2);
     QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("apple++"));
+}
+
+void TestRunOptions::scriptConversionUnderEitherEncoding_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QStringList>("expected");
+    for (const QByteArray locale : {QByteArray("UTF-8"), QByteArray("GB18030")}) {
+        QTest::addRow("%s to traditional", locale.constData())
+            << locale << 0 << QStringList{"國家", "國家", "發展"};
+        QTest::addRow("%s to simplified", locale.constData())
+            << locale << 3 << QStringList{"国家", "国家", "发展"};
+    }
+}
+
+// The shipped lists are UTF-8; under the host's ANSI setting they convert
+// as they do under UTF-8, and a blank line inserts nothing anywhere.
+void TestRunOptions::scriptConversionUnderEitherEncoding()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(int, direction);
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName(locale));
+    const QStringList texts{"国家", "國家", "發展"};
+    const QString path = m_dir->filePath(QStringLiteral("script.xlsx"));
+    QVERIFY(WorkbookFixtures::writePackage(
+        path, WorkbookMaker::textWorkbook(QStringLiteral("S"), texts.size(), 1,
+                                          [&texts](int row, int) { return texts.at(row - 1); })));
+    m_host->addList({path});
+    choose(To, List);
+    namedChild<QRadioButton>(m_options, "radioButton_textToTradition")->setChecked(true);
+    namedChild<QComboBox>(m_options, "comboBox_textToTradition")->setCurrentIndex(direction);
+    setSheets(QStringLiteral("首表"));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTextCodec::setCodecForLocale(m_savedCodec);
+    QStringList column;
+    for (int row = 1; row <= texts.size(); ++row)
+        column << cell(path, QStringLiteral("S!A%1").arg(row));
+    QTEST(column, "expected");
 }
 
 QTEST_MAIN(TestRunOptions)

@@ -65,6 +65,7 @@ private slots:
     void usesLocaleCodec();
     void readWithCheckReadsOnce_data();
     void readWithCheckReadsOnce();
+    void bytesPassAsTheyAre();
 
 private:
     QTemporaryDir m_dir;
@@ -290,6 +291,31 @@ void TestReadWriteTxt::readWithCheckReadsOnce()
     QCOMPARE(decoded, lossless);
     QCOMPARE(rw.opens, 1);
     QCOMPARE(tips.count(), read ? 0 : 1);
+}
+
+// No codec and no line-end translation either way; the outcomes are those
+// of the text functions.
+void TestReadWriteTxt::bytesPassAsTheyAre()
+{
+    const QString path = m_dir.filePath(QStringLiteral("bytes.txt"));
+    const QByteArray bytes("\xFF\xFEo\x00\r\x00\n\x00", 8);
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QVERIFY(rw.writeBytes(path, bytes));
+    QCOMPARE(readTestFile(path), bytes);
+    QByteArray back;
+    QVERIFY(rw.readBytes(path, back));
+    QCOMPARE(back, bytes);
+
+    const QString missing = m_dir.filePath(QStringLiteral("no/such/folder/b.txt"));
+    QVERIFY(!rw.writeBytes(missing, bytes));
+    back = "kept";
+    QVERIFY(!rw.readBytes(missing, back));
+    QCOMPARE(back, QByteArray("kept"));
+    QCOMPARE(tips.count(), 3);
+    QCOMPARE(tips.at(0), (QVariantList{0, 4, path}));
+    QCOMPARE(tips.at(1), (QVariantList{0, 0, missing}));
+    QCOMPARE(tips.at(2), (QVariantList{0, 0, missing}));
 }
 
 QTEST_GUILESS_MAIN(TestReadWriteTxt)
