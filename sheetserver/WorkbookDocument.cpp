@@ -3,6 +3,7 @@
 #include "AtomicSave.h"
 #include "DecimalDigits.h"
 #include "DelimitedText.h"
+#include "SpreadsheetServer.h"
 #include "WorkbookReader.h"
 #include "WorkbookWriter.h"
 #include "XlsLayout.h"
@@ -12,6 +13,20 @@
 
 #include <QFile>
 #include <QFileInfo>
+
+namespace {
+
+bool tooLongForACell(const TextPool &pool, int index)
+{
+    int bytes = 0;
+    pool.bytes(index, &bytes);
+    // A unit takes at least a byte, so only a long entry is made into text
+    // to be counted.
+    return bytes > SpreadsheetServer::MaxCellText &&
+           pool.at(index).size() > SpreadsheetServer::MaxCellText;
+}
+
+} // namespace
 
 WorkbookDocument::WorkbookDocument() = default;
 
@@ -193,6 +208,10 @@ bool WorkbookDocument::save(QString *why)
         *why = QStringLiteral("the file was changed or removed since it was opened");
         return false;
     }
+    if (format != Format::Delimited && changesOverlongCell()) {
+        *why = QStringLiteral("a cell holds more text than a workbook cell can");
+        return false;
+    }
     if (format == Format::Xls)
         return saveXls(why);
     QByteArray bytes;
@@ -225,6 +244,28 @@ bool WorkbookDocument::save(QString *why)
     }
     package = std::move(reopened);
     return true;
+}
+
+bool WorkbookDocument::changesOverlongCell() const
+{
+    // Only the cells this save writes: a cell kept as the file had it is the
+    // file's own, copied byte for byte.
+    for (const SheetModel *sheet : sheets) {
+        if (!sheet->changed)
+            continue;
+        for (const auto &row : sheet->cells.rows()) {
+            if (!row.second.changed)
+                continue;
+            for (const Cell &cell : row.second.cells) {
+                if (!cell.changed)
+                    continue;
+                if ((cell.type == Cell::Text && tooLongForACell(sheet->texts, cell.index)) ||
+                    (cell.type == Cell::SharedString && tooLongForACell(sharedStrings, cell.index)))
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool WorkbookDocument::saveXls(QString *why)

@@ -72,7 +72,10 @@ public:
 
     bool isChanged();
     // Writes the changes in place, atomically; true and nothing written when
-    // there is no change. On failure the file is as it was.
+    // there is no change. On failure the file is as it was. A workbook
+    // (either format, not delimited text) in which a changed cell holds more
+    // than SpreadsheetServer::MaxCellText units is not written at all: a
+    // spreadsheet application would cut such a cell, or refuse the file.
     bool save(QString *why);
 
 private:
@@ -81,6 +84,7 @@ private:
     void clear();
     void ensureCurrent();
     bool saveXls(QString *why);
+    bool changesOverlongCell() const;
     void noteSaved(); // the saved file's size and time, to notice others' changes
 
     QByteArray m_savedBytes; // the file as last saved, until read again
