@@ -4,6 +4,7 @@
 #include "ReadWriteTxt.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -30,19 +31,42 @@ CodeEditorEx::CodeEditorEx(int tableID, int codeID, const QString &path, QWidget
 
 CodeEditorEx::~CodeEditorEx()
 {
-    if (!m_mark.isEmpty()) {
-        QMessageBox box;
-        box.setWindowTitle(QStringLiteral("是否保存"));
-        box.setText(QStringLiteral("当前文件没有保存,是否进行保存操作？"));
-        QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
-        box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
-        box.exec();
-        const bool saveIt = box.clickedButton() == yes;
-        qDebug() << "save before close:" << (saveIt ? "是" : "否");
-        if (saveIt)
-            save(-1);
-    }
+    // Deleted without a close first (the host going down), the document can
+    // only try its save: there is no way left to stay open.
+    if (!m_mark.isEmpty() && !m_closeAnswered && userWantsSave())
+        save(-1);
     emit destroySignal(codeID);
+}
+
+bool CodeEditorEx::userWantsSave()
+{
+    QMessageBox box;
+    box.setWindowTitle(QStringLiteral("是否保存"));
+    box.setText(QStringLiteral("当前文件没有保存,是否进行保存操作？"));
+    QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    box.exec();
+    const bool saveIt = box.clickedButton() == yes;
+    qDebug() << "save before close:" << (saveIt ? "是" : "否");
+    return saveIt;
+}
+
+bool CodeEditorEx::askToClose()
+{
+    if (m_mark.isEmpty() || m_closeAnswered)
+        return true;
+    if (userWantsSave())
+        return save(-1);
+    m_closeAnswered = true;
+    return true;
+}
+
+void CodeEditorEx::closeEvent(QCloseEvent *event)
+{
+    if (askToClose())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void CodeEditorEx::updateTitle()
@@ -55,8 +79,9 @@ void CodeEditorEx::updateTitle()
 
 void CodeEditorEx::readFile()
 {
-    g_readWriteTxt.readTxt(m_path, m_savedText);
-    m_undecodable = !g_readWriteTxt.decodesLosslessly(m_path);
+    bool lossless = true;
+    g_readWriteTxt.readTxt(m_path, m_savedText, lossless);
+    m_undecodable = !lossless;
     setPlainText(m_savedText);
 }
 
@@ -82,13 +107,13 @@ bool CodeEditorEx::save(int tableID)
     // A clean document holds what its file holds, so there is nothing to
     // write. Writing it anyway could only do harm: a workbook or a file in
     // another code page does not come back through the codec as it was read.
-    if (m_mark.isEmpty() && QFileInfo(m_path).isFile())
-        return true;
+    // The rest of a save still happens: title, list and tip.
+    const bool unchanged = m_mark.isEmpty() && QFileInfo(m_path).isFile();
 
     // Bytes the encoding could not decode show as replacement characters;
     // writing them back would destroy the file's text for good. The file
     // stays as it is, to be reopened in the encoding it was written in.
-    if (m_undecodable && QFileInfo::exists(m_path)) {
+    if (!unchanged && m_undecodable && QFileInfo::exists(m_path)) {
         emit tipSignal(0, 3, QString());
         return false;
     }
@@ -99,8 +124,11 @@ bool CodeEditorEx::save(int tableID)
             DialogFilter::fromSuffixFile(DialogFilter::textFilter()));
     }
 
-    m_savedText = toPlainText();
-    const bool written = !m_path.isEmpty() && g_readWriteTxt.writeTxt(m_path, m_savedText);
+    bool written = unchanged;
+    if (!unchanged) {
+        m_savedText = toPlainText();
+        written = !m_path.isEmpty() && g_readWriteTxt.writeTxt(m_path, m_savedText);
+    }
     if (written) {
         m_mark.clear();
         setWindowTitle(QString::number(m_tableID) + QLatin1Char('_') + m_path);

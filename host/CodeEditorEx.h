@@ -13,14 +13,19 @@ class CodeEditorEx : public CodeEditor
     Q_OBJECT
 public:
     CodeEditorEx(int tableID, int codeID, const QString &path, QWidget *parent = nullptr);
-    // Asks whether to save a modified document before it goes.
+    // Asks whether to save a modified document before it goes, unless its
+    // close has asked already.
     ~CodeEditorEx() override;
 
     // Writes the document, asking for a file name when it has none yet; a
-    // clean document whose file is there is left as it is, and so is a file
-    // the chosen encoding did not decode. A document of no list joins the
-    // list tableID when that is a list id.
+    // clean document whose file is there is not written again, and a file
+    // the chosen encoding did not decode is never written over. A document
+    // of no list joins the list tableID when that is a list id.
     bool save(int tableID);
+    // Asks whether to save a modified document that is about to close. False
+    // when the user chose to save and the save failed: the document must
+    // then stay open, or its edits would be lost.
+    bool askToClose();
 
     QString path() const { return m_path; }
     int getCodeID() const { return codeID; }
@@ -39,6 +44,8 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // The sub-window's own close button arrives here.
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void onTextChanged();
@@ -46,6 +53,8 @@ private slots:
 private:
     void updateTitle();
     void readFile();
+    // The close prompt: true when the user answered "是".
+    bool userWantsSave();
 
     int m_tableID;
     int codeID;
@@ -55,6 +64,8 @@ private:
     QString m_mark;
     // The file holds bytes the chosen encoding cannot decode.
     bool m_undecodable = false;
+    // The user answered "否" when the document was closed.
+    bool m_closeAnswered = false;
     int m_dropMode = 0;
 };
 

@@ -36,3 +36,17 @@ QString DialogFilter::fromSuffixFile(const QString &fallback)
         filter = fallback;
     return filter.replace(QLatin1Char('\n'), QStringLiteral(";;"));
 }
+
+QString DialogFilter::forWorkbookDialog()
+{
+    QStringList lines = workbookFilter().split(QLatin1Char('\n'));
+    QString suffixes;
+    g_readWriteTxt.readTxt(suffixFile(), suffixes);
+    const QStringList extra = suffixes.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &line : extra) {
+        const QString filter = line.trimmed();
+        if (!filter.isEmpty() && !lines.contains(filter))
+            lines << filter;
+    }
+    return lines.join(QStringLiteral(";;"));
+}

@@ -16,6 +16,9 @@ public:
     // "suffix.ini" read whole, or fallback when it gives nothing, with each
     // line turned into one filter of a Qt file dialog.
     static QString fromSuffixFile(const QString &fallback);
+    // The add-files dialog's filter: the workbook filter first, so that the
+    // workbooks show, then each line of "suffix.ini" it does not hold yet.
+    static QString forWorkbookDialog();
 };
 
 #endif // DIALOGFILTER_H

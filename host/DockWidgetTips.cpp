@@ -9,6 +9,11 @@
 
 namespace {
 
+// How many times as long as the last pass took must pass before the next
+// one, and the most any tip waits, in milliseconds.
+constexpr qint64 kRestPerPass = 2;
+constexpr qint64 kLongestWaitMs = 100;
+
 void noContextMenus(QTextBrowser *pane)
 {
     pane->setContextMenuPolicy(Qt::NoContextMenu);
@@ -41,7 +46,8 @@ DockWidgetTips::DockWidgetTips(QWidget *parent) : QDockWidget(parent), ui(new Ui
     ui->textBrowser_explain->setHtml(helpText());
 
     m_showTimer.setSingleShot(true);
-    m_showTimer.setInterval(0);
+    m_showTimer.setTimerType(Qt::PreciseTimer);
+    m_sinceLastPass.start();
     connect(&m_showTimer, &QTimer::timeout, this, &DockWidgetTips::showPendingTips);
 }
 
@@ -54,13 +60,14 @@ void DockWidgetTips::tipSlot(const int &var1, const int &var2, const QString &ti
 {
     m_pendingTips << TipCatalogue::line(QTime::currentTime(), var1, var2, tipText);
     // Every line put at the top moves all older lines down, which costs a
-    // pass over the whole shown log. The tips of a run arrive together once
-    // its jobs are done, so a shown log takes them in one pass when control
-    // returns to the event loop; a log nobody sees takes each line at once.
+    // pass over the whole shown log, so a shown log takes the tips that
+    // arrived meanwhile in one pass (see showPendingTips); a log nobody sees
+    // takes each line at once.
     if (!isVisible())
         showPendingTips();
     else if (!m_showTimer.isActive())
-        m_showTimer.start();
+        m_showTimer.start(static_cast<int>(
+            qBound<qint64>(0, m_restAfterPassMs - m_sinceLastPass.elapsed(), kLongestWaitMs)));
 }
 
 void DockWidgetTips::showPendingTips()
@@ -76,6 +83,7 @@ void DockWidgetTips::showPendingTips()
                 m_pendingTips.at(i);
     m_pendingTips.clear();
 
+    m_sinceLastPass.start();
     QTextCursor cursor(ui->textBrowser_message->document());
     cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::Start);
@@ -83,6 +91,14 @@ void DockWidgetTips::showPendingTips()
     cursor.movePosition(QTextCursor::Start);
     cursor.insertHtml(html);
     cursor.endEditBlock();
+    // The text layout walks every older line to move it down, so a pass
+    // costs in proportion to the log's length. Tips that come one at a time
+    // (a multi-step run, a series of saves) would each pay a whole pass;
+    // resting a few times the pass's cost before the next one lets the tips
+    // arriving meanwhile share it, which keeps each tip's share of the work
+    // the same however long the log has grown. A tip after a quiet spell
+    // shows at once.
+    m_restAfterPassMs = m_sinceLastPass.restart() * kRestPerPass;
 }
 
 void DockWidgetTips::explainSlot(const QString &explain)

@@ -2,6 +2,7 @@
 #define DOCKWIDGETTIPS_H
 
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -33,6 +34,8 @@ private:
     Ui::DockWidgetTips *ui;
     QStringList m_pendingTips;
     QTimer m_showTimer;
+    QElapsedTimer m_sinceLastPass;
+    qint64 m_restAfterPassMs = 0;
 };
 
 #endif // DOCKWIDGETTIPS_H

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
 #include <QDockWidget>
@@ -102,6 +103,15 @@ void MainWindow::showEvent(QShowEvent *event)
         return;
     m_firstShow = false;
     loadPlugins();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    closeDocuments(documentsWhere([](CodeEditorEx *) { return true; }));
+    if (m_codeEditors.isEmpty())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void MainWindow::on_action_quit_triggered()
@@ -309,7 +319,15 @@ void MainWindow::openFiles(int tableID, QList<FileType *> files)
     }
 }
 
-void MainWindow::closeDocument(CodeEditorEx *editor)
+bool MainWindow::closeDocument(CodeEditorEx *editor)
+{
+    if (!editor->askToClose())
+        return false;
+    destroyDocument(editor);
+    return true;
+}
+
+void MainWindow::destroyDocument(CodeEditorEx *editor)
 {
     // The document goes before its frame: its save prompt runs an event loop,
     // which must not meet a sub-window that is half destroyed.
@@ -467,7 +485,7 @@ void MainWindow::releaseDocumentsAndLists()
         disconnect(editor, nullptr, this, nullptr);
     m_codeEditors.clear();
     m_curCodeEditor = nullptr;
-    closeDocuments(editors);
+    forEachStillOpen(editors, [this](CodeEditorEx *editor) { destroyDocument(editor); });
 }
 
 void MainWindow::on_action_newList_triggered()
@@ -782,10 +800,9 @@ QString MainWindow::pluginFolder(const QString &programFolder)
     const QString name = dir.dirName().toLower();
     if (name == QLatin1String("debug") || name == QLatin1String("release"))
         dir.cdUp();
-    // Without a plugins folder nothing is searched: the program's own folder
-    // is no place to load libraries from.
-    if (!dir.cd(QStringLiteral("plugins")))
-        return QString();
+    // Without a plugins folder the plug-ins may stand beside the program;
+    // whatever else is there fails to load and is passed over.
+    dir.cd(QStringLiteral("plugins"));
     return dir.absolutePath();
 }
 
@@ -812,15 +829,12 @@ void MainWindow::loadPlugins()
     for (QObject *object : statics)
         bind(object);
 
-    const QString folder = pluginFolder(QCoreApplication::applicationDirPath());
-    if (!folder.isEmpty()) {
-        const QDir dir(folder);
-        const QStringList files = dir.entryList(QDir::Files, QDir::NoSort);
-        for (const QString &file : files) {
-            // The loader goes, the library stays loaded for the whole run.
-            QPluginLoader loader(dir.absoluteFilePath(file));
-            bind(loader.instance());
-        }
+    const QDir dir(pluginFolder(QCoreApplication::applicationDirPath()));
+    const QStringList files = dir.entryList(QDir::Files, QDir::NoSort);
+    for (const QString &file : files) {
+        // The loader goes, the library stays loaded for the whole run.
+        QPluginLoader loader(dir.absoluteFilePath(file));
+        bind(loader.instance());
     }
 
     const QString table = lines.join(QLatin1Char('\n'));

@@ -59,7 +59,7 @@ public:
     void stepDone() override;
 
     // The folder searched for plug-in files when the program lives in
-    // programFolder; empty when there is none.
+    // programFolder: its "plugins" folder, else the program's own folder.
     static QString pluginFolder(const QString &programFolder);
 
     // Documents and lists.
@@ -81,6 +81,8 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Closes the documents first; one whose save failed keeps the window open.
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void on_action_quit_triggered();
@@ -139,8 +141,10 @@ private:
     void showFirstDocument();
     void showFirstList();
     TableViewWidget *findList(int tableID) const;
-    // Deletes a document and its sub-window.
-    void closeDocument(CodeEditorEx *editor);
+    // Deletes a document and its sub-window unless the document stays open
+    // because a save it was asked for failed.
+    bool closeDocument(CodeEditorEx *editor);
+    void destroyDocument(CodeEditorEx *editor);
     void closeDocuments(const QList<CodeEditorEx *> &editors);
     // Runs act on each of editors that is still open when its turn comes: a
     // save or a close may ask the user in an event loop of its own, in which

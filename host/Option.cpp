@@ -39,9 +39,11 @@ Option::Option(QWidget *parent) : QWidget(parent), ui(new Ui::Option)
                                       Qt::WindowContextHelpButtonHint | Qt::WindowType_Mask)) |
                    Qt::Dialog);
 
+    // The count the program starts with: without the key that is one list,
+    // and saving the window unchanged must keep it so.
     ui->lineEdit_listNumber->setText(readSetting(configureFile(), QStringLiteral("start"),
                                                  QStringLiteral("listNumber"),
-                                                 QStringLiteral("0")));
+                                                 QStringLiteral("1")));
     ui->comboBox_close->setCurrentIndex(readSetting(configureFile(), QStringLiteral("currency"),
                                                     QStringLiteral("close"), QStringLiteral("0"))
                                             .toInt());

@@ -119,9 +119,9 @@ void TableViewWidget::addFile(const QString &path, int id)
 
 void TableViewWidget::addFiles()
 {
-    const QStringList chosen = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("请选择需要添加的Excel表格文档:"), QStringLiteral("/"),
-        DialogFilter::fromSuffixFile(DialogFilter::workbookFilter()));
+    const QStringList chosen =
+        QFileDialog::getOpenFileNames(this, QStringLiteral("请选择需要添加的Excel表格文档:"),
+                                      QStringLiteral("/"), DialogFilter::forWorkbookDialog());
     for (const QString &path : chosen)
         addFile(path, ++*m_idCounter);
     if (!chosen.isEmpty())

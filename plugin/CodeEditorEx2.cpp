@@ -3,7 +3,6 @@
 #include "CodeEditor.h"
 #include "HarlithFace.h"
 #include "PluginGlobals.h"
-#include "ReadWriteTxt.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,13 +18,6 @@ QPointer<CodeEditorEx2> &instance()
 {
     static QPointer<CodeEditorEx2> editor;
     return editor;
-}
-
-QString readPane(const QString &path)
-{
-    QString text;
-    g_readWriteTxt.readTxt(path, text);
-    return text;
 }
 
 } // namespace
@@ -70,9 +62,10 @@ CodeEditorEx2::CodeEditorEx2(QWidget *parent)
 CodeEditorEx2::~CodeEditorEx2()
 {
     // The window goes with the host's main window at exit; edits still open
-    // then would otherwise be lost without a word.
+    // then would otherwise be lost without a word. No tip: the host is
+    // going away with its window.
     if (!mMark.isEmpty()) {
-        saveTexts();
+        writeChanged();
     }
 }
 
@@ -106,6 +99,8 @@ void CodeEditorEx2::loadTexts(const QString &title, const QString &leftCaption,
                               const QString &leftPath, const QString &rightCaption,
                               const QString &rightPath)
 {
+    if (!mMark.isEmpty() && !saveTexts())
+        return;
     mTitle = title;
     mLeftCaption = leftCaption;
     mLeftPath = leftPath;
@@ -113,17 +108,38 @@ void CodeEditorEx2::loadTexts(const QString &title, const QString &leftCaption,
     mRightPath = rightPath;
     mLeftLabel->setText(mLeftCaption);
     mRightLabel->setText(mRightCaption);
-    updateTitle();
-    mLeftEditor->setPlainText(readPane(mLeftPath));
-    mRightEditor->setPlainText(readPane(mRightPath));
-}
-
-void CodeEditorEx2::saveTexts()
-{
-    g_readWriteTxt.writeTxt(mLeftPath, mLeftEditor->toPlainText());
-    g_readWriteTxt.writeTxt(mRightPath, mRightEditor->toPlainText());
+    mLeftFile.read(mLeftPath);
+    mRightFile.read(mRightPath);
+    mLoading = true;
+    mLeftEditor->setPlainText(mLeftFile.text());
+    mRightEditor->setPlainText(mRightFile.text());
+    mLoading = false;
     mMark.clear();
     updateTitle();
+}
+
+bool CodeEditorEx2::saveTexts()
+{
+    const QStringList failed = writeChanged();
+    for (const QString &path : failed) {
+        if (g_hostFace)
+            g_hostFace->sendTip(0, 3, path);
+    }
+    if (!failed.isEmpty())
+        return false;
+    mMark.clear();
+    updateTitle();
+    return true;
+}
+
+QStringList CodeEditorEx2::writeChanged()
+{
+    QStringList failed;
+    if (!mLeftFile.write(mLeftPath, mLeftEditor->toPlainText()))
+        failed << mLeftPath;
+    if (!mRightFile.write(mRightPath, mRightEditor->toPlainText()))
+        failed << mRightPath;
+    return failed;
 }
 
 void CodeEditorEx2::keyPressEvent(QKeyEvent *event)
@@ -137,14 +153,17 @@ void CodeEditorEx2::keyPressEvent(QKeyEvent *event)
 
 void CodeEditorEx2::closeEvent(QCloseEvent *event)
 {
-    if (!mMark.isEmpty()) {
-        saveTexts();
+    if (!mMark.isEmpty() && !saveTexts()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }
 
 void CodeEditorEx2::markChanged()
 {
+    if (mLoading)
+        return;
     mMark = QStringLiteral("*");
     updateTitle();
 }

@@ -1,7 +1,10 @@
 #ifndef CODEEDITOREX2_H
 #define CODEEDITOREX2_H
 
+#include "WordListFile.h"
+
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class CodeEditor;
@@ -10,7 +13,11 @@ class QPushButton;
 
 // Two text files side by side, each in a line-numbered pane, for word lists
 // whose lines correspond. One window serves the whole process; edits go back
-// to both files with Ctrl+S or when the window closes, without a question.
+// to their files with Ctrl+S, when the window closes or before another pair
+// is shown, without a question. A file is written only when its pane's text
+// changed. When a write fails (or would lose what a file holds) the failure
+// is reported as a tip, the edits and the "*" stay, and the window neither
+// closes nor shows another pair.
 class CodeEditorEx2 : public QWidget
 {
     Q_OBJECT
@@ -24,9 +31,11 @@ public:
                                      const QString &leftPath, const QString &rightCaption,
                                      const QString &rightPath, QWidget *parent);
 
+    // Saves the edits of the pair shown first; keeps it shown when that fails.
     void loadTexts(const QString &title, const QString &leftCaption, const QString &leftPath,
                    const QString &rightCaption, const QString &rightPath);
-    void saveTexts();
+    // False when a changed pane could not be written.
+    bool saveTexts();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -34,6 +43,8 @@ protected:
 
 private:
     void markChanged();
+    // The paths of the changed panes whose files could not be written.
+    QStringList writeChanged();
     void swapTexts();
     void clearTexts();
     void updateTitle();
@@ -51,6 +62,10 @@ private:
     QPushButton *mClearButton;
     // "*" once either pane changed since the last save.
     QString mMark;
+    WordListFile mLeftFile;
+    WordListFile mRightFile;
+    // Filling the panes from their files is no edit.
+    bool mLoading = false;
 };
 
 #endif // CODEEDITOREX2_H

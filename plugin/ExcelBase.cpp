@@ -15,6 +15,17 @@
 
 namespace {
 
+// The thread's automation init, released in the same thread however the run
+// ends: the pool thread goes on to serve other jobs.
+class ThreadInitScope
+{
+public:
+    ThreadInitScope() { ThreadInit::initialize(ThreadInit::Multithreaded); }
+    ~ThreadInitScope() { ThreadInit::release(); }
+    ThreadInitScope(const ThreadInitScope &) = delete;
+    ThreadInitScope &operator=(const ThreadInitScope &) = delete;
+};
+
 // The plug-in answers "Excel.Application" with its own in-process server as
 // soon as the library is loaded, in every process that links it.
 void installSpreadsheetServer()
@@ -33,15 +44,24 @@ ExcelBase::ExcelBase(const QString &fileName, QObject *parent)
 
 void ExcelBase::run()
 {
-    ThreadInit::initialize(ThreadInit::Multithreaded);
-    // A file that cannot be opened has had its tip from openExcel; it still
-    // ends, so that the run it belongs to can complete.
-    const bool opened = openExcel(m_fileName);
-    if (opened) {
-        process();
-        closeExcel();
+    bool opened = false;
+    {
+        const ThreadInitScope threadInit;
+        try {
+            // A file that cannot be opened has had its tip from openExcel; it
+            // still ends, so that the run it belongs to can complete.
+            opened = openExcel(m_fileName);
+            if (opened) {
+                process();
+                closeExcel();
+            }
+        } catch (...) {
+            // Out of memory on a large workbook, or a fault in the server:
+            // the workbook goes unsaved, so the file stays as it was.
+            abandonRun();
+            emit tipSignal(0, opened ? 3 : 1, m_fileName);
+        }
     }
-    ThreadInit::release();
     if (opened)
         emit tipSignal(-4, 0, m_fileName);
     emit done(m_fileName);
@@ -89,6 +109,18 @@ bool ExcelBase::abandonOpen()
     pApplication->Quit();
     releaseApplication();
     return false;
+}
+
+void ExcelBase::abandonRun()
+{
+    if (pApplication) {
+        try {
+            pApplication->Quit();
+        } catch (...) {
+            // Whatever the application still holds goes with it below.
+        }
+    }
+    releaseApplication();
 }
 
 void ExcelBase::releaseApplication()

@@ -25,7 +25,11 @@ class Sheets;
 //   not a workbook / cannot be opened    (0, 1, path), done
 //   processed, saved                     (0, 4, ""), (-4, 0, path), done
 //   processed, save failed               (0, 3, path), (-4, 0, path), done
-// A failed save leaves the original file as it was.
+//   open threw (out of memory, ...)      (0, 1, path), done
+//   process or save threw                (0, 3, path), (-4, 0, path), done
+// A failed save, or a throw while opening, processing or saving, leaves the
+// original file as it was. run() catches those throws, and releases the
+// thread's automation init however it ends.
 //
 // The real server is registered when the plug-in library is loaded (see
 // ExcelBase.cpp); tests may register a fake under the same name instead.
@@ -81,6 +85,8 @@ protected:
 private:
     // Quits and releases the application; always false.
     bool abandonOpen();
+    // The same after a throw, when even quitting may throw.
+    void abandonRun();
     void releaseApplication();
 };
 

@@ -58,8 +58,6 @@ void appendPairs(ParReplaced &par, const QString &keyText, const QString &separa
     }
 }
 
-// A list line with nothing to find would make the operation insert its
-// partner between every two characters of every cell.
 void dropEmptyKeys(QStringList &from, QStringList &to)
 {
     for (int i = from.size() - 1; i >= 0; --i) {
@@ -68,6 +66,16 @@ void dropEmptyKeys(QStringList &from, QStringList &to)
             to.removeAt(i);
         }
     }
+}
+
+// A list line with nothing to find would make the operation insert its
+// partner between every two characters of every cell. Which side finds is
+// only settled once the lists are in the direction they are applied.
+void dropEmptyKeys(ParTo &par)
+{
+    dropEmptyKeys(par.fromList, par.toList);
+    dropEmptyKeys(par.newOneList, par.oldOneList);
+    dropEmptyKeys(par.customBefore, par.customAfter);
 }
 
 } // namespace
@@ -185,6 +193,7 @@ ParTo *ParBuilder::getParTo()
         }
         par->result1 = ui->radioButton_textToResult1->isChecked();
     }
+    dropEmptyKeys(*par);
     par->sheetIndex = sheetIndex();
     return par.release();
 }
@@ -238,7 +247,6 @@ bool ParBuilder::readPair(WordLists::ListFile fromFile, WordLists::ListFile toFi
         emit tipSignal(-1, countTip, QString());
         return false;
     }
-    dropEmptyKeys(from, to);
     return true;
 }
 

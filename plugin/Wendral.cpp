@@ -2,16 +2,45 @@
 
 #include "ExcelBase.h"
 #include "FileType.h"
+#include "RunHold.h"
 #include "WidgetText.h"
 #include "WidgetTextOption.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDockWidget>
+#include <QSemaphore>
 #include <QThreadPool>
 #include <QtConcurrent>
 
 #include <algorithm>
+
+namespace {
+
+// However a job ends: its budget share goes back (run() has closed the
+// workbook and let go of everything it made), then the waiting run hears of
+// it.
+class JobEnd
+{
+public:
+    JobEnd(std::shared_ptr<WorkbookBudget::Share> share, std::shared_ptr<QSemaphore> ended)
+        : m_share(std::move(share)), m_ended(std::move(ended))
+    {
+    }
+    ~JobEnd()
+    {
+        m_share->release();
+        m_ended->release();
+    }
+    JobEnd(const JobEnd &) = delete;
+    JobEnd &operator=(const JobEnd &) = delete;
+
+private:
+    const std::shared_ptr<WorkbookBudget::Share> m_share;
+    const std::shared_ptr<QSemaphore> m_ended;
+};
+
+} // namespace
 
 Wendral::Wendral(std::unique_ptr<WorkbookBudget> budget)
     : QObject(nullptr)
@@ -187,6 +216,7 @@ void Wendral::runRange(const Enum_Range &range, const Enum_TextIndex &index, con
 {
     if (g_hostFace->tableCount() == 0)
         return;
+    auto *hold = new RunHold(this);
     setFaceEnabled(false);
     g_hostFace->setFaceEnabled(false);
 
@@ -194,6 +224,7 @@ void Wendral::runRange(const Enum_Range &range, const Enum_TextIndex &index, con
     dispatchRange(range, index, stepIndex);
     mDispatching = false;
     setFaceEnabled(true);
+    hold->endAfterQueuedInput();
     // Files that ended while the run was handed out were counted; the run
     // may already be complete.
     if (mFileCount > 0 && mFileComplete >= mFileCount)
@@ -277,7 +308,10 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
         }
     }
 
-    QList<QFuture<void>> jobs;
+    // Each job signals its own end. Waiting on a job's future instead would
+    // run a job the pool has not started yet in this thread.
+    const auto ended = std::make_shared<QSemaphore>();
+    int started = 0;
     for (int i = 0; i < paths.size(); ++i) {
         OperationTable::Record record =
             recordPerFile ? tableRecordFor(paths.at(i), firstFile + i) : shared;
@@ -286,10 +320,10 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
             continue;
         }
         ++mFileCount;
-        jobs.append(startJob(index, paths.at(i), record));
+        startJob(index, paths.at(i), record, ended);
+        ++started;
     }
-    for (QFuture<void> &job : jobs)
-        job.waitForFinished();
+    ended->acquire(started);
 }
 
 OperationTable::Record Wendral::recordFor(Enum_TextIndex index, int fileIndex, int stepIndex)
@@ -311,27 +345,39 @@ OperationTable::Record Wendral::tableRecordFor(const QString &path, int fileInde
     return recordFor(Replaced2, fileIndex, -1);
 }
 
-QFuture<void> Wendral::startJob(Enum_TextIndex index, const QString &path,
-                                const OperationTable::Record &record)
+void Wendral::startJob(Enum_TextIndex index, const QString &path,
+                       const OperationTable::Record &record,
+                       const std::shared_ptr<QSemaphore> &ended)
 {
     // A job starts once the run has room for its workbook beside those of
     // the jobs still working; its share goes back when it ends, whether its
     // file could be opened or not.
     const std::shared_ptr<WorkbookBudget::Share> share =
         mBudget->acquire(WorkbookBudget::costOf(path));
-    return QtConcurrent::run([this, index, path, record, share]() {
-        // Made, run and released in the pool thread. Its signals reach this
-        // object queued, with copies of their arguments, so nothing needs the
-        // operation once run() has returned.
-        const std::unique_ptr<ExcelBase> operation =
-            OperationTable::createOperation(index, path, record);
-        // The run checked the kind and the record before it started the job.
-        Q_ASSERT(operation);
-        connect(operation.get(), &ExcelBase::done, this, &Wendral::stepDoneSlot);
-        connect(operation.get(), &ExcelBase::tipSignal, this, &Wendral::forwardTip);
-        operation->run();
-        // run() has closed the workbook and let go of everything it made.
-        share->release();
+    QtConcurrent::run([this, index, path, record, share, ended]() {
+        const JobEnd end(share, ended);
+        try {
+            // Made, run and released in the pool thread. Its signals reach
+            // this object queued, with copies of their arguments, so nothing
+            // needs the operation once run() has returned.
+            const std::unique_ptr<ExcelBase> operation =
+                OperationTable::createOperation(index, path, record);
+            // The run checked the kind and the record before it started the job.
+            Q_ASSERT(operation);
+            connect(operation.get(), &ExcelBase::done, this, &Wendral::stepDoneSlot);
+            connect(operation.get(), &ExcelBase::tipSignal, this, &Wendral::forwardTip);
+            operation->run();
+        } catch (...) {
+            // run() reports what the workbook's open, process and save throw;
+            // this is a throw before it could: the file still has to end.
+            QMetaObject::invokeMethod(
+                this,
+                [this, path] {
+                    forwardTip(0, 1, path);
+                    stepDoneSlot(path);
+                },
+                Qt::QueuedConnection);
+        }
     });
 }
 

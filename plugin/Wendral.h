@@ -7,7 +7,6 @@
 #include "StepType.h"
 #include "WorkbookBudget.h"
 
-#include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -19,6 +18,7 @@
 #include <memory>
 
 class FileType;
+class QSemaphore;
 class WidgetText;
 class WidgetTextOption;
 
@@ -88,8 +88,10 @@ private:
     // Replace by table: the record of the file's own column, null when the
     // column at fileIndex is not that file's.
     OperationTable::Record tableRecordFor(const QString &path, int fileIndex);
-    QFuture<void> startJob(Enum_TextIndex index, const QString &path,
-                           const OperationTable::Record &record);
+    // A pool thread's job for the file at path; it releases ended once,
+    // however it ends.
+    void startJob(Enum_TextIndex index, const QString &path, const OperationTable::Record &record,
+                  const std::shared_ptr<QSemaphore> &ended);
     void completeRun();
 
     // Files of the current run handed to a job, and those of them that have

@@ -1,6 +1,7 @@
 #include "WidgetText.h"
 #include "ui_WidgetText.h"
 
+#include "PanelFonts.h"
 #include "Wendral.h"
 
 #include <QDebug>
@@ -9,6 +10,7 @@ WidgetText::WidgetText(Wendral *plugin, QWidget *parent)
     : WidgetEx(parent), ui(new Ui::WidgetText), mPlugin(plugin)
 {
     ui->setupUi(this);
+    PanelFonts::substitute(this);
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
     if (mPlugin)
         setWindowTitle(mPlugin->plusName());

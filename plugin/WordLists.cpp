@@ -1,6 +1,6 @@
 #include "WordLists.h"
 
-#include "ReadWriteTxt.h"
+#include "WordListFile.h"
 
 WordLists::WordLists(const QString &dataPath) : m_dataPath(dataPath)
 {
@@ -19,7 +19,11 @@ QString WordLists::path(ListFile file) const
 
 bool WordLists::readText(ListFile file, QString &text) const
 {
-    return g_readWriteTxt.readTxt(path(file), text);
+    WordListFile list;
+    if (!list.read(path(file)))
+        return false;
+    text = list.text();
+    return true;
 }
 
 QString WordLists::fileName(ListFile file)

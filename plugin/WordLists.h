@@ -29,7 +29,8 @@ public:
     // The folder as configured, always ending in a separator.
     QString dataPath() const { return m_dataPath; }
     QString path(ListFile file) const;
-    // False when the file cannot be read; text is then left alone.
+    // The file's text, read by its content (see WordListFile); false when
+    // the file cannot be read, and text is then left alone.
     bool readText(ListFile file, QString &text) const;
 
     static QString fileName(ListFile file);

@@ -1,34 +1,19 @@
 #include "WorkbookBudget.h"
 
-#include <QFileInfo>
+#include "MachineMemory.h"
+#include "WorkbookCost.h"
+
 #include <QThread>
 
-#include <unistd.h>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
 
 namespace {
 
-// Peak resident memory of one job over a workbook of text, per byte of the
-// zipped file: the cells as strings, the parts inflated and the rewritten
-// parts deflated again. A delimited text file costs less per byte; taking it
-// for a workbook only admits fewer of them at once.
-constexpr qint64 CostPerFileByte = 36;
 // Returning freed memory walks every arena of the allocator; below this cost a
 // workbook leaves too little behind to be worth it.
 constexpr qint64 WorthReturning = qint64(16) << 20;
-// Used when the machine does not say how much memory it has.
-constexpr qint64 FallbackMachineBytes = qint64(4) << 30;
-
-qint64 machineBytes()
-{
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return FallbackMachineBytes;
-    return qint64(pages) * pageSize;
-}
 
 // The allocator keeps what a closed workbook freed in the arenas of the
 // threads that used it, and a run's jobs come to new threads of the pool: the
@@ -69,12 +54,13 @@ WorkbookBudget::WorkbookBudget(qint64 bytes, int workbooks)
 
 std::unique_ptr<WorkbookBudget> WorkbookBudget::forMachine()
 {
-    return std::make_unique<WorkbookBudget>(machineBytes() / 4, QThread::idealThreadCount());
+    return std::make_unique<WorkbookBudget>(MachineMemory::bytes() / 4,
+                                            QThread::idealThreadCount());
 }
 
 qint64 WorkbookBudget::costOf(const QString &path)
 {
-    return QFileInfo(path).size() * CostPerFileByte;
+    return WorkbookCost::of(path);
 }
 
 std::unique_ptr<WorkbookBudget::Share> WorkbookBudget::acquire(qint64 cost)

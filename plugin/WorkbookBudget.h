@@ -45,8 +45,8 @@ public:
     // A quarter of the machine's memory, and one workbook per core: more
     // workbooks at once make no run faster, they only hold more memory.
     static std::unique_ptr<WorkbookBudget> forMachine();
-    // What a run is expected to hold while it rewrites the file at path,
-    // from the file's size; nothing for a file that is not there.
+    // What a run is expected to hold while it rewrites the file at path;
+    // nothing for a file that is not there.
     static qint64 costOf(const QString &path);
 
     // Blocks until a share of cost fits beside the shares held, and every

@@ -1,5 +1,6 @@
 #include "ReadWriteTxt.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextCodec>
@@ -14,29 +15,34 @@ bool ReadWriteTxt::openFile(QFileDevice &file, QIODevice::OpenMode mode)
     return file.open(mode);
 }
 
-bool ReadWriteTxt::readTxt(const QString &path, QString &text)
+bool ReadWriteTxt::openForReading(QFile &file, QIODevice::OpenMode mode)
 {
-    QFile file(path);
-    if (!openFile(file, QIODevice::ReadOnly | QIODevice::Text)) {
-        emit tipSignal(0, 0, path);
+    if (!openFile(file, QIODevice::ReadOnly | mode)) {
+        emit tipSignal(0, 0, file.fileName());
         return false;
     }
     if (!file.isReadable()) {
-        emit tipSignal(0, 1, path);
+        emit tipSignal(0, 1, file.fileName());
         return false;
     }
+    return true;
+}
+
+bool ReadWriteTxt::readTxt(const QString &path, QString &text)
+{
+    QFile file(path);
+    if (!openForReading(file, QIODevice::Text))
+        return false;
     QTextStream stream(&file);
     text = stream.readAll();
     file.close();
     return true;
 }
 
-bool ReadWriteTxt::decodesLosslessly(const QString &path)
+namespace {
+
+bool bytesDecodeLosslessly(const QByteArray &bytes)
 {
-    QFile file(path);
-    if (!openFile(file, QIODevice::ReadOnly))
-        return true;
-    const QByteArray bytes = file.readAll();
     // The stream behind readTxt follows a byte-order mark before the locale.
     QTextCodec *codec = QTextCodec::codecForUtfText(bytes, QTextCodec::codecForLocale());
     const QString text = codec->toUnicode(bytes);
@@ -50,7 +56,67 @@ bool ReadWriteTxt::decodesLosslessly(const QString &path)
     return bytes == codec->fromUnicode(&mark, 1, &markState) + back;
 }
 
+} // namespace
+
+bool ReadWriteTxt::decodesLosslessly(const QString &path)
+{
+    QFile file(path);
+    if (!openFile(file, QIODevice::ReadOnly))
+        return true;
+    return bytesDecodeLosslessly(file.readAll());
+}
+
+bool ReadWriteTxt::readTxt(const QString &path, QString &text, bool &lossless)
+{
+    lossless = true;
+    QFile file(path);
+    if (!openFile(file, QIODevice::ReadOnly)) {
+        emit tipSignal(0, 0, path);
+        return false;
+    }
+    if (!file.isReadable()) {
+        emit tipSignal(0, 1, path);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    lossless = bytesDecodeLosslessly(bytes);
+    // The bytes in memory go through the same text-mode stream as a file.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly | QIODevice::Text);
+    QTextStream stream(&buffer);
+    text = stream.readAll();
+    return true;
+}
+
 bool ReadWriteTxt::writeTxt(const QString &path, const QString &text)
+{
+    return write(path, QIODevice::Text, [&text](QFileDevice &file) {
+        QTextStream stream(&file);
+        stream << text;
+        stream.flush();
+        return stream.status() == QTextStream::Ok;
+    });
+}
+
+bool ReadWriteTxt::readBytes(const QString &path, QByteArray &bytes)
+{
+    QFile file(path);
+    if (!openForReading(file, {}))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+bool ReadWriteTxt::writeBytes(const QString &path, const QByteArray &bytes)
+{
+    return write(path, {},
+                 [&bytes](QFileDevice &file) { return file.write(bytes) == bytes.size(); });
+}
+
+bool ReadWriteTxt::write(const QString &path, QIODevice::OpenMode mode,
+                         const std::function<bool(QFileDevice &)> &writeContent)
 {
     // The new text replaces the file only once all of it is written, so a
     // full disk or a failed write never leaves a document emptied or cut
@@ -62,7 +128,7 @@ bool ReadWriteTxt::writeTxt(const QString &path, const QString &text)
     const bool inPlace = path.isEmpty() || (info.exists() && !info.isFile());
     QFileDevice &file = inPlace ? static_cast<QFileDevice &>(direct) : replacing;
 
-    if (!openFile(file, QIODevice::WriteOnly | QIODevice::Text)) {
+    if (!openFile(file, QIODevice::WriteOnly | mode)) {
         emit tipSignal(0, 0, path);
         return false;
     }
@@ -74,13 +140,9 @@ bool ReadWriteTxt::writeTxt(const QString &path, const QString &text)
             replacing.cancelWriting();
         return false;
     }
-    QTextStream stream(&file);
-    stream << text;
-    stream.flush();
     // A full disk only shows once the buffers reach the file, so the outcome
-    // is known after the flush, not after the stream accepted the text.
-    bool written =
-        stream.status() == QTextStream::Ok && file.flush() && file.error() == QFileDevice::NoError;
+    // is known after the flush, not after the content was accepted.
+    bool written = writeContent(file) && file.flush() && file.error() == QFileDevice::NoError;
     if (inPlace) {
         direct.close();
         written = written && direct.error() == QFileDevice::NoError;

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // Reads and writes whole text files through the locale codec. Outcomes are
 // reported both as the result and as a tip code pair; callers that must tell
 // the user look at the result, since nothing listens to the tips.
@@ -21,9 +23,16 @@ public:
     // bytes: what the codec could not decode comes back as replacement
     // characters. A file that cannot be read has nothing to lose: true.
     bool decodesLosslessly(const QString &path);
+    // Reads as readTxt does and tells what decodesLosslessly would, from one
+    // read of the file: a document that follows its file reads it often.
+    bool readTxt(const QString &path, QString &text, bool &lossless);
     // Creates or replaces the file; true only when every byte reached it. A
     // write that fails leaves the file as it was.
     bool writeTxt(const QString &path, const QString &text);
+    // The same for callers that choose the encoding themselves: the file's
+    // bytes as they stand, without line-end translation.
+    bool readBytes(const QString &path, QByteArray &bytes);
+    bool writeBytes(const QString &path, const QByteArray &bytes);
 
 signals:
     void tipSignal(int var1, int var2, QString tipText = QString());
@@ -32,6 +41,13 @@ protected:
     // A real file opened for writing is always writable; tests replace the
     // open to reach the branches that guard against devices that are not.
     virtual bool openFile(QFileDevice &file, QIODevice::OpenMode mode);
+
+private:
+    bool openForReading(QFile &file, QIODevice::OpenMode mode);
+    // Replaces the file with what writeContent puts on the device, which is
+    // opened for writing with mode added.
+    bool write(const QString &path, QIODevice::OpenMode mode,
+               const std::function<bool(QFileDevice &)> &writeContent);
 };
 
 // One per deliverable: host and plug-in each link their own copy.

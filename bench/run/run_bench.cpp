@@ -4,14 +4,21 @@
 // same files one after another, with the peak resident memory of each run.
 // --files and --cells (per file, in rows of ten) size the lists; --cache
 // keeps the generated workbook in a folder for the next run of the same size.
+// --price instead measures, for each kind of workbook, one workbook's peak
+// resident memory during a replace, above what the process held before,
+// against what the run's memory budget expects it to cost; each workbook is
+// run in a fresh process of its own, so that no peak carries over.
 #include "PluginGlobals.h"
 #include "PluginPanels.h"
 #include "RunHost.h"
 #include "Wendral.h"
 #include "WidgetText.h"
 #include "WidgetTextOption.h"
+#include "WorkbookBudget.h"
+#include "WorkbookCost.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookMaker.h"
+#include "XlsMaker.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,11 +28,14 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
 #include <sys/resource.h>
 #include <tuple>
 
@@ -33,17 +43,21 @@ namespace {
 
 constexpr int kColumns = 10;
 
-// rows of 10 text cells, every text its own shared string; one cell in ten
-// holds the key.
+// The text of a cell of the benchmark's workbooks: every text its own, one
+// cell in ten holds the key "apple".
+QString benchText(int row, int column)
+{
+    return QStringLiteral("行%1 column %2%3")
+        .arg(row)
+        .arg(column - 1)
+        .arg(column == 4 ? QStringLiteral(" apple pie") : QString());
+}
+
+// rows of 10 text cells, every text its own shared string.
 void writeTextWorkbook(const QString &path, int rows)
 {
-    const WorkbookMaker::Parts parts = WorkbookMaker::textWorkbook(
-        QStringLiteral("Text"), rows, kColumns, [](int row, int column) {
-            return QStringLiteral("行%1 column %2%3")
-                .arg(row)
-                .arg(column - 1)
-                .arg(column == 4 ? QStringLiteral(" apple pie") : QString());
-        });
+    const WorkbookMaker::Parts parts =
+        WorkbookMaker::textWorkbook(QStringLiteral("Text"), rows, kColumns, benchText);
     if (!WorkbookMaker::writePackage(path, parts))
         qFatal("cannot write %s", qPrintable(path));
 }
@@ -63,8 +77,9 @@ QStringList copiesOf(const QString &source, const QString &folder, int count)
     return paths;
 }
 
-// Peak resident memory since the last reset, in MiB.
-double peakResidentMiB()
+// A figure of /proc/self/status ("VmHWM:", the peak since the last reset,
+// or "VmRSS:", what is resident now), in bytes.
+qint64 residentBytes(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -72,10 +87,16 @@ double peakResidentMiB()
     QTextStream in(&status);
     QString line;
     while (in.readLineInto(&line)) {
-        if (line.startsWith(QLatin1String("VmHWM:")))
-            return line.mid(6).trimmed().section(QLatin1Char(' '), 0, 0).toDouble() / 1024.0;
+        if (line.startsWith(QLatin1String(field)))
+            return line.mid(6).trimmed().section(QLatin1Char(' '), 0, 0).toLongLong() * 1024;
     }
     return 0;
+}
+
+// Peak resident memory since the last reset, in MiB.
+double peakResidentMiB()
+{
+    return residentBytes("VmHWM:") / 1048576.0;
 }
 
 // CPU time of the whole process so far, user and system, in seconds: unlike
@@ -101,6 +122,158 @@ void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &messa
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
+// The plug-in's panels, set to replace key with `with` in every sheet of the
+// files of the host's current list.
+PluginPanels openReplace(Wendral &plugin, RunHost &host, const QString &key, const QString &with)
+{
+    plugin.setHarlithFace(&host);
+    plugin.showPlus(0, 0);
+    plugin.onPanelActivated();
+    const PluginPanels panels = PluginPanels::find();
+    if (!panels.panel || !panels.options)
+        qFatal("the plug-in's panels did not open");
+    panels.panel->setRangeList();
+    panels.panel->setCurText(Replaced);
+    panels.options->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_replacedKey"))
+        ->setPlainText(key);
+    panels.options->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_replaceWith"))
+        ->setPlainText(with);
+    auto *sheets = panels.options->findChild<QComboBox *>(QStringLiteral("comboBox_page"));
+    sheets->setCurrentIndex(sheets->findText(QStringLiteral("所有表")));
+    QCoreApplication::processEvents();
+    return panels;
+}
+
+// Replaces key in the workbook at path; prints the peak resident memory of
+// the run above what the process held before it, in bytes.
+int priceRun(const QString &path, const QString &key)
+{
+    RunHost host;
+    host.addList({path});
+    Wendral plugin;
+    openReplace(plugin, host, key, key + QStringLiteral("!"));
+    const qint64 baseline = residentBytes("VmRSS:");
+    resetPeakResident();
+    plugin.startRun();
+    while (host.count(QStringLiteral("tip:-4,2,")) == 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const qint64 peak = residentBytes("VmHWM:");
+    if (host.count(QStringLiteral("tip:0,4,")) != 1)
+        qFatal("%s was not saved", qPrintable(path));
+    std::printf("%lld\n", peak - baseline);
+    return 0;
+}
+
+// How a workbook of one kind is written, in rows of ten cells, and the key
+// a replace finds in one cell of ten.
+struct PriceKind
+{
+    QString name;
+    QString fileName;
+    std::function<bool(const QString &path, int rows)> write;
+    QString key;
+};
+
+// rows of 10 numbers, the same in every row, without the references a
+// reader can do without, deflated as tightly as deflate can: a package that
+// inflates hundreds of times.
+bool writeNumbersWorkbook(const QString &path, int rows)
+{
+    WorkbookMaker::Parts parts = WorkbookMaker::textWorkbook(
+        QStringLiteral("Numbers"), 1, 1, [](int, int) { return QStringLiteral("-"); });
+    QByteArray row = "<row>";
+    for (int column = 0; column < kColumns; ++column)
+        row += "<c><v>" + (column == 3 ? QByteArray("12345") : QByteArray::number(column)) +
+               "</v></c>";
+    row += "</row>";
+    QByteArray sheet = WorkbookMaker::declaration() + "<worksheet " + WorkbookMaker::namespaces() +
+                       "><sheetData>" + row.repeated(rows);
+    sheet += "</sheetData></worksheet>";
+    for (auto &part : parts) {
+        if (part.first == QLatin1String("xl/worksheets/sheet1.xml"))
+            part.second = sheet;
+    }
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    for (const auto &part : qAsConst(parts)) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first), nullptr, 0, Z_DEFLATED,
+                       Z_BEST_COMPRESSION) ||
+            file.write(part.second) != part.second.size())
+            return false;
+        file.close();
+    }
+    zip.close();
+    return zip.getZipError() == 0;
+}
+
+bool writeDelimited(const QString &path, int rows)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (int row = 1; row <= rows; ++row) {
+        QStringList fields;
+        for (int column = 1; column <= kColumns; ++column)
+            fields << benchText(row, column);
+        file.write(fields.join(QLatin1Char(',')).toUtf8() + "\r\n");
+    }
+    return file.error() == QFileDevice::NoError;
+}
+
+// One line per kind: the budget's estimate over the peak measured.
+int price(const QString &folder, int rows)
+{
+    const QList<PriceKind> kinds = {
+        {QStringLiteral("xlsx-text"), QStringLiteral("text.xlsx"),
+         [](const QString &path, int rows) {
+             writeTextWorkbook(path, rows);
+             return true;
+         },
+         QStringLiteral("apple")},
+        {QStringLiteral("xlsx-numbers"), QStringLiteral("numbers.xlsx"), writeNumbersWorkbook,
+         QStringLiteral("12345")},
+        {QStringLiteral("xls"), QStringLiteral("text.xls"),
+         [](const QString &path, int rows) {
+             return XlsMaker::writeTextWorkbook(path,
+                                                {QStringLiteral("Data"), QStringLiteral("Data2")},
+                                                rows / 2, kColumns, benchText);
+         },
+         QStringLiteral("apple")},
+        {QStringLiteral("delimited"), QStringLiteral("text.csv"), writeDelimited,
+         QStringLiteral("apple")},
+    };
+    for (const PriceKind &kind : kinds) {
+        const QString source =
+            QDir(folder).filePath(QStringLiteral("%1-").arg(rows) + kind.fileName);
+        if (!QFileInfo::exists(source) && !kind.write(source, rows))
+            qFatal("cannot write %s", qPrintable(source));
+        const QString path = QDir(folder).filePath(QStringLiteral("run-") + kind.fileName);
+        QFile::remove(path);
+        if (!QFile::copy(source, path))
+            qFatal("cannot copy to %s", qPrintable(path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        const qint64 estimate = WorkbookBudget::costOf(path);
+        QProcess run;
+        run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        run.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--price-run"), path, QStringLiteral("--key"), kind.key});
+        if (!run.waitForFinished(-1) || run.exitCode() != 0)
+            qFatal("the run over %s failed", qPrintable(path));
+        const qint64 peak = run.readAllStandardOutput().trimmed().toLongLong();
+        QFile::remove(path);
+        std::printf("%s: file %.1f MiB, content %.1f MiB, estimate %.1f MiB, peak %.1f MiB\n",
+                    qPrintable(kind.name), QFileInfo(source).size() / 1048576.0,
+                    WorkbookCost::contentOf(source).bytes / 1048576.0, estimate / 1048576.0,
+                    peak / 1048576.0);
+        std::printf("estimate_to_peak %s: %.2f\n", qPrintable(kind.name),
+                    double(estimate) / qMax<qint64>(1, peak));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -121,8 +294,21 @@ int main(int argc, char *argv[])
     const QCommandLineOption cacheOption(
         QStringLiteral("cache"), QStringLiteral("Folder that keeps the generated workbook."),
         QStringLiteral("folder"));
-    parser.addOptions({filesOption, cellsOption, cacheOption});
+    const QCommandLineOption priceOption(
+        QStringLiteral("price"),
+        QStringLiteral(
+            "The memory budget's estimate against the peak, for each kind of workbook."));
+    const QCommandLineOption priceRunOption(QStringLiteral("price-run"),
+                                            QStringLiteral("Measure one replace over a workbook."),
+                                            QStringLiteral("path"));
+    const QCommandLineOption keyOption(QStringLiteral("key"),
+                                       QStringLiteral("What the measured replace looks for."),
+                                       QStringLiteral("text"));
+    parser.addOptions(
+        {filesOption, cellsOption, cacheOption, priceOption, priceRunOption, keyOption});
     parser.process(app);
+    if (parser.isSet(priceRunOption))
+        return priceRun(parser.value(priceRunOption), parser.value(keyOption));
     const int fileCount = parser.value(filesOption).toInt();
     const int rows = parser.value(cellsOption).toInt() / kColumns;
     if (fileCount < 1 || rows < 1)
@@ -131,6 +317,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString cache = parser.isSet(cacheOption) ? parser.value(cacheOption) : dir.path();
     QDir().mkpath(cache);
+    if (parser.isSet(priceOption))
+        return price(cache, rows);
     const QString source =
         QDir(cache).filePath(QStringLiteral("text-%1x%2.xlsx").arg(rows).arg(kColumns));
     QElapsedTimer timer;
@@ -161,23 +349,10 @@ int main(int argc, char *argv[])
     host.addList(files);
     const int charList = host.addList(charFiles);
     Wendral plugin;
-    plugin.setHarlithFace(&host);
-    plugin.showPlus(0, 0);
-    plugin.onPanelActivated();
-    const PluginPanels panels = PluginPanels::find();
+    const PluginPanels panels =
+        openReplace(plugin, host, QStringLiteral("apple"), QStringLiteral("pear"));
     const QPointer<WidgetText> panel = panels.panel;
     const QPointer<WidgetTextOption> options = panels.options;
-    if (!panel || !options)
-        qFatal("the plug-in's panels did not open");
-    panel->setRangeList();
-    panel->setCurText(Replaced);
-    options->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_replacedKey"))
-        ->setPlainText(QStringLiteral("apple"));
-    options->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit_replaceWith"))
-        ->setPlainText(QStringLiteral("pear"));
-    auto *sheets = options->findChild<QComboBox *>(QStringLiteral("comboBox_page"));
-    sheets->setCurrentIndex(sheets->findText(QStringLiteral("所有表")));
-    QCoreApplication::processEvents();
 
     // Runs the chosen operation over the current list; its seconds, peak and
     // CPU seconds.

@@ -86,16 +86,19 @@ QByteArray AesCipher::encode(const QByteArray &rawText, const QByteArray &key, c
         return QByteArray();
     const QByteArray expanded = expandKey(key);
     QByteArray text = rawText + getPadding(rawText.size(), blockLen);
+    // Only a padding outside the enumeration leaves a piece shorter than a
+    // block, which the block modes leave out as decode does.
+    const int whole = text.size() - text.size() % blockLen;
     QByteArray result;
     result.reserve(text.size());
     switch (mode) {
     case ECB:
-        for (int i = 0; i < text.size(); i += blockLen)
+        for (int i = 0; i < whole; i += blockLen)
             result += cipher(expanded, text.mid(i, blockLen));
         break;
     case CBC: {
         QByteArray chain = iv;
-        for (int i = 0; i < text.size(); i += blockLen) {
+        for (int i = 0; i < whole; i += blockLen) {
             chain = cipher(expanded, byteXor(text.mid(i, blockLen), chain));
             result += chain;
         }

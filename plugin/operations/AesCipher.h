@@ -22,11 +22,15 @@ class AesCipher : public QObject
 {
     Q_OBJECT
 public:
-    enum Aes { AES_128, AES_192, AES_256 };
+    // Every int is a value of these, so that values outside the lists are
+    // well defined: a level other than AES_192 and AES_256 acts as AES_128,
+    // another mode enciphers and deciphers to an empty array, another
+    // padding adds and removes nothing.
+    enum Aes : int { AES_128, AES_192, AES_256 };
     Q_ENUM(Aes)
-    enum Mode { ECB, CBC, CFB, OFB };
+    enum Mode : int { ECB, CBC, CFB, OFB };
     Q_ENUM(Mode)
-    enum Padding { ZERO, PKCS7, ISO };
+    enum Padding : int { ZERO, PKCS7, ISO };
     Q_ENUM(Padding)
 
     AesCipher(Aes level, Mode mode, Padding padding);

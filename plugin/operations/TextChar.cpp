@@ -53,11 +53,11 @@ QString increased(const QString &text, TextChar::Index index, int position, cons
     if (position < 0)
         return text;
     if (position >= text.size()) {
-        // A position typed far beyond any cell would pad the text past what
-        // a cell can hold.
-        if (qint64(position) + added.size() > TextOperation::MaxCellText)
-            return text;
-        return text + QString(position - text.size(), QLatin1Char(' ')) + added;
+        // Padding up to a position typed far beyond any cell stops at the
+        // most an operation builds; the text is too long for a workbook all
+        // the same.
+        const int padding = qMin(position - text.size(), TextOperation::MaxBuiltText);
+        return text + QString(padding, QLatin1Char(' ')) + added;
     }
     QString result = text;
     return result.insert(TextCut::boundary(text, position), added);

@@ -2,6 +2,7 @@
 #define TEXTOPERATION_H
 
 #include "ExcelBase.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QString>
 #include <QVector>
@@ -24,8 +25,14 @@ class TextOperation : public ExcelBase
 public:
     // Stands for the workbook's active sheet in a sheet choice.
     static constexpr int ActiveSheet = 0;
-    // The most UTF-16 units a cell can hold.
-    static constexpr int MaxCellText = 32767;
+    // The most UTF-16 units an operation builds from a typed count (blanks
+    // to add, a position to pad up to). A count can ask for far more than
+    // memory holds, 999999999 blanks in every cell; what is built stops one
+    // unit past what a workbook cell holds, so such a cell is still too long
+    // and the workbook's save refuses it like any other over-long cell,
+    // while nothing near a gigabyte is ever made. Delimited text, which
+    // holds cells of any length, gets this many where more was asked.
+    static constexpr int MaxBuiltText = SpreadsheetServer::MaxCellText + 1;
 
     // The sheets that a record's sheet text names, in the order to handle
     // them: ActiveSheet for "默认页", 1 for "首表", sheetsCount for "尾表",

@@ -27,17 +27,33 @@ const QRegularExpression &trailing()
     return expression;
 }
 
-void changeStart(TextSpace::Implement implement, const QString &blanks, QString &text)
+int leadingBlanks(const QString &text)
 {
-    const int number = blanks.size();
+    int count = 0;
+    while (count < text.size() && text.at(count) == QLatin1Char(' '))
+        ++count;
+    return count;
+}
+
+int trailingBlanks(const QString &text)
+{
+    int count = 0;
+    while (count < text.size() && text.at(text.size() - 1 - count) == QLatin1Char(' '))
+        ++count;
+    return count;
+}
+
+// The blank runs are counted against the record's number rather than
+// matched against the blanks built from it, which may be fewer.
+void changeStart(TextSpace::Implement implement, int number, const QString &blanks, QString &text)
+{
     switch (implement) {
     case TextSpace::Implement::Increase:
         text.prepend(blanks);
         break;
     case TextSpace::Implement::Retain:
         // Only a run longer than the number is cut down to it.
-        if (text.startsWith(blanks) && text.size() > number &&
-            text.at(number) == QLatin1Char(' ')) {
+        if (leadingBlanks(text) > number) {
             TextSpace::stripLeadingSpaces(text);
             text.prepend(blanks);
         }
@@ -47,22 +63,20 @@ void changeStart(TextSpace::Implement implement, const QString &blanks, QString 
         text.prepend(blanks);
         break;
     case TextSpace::Implement::Delete:
-        if (text.startsWith(blanks))
+        if (leadingBlanks(text) >= number)
             text.remove(0, number);
         break;
     }
 }
 
-void changeEnd(TextSpace::Implement implement, const QString &blanks, QString &text)
+void changeEnd(TextSpace::Implement implement, int number, const QString &blanks, QString &text)
 {
-    const int number = blanks.size();
     switch (implement) {
     case TextSpace::Implement::Increase:
         text.append(blanks);
         break;
     case TextSpace::Implement::Retain:
-        if (text.endsWith(blanks) && text.size() > number &&
-            text.at(text.size() - number - 1) == QLatin1Char(' ')) {
+        if (trailingBlanks(text) > number) {
             TextSpace::stripTrailingSpaces(text);
             text.append(blanks);
         }
@@ -72,7 +86,7 @@ void changeEnd(TextSpace::Implement implement, const QString &blanks, QString &t
         text.append(blanks);
         break;
     case TextSpace::Implement::Delete:
-        if (text.endsWith(blanks))
+        if (trailingBlanks(text) >= number)
             text.chop(number);
         break;
     }
@@ -87,9 +101,14 @@ TextSpace::TextSpace(const QString &fileName, const ParSpace *par, QObject *pare
 
 QString TextSpace::process()
 {
-    const QString blanks(qBound(0, par->number, MaxCellText), QLatin1Char(' '));
-    rewriteCells(par->sheetIndex, [this, &blanks](QString &text) { change(*par, blanks, text); });
+    const QString added = blanks(par->number);
+    rewriteCells(par->sheetIndex, [this, &added](QString &text) { change(*par, added, text); });
     return QString();
+}
+
+QString TextSpace::blanks(int number)
+{
+    return QString(qBound(0, number, MaxBuiltText), QLatin1Char(' '));
 }
 
 void TextSpace::change(const ParSpace &par, const QString &blanks, QString &text)
@@ -98,14 +117,11 @@ void TextSpace::change(const ParSpace &par, const QString &blanks, QString &text
         text.remove(QLatin1Char(' '));
         return;
     }
-    // More blanks than a cell can hold can neither be found at an end nor
-    // be added there.
-    if (par.number > MaxCellText)
-        return;
+    const int number = qMax(0, par.number);
     if (par.index == Index::Left)
-        changeStart(par.implement, blanks, text);
+        changeStart(par.implement, number, blanks, text);
     else
-        changeEnd(par.implement, blanks, text);
+        changeEnd(par.implement, number, blanks, text);
 }
 
 void TextSpace::stripLeadingSpaces(QString &text)

@@ -23,9 +23,11 @@ public:
 
     QString process() override;
 
-    // What the record makes of one cell's text; blanks holds the record's
-    // number of blanks (none when that is more than a cell can hold, which
-    // leaves both ends alone).
+    // The blanks a record's number puts at an end: that many, at most
+    // MaxBuiltText. Built once and shared by every cell.
+    static QString blanks(int number);
+    // What the record makes of one cell's text; blanks as blanks() makes
+    // them from the record's number.
     static void change(const ParSpace &par, const QString &blanks, QString &text);
 
     // Remove blanks at the start (then any white space after them), or at

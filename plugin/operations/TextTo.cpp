@@ -25,8 +25,9 @@ QChar halfWidthOf(QChar full)
     const ushort code = full.unicode();
     if (code >= 0xFF01 && code <= 0xFF5E) {
         const QChar half(code - 0xFEE0);
-        // The full-width comma and colon have no partner: they stay.
-        if (half != QLatin1Char(',') && half != QLatin1Char(':'))
+        // The full-width comma, colon and grave accent have no partner (the
+        // grave accent's is the middle dot): they stay.
+        if (half != QLatin1Char(',') && half != QLatin1Char(':') && half != QLatin1Char('`'))
             return half;
     }
     return full;

@@ -50,7 +50,8 @@ public:
     static std::optional<QString> changeCase(const QString &text, Case toCase, CaseWhich which);
 
     // Printable ASCII to its full-width form or back. The grave accent pairs
-    // with the middle dot, and "," and ":" stay as they are either way.
+    // with the middle dot, and "," and ":" stay as they are either way, as
+    // do the full-width comma, colon and grave accent.
     static QString changeWidth(const QString &text, bool toFull);
 
     static bool isBase(int base);

@@ -142,6 +142,10 @@ bool WorkbookFile::save(QString *why)
         *why = QStringLiteral("the file was changed or removed since it was opened");
         return false;
     }
+    if (m_format != Format::Delimited && m_document->changesTextLongerThan(WorkbookDocument::MaxCellText)) {
+        *why = QStringLiteral("a cell holds more text than a workbook cell can");
+        return false;
+    }
     if (m_format == Format::Xls)
         return saveXls(why);
     QByteArray bytes;

@@ -70,6 +70,39 @@ QString WorkbookDocument::valueText(const SheetModel &sheet, const Cell &cell) c
     return QString();
 }
 
+namespace {
+
+bool longerThan(const TextPool &pool, int index, int units)
+{
+    int bytes = 0;
+    pool.bytes(index, &bytes);
+    // A unit takes at least a byte, so only a long entry is made into text
+    // to be counted.
+    return bytes > units && pool.at(index).size() > units;
+}
+
+} // namespace
+
+bool WorkbookDocument::changesTextLongerThan(int units) const
+{
+    for (const SheetModel *sheet : sheets) {
+        if (!sheet->changed)
+            continue;
+        for (const auto &row : sheet->cells.rows()) {
+            if (!row.second.changed)
+                continue;
+            for (const Cell &cell : row.second.cells) {
+                if (!cell.changed)
+                    continue;
+                if ((cell.type == Cell::Text && longerThan(sheet->texts, cell.index, units)) ||
+                    (cell.type == Cell::SharedString && longerThan(sharedStrings, cell.index, units)))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool WorkbookDocument::isChanged() const
 {
     for (const SheetModel *sheet : qAsConst(sheets)) {

@@ -14,6 +14,10 @@
 class WorkbookDocument
 {
 public:
+    // The most UTF-16 units a cell of a workbook file (either format) holds;
+    // delimited text has no such limit.
+    static constexpr int MaxCellText = 32767;
+
     WorkbookDocument();
     ~WorkbookDocument();
 
@@ -34,6 +38,9 @@ public:
     QString valueText(const SheetModel &sheet, const Cell &cell) const;
 
     bool isChanged() const;
+    // Whether a cell changed since the file was read holds more than `units`
+    // UTF-16 units (cells kept as the file had them are not looked at).
+    bool changesTextLongerThan(int units) const;
     // Every sheet, string and style forgotten (the path stays), to be read
     // again.
     void clear();

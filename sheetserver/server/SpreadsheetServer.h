@@ -2,6 +2,7 @@
 #define SPREADSHEETSERVER_H
 
 #include "ServerObject.h"
+#include "model/WorkbookDocument.h"
 
 // The in-process spreadsheet server that answers "Excel.Application".
 //
@@ -16,8 +17,9 @@
 //                saving; later calls answer nothing)
 //   Workbooks    Open(path): the workbook, or no object when the file is not
 //                one this server reads or is damaged; the file is untouched
-//   Workbook     Path(), Sheets, ActiveSheet, Save() (true when written),
-//                Close() (without saving)
+//   Workbook     Path(), Sheets, ActiveSheet, Save() (true when written;
+//                false, and nothing written, when a workbook cell would
+//                hold more than MaxCellText), Close() (without saving)
 //   Sheets       Count(), Item(n from 1, or a sheet name)
 //   Worksheet    UsedRange, Range("B3" or "A1:C3"); chart sheets answer
 //                no ranges
@@ -25,12 +27,17 @@
 //                first cell), Value (set), ClearContents(),
 //                Replace(What, Replacement, LookAt, SearchOrder, MatchCase)
 //
-// Files: .xlsx/.xlsm (and templates) by content; .csv (comma) and .txt/.tsv
-// (tab) as one sheet named after the file. Legacy .xls, XML 2003
-// spreadsheets, web pages and everything else are refused.
+// Files: .xlsx/.xlsm (and templates) and Excel 97-2003 .xls by content;
+// .csv (comma) and .txt/.tsv (tab) as one sheet named after the file.
+// Excel 5/95 and encrypted .xls, XML 2003 spreadsheets, web pages and
+// everything else are refused.
 class SpreadsheetServer
 {
 public:
+    // The most UTF-16 units a cell of a workbook (either format) holds.
+    // Delimited text has no such limit.
+    static constexpr int MaxCellText = WorkbookDocument::MaxCellText;
+
     static const char *className() { return "Excel.Application"; }
     // Registers the server under "Excel.Application".
     static void install();

@@ -14,9 +14,6 @@
 
 namespace {
 
-// The most characters an Excel 97-2003 cell holds.
-constexpr int MaxCellText = 32767;
-
 // Where a piece of the old stream lies in the new one.
 struct Segment
 {
@@ -177,10 +174,7 @@ bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &
 bool BookWriter::addTexts()
 {
     for (const XlsStringTable::Added &added : m_strings.added()) {
-        const QString text = added.pool->at(added.index);
-        if (text.size() > MaxCellText)
-            return fail(QStringLiteral("a text longer than an Excel 97-2003 cell holds"));
-        m_sst->add(text);
+        m_sst->add(added.pool->at(added.index));
     }
     m_sst->finish();
     return true;

@@ -14,6 +14,8 @@ struct XlsLayout;
 // rebuilt for it; every sheet position that moves is set again (BOUNDSHEET8
 // and each sheet's INDEX). Every other record of the workbook stream, and
 // every other stream and storage of the compound file, stays byte for byte.
+// A text longer than a cell holds never reaches it: the document's save
+// refuses the workbook first.
 class XlsWriter
 {
 public:

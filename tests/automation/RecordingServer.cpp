@@ -40,6 +40,13 @@ void RecordingLog::answerUnknown(const QByteArray &member)
     m_unknown.insert(member);
 }
 
+void RecordingLog::throwOn(const QByteArray &member, std::function<void()> raise,
+                           const QVariant &argument)
+{
+    QMutexLocker lock(&m_mutex);
+    m_faults.insert(member, {argument, std::move(raise)});
+}
+
 QStringList RecordingLog::calls() const
 {
     QMutexLocker lock(&m_mutex);
@@ -88,6 +95,25 @@ RecordingLog::Kind RecordingLog::lookup(const QByteArray &signature, const QByte
     return Kind::Default;
 }
 
+void RecordingLog::throwIfScripted(const QByteArray &signature, const QByteArray &name,
+                                   const QVariantList &arguments) const
+{
+    std::function<void()> raise;
+    {
+        QMutexLocker lock(&m_mutex);
+        for (const QByteArray &key : {signature, name}) {
+            const auto it = m_faults.constFind(key);
+            if (it != m_faults.constEnd() &&
+                (!it->argument.isValid() || it->argument == arguments.value(0))) {
+                raise = it->raise;
+                break;
+            }
+        }
+    }
+    if (raise)
+        raise();
+}
+
 RecordingServer::RecordingServer(std::shared_ptr<RecordingLog> log, const QString &name)
     : m_log(std::move(log)), m_name(name)
 {
@@ -121,6 +147,7 @@ QVariant RecordingServer::invoke(const MemberSignature &member, const QVariantLi
         line += QStringLiteral(" = ") + parts.join(QStringLiteral(", "));
     }
     m_log->record(line);
+    m_log->throwIfScripted(member.text(), member.name(), arguments);
 
     QVariant value;
     switch (m_log->lookup(member.text(), member.name(), &value)) {

@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QSet>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // A fake automation server for tests: every object records each call made on
@@ -37,6 +38,11 @@ public:
     // Every object created from now on records calls but answers member as
     // unknown, so the client sees an invalid value.
     void answerUnknown(const QByteArray &member);
+    // Calls of member whose first argument is `argument` (every call of it
+    // when that is invalid) call raise, which throws as a server out of
+    // memory does.
+    void throwOn(const QByteArray &member, std::function<void()> raise,
+                 const QVariant &argument = QVariant());
 
     QStringList calls() const;
     void clear();
@@ -47,6 +53,9 @@ public:
     void noteInstance();
     enum class Kind { Value, NoObject, Unknown, Default };
     Kind lookup(const QByteArray &signature, const QByteArray &name, QVariant *value) const;
+    // Throws what throwOn scripted for this call, if anything.
+    void throwIfScripted(const QByteArray &signature, const QByteArray &name,
+                         const QVariantList &arguments) const;
 
 private:
     RecordingLog() = default;
@@ -56,6 +65,12 @@ private:
     QHash<QByteArray, QVariant> m_values;
     QSet<QByteArray> m_noObject;
     QSet<QByteArray> m_unknown;
+    struct Fault
+    {
+        QVariant argument;
+        std::function<void()> raise;
+    };
+    QHash<QByteArray, Fault> m_faults;
     int m_instances = 0;
 };
 

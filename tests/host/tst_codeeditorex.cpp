@@ -1,5 +1,6 @@
 #include "CodeEditorEx.h"
 #include "DialogAnswer.h"
+#include "HostTestHelpers.h"
 #include "TestFiles.h"
 
 #include <QFocusEvent>
@@ -35,6 +36,8 @@ private slots:
     void closePromptNoLosesEdit();
     void closePromptYesWritesEdit();
     void cleanDocumentClosesWithoutPrompt();
+    void closeAsksOnceAndStaysWhenSaveFails_data();
+    void closeAsksOnceAndStaysWhenSaveFails();
     void dropModeZeroJoinsFileTexts();
     void dropModeOneInsertsAndOthersIgnore();
 
@@ -164,21 +167,23 @@ void TestCodeEditorEx::cleanDocumentIsNotWrittenAgain()
     // Bytes that are no UTF-8: read through the codec they cannot come back.
     const QByteArray bytes("PK\x03\x04\x9c\x88\xff\xca binary");
     const QString path = make(QStringLiteral("book.xlsx"), bytes);
-    CodeEditorEx editor(1, 5, path);
+    CodeEditorEx editor(-1, 5, path);
     QSignalSpy listed(&editor, &CodeEditorEx::addToListSignal);
     QSignalSpy tips(&editor, &CodeEditorEx::tipSignal);
-    QVERIFY(editor.save(1));
+    // Only the write is skipped: the document joins the list and reports.
+    QVERIFY(editor.save(4));
     QCOMPARE(readTestFile(path), bytes);
-    QCOMPARE(listed.count(), 0);
-    QCOMPARE(tips.count(), 0);
-    QCOMPARE(editor.windowTitle(), QStringLiteral("1_book.xlsx"));
+    QCOMPARE(listed.count(), 1);
+    QCOMPARE(listed.at(0), (QList<QVariant>{4, 5, path}));
+    QCOMPARE(tipsOf(tips), QStringList{QStringLiteral("0,4,")});
+    QCOMPARE(editor.windowTitle(), QStringLiteral("4_") + path);
 
     // A file that went meanwhile is written again from what the document shows.
     QVERIFY(QFile::remove(path));
-    QVERIFY(editor.save(1));
+    QVERIFY(editor.save(4));
     QCOMPARE(readTestFile(path), editor.toPlainText().toUtf8());
-    QCOMPARE(listed.count(), 1);
-    QCOMPARE(tips.at(0), (QList<QVariant>{0, 4, QString()}));
+    QCOMPARE(listed.count(), 2);
+    QCOMPARE(tips.count(), 2);
 }
 
 void TestCodeEditorEx::editedFileSavesOnlyWhatItsEncodingDecoded_data()
@@ -362,6 +367,66 @@ void TestCodeEditorEx::cleanDocumentClosesWithoutPrompt()
     editor.reset();
     QCOMPARE(destroyed.count(), 1);
     QVERIFY(timer.elapsed() < 2000);
+}
+
+void TestCodeEditorEx::closeAsksOnceAndStaysWhenSaveFails_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("closes");
+
+    const QByteArray gb = QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("中文"));
+    QTest::newRow("否 keeps the file")
+        << QStringLiteral("否") << QStringLiteral("doc.txt") << QByteArray("kept") << true;
+    QTest::newRow("是 writes the edit")
+        << QStringLiteral("是") << QStringLiteral("doc.txt") << QByteArray("kept") << true;
+    QTest::newRow("是, file not in the encoding")
+        << QStringLiteral("是") << QStringLiteral("doc.txt") << gb << false;
+    // Root writes into read-only folders; nobody writes below a plain file.
+    QTest::newRow("是, folder is a file")
+        << QStringLiteral("是") << QStringLiteral("plain/doc.txt") << QByteArray() << false;
+}
+
+void TestCodeEditorEx::closeAsksOnceAndStaysWhenSaveFails()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, closes);
+    QTextCodec *const before = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    const auto restore = qScopeGuard([before] { QTextCodec::setCodecForLocale(before); });
+    make(QStringLiteral("plain"), "a file, no folder");
+    const QString path = dir->filePath(name);
+    if (!bytes.isEmpty())
+        make(name, bytes);
+    const auto onDisk = [&path] {
+        return QFileInfo::exists(path) ? readTestFile(path) : QByteArray();
+    };
+    auto editor = std::make_unique<CodeEditorEx>(1, 6, path);
+    editor->setPlainText(QStringLiteral("edited"));
+    QSignalSpy tips(editor.get(), &CodeEditorEx::tipSignal);
+
+    auto asked = pressButton(answer);
+    QCOMPARE(editor->askToClose(), closes);
+    QVERIFY(asked.answered());
+    const bool written = closes && answer == QStringLiteral("是");
+    QCOMPARE(onDisk(), written ? QByteArray("edited") : bytes);
+    if (!closes) {
+        QCOMPARE(tipsOf(tips), QStringList{QStringLiteral("0,3,")});
+        QCOMPARE(editor->toPlainText(), QStringLiteral("edited"));
+        QVERIFY(editor->windowTitle().startsWith(QLatin1Char('*')));
+        // Asked again, the document asks again.
+        auto no = pressButton(QStringLiteral("否"));
+        QVERIFY(editor->askToClose());
+        QVERIFY(no.answered());
+    }
+    // A close that was answered is not asked about again as the document goes.
+    auto again = pressButton(QStringLiteral("否"));
+    editor.reset();
+    QVERIFY(!again.answered());
+    QCOMPARE(onDisk(), written ? QByteArray("edited") : bytes);
 }
 
 static void dropOn(CodeEditorEx *editor, QMimeData *data)

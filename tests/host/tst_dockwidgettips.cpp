@@ -67,6 +67,8 @@ private slots:
     void newestMessageOnTop();
     void showsWhatTheRebuildShowed();
     void shownLogTakesABurstAtOnce();
+    void shownLogTakesTipsOneAtATime_data();
+    void shownLogTakesTipsOneAtATime();
     void messageKeepsItsMarkup();
     void tipTextShowsAsItself();
 };
@@ -294,6 +296,40 @@ void TestDockWidgetTips::shownLogTakesABurstAtOnce()
     dock.tipSlot(0, 7, QStringLiteral("later"));
     QTRY_VERIFY(messagePane(dock)->document()->begin().text().endsWith(
         QStringLiteral("later 文件重命名成功")));
+}
+
+void TestDockWidgetTips::shownLogTakesTipsOneAtATime_data()
+{
+    QTest::addColumn<int>("earlier");
+    QTest::addColumn<int>("single");
+    QTest::newRow("fresh log") << 0 << 40;
+    // A long log makes each pass slow enough for later tips to wait for one.
+    QTest::newRow("long log") << 3000 << 200;
+}
+
+void TestDockWidgetTips::shownLogTakesTipsOneAtATime()
+{
+    QFETCH(int, earlier);
+    QFETCH(int, single);
+    DockWidgetTips dock;
+    dock.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dock));
+    const QTextDocument *log = messagePane(dock)->document();
+    const int total = earlier + single;
+    for (int i = 0; i < total; ++i) {
+        dock.tipSlot(i % 7 == 6 ? 11 : 0, i % 7 == 6 ? 13 : 4, QStringLiteral("t%1").arg(i));
+        if (i >= earlier)
+            QCoreApplication::processEvents();
+    }
+    QTRY_COMPARE(log->blockCount(), total + 2);
+    // Newest on top, every tip once, each with its own message.
+    QTextBlock block = log->begin();
+    for (int i = total - 1; i >= 0; --i, block = block.next()) {
+        const QString tail =
+            i % 7 == 6 ? QStringLiteral("t%1 插件关闭") : QStringLiteral("t%1 文件保存成功");
+        QVERIFY2(block.text().endsWith(tail.arg(i)), qPrintable(block.text()));
+    }
+    QCOMPARE(block.text(), QStringLiteral("  "));
 }
 
 void TestDockWidgetTips::messageKeepsItsMarkup()

@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 #include <memory>
@@ -46,6 +47,8 @@ private slots:
     void addActionMakesListWhenNone();
     void exitWithModifiedDocumentAsks();
     void closingSubWindowOfModifiedDocumentAsks();
+    void failedSaveAtCloseKeepsDocument_data();
+    void failedSaveAtCloseKeepsDocument();
 
 private:
     void startWith(const QString &listNumber);
@@ -609,6 +612,55 @@ void TestDocumentLists::closingSubWindowOfModifiedDocumentAsks()
     QCOMPARE(documents().first()->path(), b);
     QCOMPARE(documentLabel(), b);
     QCOMPARE(readTestFile(a), QByteArray("after"));
+}
+
+void TestDocumentLists::failedSaveAtCloseKeepsDocument_data()
+{
+    QTest::addColumn<QString>("route");
+    for (const char *route :
+         {"sub-window button", "list's documents", "list window", "selected", "main window"})
+        QTest::newRow(route) << QString::fromLatin1(route);
+}
+
+void TestDocumentLists::failedSaveAtCloseKeepsDocument()
+{
+    QFETCH(QString, route);
+    startWith(QStringLiteral("1"));
+    // The program reads UTF-8: these bytes cannot be written back.
+    const QByteArray gb = QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("中文"));
+    const QString a = make(QStringLiteral("gb.txt"), gb);
+    TableViewWidget *list = lists().first();
+    list->addFile(a, 1);
+    list->refresh();
+    list->openAllFiles();
+    CodeEditorEx *doc = documents().first();
+    doc->setPlainText(QStringLiteral("edited"));
+
+    auto yes = pressButton(QStringLiteral("是"));
+    if (route == QLatin1String("sub-window button")) {
+        QVERIFY(!qobject_cast<QMdiSubWindow *>(doc->parentWidget())->close());
+    } else if (route == QLatin1String("list's documents")) {
+        emit list->closeSignal(list->tableID());
+    } else if (route == QLatin1String("list window")) {
+        QVERIFY(list->close());
+    } else if (route == QLatin1String("main window")) {
+        QVERIFY(!window->close());
+    } else {
+        list->tableView()->selectRow(0);
+        list->removeSelected(false);
+    }
+    QVERIFY(yes.answered());
+    QCoreApplication::processEvents();
+    QCOMPARE(documents(), QList<CodeEditorEx *>{doc});
+    QCOMPARE(doc->toPlainText(), QStringLiteral("edited"));
+    QVERIFY(doc->windowTitle().startsWith(QLatin1Char('*')));
+    QCOMPARE(documentLabel(), a);
+    QCOMPARE(readTestFile(a), gb);
+
+    auto no = pressButton(QStringLiteral("否"));
+    window.reset();
+    QVERIFY(no.answered());
+    QCOMPARE(readTestFile(a), gb);
 }
 
 QTEST_MAIN(TestDocumentLists)

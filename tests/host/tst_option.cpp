@@ -110,7 +110,8 @@ void TestOption::windowAndTabs()
 void TestOption::defaultsWithoutFiles()
 {
     Option option;
-    QCOMPARE(child<QLineEdit>(option, "lineEdit_listNumber")->text(), QStringLiteral("0"));
+    // The one list the program starts with when the key is missing.
+    QCOMPARE(child<QLineEdit>(option, "lineEdit_listNumber")->text(), QStringLiteral("1"));
     QCOMPARE(child<QComboBox>(option, "comboBox_close")->currentIndex(), 0);
     // The plug-in's default folder, not one at the root of the file system.
     QCOMPARE(child<QLineEdit>(option, "lineEdit_iniPath")->text(),
@@ -136,7 +137,7 @@ void TestOption::saveWithoutFilesWritesAllThree()
     QCOMPARE(saved.count(), 1);
     QVERIFY(!option.isVisible());
 
-    QCOMPARE(read(QStringLiteral("start"), QStringLiteral("listNumber")), QStringLiteral("0"));
+    QCOMPARE(read(QStringLiteral("start"), QStringLiteral("listNumber")), QStringLiteral("1"));
     QCOMPARE(read(QStringLiteral("currency"), QStringLiteral("close")), QStringLiteral("0"));
     QCOMPARE(read(QStringLiteral("currency"), QStringLiteral("iniPath")),
              QDir::currentPath() + QStringLiteral("/data/"));

@@ -308,11 +308,12 @@ void TestPluginLoading::pluginFolderBesideBuildFolders()
              base + QStringLiteral("/a/plugins"));
     QCOMPARE(MainWindow::pluginFolder(base + QStringLiteral("/b/bin")),
              base + QStringLiteral("/b/bin/plugins"));
-    // No plugins folder: nothing to search, not the program's own folder.
-    QCOMPARE(MainWindow::pluginFolder(base + QStringLiteral("/c/release")), QString());
+    // No plugins folder: the program's own folder, past a build folder.
+    QCOMPARE(MainWindow::pluginFolder(base + QStringLiteral("/c/release")),
+             base + QStringLiteral("/c"));
     QCOMPARE(MainWindow::pluginFolder(base + QStringLiteral("/a")),
              base + QStringLiteral("/a/plugins"));
-    QCOMPARE(MainWindow::pluginFolder(base + QStringLiteral("/c")), QString());
+    QCOMPARE(MainWindow::pluginFolder(base + QStringLiteral("/c")), base + QStringLiteral("/c"));
 }
 
 QTEST_MAIN(TestPluginLoading)

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -49,6 +50,8 @@ private slots:
     void removeAndCloseSelectedHandOutCopies();
     void clearAndOpenSignals();
     void addFilesAndFolderThroughDialogs();
+    void addFilesDialogShowsWorkbooksFirst_data();
+    void addFilesDialogShowsWorkbooksFirst();
     void importSkipsMissingPaths();
     void exportWritesNamesOrPaths();
     void cancelledExportWritesNothing();
@@ -387,6 +390,58 @@ void TestTableViewWidget::addFilesAndFolderThroughDialogs()
     QVERIFY(folder.answered());
     QVERIFY(boxStartedTicked);
     QCOMPARE(paths(), (QStringList{a, b, top}));
+}
+
+void TestTableViewWidget::addFilesDialogShowsWorkbooksFirst_data()
+{
+    QTest::addColumn<QByteArray>("suffixIni");
+    QTest::addColumn<QStringList>("added");
+
+    QTest::newRow("no suffix.ini") << QByteArray() << QStringList();
+    // What the options window writes when saved with its defaults.
+    QTest::newRow("saved by the options window")
+        << QByteArray("txt(*.txt)\nxml(*.xml)\njson(*.json)\nhtml(*.html  *.css *.js)\n"
+                      "source(*.h *.cpp *.hpp *.py)\ncsv(*.csv)\nsvg(*.svg)\nAll(*.*)")
+        << QStringList{QStringLiteral("xml(*.xml)"),
+                       QStringLiteral("json(*.json)"),
+                       QStringLiteral("html(*.html  *.css *.js)"),
+                       QStringLiteral("source(*.h *.cpp *.hpp *.py)"),
+                       QStringLiteral("csv(*.csv)"),
+                       QStringLiteral("svg(*.svg)")};
+    QTest::newRow("own lines, blank ones and repeats")
+        << QStringLiteral("表格(*.xlsx)\r\n\r\nExcel工作簿(*.xlsx)\n表格(*.xlsx)\n").toUtf8()
+        << QStringList{QStringLiteral("表格(*.xlsx)")};
+}
+
+void TestTableViewWidget::addFilesDialogShowsWorkbooksFirst()
+{
+    QFETCH(QByteArray, suffixIni);
+    QFETCH(QStringList, added);
+    QFile::remove(QStringLiteral("suffix.ini"));
+    if (!suffixIni.isNull())
+        QVERIFY(writeTestFile(QStringLiteral("suffix.ini"), suffixIni));
+    const auto removeSuffixIni = qScopeGuard([] { QFile::remove(QStringLiteral("suffix.ini")); });
+
+    QString title;
+    QStringList filters;
+    DialogAnswer<QFileDialog> look([&](QFileDialog *dialog) {
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    list->addFiles();
+    QVERIFY(look.answered());
+    QCOMPARE(title, QStringLiteral("请选择需要添加的Excel表格文档:"));
+    const QStringList workbooks = {
+        QStringLiteral("Excel工作簿(*.xlsx)"), QStringLiteral("Excel 97-2003 工作簿(*.xls)"),
+        QStringLiteral("XML数据(*.xml)"),      QStringLiteral("单个文件网页(*.mth  *.mhtml)"),
+        QStringLiteral("网页(*.htm *.html)"),  QStringLiteral("CSV(逗号分割)(*.csv)"),
+        QStringLiteral("txt(*.txt)"),          QStringLiteral("All(*.*)")};
+    // The dialog shows the patterns of a filter one blank apart.
+    QStringList expected;
+    for (const QString &filter : workbooks + added)
+        expected << filter.simplified();
+    QCOMPARE(filters, expected);
 }
 
 void TestTableViewWidget::importSkipsMissingPaths()

@@ -30,16 +30,23 @@ public:
 
     void write(const QString &fileName, const QString &text) const
     {
+        writeBytes(fileName, text.toUtf8());
+    }
+
+    void writeBytes(const QString &fileName, const QByteArray &bytes) const
+    {
         QFile file(path(fileName));
         if (file.open(QIODevice::WriteOnly)) {
-            file.write(text.toUtf8());
+            file.write(bytes);
         }
     }
 
-    QString read(const QString &fileName) const
+    QString read(const QString &fileName) const { return QString::fromUtf8(bytes(fileName)); }
+
+    QByteArray bytes(const QString &fileName) const
     {
         QFile file(path(fileName));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     bool exists(const QString &fileName) const { return QFile::exists(path(fileName)); }

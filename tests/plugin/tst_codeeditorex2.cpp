@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTextCodec>
+#include <QTextCursor>
 #include <QtTest>
 
 #include <memory>
@@ -23,9 +24,34 @@ public:
     void setFaceEnabled(bool) override {}
     void setHarlithFace(HarlithFace *) override {}
     QWidget *mainWidget() override { return window; }
+    void sendTip(const int &var1, const int &var2, const QString &tipText) override
+    {
+        tips << QStringLiteral("%1,%2,%3").arg(var1).arg(var2).arg(tipText);
+    }
 
     QWidget *window = nullptr;
+    QStringList tips;
 };
+
+QByteArray gb18030(const QString &text)
+{
+    return QTextCodec::codecForName("GB18030")->fromUnicode(text);
+}
+
+QByteArray utf16WithMark(const QString &text)
+{
+    QByteArray bytes("\xFF\xFE");
+    for (const QChar c : text)
+        bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return bytes;
+}
+
+void typeAtEnd(CodeEditor *pane, const QString &text)
+{
+    QTextCursor cursor = pane->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+}
 
 } // namespace
 
@@ -60,9 +86,14 @@ private:
     }
 
 private slots:
-    void initTestCase()
+    void init()
     {
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+        host.tips.clear();
+    }
+
+    void initTestCase()
+    {
         mainWindow = std::make_unique<QWidget>();
         host.window = mainWindow.get();
         g_hostFace = &host;
@@ -71,7 +102,7 @@ private slots:
 
     void cleanupTestCase() { g_hostFace = nullptr; }
 
-    void missingRightFileOpensEmptyAndIsCreatedOnClose()
+    void missingRightFileOpensEmptyAndIsCreatedOnlyWithText()
     {
         write("left.txt", QStringLiteral("软件\n网络"));
         QVERIFY(!folder->exists(QStringLiteral("right.txt")));
@@ -82,26 +113,148 @@ private slots:
         QVERIFY(pane(editor, "mRightEditor")->toPlainText().isEmpty());
         QCOMPARE(caption(editor, "mLeftLabel"), QStringLiteral("左"));
         QCOMPARE(caption(editor, "mRightLabel"), QStringLiteral("右"));
-        // Loading the panes counts as a change.
-        QCOMPARE(editor->windowTitle(), QStringLiteral("*繁简转换"));
-
+        // Filling the panes is no edit.
+        QCOMPARE(editor->windowTitle(), QStringLiteral("繁简转换"));
         editor->close();
         QVERIFY(!editor->isVisible());
-        QVERIFY(folder->exists(QStringLiteral("right.txt")));
-        QVERIFY(read("right.txt").isEmpty());
+        QVERIFY(!folder->exists(QStringLiteral("right.txt")));
+
+        editor = show();
+        QTest::keyClicks(pane(editor, "mRightEditor"), QStringLiteral("ab"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("*繁简转换"));
+        editor->close();
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(read("right.txt"), QStringLiteral("ab"));
         QCOMPARE(read("left.txt"), QStringLiteral("软件\n网络"));
         QCOMPARE(editor->windowTitle(), QStringLiteral("繁简转换"));
+        QVERIFY(host.tips.isEmpty());
     }
 
-    void openAndCloseRewritesBothFiles()
+    // Only the pane that changed is written; the other file keeps its bytes,
+    // even those that do not read as text in the host's encoding.
+    void unchangedFilesKeepTheirBytes_data()
     {
-        write("left.txt", QStringLiteral("a\r\nb"));
-        write("right.txt", QStringLiteral("A\r\nB\r\n"));
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("line ends of two characters") << QByteArray("A\r\nB\r\n");
+        QTest::newRow("GB18030 under UTF-8") << gb18030(QStringLiteral("國家"));
+        QTest::newRow("UTF-16 with mark") << utf16WithMark(QStringLiteral("國家"));
+    }
+    void unchangedFilesKeepTheirBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        folder->writeBytes(QStringLiteral("left.txt"), "a\r\nb");
+        folder->writeBytes(QStringLiteral("right.txt"), bytes);
         CodeEditorEx2 *editor = show();
         editor->close();
-        // Read and written whole as text, so line ends come back as line feeds.
-        QCOMPARE(read("left.txt"), QStringLiteral("a\nb"));
-        QCOMPARE(read("right.txt"), QStringLiteral("A\nB\n"));
+        QCOMPARE(folder->bytes(QStringLiteral("left.txt")), QByteArray("a\r\nb"));
+        QCOMPARE(folder->bytes(QStringLiteral("right.txt")), bytes);
+
+        editor = show();
+        typeAtEnd(pane(editor, "mLeftEditor"), QStringLiteral("c"));
+        editor->close();
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(folder->bytes(QStringLiteral("left.txt")), QByteArray("a\nbc"));
+        QCOMPARE(folder->bytes(QStringLiteral("right.txt")), bytes);
+    }
+
+    // A list is read by its content whatever the host's encoding, and an
+    // edit goes back in the encoding the file came in.
+    void editsKeepTheEncodingOfTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("expected");
+        const QString guo = QStringLiteral("国");
+        const QString edited = QStringLiteral("国\n書");
+        QTest::newRow("UTF-8 under ANSI")
+            << QByteArray("GB18030") << guo.toUtf8() << edited.toUtf8();
+        QTest::newRow("ANSI under ANSI")
+            << QByteArray("GB18030") << gb18030(guo) << gb18030(edited);
+        QTest::newRow("UTF-8 mark") << QByteArray("UTF-8") << "\xEF\xBB\xBF" + guo.toUtf8()
+                                    << "\xEF\xBB\xBF" + edited.toUtf8();
+        QTest::newRow("UTF-16 mark under ANSI")
+            << QByteArray("GB18030") << utf16WithMark(guo) << utf16WithMark(edited);
+    }
+    void editsKeepTheEncodingOfTheFile()
+    {
+        QFETCH(QByteArray, locale);
+        QFETCH(QByteArray, bytes);
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName(locale));
+        folder->writeBytes(QStringLiteral("left.txt"), bytes);
+        folder->writeBytes(QStringLiteral("right.txt"), "x");
+        CodeEditorEx2 *editor = show();
+        QCOMPARE(pane(editor, "mLeftEditor")->toPlainText(), QStringLiteral("国"));
+        typeAtEnd(pane(editor, "mLeftEditor"), QStringLiteral("\n書"));
+        editor->close();
+        QVERIFY(!editor->isVisible());
+        QTEST(folder->bytes(QStringLiteral("left.txt")), "expected");
+        QVERIFY(host.tips.isEmpty());
+    }
+
+    // A save that fails or must not happen keeps the edits, the mark and the
+    // pair on screen, and says so; nothing of the file is lost.
+    void refusedSaveKeepsTheEdits_data()
+    {
+        QTest::addColumn<QString>("leftName");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("does not read as text")
+            << QStringLiteral("left.txt") << gb18030(QStringLiteral("國家"));
+        QTest::newRow("folder missing") << QStringLiteral("gone/left.txt") << QByteArray();
+    }
+    void refusedSaveKeepsTheEdits()
+    {
+        QFETCH(QString, leftName);
+        QFETCH(QByteArray, bytes);
+        const QString leftPath = folder->path(leftName);
+        if (!bytes.isNull())
+            folder->writeBytes(leftName, bytes);
+        write("right.txt", QStringLiteral("b"));
+        CodeEditorEx2 *editor =
+            CodeEditorEx2::showEditor(QStringLiteral("繁简转换"), QStringLiteral("左"), leftPath,
+                                      QStringLiteral("右"), path("right.txt"), nullptr);
+        CodeEditor *left = pane(editor, "mLeftEditor");
+        const QString shown = left->toPlainText();
+        QTest::keyClicks(left, QStringLiteral("new"));
+        QTest::keyClicks(pane(editor, "mRightEditor"), QStringLiteral("c"));
+
+        QTest::keyClick(left, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(host.tips, QStringList{"0,3," + leftPath});
+        QCOMPARE(editor->windowTitle(), QStringLiteral("*繁简转换"));
+        // The pane that could be written was.
+        QCOMPARE(read("right.txt"), QStringLiteral("cb"));
+
+        editor->close();
+        QVERIFY(editor->isVisible());
+        write("other.txt", QStringLiteral("3"));
+        CodeEditorEx2::showEditor(QStringLiteral("别的"), QStringLiteral("甲"), path("other.txt"),
+                                  QStringLiteral("乙"), path("right.txt"), nullptr);
+        QCOMPARE(caption(editor, "mLeftLabel"), QStringLiteral("左"));
+        QCOMPARE(left->toPlainText(), "new" + shown);
+        QCOMPARE(editor->windowTitle(), QStringLiteral("*繁简转换"));
+        QCOMPARE(host.tips.size(), 3);
+        QCOMPARE(folder->bytes(leftName), bytes);
+
+        // Back to the file's own text, nothing is left to write.
+        left->undo();
+        QCOMPARE(left->toPlainText(), shown);
+        editor->close();
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(folder->bytes(leftName), bytes);
+    }
+
+    void showingAnotherPairSavesTheShownOneFirst()
+    {
+        write("left.txt", QStringLiteral("1"));
+        write("right.txt", QStringLiteral("2"));
+        CodeEditorEx2 *editor = show();
+        typeAtEnd(pane(editor, "mRightEditor"), QStringLiteral("x"));
+        write("other.txt", QStringLiteral("3"));
+        CodeEditorEx2::showEditor(QStringLiteral("别的"), QStringLiteral("甲"), path("other.txt"),
+                                  QStringLiteral("乙"), path("left.txt"), nullptr);
+        QCOMPARE(read("right.txt"), QStringLiteral("2x"));
+        QCOMPARE(pane(editor, "mRightEditor")->toPlainText(), QStringLiteral("1"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("别的"));
+        editor->close();
     }
 
     void swapThenSaveExchangesTheFiles()
@@ -148,7 +301,7 @@ private slots:
             QStringLiteral("别的"), QStringLiteral("甲"), path("other.txt"), QStringLiteral("乙"),
             path("left.txt"), nullptr);
         QCOMPARE(second, first);
-        QCOMPARE(second->windowTitle(), QStringLiteral("*别的"));
+        QCOMPARE(second->windowTitle(), QStringLiteral("别的"));
         QCOMPARE(caption(second, "mLeftLabel"), QStringLiteral("甲"));
         QCOMPARE(caption(second, "mRightLabel"), QStringLiteral("乙"));
         QCOMPARE(pane(second, "mLeftEditor")->toPlainText(), QStringLiteral("3"));
@@ -170,7 +323,7 @@ private slots:
         QCOMPARE(pane(editor, "mLeftEditor")->toPlainText(), QStringLiteral("軟件"));
         QCOMPARE(caption(editor, "mLeftLabel"), QStringLiteral("繁体(香港)"));
         QCOMPARE(caption(editor, "mRightLabel"), QStringLiteral("繁体(直译)"));
-        QCOMPARE(editor->windowTitle(), QStringLiteral("*繁简转换"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("繁简转换"));
 
         // The operation panel's closing takes the options panel with it.
         delete panel;

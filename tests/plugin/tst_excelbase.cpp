@@ -15,11 +15,17 @@
 #include <QtConcurrent>
 #include <QtTest>
 
+#include <functional>
+#include <limits>
+#include <new>
+#include <stdexcept>
+
 namespace {
 
 const QString kExcel = QStringLiteral("Excel.Application");
 
-// An operation that writes one cell, and remembers a wrapper it made.
+// An operation that writes one cell, and remembers a wrapper it made; then
+// runs into fault, if it has one.
 class WriteA1 : public ExcelBase
 {
     Q_OBJECT
@@ -30,9 +36,12 @@ public:
         auto *sheet = new Excel::Worksheet(pSheets->Item(1));
         sheet->Range(QStringLiteral("A1"))->SetValue(QStringLiteral("written"));
         made = sheet;
+        if (fault)
+            fault();
         return QString();
     }
     QPointer<Excel::Worksheet> made;
+    std::function<void()> fault;
 };
 
 // What a run sent, in order, and how the thread was left.
@@ -43,13 +52,14 @@ struct RunRecord
     bool wrapperReleased = false;
 };
 
-RunRecord runInPool(const QString &path)
+RunRecord runInPool(const QString &path, const std::function<void()> &fault = {})
 {
-    return QtConcurrent::run([path] {
+    return QtConcurrent::run([path, fault] {
                RunRecord record;
                ThreadInit::resetCounts();
                {
                    WriteA1 operation(path, nullptr);
+                   operation.fault = fault;
                    noteRunEvents(&operation, &record.events);
                    operation.run();
                    record.wrapperReleased = operation.made.isNull();
@@ -61,6 +71,8 @@ RunRecord runInPool(const QString &path)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(std::function<void()>)
 
 class TestExcelBase : public QObject
 {
@@ -206,6 +218,33 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
     }
 
+    void throwingOperationKeepsTheFileAndEndsIt_data()
+    {
+        QTest::addColumn<std::function<void()>>("fault");
+        QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); });
+        QTest::newRow("allocation refused") << std::function<void()>([] {
+            QString text;
+            text.resize(std::numeric_limits<int>::max());
+        });
+        QTest::newRow("not a std exception") << std::function<void()>([] { throw 42; });
+    }
+    void throwingOperationKeepsTheFileAndEndsIt()
+    {
+        QFETCH(std::function<void()>, fault);
+        QTemporaryDir dir;
+        const QString path = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.path());
+        const QByteArray before = WorkbookFixtures::readFile(path);
+        const RunRecord record = runInPool(path, fault);
+        QCOMPARE(record.events,
+                 QStringList({QStringLiteral("tip 0 3 ") + path, QStringLiteral("tip -4 0 ") + path,
+                              QStringLiteral("done ") + path}));
+        QCOMPARE(record.counts.depth(), 0);
+        QCOMPARE(record.counts.unmatched, 0);
+        QVERIFY(record.wrapperReleased);
+        QCOMPARE(WorkbookFixtures::readFile(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    }
+
     // Against a recording fake: the exact calls of a run, in order.
     void callsReachTheServerInOrder()
     {
@@ -243,32 +282,45 @@ private slots:
     void fakeFailuresEndWithDone_data()
     {
         QTest::addColumn<QByteArray>("member");
-        QTest::addColumn<bool>("noObject");
+        QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("tip");
         QTest::addColumn<QString>("lastCall");
-        QTest::newRow("no workbooks") << QByteArray("Workbooks") << true << "tip 0 1 "
+        QTest::newRow("no workbooks") << QByteArray("Workbooks") << "no object"
+                                      << "tip 0 1 "
                                       << "Excel.Application: Quit()";
-        QTest::newRow("open refused") << QByteArray("Open") << true << "tip 0 1 "
+        QTest::newRow("open refused") << QByteArray("Open") << "no object"
+                                      << "tip 0 1 "
                                       << "Excel.Application: Quit()";
-        QTest::newRow("no sheets") << QByteArray("Sheets") << true << "tip 0 1 "
+        QTest::newRow("no sheets") << QByteArray("Sheets") << "no object"
+                                   << "tip 0 1 "
                                    << "Excel.Application: Quit()";
-        QTest::newRow("zero sheets") << QByteArray("Count()") << false << "tip 0 1 "
+        QTest::newRow("zero sheets") << QByteArray("Count()") << "value"
+                                     << "tip 0 1 "
                                      << "Excel.Application: Quit()";
-        QTest::newRow("save refused") << QByteArray("Save()") << false << "tip 0 3 "
+        QTest::newRow("save refused") << QByteArray("Save()") << "value"
+                                      << "tip 0 3 "
                                       << "Excel.Application: Quit()";
+        QTest::newRow("open out of memory") << QByteArray("Open") << "throw"
+                                            << "tip 0 1 "
+                                            << "Excel.Application: Quit()";
+        QTest::newRow("save out of memory") << QByteArray("Save()") << "throw"
+                                            << "tip 0 3 "
+                                            << "Excel.Application: Quit()";
     }
     void fakeFailuresEndWithDone()
     {
         QFETCH(QByteArray, member);
-        QFETCH(bool, noObject);
+        QFETCH(QString, answer);
         QFETCH(QString, tip);
         auto log = RecordingLog::create();
         log->answer("Count()", 1);
         log->answer("Save()", true);
-        if (noObject)
+        if (answer == QLatin1String("no object"))
             log->answerNoObject(member);
-        else
+        else if (answer == QLatin1String("value"))
             log->answer(member, member == "Count()" ? QVariant(0) : QVariant(false));
+        else
+            log->throwOn(member, [] { throw std::bad_alloc(); });
         RecordingServer::install(kExcel, log);
         QTemporaryDir dir;
         const QString path = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.path());

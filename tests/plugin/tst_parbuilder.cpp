@@ -451,14 +451,50 @@ private slots:
         QCOMPARE(par->oldOneList, QStringList({"A", "B", "C"}));
     }
 
+    // A blank line on the finding side of any pair, in the direction the
+    // pair is applied, is left out with its partner: it would insert the
+    // partner between every two characters.
+    void linesWithNothingToFindAreLeftOut_data()
+    {
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QString>("simplified");
+        QTest::addColumn<QString>("traditional");
+        QTest::addColumn<QStringList>("find");
+        QTest::addColumn<QStringList>("replace");
+        QTest::newRow("to traditional")
+            << 0 << "a\n\nc"
+            << "A\nX\nC" << QStringList{"a", "c"} << QStringList{"A", "C"};
+        for (int direction : {3, 6, 9}) {
+            QTest::addRow("to simplified %d", direction)
+                << direction << "后\n发\nc"
+                << "\n發\nC" << QStringList{"發", "C"} << QStringList{"发", "c"};
+        }
+        QTest::newRow("custom") << -1 << "a\n\nc"
+                                << "x\ny\nz" << QStringList{"a", "c"} << QStringList{"x", "z"};
+    }
     void linesWithNothingToFindAreLeftOut()
     {
-        writeOneToOne(QStringLiteral("a\n\nc"), QStringLiteral("A\nX\nC"));
-        chooseTradition(0);
+        QFETCH(int, direction);
+        QFETCH(QString, simplified);
+        QFETCH(QString, traditional);
+        writeOneToOne(simplified, traditional);
+        folder->write(QStringLiteral("textTo_beforeCustom.txt"), simplified);
+        folder->write(QStringLiteral("textTo_afterCustom.txt"), traditional);
+        // Phrase lists whose source side is blank on its second line.
+        folder->write(QStringLiteral("textTo_newMainland.txt"), QStringLiteral("p\n\nq"));
+        for (const char *script : {"oldMainland", "oldHongKong", "oldTaiwan"})
+            folder->write(QStringLiteral("textTo_%1.txt").arg(script), QStringLiteral("P\n\nQ"));
+        if (direction < 0)
+            choose("radioButton_textToCustom");
+        else
+            chooseTradition(direction);
         std::unique_ptr<ParTo> par(panel->getParTo());
         QVERIFY(par);
-        QCOMPARE(par->newOneList, QStringList({"a", "c"}));
-        QCOMPARE(par->oldOneList, QStringList({"A", "C"}));
+        const bool custom = direction < 0;
+        QTEST(custom ? par->customBefore : par->newOneList, "find");
+        QTEST(custom ? par->customAfter : par->oldOneList, "replace");
+        QCOMPARE(par->fromList, QStringList(par->twoStep ? QStringList{"P", "Q"} : QStringList()));
+        QCOMPARE(par->toList, QStringList(par->twoStep ? QStringList{"p", "q"} : QStringList()));
     }
 
     void traditionRefusesUnusablePhraseLists()

@@ -3,6 +3,7 @@
 #include "PluginGlobals.h"
 #include "RecordingServer.h"
 #include "RunHost.h"
+#include "ThreadInit.h"
 #include "Wendral.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
@@ -11,6 +12,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -48,6 +53,8 @@ std::shared_ptr<RecordingLog> installRecording()
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::function<void()>)
+
 class TestRunDispatch : public QObject
 {
     Q_OBJECT
@@ -75,6 +82,9 @@ private slots:
     void recordGoesWithTheLastHolder_data();
     void recordGoesWithTheLastHolder();
     void tightBudgetStillEndsEveryFile();
+    void jobsRunInPoolThreadsAndReportAfterTheStart();
+    void throwingJobEndsItsFileAndTheRunGoesOn_data();
+    void throwingJobEndsItsFileAndTheRunGoesOn();
 
 private:
     // A step of kind with record over range, as the step list keeps one.
@@ -440,6 +450,66 @@ void TestRunDispatch::tightBudgetStillEndsEveryFile()
             --open;
         }
     }
+}
+
+// The GUI thread only waits: no job runs there, so nothing a job reports
+// reaches the host before the run has been handed out and its start call has
+// returned.
+void TestRunDispatch::jobsRunInPoolThreadsAndReportAfterTheStart()
+{
+    installRecording();
+    QTemporaryDir dir;
+    m_host->addList(makeFiles(dir, QStringLiteral("a"), 4));
+    addStep(Replaced, replaceRecord(QStringLiteral("k"), QStringLiteral("v")), List);
+    ThreadInit::resetCounts();
+    for (int run = 1; run <= 100; ++run) {
+        m_host->calls.clear();
+        runStep(0);
+        QCOMPARE(m_host->calls, QStringList{"enabled:0"});
+        QTRY_COMPARE(m_host->count("stepDone"), 1);
+        QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 4);
+    }
+    QCOMPARE(ThreadInit::counts().initialised, 0);
+}
+
+void TestRunDispatch::throwingJobEndsItsFileAndTheRunGoesOn_data()
+{
+    QTest::addColumn<QByteArray>("member");
+    QTest::addColumn<bool>("secondFileOnly");
+    QTest::addColumn<std::function<void()>>("raise");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("open out of memory")
+        << QByteArray("Open") << true << std::function<void()>([] { throw std::bad_alloc(); })
+        << "tip:0,1,";
+    QTest::newRow("save runs into an error")
+        << QByteArray("Save()") << false
+        << std::function<void()>([] { throw std::runtime_error("disk"); }) << "tip:0,3,";
+    QTest::newRow("replace throws a value")
+        << QByteArray("Replace") << false << std::function<void()>([] { throw 42; }) << "tip:0,3,";
+}
+// The file is reported, counts as done, and the other files go on; the run
+// ends and the thread init of every job is released.
+void TestRunDispatch::throwingJobEndsItsFileAndTheRunGoesOn()
+{
+    QFETCH(QByteArray, member);
+    QFETCH(bool, secondFileOnly);
+    QFETCH(std::function<void()>, raise);
+    QFETCH(QString, failure);
+    auto log = installRecording();
+    QTemporaryDir dir;
+    const QStringList paths = makeFiles(dir, QStringLiteral("a"), 3);
+    log->throwOn(member, raise, secondFileOnly ? QVariant(paths.at(1)) : QVariant());
+    m_host->addList(paths);
+    addStep(Replaced, replaceRecord(QStringLiteral("k"), QStringLiteral("v")), List);
+    const qint64 held = ThreadInit::totalInitialised() - ThreadInit::totalReleased();
+    runStep(0);
+    QTRY_COMPARE(m_host->count("stepDone"), 1);
+    const QStringList tips = m_host->tips();
+    QCOMPARE(tips.count("tip:-4,3,"), 1);
+    for (int i = 0; i < paths.size(); ++i)
+        QCOMPARE(tips.contains(failure + paths.at(i)), !secondFileOnly || i == 1);
+    QCOMPARE(ThreadInit::totalInitialised() - ThreadInit::totalReleased(), held);
+    QCOMPARE(fileCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestRunDispatch)

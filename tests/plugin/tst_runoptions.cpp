@@ -11,14 +11,20 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
+
+#include <utility>
 
 // Runs with the records the options panel builds, over real workbooks:
 // started from the panel's start button, or recorded as steps and run one by
@@ -27,6 +33,8 @@ class TestRunOptions : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -38,8 +46,13 @@ private slots:
     void fileWithoutItsColumnIsLeftAlone();
     void conversionOverAList();
     void encodingOverAListAndBack();
+    void scriptConversionUnderEitherEncoding_data();
+    void scriptConversionUnderEitherEncoding();
     void cellOperationsTakeTheDockOptions_data();
     void cellOperationsTakeTheDockOptions();
+
+    void inputGivenDuringARunIsDropped_data();
+    void inputGivenDuringARunIsDropped();
 
     void addingAStep_data();
     void addingAStep();
@@ -56,6 +69,9 @@ private:
     QString cell(const QString &path, const QString &key);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    // The shipped word lists, with a pair of lines a user added.
+    QTemporaryDir m_lists;
+    QTextCodec *m_savedCodec = nullptr;
     int m_copies = 0;
     std::unique_ptr<RunHost> m_host;
     std::unique_ptr<Wendral> m_plugin;
@@ -63,8 +79,34 @@ private:
     QPointer<WidgetTextOption> m_options;
 };
 
+void TestRunOptions::initTestCase()
+{
+    const QDir shipped(QStringLiteral(QUORVANE_TEST_DATA "/../../data"));
+    const QStringList names = shipped.entryList({QStringLiteral("textTo_*.txt")}, QDir::Files);
+    QVERIFY(names.size() >= 6);
+    for (const QString &name : names)
+        QVERIFY(QFile::copy(shipped.filePath(name), m_lists.filePath(name)));
+    // The simplified 后 is also the traditional one: its traditional line is
+    // left blank, which finds nothing toward the simplified script.
+    const QList<QPair<QString, QByteArray>> added = {{"textTo_newOne.txt", "\n发\n后"},
+                                                     {"textTo_oldOne.txt", "\n發\n"}};
+    for (const auto &list : added) {
+        QFile file(m_lists.filePath(list.first));
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(list.second);
+    }
+    QSettings(QStringLiteral("./configure.ini"), QSettings::IniFormat)
+        .setValue(QStringLiteral("currency/iniPath"), m_lists.path() + QLatin1Char('/'));
+}
+
+void TestRunOptions::cleanupTestCase()
+{
+    QFile::remove(QStringLiteral("./configure.ini"));
+}
+
 void TestRunOptions::init()
 {
+    m_savedCodec = QTextCodec::codecForLocale();
     SpreadsheetServer::install();
     m_dir = std::make_unique<QTemporaryDir>();
     m_copies = 0;
@@ -84,6 +126,7 @@ void TestRunOptions::init()
 
 void TestRunOptions::cleanup()
 {
+    QTextCodec::setCodecForLocale(m_savedCodec);
     delete m_panel;
     delete m_options;
     m_plugin.reset();
@@ -438,6 +481,96 @@ void TestRunOptions::encodingOverAListAndBack()
         QCOMPARE(cell(path, "Data!B4"), QStringLiteral("中文 文本"));
         QCOMPARE(cell(path, "Offset!D4"), QStringLiteral("r4c4 apple"));
     }
+}
+
+void TestRunOptions::inputGivenDuringARunIsDropped_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("click") << false;
+    QTest::newRow("space") << true;
+}
+// A second press of the start button while a run holds the window waits in
+// the queue until the run is over: it must not run the list a second time.
+// The pointer shows busy while the run holds the window.
+void TestRunOptions::inputGivenDuringARunIsDropped()
+{
+    QFETCH(bool, byKey);
+    const QStringList files = copies(2);
+    m_host->addList(files);
+    choose(Replaced, All);
+    setKeys(QStringLiteral("apple"), QStringLiteral("apple+"));
+    setSheets(QStringLiteral("首表"));
+    auto *button = namedChild<QPushButton>(m_panel, "pushButton_start");
+    Qt::CursorShape during = Qt::ArrowCursor;
+    bool queued = false;
+    m_host->onFileCount = [&] {
+        if (std::exchange(queued, true))
+            return;
+        if (QApplication::overrideCursor())
+            during = QApplication::overrideCursor()->shape();
+        for (bool press : {true, false}) {
+            QEvent *event = nullptr;
+            if (byKey)
+                event = new QKeyEvent(press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Space,
+                                      Qt::NoModifier, QStringLiteral(" "));
+            else
+                event =
+                    new QMouseEvent(press ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease,
+                                    button->rect().center(), Qt::LeftButton,
+                                    press ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::postEvent(button, event);
+        }
+    };
+    start();
+    QCOMPARE(during, Qt::WaitCursor);
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_VERIFY(!QApplication::overrideCursor());
+    QCOMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(cell(files.at(0), "Data!A2"), QStringLiteral("apple+"));
+
+    // Once the run is over, the button answers again.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 2);
+    QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("apple++"));
+}
+
+void TestRunOptions::scriptConversionUnderEitherEncoding_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QStringList>("expected");
+    for (const QByteArray locale : {QByteArray("UTF-8"), QByteArray("GB18030")}) {
+        QTest::addRow("%s to traditional", locale.constData())
+            << locale << 0 << QStringList{"國家", "國家", "發展"};
+        QTest::addRow("%s to simplified", locale.constData())
+            << locale << 3 << QStringList{"国家", "国家", "发展"};
+    }
+}
+
+// The shipped lists are UTF-8; under the host's ANSI setting they convert
+// as they do under UTF-8, and a blank line inserts nothing anywhere.
+void TestRunOptions::scriptConversionUnderEitherEncoding()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(int, direction);
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName(locale));
+    const QStringList texts{"国家", "國家", "發展"};
+    const QString path = m_dir->filePath(QStringLiteral("script.xlsx"));
+    QVERIFY(WorkbookFixtures::writePackage(
+        path, WorkbookMaker::textWorkbook(QStringLiteral("S"), texts.size(), 1,
+                                          [&texts](int row, int) { return texts.at(row - 1); })));
+    m_host->addList({path});
+    choose(To, List);
+    namedChild<QRadioButton>(m_options, "radioButton_textToTradition")->setChecked(true);
+    namedChild<QComboBox>(m_options, "comboBox_textToTradition")->setCurrentIndex(direction);
+    setSheets(QStringLiteral("首表"));
+    start();
+    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTextCodec::setCodecForLocale(m_savedCodec);
+    QStringList column;
+    for (int row = 1; row <= texts.size(); ++row)
+        column << cell(path, QStringLiteral("S!A%1").arg(row));
+    QTEST(column, "expected");
 }
 
 QTEST_MAIN(TestRunOptions)

@@ -1,6 +1,7 @@
 #include "NamedChild.h"
 #include "PluginGlobals.h"
 #include "RunHost.h"
+#include "TextFit.h"
 #include "WidgetTextOption.h"
 
 #include <QCheckBox>
@@ -127,6 +128,42 @@ private slots:
         // The sheet chooser applies to every operation, not to the explanation.
         QCOMPARE(child<QComboBox>("comboBox_page")->isVisible(), page != 6);
         QCOMPARE(child<QLabel>("label_7")->isVisible(), page != 6);
+    }
+
+    void everyTextFitsOnEachPage_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("stack");
+        QTest::addColumn<int>("page");
+        QTest::newRow("replace") << 1 << QString() << 0;
+        QTest::newRow("replace by table") << 2 << QString() << 0;
+        QTest::newRow("retain") << 3 << QString() << 0;
+        QTest::newRow("convert case") << 5 << "stackedWidget_textTo" << 0;
+        QTest::newRow("convert width") << 5 << "stackedWidget_textTo" << 1;
+        QTest::newRow("convert bases") << 5 << "stackedWidget_textTo" << 2;
+        QTest::newRow("convert script") << 5 << "stackedWidget_textTo" << 3;
+        QTest::newRow("convert custom") << 5 << "stackedWidget_textTo" << 4;
+        QTest::newRow("code") << 6 << "stackedWidget_code" << 0;
+        QTest::newRow("code with password") << 6 << "stackedWidget_code" << 1;
+        QTest::newRow("characters") << 7 << QString() << 0;
+        QTest::newRow("spaces") << 8 << QString() << 0;
+        QTest::newRow("append") << 9 << QString() << 0;
+    }
+
+    void everyTextFitsOnEachPage()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, stack);
+        QFETCH(int, page);
+        panel->curTextSlot(Enum_TextIndex(index));
+        if (!stack.isEmpty())
+            child<QStackedWidget>(qPrintable(stack))->setCurrentIndex(page);
+        // The font a desktop without a theme gives the program; the offscreen
+        // platform's own default is 12 points.
+        panel->setFont(QFont(QStringLiteral("Sans Serif"), 9));
+        QCoreApplication::sendPostedEvents();
+        const QStringList cut = textsCutShort(panel.get());
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
     }
 
     void subtractChangesOnlyTheTitle()

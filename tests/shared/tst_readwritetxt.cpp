@@ -30,6 +30,20 @@ private:
     QIODevice::OpenMode m_forced;
 };
 
+// Counts the files opened.
+class CountedOpen : public ReadWriteTxt
+{
+public:
+    int opens = 0;
+
+protected:
+    bool openFile(QFileDevice &file, QIODevice::OpenMode mode) override
+    {
+        ++opens;
+        return ReadWriteTxt::openFile(file, mode);
+    }
+};
+
 } // namespace
 
 class TestReadWriteTxt : public QObject
@@ -49,6 +63,9 @@ private slots:
     void failedWriteKeepsOldText();
     void unreadableDeviceKeepsText();
     void usesLocaleCodec();
+    void readWithCheckReadsOnce_data();
+    void readWithCheckReadsOnce();
+    void bytesPassAsTheyAre();
 
 private:
     QTemporaryDir m_dir;
@@ -237,6 +254,68 @@ void TestReadWriteTxt::usesLocaleCodec()
     QString back;
     QVERIFY(rw.readTxt(path, back));
     QCOMPARE(back, text);
+}
+
+void TestReadWriteTxt::readWithCheckReadsOnce_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("lossless");
+
+    QTest::newRow("line ends") << QByteArray("one\r\ntwo\rthree\n") << true;
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD\r\n") << true;
+    QTest::newRow("UTF-16 mark") << QByteArray("\xFF\xFE\x2D\x4E\n\0", 6) << true;
+    QTest::newRow("GB18030 under UTF-8") << QByteArray("\xD6\xD0\xCE\xC4\r\n") << false;
+    QTest::newRow("missing file") << QByteArray() << true;
+}
+
+void TestReadWriteTxt::readWithCheckReadsOnce()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, lossless);
+    const QString path = m_dir.filePath(QStringLiteral("checked.txt"));
+    QFile::remove(path);
+    if (!bytes.isNull())
+        QVERIFY(writeTestFile(path, bytes));
+
+    // The same text and the same verdict as the two calls it stands for.
+    QString expected = QStringLiteral("before");
+    const bool read = g_readWriteTxt.readTxt(path, expected);
+    QCOMPARE(g_readWriteTxt.decodesLosslessly(path), lossless);
+
+    CountedOpen rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QString text = QStringLiteral("before");
+    bool decoded = !lossless;
+    QCOMPARE(rw.readTxt(path, text, decoded), read);
+    QCOMPARE(text, expected);
+    QCOMPARE(decoded, lossless);
+    QCOMPARE(rw.opens, 1);
+    QCOMPARE(tips.count(), read ? 0 : 1);
+}
+
+// No codec and no line-end translation either way; the outcomes are those
+// of the text functions.
+void TestReadWriteTxt::bytesPassAsTheyAre()
+{
+    const QString path = m_dir.filePath(QStringLiteral("bytes.txt"));
+    const QByteArray bytes("\xFF\xFEo\x00\r\x00\n\x00", 8);
+    ReadWriteTxt rw;
+    QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
+    QVERIFY(rw.writeBytes(path, bytes));
+    QCOMPARE(readTestFile(path), bytes);
+    QByteArray back;
+    QVERIFY(rw.readBytes(path, back));
+    QCOMPARE(back, bytes);
+
+    const QString missing = m_dir.filePath(QStringLiteral("no/such/folder/b.txt"));
+    QVERIFY(!rw.writeBytes(missing, bytes));
+    back = "kept";
+    QVERIFY(!rw.readBytes(missing, back));
+    QCOMPARE(back, QByteArray("kept"));
+    QCOMPARE(tips.count(), 3);
+    QCOMPARE(tips.at(0), (QVariantList{0, 4, path}));
+    QCOMPARE(tips.at(1), (QVariantList{0, 0, missing}));
+    QCOMPARE(tips.at(2), (QVariantList{0, 0, missing}));
 }
 
 QTEST_GUILESS_MAIN(TestReadWriteTxt)

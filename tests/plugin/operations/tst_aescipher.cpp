@@ -246,6 +246,50 @@ private slots:
             }
         }
     }
+
+    // Values outside the enumerations: another level acts as AES-128,
+    // another mode gives nothing, another padding adds and removes nothing
+    // (so the block modes leave out the short last piece).
+    void valuesOutsideTheEnumerations_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("padding");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray text = counting(20);
+        const auto aes128 = [](AesCipher::Mode mode, const QByteArray &plain) {
+            return AesCipher::encrypt(AesCipher::AES_128, mode, plain, modeKey128, modeIv,
+                                      AesCipher::ZERO);
+        };
+        QTest::newRow("level 7") << 7 << int(AesCipher::CBC) << int(AesCipher::ZERO)
+                                 << aes128(AesCipher::CBC, text);
+        QTest::newRow("level -1") << -1 << int(AesCipher::OFB) << int(AesCipher::ZERO)
+                                  << aes128(AesCipher::OFB, text);
+        QTest::newRow("mode 4") << 0 << 4 << int(AesCipher::PKCS7) << QByteArray();
+        QTest::newRow("mode -1") << 0 << -1 << int(AesCipher::ZERO) << QByteArray();
+        QTest::newRow("padding 3, ECB")
+            << 0 << int(AesCipher::ECB) << 3 << aes128(AesCipher::ECB, text.left(16));
+        QTest::newRow("padding 9, CFB")
+            << 0 << int(AesCipher::CFB) << 9 << aes128(AesCipher::CFB, text).left(20);
+    }
+    void valuesOutsideTheEnumerations()
+    {
+        QFETCH(int, level);
+        QFETCH(int, mode);
+        QFETCH(int, padding);
+        QFETCH(QByteArray, expected);
+        AesCipher aes{AesCipher::Aes(level), AesCipher::Mode(mode), AesCipher::Padding(padding)};
+        const QByteArray text = counting(20);
+        QCOMPARE(aes.encode(text, modeKey128, modeIv), expected);
+        QCOMPARE(aes.expandKey(modeKey128).size(), 176);
+        if (mode >= AesCipher::ECB && mode <= AesCipher::OFB)
+            QCOMPARE(aes.decode(expected, modeKey128, modeIv).left(text.size()),
+                     text.left(expected.size()));
+        else
+            QVERIFY(aes.decode(text.left(16), modeKey128, modeIv).isEmpty());
+        if (padding > AesCipher::ISO)
+            QCOMPARE(aes.removePadding(text + QByteArray(3, '\0')), text + QByteArray(3, '\0'));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestAesCipher)

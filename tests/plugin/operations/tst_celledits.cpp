@@ -23,6 +23,13 @@ constexpr auto addMinus = TextAdd::LengthOption::TotalLengthMinus;
 // An emoji of two UTF-16 units, and a text with it at 1 and 2.
 const QString e = QString::fromUcs4(U"\U0001F600");
 const QString p = "a" + e + "b";
+// The blanks an operation builds at most from a count, and a cell's text
+// after that many blanks.
+const QString most(TextOperation::MaxBuiltText, QLatin1Char(' '));
+QString blanksThen(int number, const QString &text)
+{
+    return QString(number, QLatin1Char(' ')) + text;
+}
 
 // An edit of one cell's text by a record of each operation.
 using Edit = std::function<void(QString &)>;
@@ -45,7 +52,7 @@ Edit spaces(SI index, SM implement, int number)
         par.index = index;
         par.implement = implement;
         par.number = number;
-        TextSpace::change(par, QString(qMin(number, 32767), QLatin1Char(' ')), cell);
+        TextSpace::change(par, TextSpace::blanks(number), cell);
     };
 }
 Edit append(AI index, int pos, TextAdd::LengthOption option, int length)
@@ -90,7 +97,12 @@ const Case kCases[] = {
     {"pos delete at end", chars(CI::Pos, CM::Delete, fix, 6, "2"), "abcdef", "abcdef"},
     {"pos retain at end", chars(CI::Pos, CM::Retain, fix, 6, "2"), "abcdef", ""},
     {"pad with blanks", chars(CI::Pos, CM::Increase, fix, 8, "XY"), "abc", "abc     XY"},
-    {"no pad past a cell", chars(CI::Pos, CM::Increase, fix, 40000, "XY"), "abc", "abc"},
+    {"pad past a cell", chars(CI::Pos, CM::Increase, fix, 32770, "XY"), "abc",
+     "abc" + blanksThen(32767, "XY")},
+    {"pad far beyond", chars(CI::Pos, CM::Increase, fix, 999999999, "XY"), "abc",
+     "abc" + most + "XY"},
+    {"pad a long text", chars(CI::Pos, CM::Increase, fix, 50000, "XY"), QString(40000, 'a'),
+     QString(40000, 'a') + blanksThen(10000, "XY")},
     {"empty increase", chars(CI::Left, CM::Increase, fix, 0, "XY"), "", "XY"},
     {"pair left delete", chars(CI::Left, CM::Delete, fix, 0, "2"), p, "b"},
     {"pair left retain", chars(CI::Left, CM::Retain, fix, 0, "2"), p, "a" + e},
@@ -120,7 +132,15 @@ const Case kCases[] = {
     {"tab first", spaces(SI::Left, SM::Fixde, 2), "\t  x", "  \t  x"},
     {"blank tab blank", spaces(SI::Left, SM::Fixde, 2), " \t x", "  x"},
     {"end tab blank", spaces(SI::Right, SM::Fixde, 2), "x \t ", "x  "},
-    {"more than a cell", spaces(SI::Left, SM::Fixde, 40000), "  x", "  x"},
+    {"fix far beyond", spaces(SI::Left, SM::Fixde, 999999999), "  x", most + "x"},
+    {"increase far beyond", spaces(SI::Right, SM::Increase, 999999999), "x", "x" + most},
+    {"increase past a cell", spaces(SI::Left, SM::Increase, 32768), "x", blanksThen(32768, "x")},
+    {"retain far beyond", spaces(SI::Left, SM::Retain, 999999999), "  x", "  x"},
+    {"retain beyond the built", spaces(SI::Left, SM::Retain, 40000), blanksThen(40000, "x"),
+     blanksThen(40000, "x")},
+    {"delete beyond the built", spaces(SI::Right, SM::Delete, 40000), "x" + blanksThen(40001, ""),
+     "x "},
+    {"delete far beyond", spaces(SI::Right, SM::Delete, 999999999), "x  ", "x  "},
     {"all", spaces(SI::All, SM::Increase, 2), "a b  c", "abc"},
     {"all, any number", spaces(SI::All, SM::Fixde, 40000), " x ", "x"},
     {"all keeps others", spaces(SI::All, SM::Increase, 2), "a\u3000b\tc d", "a\u3000b\tcd"},

@@ -1,8 +1,14 @@
+#include "ParAdd.h"
 #include "ParChar.h"
+#include "ParCode.h"
+#include "ParReplaced.h"
 #include "ParRetain.h"
 #include "ParSpace.h"
 #include "RunEvents.h"
+#include "TextAdd.h"
 #include "TextChar.h"
+#include "TextCode.h"
+#include "TextReplaced.h"
 #include "TextRetain.h"
 #include "TextSpace.h"
 #include "WorkbookFixtures.h"
@@ -42,7 +48,48 @@ QVariantMap styled(const QVariantMap &snapshot)
     return styles;
 }
 
+// A file of the kind its suffix names ("xlsx", "xls" by xlwt, or "csv")
+// whose only cell, A1 of the sheet S, holds text; its path.
+QString oneCellFile(const QString &dir, const QString &suffix, const QString &text)
+{
+    const QString path = dir + QStringLiteral("/S.") + suffix;
+    QString ignored;
+    const bool made =
+        suffix == QLatin1String("xlsx")
+            ? WorkbookMaker::writePackage(
+                  path, WorkbookMaker::textWorkbook("S", 1, 1, [&](int, int) { return text; }))
+        : suffix == QLatin1String("xls")
+            ? WorkbookFixtures::runPython(
+                  QStringLiteral("import base64, xlwt\nw = xlwt.Workbook()\n"
+                                 "w.add_sheet('S').write(0, 0, base64.b64decode('%1').decode())\n"
+                                 "w.save('%2')\n")
+                      .arg(QString::fromLatin1(text.toUtf8().toBase64()), path),
+                  &ignored)
+            : WorkbookFixtures::writeFile(path, text.toUtf8());
+    return made ? path : QString();
+}
+
+// The text of that cell as read back: by openpyxl or xlrd from a workbook.
+QString oneCellText(const QString &path)
+{
+    if (path.endsWith(QLatin1String(".csv")))
+        return QString::fromUtf8(WorkbookFixtures::readFile(path));
+    return cellsOf(path).value(QStringLiteral("S!A1")).toString();
+}
+
+// Runs one operation over a file, with its record on the first sheet; what
+// it reported.
+using Run = std::function<QStringList(const QString &path)>;
+template<typename Operation, typename Par>
+Run runOn(Par par)
+{
+    par.sheetIndex = QStringLiteral("首表");
+    return [=](const QString &path) { return runNoted<Operation>(path, par); };
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Run)
 
 // The cell operations over real workbooks, read back by openpyxl.
 class TestCellOps : public QObject
@@ -179,6 +226,70 @@ private slots:
         QCOMPARE(after.value("cells").toMap().value("Data!B4").toString(),
                  QStringLiteral("中文文本"));
         QCOMPARE(after.value("styles"), before.value("styles"));
+    }
+
+    // A workbook cell holds at most 32,767 UTF-16 units, whichever
+    // operation makes the text; delimited text holds any length.
+    void cellsPastAWorkbookCellAreNotSaved_data()
+    {
+        struct Row
+        {
+            const char *name;
+            Run run;
+            QString cell;
+            int length; // of the cell's text after the operation
+        };
+        const QString a(20000, 'a');
+        const auto append = [](int length) {
+            return runOn<TextAdd>(ParAdd{{}, TextAdd::Index::Right, 0, {}, length});
+        };
+        const auto insertAt = [](int pos) {
+            return runOn<TextChar>(ParChar{{}, TextChar::Index::Pos, pos, {}, {}, "XY"});
+        };
+        const auto blanks = [](int number) {
+            return runOn<TextSpace>(ParSpace{{}, {}, {}, number});
+        };
+        const ParReplaced atA1{{}, {{"A1", QString(32768, 'b')}}, false};
+        const Row rows[] = {
+            {"append", append(20000), a, 40000},
+            {"append to a full cell", append(12767), a, 32767},
+            {"insert far beyond", insertAt(999999999), "abc", 3 + TextOperation::MaxBuiltText + 2},
+            {"pad to a full cell", insertAt(32765), "abc", 32767},
+            {"blanks past memory", blanks(999999999), "x", TextOperation::MaxBuiltText + 1},
+            {"blanks to a full cell", blanks(32766), "x", 32767},
+            {"encode", runOn<TextCode>(ParCode()), QString(30000, 'a'), 40000},
+            {"write by position", runOn<TextReplaced>(atA1), "x", 32768},
+        };
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<Run>("run");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<int>("length");
+        for (const char *suffix : {"xlsx", "xls", "csv"}) {
+            for (const Row &r : rows) {
+                QTest::addRow("%s, %s", r.name, suffix)
+                    << QString(suffix) << r.run << r.cell << r.length;
+            }
+        }
+    }
+    void cellsPastAWorkbookCellAreNotSaved()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(Run, run);
+        QFETCH(QString, cell);
+        QFETCH(int, length);
+        QTemporaryDir dir;
+        const QString path = oneCellFile(dir.path(), suffix, cell);
+        QVERIFY(!path.isEmpty());
+        const QByteArray before = WorkbookFixtures::readFile(path);
+        const QStringList events = run(path);
+        if (length > 32767 && suffix != QLatin1String("csv")) {
+            QVERIFY2(events.contains(QStringLiteral("tip 0 3 ") + path),
+                     qPrintable(events.join('|')));
+            QCOMPARE(WorkbookFixtures::readFile(path), before);
+            return;
+        }
+        QVERIFY2(events.contains(QStringLiteral("tip 0 4 ")), qPrintable(events.join('|')));
+        QCOMPARE(oneCellText(path).size(), length);
     }
 };
 

@@ -70,6 +70,8 @@ private slots:
         QTest::newRow("to full") << "Ab1!~ `,:" << true << "Ａｂ１！～ ·,:";
         QTest::newRow("to half") << "Ａｂ１！～\u3000马克·吐温，：" << false
                                  << "Ab1!~\u3000马克`吐温，：";
+        // The grave accent's full-width partner is the middle dot.
+        QTest::newRow("full-width grave accent stays") << "\uFF40·" << false << "\uFF40`";
     }
     void changeWidth()
     {

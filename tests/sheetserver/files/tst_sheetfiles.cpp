@@ -366,6 +366,46 @@ private slots:
         QCOMPARE(readFile(path), before);
     }
 
+    // A workbook whose changed cell would hold more than 32,767 UTF-16
+    // units is not written at all; delimited text holds any length.
+    void cellsPastAWorkbookCellAreNotSaved_data()
+    {
+        const QString pair = QString::fromUcs4(U"\U0001F600");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("texts"); // set one after the other
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("full cell") << "basic.xlsx" << QStringList{QString(32767, 'a')} << true;
+        QTest::newRow("one past") << "basic.xlsx" << QStringList{QString(32768, 'a')} << false;
+        QTest::newRow("pairs past") << "basic.xlsx" << QStringList{pair.repeated(16384)} << false;
+        QTest::newRow("past, then short")
+            << "basic.xlsx" << QStringList{QString(40000, 'a'), "a"} << true;
+        QTest::newRow("full cell, .xls")
+            << "basic.xls" << QStringList{QString(32767, u'汉')} << true;
+        QTest::newRow("one past, .xls")
+            << "basic.xls" << QStringList{QString(32768, u'汉')} << false;
+        QTest::newRow("far past, .csv") << "sample.csv" << QStringList{QString(40000, 'a')} << true;
+    }
+    void cellsPastAWorkbookCellAreNotSaved()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, texts);
+        QFETCH(bool, saved);
+        QTemporaryDir dir;
+        const QString path = copy(file, dir.path());
+        const QByteArray before = readFile(path);
+        {
+            ServerSession session(path);
+            for (const QString &text : qAsConst(texts))
+                session.set(1, QStringLiteral("B2"), text);
+            QCOMPARE(session.save(), saved);
+        }
+        if (!saved) {
+            QCOMPARE(readFile(path), before);
+            return;
+        }
+        QCOMPARE(ServerSession(path).text(1, QStringLiteral("B2")), texts.last());
+    }
+
     void delimitedTextThatCannotComeBackIsRefused()
     {
         QTemporaryDir dir;
