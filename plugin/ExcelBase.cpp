@@ -6,7 +6,6 @@
 #include "ExcelWorkbooks.h"
 #include "SpreadsheetServer.h"
 #include "ThreadInit.h"
-#include "Tip.h"
 
 #include <QDebug>
 #include <QFile>

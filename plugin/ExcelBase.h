@@ -1,6 +1,8 @@
 #ifndef EXCELBASE_H
 #define EXCELBASE_H
 
+#include "Tip.h"
+
 #include <QObject>
 #include <QString>
 
