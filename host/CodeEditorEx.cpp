@@ -2,6 +2,7 @@
 
 #include "DialogFilter.h"
 #include "ReadWriteTxt.h"
+#include "Tip.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -114,7 +115,7 @@ bool CodeEditorEx::save(int tableID)
     // writing them back would destroy the file's text for good. The file
     // stays as it is, to be reopened in the encoding it was written in.
     if (!unchanged && m_undecodable && QFileInfo::exists(m_path)) {
-        emit tipSignal(0, 3, QString());
+        emitTip(this, Tip::FileSaveFailed);
         return false;
     }
 
@@ -133,9 +134,9 @@ bool CodeEditorEx::save(int tableID)
         m_mark.clear();
         setWindowTitle(QString::number(m_tableID) + QLatin1Char('_') + m_path);
         emit addToListSignal(m_tableID, codeID, m_path);
-        emit tipSignal(0, 4, QString());
+        emitTip(this, Tip::FileSaved);
     } else {
-        emit tipSignal(0, 3, QString());
+        emitTip(this, Tip::FileSaveFailed);
     }
     return written;
 }

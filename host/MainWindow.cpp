@@ -167,7 +167,7 @@ void MainWindow::on_action_step_triggered()
 void MainWindow::onAddStep()
 {
     if (!m_curPlus) {
-        emit tipSignal(11, 14, QString());
+        emitTip(this, Tip::NoPluginOpen);
         return;
     }
     mStepPlugin = m_curPlus;
@@ -618,9 +618,9 @@ void MainWindow::setHarlithFace(HarlithFace *peer)
     // A null peer only forgets the current plug-in; there is nobody to name.
     if (!peer)
         return;
-    emit tipSignal(66, 66,
-                   QStringLiteral("当前插件:") + peer->plusName() + QStringLiteral("  ") +
-                       peer->plusVersion());
+    emitTip(this, Tip::CurrentPluginSet,
+            QStringLiteral("当前插件:") + peer->plusName() + QStringLiteral("  ") +
+                peer->plusVersion());
 }
 
 QString MainWindow::getHarlithFaceName()
@@ -661,12 +661,13 @@ void MainWindow::sendTip(const int &var1, const int &var2, const QString &tipTex
 {
     // All worker threads are done: the plug-in's run no longer holds the
     // window.
-    if (var1 == -4 && var2 == 2)
+    const Tip::Pair tip{var1, var2};
+    if (tip == Tip::AllThreadsDone)
         setFaceEnabled(true);
     // The plug-in's panel closed.
-    if (var1 == 11 && var2 == 13) {
+    if (tip == Tip::PluginClosed) {
         m_curPlus = nullptr;
-        emit tipSignal(66, 67, QStringLiteral("当前插件: Q_NULLPTR"));
+        emitTip(this, Tip::CurrentPluginDropped, QStringLiteral("当前插件: Q_NULLPTR"));
     }
     emit tipSignal(var1, var2, tipText);
 }
@@ -769,20 +770,20 @@ void MainWindow::appendStep(const QString &stepText, const int &range)
     // row's two columns.
     const QStringList parts = stepText.split(QLatin1Char(':'));
     if (parts.size() != 2) {
-        emit tipSignal(-5, 0,
-                       QStringLiteral("length:") + QString::number(stepText.size()) +
-                           QStringLiteral(" ") + stepText);
+        emitTip(this, Tip::AddStepFailed,
+                QStringLiteral("length:") + QString::number(stepText.size()) + QStringLiteral(" ") +
+                    stepText);
         return;
     }
     if (parts.at(0) == QLatin1String("None") && parts.at(1) == QLatin1String("None")) {
-        emit tipSignal(-6, 2, QString());
+        emitTip(this, Tip::NoOperationChosen);
         return;
     }
     if (mStepWidget && mStepPlugin) {
         mStepWidget->addStepRow(parts.at(0), parts.at(1), range);
         mStepVector.append(qMakePair(mStepId, mStepPlugin));
     }
-    sendTip(68, 69,
+    sendTip(Tip::StepListLength,
             QStringLiteral("MainWindow vector length:") + QString::number(mStepVector.size()));
 }
 
@@ -849,7 +850,7 @@ void MainWindow::addPlus(QObject *plugin, void (MainWindow::*member)(), bool ena
         return;
     face->setHarlithFace(this);
     const QString key = face->plusName() + QStringLiteral(" ") + face->plusVersion();
-    emit tipSignal(11, 11, key);
+    emitTip(this, Tip::PluginLoaded, key);
 
     // The action belongs to the plug-in, which is how a trigger finds it.
     auto *action =

@@ -42,6 +42,8 @@ public:
     QDockWidget *createPlusDock(const QString &plusName) override;
     void newList(const QString &name) override;
     void sendTip(const int &var1, const int &var2, const QString &tipText) override;
+    // The named-pair overload of the interface, hidden by the override otherwise.
+    using HarlithFace::sendTip;
     void setRangeLabel(const int &range) override;
     QString curFileName() override;
     int curCodeEditorID() override;

@@ -1,4 +1,5 @@
 #include "StepWidget.h"
+#include "Tip.h"
 #include "ui_StepWidget.h"
 
 #include <QBrush>
@@ -126,7 +127,7 @@ bool StepWidget::startFrom(int first)
         if (!isTicked(row))
             continue;
         mCurStep = row;
-        emit tipSignal(-5, 1, QString::number(row));
+        emitTip(this, Tip::StepStarted, QString::number(row));
         emit starStepSignal(row);
         return true;
     }
@@ -148,7 +149,7 @@ void StepWidget::on_pushButton_star_clicked()
 {
     const int count = ui->tableWidget_step->rowCount();
     if (count == 0) {
-        emit tipSignal(-6, 1);
+        emitTip(this, Tip::NoStepsAdded);
         return;
     }
     on_pushButton_recovery_clicked();
@@ -160,7 +161,7 @@ void StepWidget::on_pushButton_star_clicked()
         mBeginStep = rowFromField(ui->lineEdit_begin->text());
         mEndStep = rowFromField(ui->lineEdit_end->text());
         if (mBeginStep < 0 || mEndStep >= count || mEndStep < mBeginStep) {
-            emit tipSignal(-6, 0);
+            emitTip(this, Tip::ParametersInvalid);
             return;
         }
     }
@@ -169,11 +170,11 @@ void StepWidget::on_pushButton_star_clicked()
 
 void StepWidget::onStepDone()
 {
-    emit tipSignal(-5, 2, QString::number(mCurStep));
+    emitTip(this, Tip::StepFinished, QString::number(mCurStep));
     setRowLook(mCurStep, true);
     if (startFrom(mCurStep + 1))
         return;
-    emit tipSignal(-5, 3);
+    emitTip(this, Tip::AllStepsDone);
     emit allStepDoneSignal();
     mBeginStep = 0;
     mEndStep = 0;
@@ -197,7 +198,7 @@ void StepWidget::on_pushButton_remove_clicked()
 {
     QTableWidget *table = ui->tableWidget_step;
     if (table->rowCount() == 0) {
-        emit tipSignal(-6, 3);
+        emitTip(this, Tip::NoStepsToRemove);
         return;
     }
     QList<int> rows;
@@ -207,7 +208,7 @@ void StepWidget::on_pushButton_remove_clicked()
             rows.append(index.row());
     }
     if (rows.isEmpty()) {
-        emit tipSignal(-6, 4);
+        emitTip(this, Tip::NoStepChosenToRemove);
         return;
     }
     // The selection model lists rows in the order they were picked.

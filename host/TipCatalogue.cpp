@@ -1,5 +1,7 @@
 #include "TipCatalogue.h"
 
+#include "Tip.h"
+
 namespace {
 
 using Form = TipCatalogue::Form;
@@ -19,27 +21,27 @@ Entry unknown(int code)
 Entry files(int var2)
 {
     switch (var2) {
-    case 0:
+    case Tip::FileNotFound.var2:
         return full(QStringLiteral(" <b><font color='#FF0000'>没有发现</font></b>该文件</p>"));
-    case 1:
+    case Tip::FileUnreadable.var2:
         return full(QStringLiteral("该文件<b><font color='#FF0000'>不可读</font></b></p>"));
-    case 2:
+    case Tip::FileUnwritable.var2:
         return full(QStringLiteral(" 该文件<b><font color='#FF0000'>不可写</font></b></p>"));
-    case 3:
+    case Tip::FileSaveFailed.var2:
         return full(QStringLiteral(" 文件保存<b><font color='#FF0000'>失败</font></b></p>"));
-    case 4:
+    case Tip::FileSaved.var2:
         return full(QStringLiteral(" 文件保存<b>成功</b></p>"));
-    case 5:
+    case Tip::NoFilesToProcess.var2:
         return full(QStringLiteral(" <font color='#FF0000'>没有</font>需要处理的文件请添加</p>"));
-    case 6:
+    case Tip::FileExists.var2:
         return full(QStringLiteral(" 该文件<b><font color='#FF0000'>已存在</font></b></p>"));
-    case 7:
+    case Tip::FileRenamed.var2:
         return full(QStringLiteral(" 文件重命名成功</p>"));
-    case 8:
+    case Tip::FileRenameFailed.var2:
         return full(QStringLiteral(" 文件重命名<b><font color='#FF0000'>失败</font></b></p>"));
-    case 20:
+    case Tip::FolderMissing.var2:
         return full(QStringLiteral(" 目录<b><font color='#FF0000'>不存在</font></b></p>"));
-    case 30:
+    case Tip::OfficeMissing.var2:
         return full(QStringLiteral(
             " OFFICE或WPS<b><font color='#FF0000'>没有安装</font></b>，需要安装OFFICE或WPS</p>"));
     default:
@@ -50,11 +52,11 @@ Entry files(int var2)
 Entry fileLists(int var2)
 {
     switch (var2) {
-    case 0:
+    case Tip::FileListEmpty.var2:
         return full(QStringLiteral(" 文件列表为<b><font color='#FF0000'>空</font></b></p>"));
-    case 1:
+    case Tip::FileListAEmpty.var2:
         return full(QStringLiteral(" 文件列表A为<b><font color='#FF0000'>空</font></b></p>"));
-    case 2:
+    case Tip::FileListBEmpty.var2:
         return full(QStringLiteral(" 文件列表B为<b><font color='#FF0000'>空</font></b></p>"));
     default:
         return unknown(10);
@@ -64,13 +66,13 @@ Entry fileLists(int var2)
 Entry plugins(int var2)
 {
     switch (var2) {
-    case 11:
+    case Tip::PluginLoaded.var2:
         return full(QStringLiteral(" 加载插件<b>成功</b></p>"));
-    case 12:
+    case Tip::PluginOpened.var2:
         return full(QStringLiteral(" 插件打开</p>"));
-    case 13:
+    case Tip::PluginClosed.var2:
         return full(QStringLiteral(" 插件关闭</p>"));
-    case 14:
+    case Tip::NoPluginOpen.var2:
         return full(QStringLiteral(" 没有打开任何插件工具,请打开需要的插件功能</p>"));
     default:
         // Shares its text with the replace-key category, code 7 included.
@@ -81,19 +83,19 @@ Entry plugins(int var2)
 Entry wordLists(int var2)
 {
     switch (var2) {
-    case 1:
+    case Tip::ScriptListLinesDiffer.var2:
         return full(QStringLiteral(" 繁简转换:替换相关配置行数<b><font "
                                    "color='#FF0000'>不一致</font></b>请【编辑对应转换文档】</p>"));
-    case 2:
+    case Tip::CustomListLinesDiffer.var2:
         return full(QStringLiteral(" 自定义转换:替换相关配置行数<b><font "
                                    "color='#FF0000'>不一致</font></b>请【编辑对应替换文档】</p>"));
-    case 3:
+    case Tip::ScriptListEmpty.var2:
         return full(QStringLiteral(
             " 繁简转换:替换相关配置文件没有内容,请添加(每行一个)请【编辑对应转换文档】</p>"));
-    case 4:
+    case Tip::CustomListEmpty.var2:
         return full(QStringLiteral(
             " 自定义转换:替换相关配置文件没有替换内容,请添加(每行一个)请【编辑对应替换文档】</p>"));
-    case 5:
+    case Tip::RegionListsAreSamples.var2:
         return full(
             QStringLiteral(" 繁简转换:大陆、香港、台湾转换这里仅做了词组示例,请自行补充添加</p>"));
     default:
@@ -104,13 +106,13 @@ Entry wordLists(int var2)
 Entry threads(int var2)
 {
     switch (var2) {
-    case 0:
+    case Tip::FileDone.var2:
         return full(QStringLiteral(" 子线程文件处理<b>完毕</b></p>"));
-    case 1:
+    case Tip::ThreadPoolFailed.var2:
         return full(QStringLiteral(" 线程池启动<b><font color='#FF0000'>失败</font></b></p>"));
-    case 2:
+    case Tip::AllThreadsDone.var2:
         return {Form::Bare, QStringLiteral(" 所有线程<b>全部处理完毕</b></p>")};
-    case 3:
+    case Tip::ThreadStepDone.var2:
         return {Form::Bare, QStringLiteral(" 线程当前步骤处理<b>完毕</b></p>")};
     default:
         return unknown(4);
@@ -120,13 +122,13 @@ Entry threads(int var2)
 Entry steps(int var2)
 {
     switch (var2) {
-    case 0:
+    case Tip::AddStepFailed.var2:
         return full(QStringLiteral(" 添加步骤<b><font color='#FF0000'>失败</font></b></p>"));
-    case 1:
+    case Tip::StepStarted.var2:
         return {Form::Step, QStringLiteral("<b>开始处理</b></p>")};
-    case 2:
+    case Tip::StepFinished.var2:
         return {Form::Step, QStringLiteral("<b>处理完成</b></p>")};
-    case 3:
+    case Tip::AllStepsDone.var2:
         return full(QStringLiteral(" <b>全部</b>步骤处理<b>完毕</b></p>"));
     default:
         return unknown(5);
@@ -136,19 +138,19 @@ Entry steps(int var2)
 Entry parameters(int var2)
 {
     switch (var2) {
-    case 0:
+    case Tip::ParametersInvalid.var2:
         return full(
             QStringLiteral(" 操作<b><font color='#FF0000'>取消</font></b>参数设置有误,请检查</p>"));
-    case 1:
+    case Tip::NoStepsAdded.var2:
         return full(QStringLiteral(
             " <b><font color='#FF0000'>没有添加</font></b>需要处理文本的步骤请添加</p>"));
-    case 2:
+    case Tip::NoOperationChosen.var2:
         return full(
             QStringLiteral(" <b><font color='#FF0000'>没有</font></b>选择需要处理的操作</p>"));
-    case 3:
+    case Tip::NoStepsToRemove.var2:
         return full(
             QStringLiteral(" <b><font color='#FF0000'>没有</font></b>可以删除的文本处理步骤</p>"));
-    case 4:
+    case Tip::NoStepChosenToRemove.var2:
         return full(QStringLiteral(
             " <b><font color='#FF0000'>没有</font></b>选择需要删除的文本处理步骤</p>"));
     default:
@@ -170,11 +172,12 @@ TipCatalogue::Entry TipCatalogue::entry(int var1, int var2)
     case -1:
         return wordLists(var2);
     case -2:
-        return var2 == 0 ? full(QStringLiteral(
-                               " 进制转换<b><font color='#FF0000'>失败</font></b>,请检查</p>"))
-                         : unknown(2);
+        return var2 == Tip::BaseConversionFailed.var2
+                   ? full(QStringLiteral(
+                         " 进制转换<b><font color='#FF0000'>失败</font></b>,请检查</p>"))
+                   : unknown(2);
     case -3:
-        return var2 == 0
+        return var2 == Tip::FormatTwoNotCustom.var2
                    ? full(QStringLiteral(" 文本格式二<b><font "
                                          "color='#FF0000'>不支持</font></b>自定义格式切换</p>"))
                    : unknown(3);
@@ -185,13 +188,15 @@ TipCatalogue::Entry TipCatalogue::entry(int var1, int var2)
     case -6:
         return parameters(var2);
     case -7:
-        return var2 == 0 ? full(QStringLiteral(" <b><font color='#FF0000'>警告</font></b>:"
-                                               "上一条[被替换关键字]为空,请补充</p>"))
-                         : unknown(7);
+        return var2 == Tip::EmptyReplaceKey.var2
+                   ? full(QStringLiteral(" <b><font color='#FF0000'>警告</font></b>:"
+                                         "上一条[被替换关键字]为空,请补充</p>"))
+                   : unknown(7);
     case -9:
-        return var2 == 9 ? full(QStringLiteral(
-                               " <b><font color='#FF0000'>未选择</font></b>:操作选项</p>"))
-                         : unknown(9);
+        return var2 == Tip::NoOptionChosen.var2
+                   ? full(
+                         QStringLiteral(" <b><font color='#FF0000'>未选择</font></b>:操作选项</p>"))
+                   : unknown(9);
     default:
         return {Form::CodesOnly, QString()};
     }

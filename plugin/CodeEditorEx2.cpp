@@ -123,7 +123,7 @@ bool CodeEditorEx2::saveTexts()
     const QStringList failed = writeChanged();
     for (const QString &path : failed) {
         if (g_hostFace)
-            g_hostFace->sendTip(0, 3, path);
+            g_hostFace->sendTip(Tip::FileSaveFailed, path);
     }
     if (!failed.isEmpty())
         return false;

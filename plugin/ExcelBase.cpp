@@ -59,11 +59,11 @@ void ExcelBase::run()
             // Out of memory on a large workbook, or a fault in the server:
             // the workbook goes unsaved, so the file stays as it was.
             abandonRun();
-            emit tipSignal(0, opened ? 3 : 1, m_fileName);
+            emitTip(this, opened ? Tip::FileSaveFailed : Tip::FileUnreadable, m_fileName);
         }
     }
     if (opened)
-        emit tipSignal(-4, 0, m_fileName);
+        emitTip(this, Tip::FileDone, m_fileName);
     emit done(m_fileName);
 }
 
@@ -71,13 +71,13 @@ bool ExcelBase::openExcel(const QString &fileName)
 {
     qDebug() << "openExcel m_fileName:" << fileName;
     if (!QFileInfo::exists(fileName)) {
-        emit tipSignal(0, 0, fileName);
+        emitTip(this, Tip::FileNotFound, fileName);
         return false;
     }
 
     pApplication = new Excel::Application;
     if (pApplication->isNull()) {
-        emit tipSignal(0, 30, QString());
+        emitTip(this, Tip::OfficeMissing);
         releaseApplication();
         return false;
     }
@@ -105,7 +105,7 @@ bool ExcelBase::openExcel(const QString &fileName)
 bool ExcelBase::abandonOpen()
 {
     // The file exists but the application could not make a workbook of it.
-    emit tipSignal(0, 1, m_fileName);
+    emitTip(this, Tip::FileUnreadable, m_fileName);
     pApplication->Quit();
     releaseApplication();
     return false;
@@ -141,9 +141,9 @@ bool ExcelBase::closeExcel()
     pApplication->Quit();
     releaseApplication();
     if (saved)
-        emit tipSignal(0, 4, QString());
+        emitTip(this, Tip::FileSaved);
     else
-        emit tipSignal(0, 3, m_fileName);
+        emitTip(this, Tip::FileSaveFailed, m_fileName);
     return saved;
 }
 

@@ -1,6 +1,8 @@
 #ifndef EXCELBASE_H
 #define EXCELBASE_H
 
+#include "Tip.h"
+
 #include <QObject>
 #include <QString>
 
@@ -20,13 +22,13 @@ class Sheets;
 //
 // Every way run() can end sends done(fileName) for its file, after the tip
 // that says how it ended:
-//   file missing                         (0, 0, path), done
-//   no server registered                 (0, 30, ""), done
-//   not a workbook / cannot be opened    (0, 1, path), done
-//   processed, saved                     (0, 4, ""), (-4, 0, path), done
-//   processed, save failed               (0, 3, path), (-4, 0, path), done
-//   open threw (out of memory, ...)      (0, 1, path), done
-//   process or save threw                (0, 3, path), (-4, 0, path), done
+//   file missing                         FileNotFound (path), done
+//   no server registered                 OfficeMissing (""), done
+//   not a workbook / cannot be opened    FileUnreadable (path), done
+//   processed, saved                     FileSaved (""), FileDone (path), done
+//   processed, save failed               FileSaveFailed (path), FileDone (path), done
+//   open threw (out of memory, ...)      FileUnreadable (path), done
+//   process or save threw                FileSaveFailed (path), FileDone (path), done
 // A failed save, or a throw while opening, processing or saving, leaves the
 // original file as it was. run() catches those throws, and releases the
 // thread's automation init however it ends.

@@ -200,8 +200,8 @@ ParTo *ParBuilder::getParTo()
 
 bool ParBuilder::readTradition(ParTo &par)
 {
-    if (!readPair(WordLists::NewOne, WordLists::OldOne, par.newOneList, par.oldOneList, 3, 1,
-                  false)) {
+    if (!readPair(WordLists::NewOne, WordLists::OldOne, par.newOneList, par.oldOneList,
+                  Tip::ScriptListEmpty, Tip::ScriptListLinesDiffer, false)) {
         return false;
     }
     const int direction = ui->comboBox_textToTradition->currentIndex();
@@ -214,7 +214,8 @@ bool ParBuilder::readTradition(ParTo &par)
         par.twoStep = true;
         const WordLists::ListFile from = WordLists::phraseFile(WordLists::sourceScript(direction));
         const WordLists::ListFile to = WordLists::phraseFile(WordLists::targetScript(direction));
-        if (!readPair(from, to, par.fromList, par.toList, 3, 1, false)) {
+        if (!readPair(from, to, par.fromList, par.toList, Tip::ScriptListEmpty,
+                      Tip::ScriptListLinesDiffer, false)) {
             return false;
         }
     }
@@ -224,12 +225,12 @@ bool ParBuilder::readTradition(ParTo &par)
 bool ParBuilder::readCustom(ParTo &par)
 {
     return readPair(WordLists::BeforeCustom, WordLists::AfterCustom, par.customBefore,
-                    par.customAfter, 4, 2, true);
+                    par.customAfter, Tip::CustomListEmpty, Tip::CustomListLinesDiffer, true);
 }
 
 bool ParBuilder::readPair(WordLists::ListFile fromFile, WordLists::ListFile toFile,
-                          QStringList &from, QStringList &to, int emptyTip, int countTip,
-                          bool bothMustHoldText)
+                          QStringList &from, QStringList &to, Tip::Pair emptyTip,
+                          Tip::Pair countTip, bool bothMustHoldText)
 {
     QString fromText;
     QString toText;
@@ -238,13 +239,13 @@ bool ParBuilder::readPair(WordLists::ListFile fromFile, WordLists::ListFile toFi
         return false;
     }
     if (fromText.isEmpty() || (bothMustHoldText && toText.isEmpty())) {
-        emit tipSignal(-1, emptyTip, QString());
+        emitTip(this, emptyTip);
         return false;
     }
     from = WordLists::entries(fromText);
     to = WordLists::entries(toText);
     if (from.size() != to.size()) {
-        emit tipSignal(-1, countTip, QString());
+        emitTip(this, countTip);
         return false;
     }
     return true;

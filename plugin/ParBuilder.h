@@ -1,6 +1,7 @@
 #ifndef PARBUILDER_H
 #define PARBUILDER_H
 
+#include "Tip.h"
 #include "WordLists.h"
 
 #include <QObject>
@@ -51,7 +52,7 @@ private:
     bool readTradition(ParTo &par);
     bool readCustom(ParTo &par);
     bool readPair(WordLists::ListFile fromFile, WordLists::ListFile toFile, QStringList &from,
-                  QStringList &to, int emptyTip, int countTip, bool bothMustHoldText);
+                  QStringList &to, Tip::Pair emptyTip, Tip::Pair countTip, bool bothMustHoldText);
 
     const Ui::WidgetTextOption *ui;
     WordLists m_lists;

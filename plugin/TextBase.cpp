@@ -10,17 +10,18 @@ TextBase::TextBase(const QString &fileName, QObject *parent) : QObject(parent), 
 {
 }
 
-int TextBase::writeWhole(const QString &fileName, const QString &text, QIODevice::OpenMode mode)
+Tip::Pair TextBase::writeWhole(const QString &fileName, const QString &text,
+                               QIODevice::OpenMode mode)
 {
     QFile file(fileName);
     if (!file.open(mode))
-        return 0;
+        return Tip::FileNotFound;
     if (!file.isWritable())
-        return 2;
+        return Tip::FileUnwritable;
     QTextStream stream(&file);
     stream << text;
     stream.flush();
-    return 4;
+    return Tip::FileSaved;
 }
 
 bool TextBase::readTxt(const QString &fileName, QString &text)
@@ -34,10 +35,10 @@ bool TextBase::readTxt(const QString &fileName, QString &text)
 
 bool TextBase::writeTxt(const QString &fileName, const QString &text)
 {
-    const int tip =
+    const Tip::Pair tip =
         writeWhole(fileName, text, QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate);
-    emit tipSignal(0, tip, fileName);
-    return tip != 0;
+    emitTip(this, tip, fileName);
+    return tip != Tip::FileNotFound;
 }
 
 void TextBase::run()
@@ -47,6 +48,6 @@ void TextBase::run()
     m_text = process();
     if (!writeTxt(m_fileName, m_text))
         return;
-    emit tipSignal(-4, 0, m_fileName);
+    emitTip(this, Tip::FileDone, m_fileName);
     emit done(m_fileName);
 }

@@ -1,6 +1,8 @@
 #ifndef TEXTBASE_H
 #define TEXTBASE_H
 
+#include "Tip.h"
+
 #include <QIODevice>
 #include <QObject>
 #include <QString>
@@ -16,16 +18,17 @@ public:
 
     virtual QString process() = 0;
 
-    // Whole file through the locale codec; tips (0, 0) not opened,
-    // (0, 1) not readable.
+    // Whole file through the locale codec; tips FileNotFound not opened,
+    // FileUnreadable not readable.
     bool readTxt(const QString &fileName, QString &text);
-    // Truncates and writes; tips (0, 4) written, (0, 2) not writable,
-    // (0, 0) not opened. True when the file could be opened.
+    // Truncates and writes; tips FileSaved written, FileUnwritable not
+    // writable, FileNotFound not opened. True when the file could be opened.
     bool writeTxt(const QString &fileName, const QString &text);
 
-    // The write behind writeTxt, shared with TextBaseNew: the tip code var2
-    // of its outcome.
-    static int writeWhole(const QString &fileName, const QString &text, QIODevice::OpenMode mode);
+    // The write behind writeTxt, shared with TextBaseNew: the tip of its
+    // outcome.
+    static Tip::Pair writeWhole(const QString &fileName, const QString &text,
+                                QIODevice::OpenMode mode);
 
 public slots:
     virtual void run();

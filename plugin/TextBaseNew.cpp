@@ -21,16 +21,17 @@ bool TextBaseNew::readTxt(const QString &fileName, QString &text)
 
 bool TextBaseNew::writeTxt(const QString &fileName, const QString &text)
 {
-    const int tip = TextBase::writeWhole(fileName, text, QIODevice::WriteOnly | QIODevice::Append);
-    emit tipSignal(0, tip, fileName);
-    return tip != 0;
+    const Tip::Pair tip =
+        TextBase::writeWhole(fileName, text, QIODevice::WriteOnly | QIODevice::Append);
+    emitTip(this, tip, fileName);
+    return tip != Tip::FileNotFound;
 }
 
 void TextBaseNew::run()
 {
     m_text = process();
     if (writeTxt(m_fileName, m_text))
-        emit tipSignal(-4, 0, m_fileName);
+        emitTip(this, Tip::FileDone, m_fileName);
 }
 
 void TextBaseNew::writeIniGroup(const QString &file, const QString &group, const QString &key,

@@ -135,7 +135,7 @@ bool Wendral::showPlus(int x, int y)
     }
     mWidgetText->activateWindow();
     g_hostFace->explain(curTextExplain());
-    g_hostFace->sendTip(11, 12, mName + QStringLiteral(" ") + mVersion);
+    g_hostFace->sendTip(Tip::PluginOpened, mName + QStringLiteral(" ") + mVersion);
     return shown;
 }
 
@@ -183,7 +183,7 @@ void Wendral::onRangeChanged(Enum_Range range)
 
 void Wendral::onPanelClosed()
 {
-    g_hostFace->sendTip(11, 13, mName + QStringLiteral(" ") + mVersion);
+    g_hostFace->sendTip(Tip::PluginClosed, mName + QStringLiteral(" ") + mVersion);
     g_hostFace->setRangeLabel(0);
     // The closed panel stays a hidden child of the host's window; the next
     // showPlus builds a fresh one.
@@ -268,7 +268,7 @@ void Wendral::dispatchRange(Enum_Range range, Enum_TextIndex index, int stepInde
         qDebug() << "curRange:" << int(range);
         break;
     }
-    finishRun(0, 5, QString());
+    finishRun(Tip::NoFilesToProcess);
 }
 
 void Wendral::modify(const Enum_TextIndex &index, const QString &fileName, const int &stepIndex)
@@ -293,7 +293,7 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
                             int firstFile)
 {
     if (!OperationTable::hasOperation(index)) {
-        finishRun(-9, 9, QString());
+        finishRun(Tip::NoOptionChosen);
         return;
     }
     // Replace by table takes each file's own column; every other run, and
@@ -303,7 +303,7 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
     if (!recordPerFile) {
         shared = recordFor(index, 0, stepIndex);
         if (!shared) {
-            finishRun(-6, 0, QString());
+            finishRun(Tip::ParametersInvalid);
             return;
         }
     }
@@ -316,7 +316,7 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
         OperationTable::Record record =
             recordPerFile ? tableRecordFor(paths.at(i), firstFile + i) : shared;
         if (!record) {
-            finishRun(-6, 0, QString());
+            finishRun(Tip::ParametersInvalid);
             continue;
         }
         ++mFileCount;
@@ -373,7 +373,7 @@ void Wendral::startJob(Enum_TextIndex index, const QString &path,
             QMetaObject::invokeMethod(
                 this,
                 [this, path] {
-                    forwardTip(0, 1, path);
+                    g_hostFace->sendTip(Tip::FileUnreadable, path);
                     stepDoneSlot(path);
                 },
                 Qt::QueuedConnection);
@@ -400,18 +400,18 @@ void Wendral::completeRun()
     mFileCount = 0;
     mFileComplete = 0;
     if (mStepMode) {
-        g_hostFace->sendTip(-4, 3, QString());
+        g_hostFace->sendTip(Tip::ThreadStepDone);
         g_hostFace->stepDone();
     } else {
-        g_hostFace->sendTip(-4, 2, QString());
+        g_hostFace->sendTip(Tip::AllThreadsDone);
     }
 }
 
-void Wendral::finishRun(int var1, int var2, const QString &tipText)
+void Wendral::finishRun(Tip::Pair tip)
 {
     g_hostFace->setFaceEnabled(true);
     setFaceEnabled(true);
-    g_hostFace->sendTip(var1, var2, tipText);
+    g_hostFace->sendTip(tip);
 }
 
 // The step list.
@@ -419,7 +419,7 @@ void Wendral::finishRun(int var1, int var2, const QString &tipText)
 void Wendral::addStep(int uniqueValue)
 {
     g_hostFace->sendTip(
-        68, 68,
+        Tip::StepRecording,
         QStringLiteral("curText: 唯一值:%1 操作值:%2").arg(uniqueValue).arg(int(g_curTextIndex)));
     QString rowText;
     if (g_curTextIndex >= Replaced && g_curTextIndex <= Add) {
@@ -429,7 +429,7 @@ void Wendral::addStep(int uniqueValue)
         const OperationTable::Record record =
             OperationTable::buildRecord(mWidgetTextOption, g_curTextIndex, 0);
         if (!record) {
-            finishRun(-6, 0, QString());
+            finishRun(Tip::ParametersInvalid);
             return;
         }
         rowText = mTextInfo[g_curTextIndex - 1].at(0);
@@ -442,7 +442,8 @@ void Wendral::addStep(int uniqueValue)
     } else if (g_curTextIndex != Subtract) {
         rowText = QStringLiteral("None:None");
     }
-    g_hostFace->sendTip(68, 69, QStringLiteral("Wendral vector length:%1").arg(mSteps.size()));
+    g_hostFace->sendTip(Tip::StepListLength,
+                        QStringLiteral("Wendral vector length:%1").arg(mSteps.size()));
     g_hostFace->appendStep(rowText, g_range);
 }
 
@@ -455,20 +456,20 @@ void Wendral::clearStep()
 void Wendral::removeStep(const int &uniqueValue)
 {
     const QString lengthText = QStringLiteral("Wendral removeStep vector length:%1");
-    g_hostFace->sendTip(23, 23, lengthText.arg(mSteps.size()));
+    g_hostFace->sendTip(Tip::StepRemoving, lengthText.arg(mSteps.size()));
     for (int i = mSteps.size() - 1; i >= 0; --i) {
         if (mSteps.at(i).uniqueValue == uniqueValue) {
             mSteps.remove(i);
             break;
         }
     }
-    g_hostFace->sendTip(23, 24, lengthText.arg(mSteps.size()));
+    g_hostFace->sendTip(Tip::StepRemoved, lengthText.arg(mSteps.size()));
 }
 
 void Wendral::runStep(int uniqueValue)
 {
     if (mSteps.isEmpty()) {
-        g_hostFace->sendTip(-4, 2, QString());
+        g_hostFace->sendTip(Tip::AllThreadsDone);
         return;
     }
     mStepMode = true;
@@ -481,6 +482,7 @@ void Wendral::runStep(int uniqueValue)
     const int index = int(found - mSteps.cbegin());
     // A copy: the run must not depend on the list staying as it is.
     const StepType step = *found;
-    g_hostFace->sendTip(56, 56, QStringLiteral("Wendral uniqueValue: %1").arg(uniqueValue));
+    g_hostFace->sendTip(Tip::StepRunning,
+                        QStringLiteral("Wendral uniqueValue: %1").arg(uniqueValue));
     runRange(step.range, step.textIndex, index);
 }

@@ -71,7 +71,7 @@ public:
     // Counts one file of the run as finished.
     void stepDoneSlot(QString fileName);
     // Ends a run that cannot go on: both sides enabled again, the host told why.
-    void finishRun(int var1, int var2, const QString &tipText);
+    void finishRun(Tip::Pair tip);
 
 private:
     // Its tests set up steps and step mode directly.

@@ -5,6 +5,7 @@
 #include "HarlithFace.h"
 #include "ParBuilder.h"
 #include "TextBaseNew.h"
+#include "Tip.h"
 #include "WordLists.h"
 #include "ui_WidgetTextOption.h"
 
@@ -335,7 +336,7 @@ void WidgetTextOption::on_radioButton_textToTradition_clicked()
 {
     ui->stackedWidget_textTo->setCurrentIndex(ToTradition);
     // The shipped phrase lists hold only examples.
-    emit tipSignal(-1, 5, QString());
+    emitTip(this, Tip::RegionListsAreSamples);
 }
 
 void WidgetTextOption::on_radioButton_textToCustom_clicked()
@@ -371,7 +372,7 @@ void WidgetTextOption::on_pushButton_textToBaseAB2BA_clicked()
     QComboBox *before = ui->comboBox_textToBaseBefore;
     QComboBox *after = ui->comboBox_textToBaseAfter;
     if (!before->isEditable() && !isStandardBase(after->currentText())) {
-        emit tipSignal(-3, 0, QString());
+        emitTip(this, Tip::FormatTwoNotCustom);
         return;
     }
     const QString beforeText = before->currentText();
@@ -416,7 +417,7 @@ void WidgetTextOption::on_tableWidget_replaced2_itemChanged(QTableWidgetItem *it
     if (row > 0) {
         const QTableWidgetItem *keyAbove = table->item(row - 1, 0);
         if (!keyAbove || keyAbove->text().isEmpty()) {
-            emit tipSignal(-7, 0, QString());
+            emitTip(this, Tip::EmptyReplaceKey);
             item->setText(QString());
             return;
         }

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <QtPlugin>
 
+#include "Tip.h"
+
 class FileType;
 
 // The one contract between the host and a processing plug-in. Both
@@ -90,6 +92,12 @@ public:
         Q_UNUSED(x);
         Q_UNUSED(y);
         return false;
+    }
+
+    // Not a slot: a plain inline call that leaves the table above as it is.
+    void sendTip(Tip::Pair tip, const QString &tipText = QString())
+    {
+        sendTip(tip.var1, tip.var2, tipText);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "ReadWriteTxt.h"
+#include "Tip.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -18,11 +19,11 @@ bool ReadWriteTxt::openFile(QFileDevice &file, QIODevice::OpenMode mode)
 bool ReadWriteTxt::openForReading(QFile &file, QIODevice::OpenMode mode)
 {
     if (!openFile(file, QIODevice::ReadOnly | mode)) {
-        emit tipSignal(0, 0, file.fileName());
+        emitTip(this, Tip::FileNotFound, file.fileName());
         return false;
     }
     if (!file.isReadable()) {
-        emit tipSignal(0, 1, file.fileName());
+        emitTip(this, Tip::FileUnreadable, file.fileName());
         return false;
     }
     return true;
@@ -71,11 +72,11 @@ bool ReadWriteTxt::readTxt(const QString &path, QString &text, bool &lossless)
     lossless = true;
     QFile file(path);
     if (!openFile(file, QIODevice::ReadOnly)) {
-        emit tipSignal(0, 0, path);
+        emitTip(this, Tip::FileNotFound, path);
         return false;
     }
     if (!file.isReadable()) {
-        emit tipSignal(0, 1, path);
+        emitTip(this, Tip::FileUnreadable, path);
         return false;
     }
     const QByteArray bytes = file.readAll();
@@ -129,11 +130,11 @@ bool ReadWriteTxt::write(const QString &path, QIODevice::OpenMode mode,
     QFileDevice &file = inPlace ? static_cast<QFileDevice &>(direct) : replacing;
 
     if (!openFile(file, QIODevice::WriteOnly | mode)) {
-        emit tipSignal(0, 0, path);
+        emitTip(this, Tip::FileNotFound, path);
         return false;
     }
     if (!file.isWritable()) {
-        emit tipSignal(0, 2, path);
+        emitTip(this, Tip::FileUnwritable, path);
         if (inPlace)
             direct.close();
         else
@@ -152,9 +153,9 @@ bool ReadWriteTxt::write(const QString &path, QIODevice::OpenMode mode,
         replacing.cancelWriting();
     }
     if (!written) {
-        emit tipSignal(0, 3, path);
+        emitTip(this, Tip::FileSaveFailed, path);
         return false;
     }
-    emit tipSignal(0, 4, path);
+    emitTip(this, Tip::FileSaved, path);
     return true;
 }

@@ -155,10 +155,10 @@ int priceRun(const QString &path, const QString &key)
     const qint64 baseline = residentBytes("VmRSS:");
     resetPeakResident();
     plugin.startRun();
-    while (host.count(QStringLiteral("tip:-4,2,")) == 0)
+    while (host.count(RunHost::tipCall(Tip::AllThreadsDone)) == 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const qint64 peak = residentBytes("VmHWM:");
-    if (host.count(QStringLiteral("tip:0,4,")) != 1)
+    if (host.count(RunHost::tipCall(Tip::FileSaved)) != 1)
         qFatal("%s was not saved", qPrintable(path));
     std::printf("%lld\n", peak - baseline);
     return 0;
@@ -361,7 +361,7 @@ int main(int argc, char *argv[])
         const double cpuBefore = cpuSeconds();
         timer.start();
         plugin.startRun();
-        while (host.count(QStringLiteral("tip:-4,2,")) == runsBefore)
+        while (host.count(RunHost::tipCall(Tip::AllThreadsDone)) == runsBefore)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         return std::make_tuple(timer.elapsed() / 1000.0, peakResidentMiB(),
                                cpuSeconds() - cpuBefore);
@@ -382,11 +382,14 @@ int main(int argc, char *argv[])
     delete options;
 
     const QStringList tips = host.tips();
+    // Any file tip but FileSaved tells of a failure.
+    const QString saved = RunHost::tipCall(Tip::FileSaved);
+    const QString fileTips = saved.section(QLatin1Char(','), 0, 0) + QLatin1Char(',');
     for (const QString &tip : tips) {
-        if (tip.startsWith(QLatin1String("tip:0,")) && !tip.startsWith(QLatin1String("tip:0,4,")))
+        if (tip.startsWith(fileTips) && !tip.startsWith(saved))
             std::fprintf(stderr, "%s\n", qPrintable(tip));
     }
-    const int processed = tips.filter(QStringLiteral("tip:-4,0,")).size();
+    const int processed = tips.filter(RunHost::tipCall(Tip::FileDone)).size();
     if (processed != 2 * fileCount)
         qFatal("only %d of %d files were processed", processed, 2 * fileCount);
     // Rewritten cells carry their own texts in the sheet part.

@@ -1,6 +1,7 @@
 // How the cost of one tip grows with the length of the message log: a long
 // run sends thousands of tips into the same dock.
 #include "DockWidgetTips.h"
+#include "Tip.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,10 +20,11 @@ constexpr int window = 1000;
 // The usual mix of a run: a saved file per job, now and then a step.
 void sendTip(DockWidgetTips &dock, int i)
 {
-    if (i % 10 == 9)
-        dock.tipSlot(-5, 2, QString::number(i / 10));
-    else
-        dock.tipSlot(0, 4, QStringLiteral("/home/user/表格/workbook_%1.xlsx").arg(i));
+    const bool step = i % 10 == 9;
+    const Tip::Pair tip = step ? Tip::StepFinished : Tip::FileSaved;
+    dock.tipSlot(tip.var1, tip.var2,
+                 step ? QString::number(i / 10)
+                      : QStringLiteral("/home/user/表格/workbook_%1.xlsx").arg(i));
 }
 
 // The GUI thread's own work in milliseconds: a shown log may rest between

@@ -1,6 +1,7 @@
 #include "TextTo.h"
 
 #include "ParTo.h"
+#include "Tip.h"
 
 #include <QRegularExpression>
 
@@ -161,7 +162,7 @@ void TextTo::reportBaseFailure()
     if (m_baseFailureReported)
         return;
     m_baseFailureReported = true;
-    emit tipSignal(-2, 0, m_fileName);
+    emitTip(this, Tip::BaseConversionFailed, m_fileName);
 }
 
 QString TextTo::capitaliseAfter(const QString &text, const QString &prefix)

@@ -13,7 +13,7 @@ struct ParTo;
 // lists, one of them over every cell of the chosen sheets. The conversions of
 // a cell's text are pure functions, public for whoever needs one alone.
 //
-// Number bases report through tipSignal (-2, 0, file) once per file: when a
+// Number bases report Tip::BaseConversionFailed with the file once per file: when a
 // whole cell is no number (the rest of that sheet then keeps its text), when
 // a digit run is too long for 64 bits (it keeps its digits), or when a base
 // lies outside 2 to 36 (nothing is converted).

@@ -1,6 +1,8 @@
 #ifndef HOSTTESTHELPERS_H
 #define HOSTTESTHELPERS_H
 
+#include "TestTips.h"
+
 #include <QList>
 #include <QSignalSpy>
 #include <QStringList>
@@ -10,10 +12,7 @@ inline QStringList tipsOf(const QSignalSpy &spy)
 {
     QStringList tips;
     for (const QList<QVariant> &args : spy) {
-        tips << QStringLiteral("%1,%2,%3")
-                    .arg(args.at(0).toInt())
-                    .arg(args.at(1).toInt())
-                    .arg(args.at(2).toString());
+        tips << tipOf({args.at(0).toInt(), args.at(1).toInt()}, args.at(2).toString());
     }
     return tips;
 }

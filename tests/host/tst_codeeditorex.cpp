@@ -95,7 +95,7 @@ void TestCodeEditorEx::newDocumentTitleThroughFirstSave()
     QCOMPARE(listed.count(), 1);
     QCOMPARE(listed.at(0), (QList<QVariant>{2, 7, target}));
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QList<QVariant>{0, 4, QString()}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileSaved));
 }
 
 void TestCodeEditorEx::cancelledSaveKeepsMarkAndFails()
@@ -108,7 +108,7 @@ void TestCodeEditorEx::cancelledSaveKeepsMarkAndFails()
     QVERIFY(!editor->save(3));
     QVERIFY(cancel.answered());
     QCOMPARE(listed.count(), 0);
-    QCOMPARE(tips.at(0), (QList<QVariant>{0, 3, QString()}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileSaveFailed));
     QVERIFY(editor->windowTitle().startsWith(QLatin1Char('*')));
     QVERIFY(editor->path().isEmpty());
     forget(editor);
@@ -175,7 +175,7 @@ void TestCodeEditorEx::cleanDocumentIsNotWrittenAgain()
     QCOMPARE(readTestFile(path), bytes);
     QCOMPARE(listed.count(), 1);
     QCOMPARE(listed.at(0), (QList<QVariant>{4, 5, path}));
-    QCOMPARE(tipsOf(tips), QStringList{QStringLiteral("0,4,")});
+    QCOMPARE(tipsOf(tips), QStringList{tipOf(Tip::FileSaved)});
     QCOMPARE(editor.windowTitle(), QStringLiteral("4_") + path);
 
     // A file that went meanwhile is written again from what the document shows.
@@ -221,7 +221,7 @@ void TestCodeEditorEx::editedFileSavesOnlyWhatItsEncodingDecoded()
 
     QCOMPARE(editor->save(1), saves);
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QList<QVariant>{0, saves ? 4 : 3, QString()}));
+    QCOMPARE(tips.at(0), tipArgs(saves ? Tip::FileSaved : Tip::FileSaveFailed));
     if (saves) {
         QCOMPARE(readTestFile(path), codec->fromUnicode(editor->toPlainText()));
     } else {
@@ -414,7 +414,7 @@ void TestCodeEditorEx::closeAsksOnceAndStaysWhenSaveFails()
     const bool written = closes && answer == QStringLiteral("是");
     QCOMPARE(onDisk(), written ? QByteArray("edited") : bytes);
     if (!closes) {
-        QCOMPARE(tipsOf(tips), QStringList{QStringLiteral("0,3,")});
+        QCOMPARE(tipsOf(tips), QStringList{tipOf(Tip::FileSaveFailed)});
         QCOMPARE(editor->toPlainText(), QStringLiteral("edited"));
         QVERIFY(editor->windowTitle().startsWith(QLatin1Char('*')));
         // Asked again, the document asks again.

@@ -1,4 +1,5 @@
 #include "DockWidgetTips.h"
+#include "Tip.h"
 #include "TipCatalogue.h"
 
 #include <QScrollBar>
@@ -11,9 +12,14 @@ namespace {
 
 const QTime kAt(9, 5, 7);
 
-QString lineAt(int var1, int var2, const QString &text = QString())
+QString lineAt(Tip::Pair tip, const QString &text = QString())
 {
-    return TipCatalogue::line(kAt, var1, var2, text);
+    return TipCatalogue::line(kAt, tip.var1, tip.var2, text);
+}
+
+void tell(DockWidgetTips &dock, Tip::Pair tip, const QString &text)
+{
+    dock.tipSlot(tip.var1, tip.var2, text);
 }
 
 QString unknownText(int code)
@@ -75,42 +81,42 @@ private slots:
 
 void TestDockWidgetTips::fullForm()
 {
-    QCOMPARE(lineAt(0, 4, QStringLiteral("D:/a.txt")),
+    QCOMPARE(lineAt(Tip::FileSaved, QStringLiteral("D:/a.txt")),
              QStringLiteral("09:05:07  0 4   D:/a.txt 文件保存<b>成功</b></p>"));
 }
 
 void TestDockWidgetTips::fullFormWithoutTextHasNoTrailingBlanks()
 {
-    QCOMPARE(lineAt(-6, 2),
+    QCOMPARE(lineAt(Tip::NoOperationChosen),
              QStringLiteral("09:05:07  -6 2 <b><font "
                             "color='#FF0000'>没有</font></b>选择需要处理的操作</p>"));
 }
 
 void TestDockWidgetTips::bareFormHidesCodesAndText()
 {
-    QCOMPARE(lineAt(-4, 2, QStringLiteral("ignored")),
+    QCOMPARE(lineAt(Tip::AllThreadsDone, QStringLiteral("ignored")),
              QStringLiteral("09:05:07   所有线程<b>全部处理完毕</b></p>"));
-    QCOMPARE(lineAt(-4, 3, QStringLiteral("ignored")),
+    QCOMPARE(lineAt(Tip::ThreadStepDone, QStringLiteral("ignored")),
              QStringLiteral("09:05:07   线程当前步骤处理<b>完毕</b></p>"));
 }
 
 void TestDockWidgetTips::stepForm()
 {
-    QCOMPARE(lineAt(-5, 1, QStringLiteral("2")),
+    QCOMPARE(lineAt(Tip::StepStarted, QStringLiteral("2")),
              QStringLiteral("09:05:07  -5 1   步骤2<b>开始处理</b></p>"));
-    QCOMPARE(lineAt(-5, 2, QStringLiteral("12")),
+    QCOMPARE(lineAt(Tip::StepFinished, QStringLiteral("12")),
              QStringLiteral("09:05:07  -5 2   步骤12<b>处理完成</b></p>"));
-    QCOMPARE(lineAt(-5, 2), QStringLiteral("09:05:07  -5 2   步骤<b>处理完成</b></p>"));
+    QCOMPARE(lineAt(Tip::StepFinished), QStringLiteral("09:05:07  -5 2   步骤<b>处理完成</b></p>"));
 }
 
 void TestDockWidgetTips::codesOnlyForm()
 {
-    QCOMPARE(lineAt(66, 66, QStringLiteral("当前插件:Text  V0.0.0.7")),
+    QCOMPARE(lineAt(Tip::CurrentPluginSet, QStringLiteral("当前插件:Text  V0.0.0.7")),
              QStringLiteral("09:05:07  66 66   当前插件:Text  V0.0.0.7"));
-    QCOMPARE(lineAt(68, 69), QStringLiteral("09:05:07  68 69"));
-    QCOMPARE(lineAt(-8, 0, QStringLiteral("t")), QStringLiteral("09:05:07  -8 0   t"));
-    QCOMPARE(lineAt(5, 1), QStringLiteral("09:05:07  5 1"));
-    QCOMPARE(lineAt(-10, -3), QStringLiteral("09:05:07  -10 -3"));
+    QCOMPARE(lineAt(Tip::StepListLength), QStringLiteral("09:05:07  68 69"));
+    QCOMPARE(lineAt({-8, 0}, QStringLiteral("t")), QStringLiteral("09:05:07  -8 0   t"));
+    QCOMPARE(lineAt({5, 1}), QStringLiteral("09:05:07  5 1"));
+    QCOMPARE(lineAt({-10, -3}), QStringLiteral("09:05:07  -10 -3"));
 }
 
 void TestDockWidgetTips::fallbacks_data()
@@ -140,7 +146,7 @@ void TestDockWidgetTips::fallbacks()
     const TipCatalogue::Entry found = TipCatalogue::entry(var1, var2);
     QCOMPARE(found.form, TipCatalogue::Form::Full);
     QCOMPARE(found.text, unknownText(code));
-    QCOMPARE(lineAt(var1, var2, QStringLiteral("p")),
+    QCOMPARE(lineAt({var1, var2}, QStringLiteral("p")),
              QStringLiteral("09:05:07  %1 %2   p").arg(var1).arg(var2) + unknownText(code));
 }
 
@@ -149,48 +155,56 @@ void TestDockWidgetTips::everyRowOfTheCatalogue_data()
     QTest::addColumn<int>("var1");
     QTest::addColumn<int>("var2");
     QTest::addColumn<QString>("text");
-    auto row = [](int var1, int var2, const char *text) {
-        QTest::addRow("%d %d", var1, var2) << var1 << var2 << QString::fromUtf8(text);
+    auto row = [](Tip::Pair tip, const char *text) {
+        QTest::addRow("%d %d", tip.var1, tip.var2)
+            << tip.var1 << tip.var2 << QString::fromUtf8(text);
     };
-    row(0, 0, " <b><font color='#FF0000'>没有发现</font></b>该文件</p>");
-    row(0, 1, "该文件<b><font color='#FF0000'>不可读</font></b></p>");
-    row(0, 2, " 该文件<b><font color='#FF0000'>不可写</font></b></p>");
-    row(0, 3, " 文件保存<b><font color='#FF0000'>失败</font></b></p>");
-    row(0, 5, " <font color='#FF0000'>没有</font>需要处理的文件请添加</p>");
-    row(0, 6, " 该文件<b><font color='#FF0000'>已存在</font></b></p>");
-    row(0, 7, " 文件重命名成功</p>");
-    row(0, 8, " 文件重命名<b><font color='#FF0000'>失败</font></b></p>");
-    row(0, 20, " 目录<b><font color='#FF0000'>不存在</font></b></p>");
-    row(0, 30, " OFFICE或WPS<b><font color='#FF0000'>没有安装</font></b>，需要安装OFFICE或WPS</p>");
-    row(10, 0, " 文件列表为<b><font color='#FF0000'>空</font></b></p>");
-    row(10, 1, " 文件列表A为<b><font color='#FF0000'>空</font></b></p>");
-    row(10, 2, " 文件列表B为<b><font color='#FF0000'>空</font></b></p>");
-    row(11, 11, " 加载插件<b>成功</b></p>");
-    row(11, 12, " 插件打开</p>");
-    row(11, 13, " 插件关闭</p>");
-    row(11, 14, " 没有打开任何插件工具,请打开需要的插件功能</p>");
-    row(-1, 1,
-        " 繁简转换:替换相关配置行数<b><font "
-        "color='#FF0000'>不一致</font></b>请【编辑对应转换文档】</p>");
-    row(-1, 2,
-        " 自定义转换:替换相关配置行数<b><font "
-        "color='#FF0000'>不一致</font></b>请【编辑对应替换文档】</p>");
-    row(-1, 3, " 繁简转换:替换相关配置文件没有内容,请添加(每行一个)请【编辑对应转换文档】</p>");
-    row(-1, 4,
+    row(Tip::FileNotFound, " <b><font color='#FF0000'>没有发现</font></b>该文件</p>");
+    row(Tip::FileUnreadable, "该文件<b><font color='#FF0000'>不可读</font></b></p>");
+    row(Tip::FileUnwritable, " 该文件<b><font color='#FF0000'>不可写</font></b></p>");
+    row(Tip::FileSaveFailed, " 文件保存<b><font color='#FF0000'>失败</font></b></p>");
+    row(Tip::NoFilesToProcess, " <font color='#FF0000'>没有</font>需要处理的文件请添加</p>");
+    row(Tip::FileExists, " 该文件<b><font color='#FF0000'>已存在</font></b></p>");
+    row(Tip::FileRenamed, " 文件重命名成功</p>");
+    row(Tip::FileRenameFailed, " 文件重命名<b><font color='#FF0000'>失败</font></b></p>");
+    row(Tip::FolderMissing, " 目录<b><font color='#FF0000'>不存在</font></b></p>");
+    row(Tip::OfficeMissing,
+        " OFFICE或WPS<b><font color='#FF0000'>没有安装</font></b>，需要安装OFFICE或WPS</p>");
+    row(Tip::FileListEmpty, " 文件列表为<b><font color='#FF0000'>空</font></b></p>");
+    row(Tip::FileListAEmpty, " 文件列表A为<b><font color='#FF0000'>空</font></b></p>");
+    row(Tip::FileListBEmpty, " 文件列表B为<b><font color='#FF0000'>空</font></b></p>");
+    row(Tip::PluginLoaded, " 加载插件<b>成功</b></p>");
+    row(Tip::PluginOpened, " 插件打开</p>");
+    row(Tip::PluginClosed, " 插件关闭</p>");
+    row(Tip::NoPluginOpen, " 没有打开任何插件工具,请打开需要的插件功能</p>");
+    row(Tip::ScriptListLinesDiffer, " 繁简转换:替换相关配置行数<b><font "
+                                    "color='#FF0000'>不一致</font></b>请【编辑对应转换文档】</p>");
+    row(Tip::CustomListLinesDiffer, " 自定义转换:替换相关配置行数<b><font "
+                                    "color='#FF0000'>不一致</font></b>请【编辑对应替换文档】</p>");
+    row(Tip::ScriptListEmpty,
+        " 繁简转换:替换相关配置文件没有内容,请添加(每行一个)请【编辑对应转换文档】</p>");
+    row(Tip::CustomListEmpty,
         " 自定义转换:替换相关配置文件没有替换内容,请添加(每行一个)请【编辑对应替换文档】</p>");
-    row(-1, 5, " 繁简转换:大陆、香港、台湾转换这里仅做了词组示例,请自行补充添加</p>");
-    row(-2, 0, " 进制转换<b><font color='#FF0000'>失败</font></b>,请检查</p>");
-    row(-3, 0, " 文本格式二<b><font color='#FF0000'>不支持</font></b>自定义格式切换</p>");
-    row(-4, 0, " 子线程文件处理<b>完毕</b></p>");
-    row(-4, 1, " 线程池启动<b><font color='#FF0000'>失败</font></b></p>");
-    row(-5, 0, " 添加步骤<b><font color='#FF0000'>失败</font></b></p>");
-    row(-5, 3, " <b>全部</b>步骤处理<b>完毕</b></p>");
-    row(-6, 0, " 操作<b><font color='#FF0000'>取消</font></b>参数设置有误,请检查</p>");
-    row(-6, 1, " <b><font color='#FF0000'>没有添加</font></b>需要处理文本的步骤请添加</p>");
-    row(-6, 3, " <b><font color='#FF0000'>没有</font></b>可以删除的文本处理步骤</p>");
-    row(-6, 4, " <b><font color='#FF0000'>没有</font></b>选择需要删除的文本处理步骤</p>");
-    row(-7, 0, " <b><font color='#FF0000'>警告</font></b>:上一条[被替换关键字]为空,请补充</p>");
-    row(-9, 9, " <b><font color='#FF0000'>未选择</font></b>:操作选项</p>");
+    row(Tip::RegionListsAreSamples,
+        " 繁简转换:大陆、香港、台湾转换这里仅做了词组示例,请自行补充添加</p>");
+    row(Tip::BaseConversionFailed, " 进制转换<b><font color='#FF0000'>失败</font></b>,请检查</p>");
+    row(Tip::FormatTwoNotCustom,
+        " 文本格式二<b><font color='#FF0000'>不支持</font></b>自定义格式切换</p>");
+    row(Tip::FileDone, " 子线程文件处理<b>完毕</b></p>");
+    row(Tip::ThreadPoolFailed, " 线程池启动<b><font color='#FF0000'>失败</font></b></p>");
+    row(Tip::AddStepFailed, " 添加步骤<b><font color='#FF0000'>失败</font></b></p>");
+    row(Tip::AllStepsDone, " <b>全部</b>步骤处理<b>完毕</b></p>");
+    row(Tip::ParametersInvalid,
+        " 操作<b><font color='#FF0000'>取消</font></b>参数设置有误,请检查</p>");
+    row(Tip::NoStepsAdded,
+        " <b><font color='#FF0000'>没有添加</font></b>需要处理文本的步骤请添加</p>");
+    row(Tip::NoStepsToRemove,
+        " <b><font color='#FF0000'>没有</font></b>可以删除的文本处理步骤</p>");
+    row(Tip::NoStepChosenToRemove,
+        " <b><font color='#FF0000'>没有</font></b>选择需要删除的文本处理步骤</p>");
+    row(Tip::EmptyReplaceKey,
+        " <b><font color='#FF0000'>警告</font></b>:上一条[被替换关键字]为空,请补充</p>");
+    row(Tip::NoOptionChosen, " <b><font color='#FF0000'>未选择</font></b>:操作选项</p>");
 }
 
 void TestDockWidgetTips::everyRowOfTheCatalogue()
@@ -239,8 +253,8 @@ void TestDockWidgetTips::helpTextAndExplanation()
 void TestDockWidgetTips::newestMessageOnTop()
 {
     DockWidgetTips dock;
-    dock.tipSlot(0, 4, QStringLiteral("first.txt"));
-    dock.tipSlot(11, 11, QStringLiteral("Text V0.0.0.7"));
+    tell(dock, Tip::FileSaved, QStringLiteral("first.txt"));
+    tell(dock, Tip::PluginLoaded, QStringLiteral("Text V0.0.0.7"));
     const QStringList shown = paragraphs(messagePane(dock)->document());
     QCOMPARE(shown.size(), 4);
     QVERIFY2(shown.at(0).endsWith(QStringLiteral("Text V0.0.0.7 加载插件成功")),
@@ -253,14 +267,15 @@ void TestDockWidgetTips::newestMessageOnTop()
 // Sends a mix of tips to the dock and, the old way, to a reference pane.
 void sendMix(DockWidgetTips &dock, QTextBrowser *reference)
 {
-    const QList<QVector<int>> tips = {{0, 4}, {-4, 2}, {-5, 1}, {66, 66}, {0, 0}, {11, 15}};
+    const QList<Tip::Pair> tips = {Tip::FileSaved,        Tip::AllThreadsDone, Tip::StepStarted,
+                                   Tip::CurrentPluginSet, Tip::FileNotFound,   {11, 15}};
     int n = 0;
-    for (const QVector<int> &tip : tips) {
+    for (const Tip::Pair &tip : tips) {
         const QString text = n == 3 ? QString() : QStringLiteral("text %1").arg(n);
         ++n;
-        dock.tipSlot(tip.at(0), tip.at(1), text);
+        tell(dock, tip, text);
         prependByRebuild(reference,
-                         TipCatalogue::line(QTime::currentTime(), tip.at(0), tip.at(1), text));
+                         TipCatalogue::line(QTime::currentTime(), tip.var1, tip.var2, text));
     }
 }
 
@@ -293,7 +308,7 @@ void TestDockWidgetTips::shownLogTakesABurstAtOnce()
     // ...and the whole burst is there, newest first, once events run.
     QTRY_COMPARE(withoutTimes(messagePane(dock)->toHtml()),
                  withoutTimes(messagePane(reference)->toHtml()));
-    dock.tipSlot(0, 7, QStringLiteral("later"));
+    tell(dock, Tip::FileRenamed, QStringLiteral("later"));
     QTRY_VERIFY(messagePane(dock)->document()->begin().text().endsWith(
         QStringLiteral("later 文件重命名成功")));
 }
@@ -317,7 +332,7 @@ void TestDockWidgetTips::shownLogTakesTipsOneAtATime()
     const QTextDocument *log = messagePane(dock)->document();
     const int total = earlier + single;
     for (int i = 0; i < total; ++i) {
-        dock.tipSlot(i % 7 == 6 ? 11 : 0, i % 7 == 6 ? 13 : 4, QStringLiteral("t%1").arg(i));
+        tell(dock, i % 7 == 6 ? Tip::PluginClosed : Tip::FileSaved, QStringLiteral("t%1").arg(i));
         if (i >= earlier)
             QCoreApplication::processEvents();
     }
@@ -335,7 +350,7 @@ void TestDockWidgetTips::shownLogTakesTipsOneAtATime()
 void TestDockWidgetTips::messageKeepsItsMarkup()
 {
     DockWidgetTips dock;
-    dock.tipSlot(0, 3, QStringLiteral("a.txt"));
+    tell(dock, Tip::FileSaveFailed, QStringLiteral("a.txt"));
     const QTextBlock top = messagePane(dock)->document()->begin();
     bool redBold = false;
     for (auto it = top.begin(); !it.atEnd(); ++it) {
@@ -350,14 +365,15 @@ void TestDockWidgetTips::messageKeepsItsMarkup()
 void TestDockWidgetTips::tipTextShowsAsItself()
 {
     // Tip texts are file names and typed keys: their "<" and "&" are text.
-    QCOMPARE(lineAt(0, 4, QStringLiteral("D:/R&D <Q3>.xlsx")),
+    QCOMPARE(lineAt(Tip::FileSaved, QStringLiteral("D:/R&D <Q3>.xlsx")),
              QStringLiteral("09:05:07  0 4   D:/R&amp;D &lt;Q3&gt;.xlsx 文件保存<b>成功</b></p>"));
-    QCOMPARE(lineAt(-5, 1, QStringLiteral("<b>2</b>")),
+    QCOMPARE(lineAt(Tip::StepStarted, QStringLiteral("<b>2</b>")),
              QStringLiteral("09:05:07  -5 1   步骤&lt;b&gt;2&lt;/b&gt;<b>开始处理</b></p>"));
-    QCOMPARE(lineAt(68, 69, QStringLiteral("a&b")), QStringLiteral("09:05:07  68 69   a&amp;b"));
+    QCOMPARE(lineAt(Tip::StepListLength, QStringLiteral("a&b")),
+             QStringLiteral("09:05:07  68 69   a&amp;b"));
 
     DockWidgetTips dock;
-    dock.tipSlot(0, 3, QStringLiteral("/home/u/<img src=x>R&D.xlsx"));
+    tell(dock, Tip::FileSaveFailed, QStringLiteral("/home/u/<img src=x>R&D.xlsx"));
     QVERIFY2(messagePane(dock)->document()->begin().text().endsWith(
                  QStringLiteral("/home/u/<img src=x>R&D.xlsx 文件保存失败")),
              qPrintable(messagePane(dock)->document()->begin().text()));

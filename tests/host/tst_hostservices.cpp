@@ -112,7 +112,8 @@ void TestHostServices::bindingNamesTheCurrentPlugin()
     NamedPeer peer;
     QSignalSpy tips(mWindow, &MainWindow::tipSignal);
     mFace->setHarlithFace(&peer);
-    QCOMPARE(tipsOf(tips), QStringList({"66,66,当前插件:Peer  V9"}));
+    QCOMPARE(tipsOf(tips),
+             QStringList({tipOf(Tip::CurrentPluginSet, QStringLiteral("当前插件:Peer  V9"))}));
 
     // Forgetting the current plug-in has nobody to name.
     mFace->setHarlithFace(nullptr);
@@ -155,22 +156,24 @@ void TestHostServices::tipsWithSpecialMeaning()
 {
     QSignalSpy tips(mWindow, &MainWindow::tipSignal);
 
-    mFace->sendTip(0, 4, QStringLiteral("D:/a.txt"));
-    QCOMPARE(tipsOf(tips), QStringList({"0,4,D:/a.txt"}));
+    mFace->sendTip(Tip::FileSaved, QStringLiteral("D:/a.txt"));
+    QCOMPARE(tipsOf(tips), QStringList({tipOf(Tip::FileSaved, QStringLiteral("D:/a.txt"))}));
 
     // The end of a run gives the window back to the user.
     tips.clear();
     mFace->setFaceEnabled(false);
-    mFace->sendTip(-4, 2, QString());
+    mFace->sendTip(Tip::AllThreadsDone);
     QVERIFY(mWindow->isEnabled());
-    QCOMPARE(tipsOf(tips), QStringList({"-4,2,"}));
+    QCOMPARE(tipsOf(tips), QStringList({tipOf(Tip::AllThreadsDone)}));
 
     // A closed panel first drops the current plug-in, then shows the tip.
     NamedPeer peer;
     mFace->setHarlithFace(&peer);
     tips.clear();
-    mFace->sendTip(11, 13, QStringLiteral("Text V0.0.0.7"));
-    QCOMPARE(tipsOf(tips), QStringList({"66,67,当前插件: Q_NULLPTR", "11,13,Text V0.0.0.7"}));
+    mFace->sendTip(Tip::PluginClosed, QStringLiteral("Text V0.0.0.7"));
+    QCOMPARE(tipsOf(tips),
+             QStringList({tipOf(Tip::CurrentPluginDropped, QStringLiteral("当前插件: Q_NULLPTR")),
+                          tipOf(Tip::PluginClosed, QStringLiteral("Text V0.0.0.7"))}));
 }
 
 void TestHostServices::rangeLabel_data()
@@ -214,8 +217,11 @@ void TestHostServices::stepRowsNeedTwoParts()
     mFace->appendStep(QString(), 1);
     mFace->appendStep(QStringLiteral("None:None"), 1);
     mFace->appendStep(QStringLiteral("None:x"), 1);
-    QCOMPARE(tipsOf(tips), QStringList({"-5,0,length:5 a:b:c", "-5,0,length:0 ", "-6,2,",
-                                        "68,69,MainWindow vector length:0"}));
+    QCOMPARE(tipsOf(tips), QStringList({tipOf(Tip::AddStepFailed, QStringLiteral("length:5 a:b:c")),
+                                        tipOf(Tip::AddStepFailed, QStringLiteral("length:0 ")),
+                                        tipOf(Tip::NoOperationChosen),
+                                        tipOf(Tip::StepListLength,
+                                              QStringLiteral("MainWindow vector length:0"))}));
 }
 
 void TestHostServices::listsByPosition()

@@ -156,7 +156,7 @@ void TestHostSteps::runsTheTickedRowsOfTheRange()
     }
     run();
     if (rows == QList<int>{-1}) {
-        QCOMPARE(tipsOf(*m_tips), QStringList({"-6,0,"}));
+        QCOMPARE(tipsOf(*m_tips), QStringList({tipOf(Tip::ParametersInvalid)}));
         QVERIFY(m_peer->calls.isEmpty());
         return;
     }
@@ -166,12 +166,13 @@ void TestHostSteps::runsTheTickedRowsOfTheRange()
     for (int row = 0; row < 5; ++row)
         looks << QStringLiteral("未执行");
     for (int row : rows) {
-        tips << QStringLiteral("-5,1,%1").arg(row) << QStringLiteral("-5,2,%1").arg(row);
+        tips << tipOf(Tip::StepStarted, QString::number(row))
+             << tipOf(Tip::StepFinished, QString::number(row));
         calls << QStringLiteral("run:%1").arg(row + 1);
         looks[row] = QStringLiteral("已执行 grey");
     }
     if (!rows.isEmpty())
-        tips << QStringLiteral("-5,3,");
+        tips << tipOf(Tip::AllStepsDone);
     QCOMPARE(tipsOf(*m_tips), tips);
     QCOMPARE(m_peer->calls, calls);
     QCOMPARE(states(), looks);
@@ -190,7 +191,7 @@ void TestHostSteps::nextStartAndResetWhitenTheRows()
     QCOMPARE(states(), QStringList({"未执行", "未执行", "未执行"}));
     run();
     click("pushButton_star");
-    QCOMPARE(tipsOf(*m_tips).last(), QStringLiteral("-5,1,1"));
+    QCOMPARE(tipsOf(*m_tips).last(), tipOf(Tip::StepStarted, QStringLiteral("1")));
     QCOMPARE(states(), QStringList({"未执行", "未执行", "未执行"}));
 }
 
@@ -209,8 +210,11 @@ void TestHostSteps::idsCountAgainFromOneAfterAClear()
     click("pushButton_clear");
     addSteps(2);
     click("pushButton_remove");
-    QCOMPARE(tipsOf(*m_tips), QStringList({"-6,1,", "-6,3,", "68,69,MainWindow vector length:1",
-                                           "68,69,MainWindow vector length:2", "-6,4,"}));
+    QCOMPARE(tipsOf(*m_tips),
+             QStringList({tipOf(Tip::NoStepsAdded), tipOf(Tip::NoStepsToRemove),
+                          tipOf(Tip::StepListLength, QStringLiteral("MainWindow vector length:1")),
+                          tipOf(Tip::StepListLength, QStringLiteral("MainWindow vector length:2")),
+                          tipOf(Tip::NoStepChosenToRemove)}));
     QCOMPARE(table()->item(1, 2)->text(), QStringLiteral("当前列表"));
     click("pushButton_clear");
     addSteps(1);

@@ -229,8 +229,8 @@ void TestMainWindow::statusLabelsAndTipsDock()
 void TestMainWindow::tipsAndExplanationsReachTheDock()
 {
     MainWindow window;
-    emit window.tipSignal(0, 4, QStringLiteral("a.txt"));
-    emit window.tipSignal(-9, 9);
+    emitTip(&window, Tip::FileSaved, QStringLiteral("a.txt"));
+    emitTip(&window, Tip::NoOptionChosen);
     QTextBrowser *messages = pane(window, "textBrowser_message");
     QTRY_VERIFY(messages->document()->begin().text().endsWith(QStringLiteral(":操作选项")));
     QVERIFY(

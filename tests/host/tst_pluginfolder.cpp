@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "TestFiles.h"
+#include "TestTips.h"
 
 #include <QAction>
 #include <QDir>
@@ -37,7 +38,7 @@ void TestPluginFolder::pluginBesideTheProgramLoads()
     QCOMPARE(menu, QStringList{key + QStringLiteral("(&A)")});
     // The program itself and the broken file are passed over without a word.
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{11, 11, key}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::PluginLoaded, key));
     QCOMPARE(readTestFile(QStringLiteral("plus.ini")), (key + QStringLiteral(",0")).toUtf8());
 }
 

@@ -49,7 +49,12 @@ QDockWidget *FakeHost::createPlusDock(const QString &plusName)
 
 void FakeHost::sendTip(const int &var1, const int &var2, const QString &tipText)
 {
-    calls << QStringLiteral("sendTip:%1,%2,%3").arg(var1).arg(var2).arg(tipText);
+    calls << tipCall({var1, var2}, tipText);
+}
+
+QString FakeHost::tipCall(Tip::Pair tip, const QString &tipText)
+{
+    return QStringLiteral("sendTip:%1,%2,%3").arg(tip.var1).arg(tip.var2).arg(tipText);
 }
 
 void FakeHost::setRangeLabel(const int &range)

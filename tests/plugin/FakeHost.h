@@ -38,6 +38,8 @@ public:
     QPointer<QDockWidget> dock;
 
     QStringList callsNamed(const QString &name) const;
+    // A tip as this host notes it in calls.
+    static QString tipCall(Tip::Pair tip, const QString &tipText = QString());
     QString lastExplain() const;
 };
 

@@ -32,8 +32,9 @@ void RunHost::setHarlithFace(HarlithFace *peer)
 
 void RunHost::sendTip(const int &var1, const int &var2, const QString &tipText)
 {
-    calls << QStringLiteral("tip:%1,%2,%3").arg(var1).arg(var2).arg(tipText);
-    if (var1 == -4 && var2 == 2)
+    const Tip::Pair tip{var1, var2};
+    calls << tipCall(tip, tipText);
+    if (tip == Tip::AllThreadsDone)
         setFaceEnabled(true);
 }
 
@@ -79,6 +80,11 @@ void RunHost::stepDone()
     calls << QStringLiteral("stepDone");
     if (onStepDone)
         onStepDone();
+}
+
+QString RunHost::tipCall(Tip::Pair tip, const QString &tipText)
+{
+    return QStringLiteral("tip:%1,%2,%3").arg(tip.var1).arg(tip.var2).arg(tipText);
 }
 
 QStringList RunHost::tips() const

@@ -52,6 +52,8 @@ public:
     std::function<void()> onFileCount;
 
     QStringList tips() const;
+    // A tip as this host notes it in calls.
+    static QString tipCall(Tip::Pair tip, const QString &tipText = QString());
     int count(const QString &call) const;
 
 private:

@@ -2,6 +2,7 @@
 #include "CodeEditorEx2.h"
 #include "HarlithFace.h"
 #include "PluginGlobals.h"
+#include "TestTips.h"
 #include "WidgetTextOption.h"
 #include "WordListFolder.h"
 
@@ -26,7 +27,7 @@ public:
     QWidget *mainWidget() override { return window; }
     void sendTip(const int &var1, const int &var2, const QString &tipText) override
     {
-        tips << QStringLiteral("%1,%2,%3").arg(var1).arg(var2).arg(tipText);
+        tips << tipOf({var1, var2}, tipText);
     }
 
     QWidget *window = nullptr;
@@ -218,7 +219,7 @@ private slots:
         QTest::keyClicks(pane(editor, "mRightEditor"), QStringLiteral("c"));
 
         QTest::keyClick(left, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(host.tips, QStringList{"0,3," + leftPath});
+        QCOMPARE(host.tips, QStringList{tipOf(Tip::FileSaveFailed, leftPath)});
         QCOMPARE(editor->windowTitle(), QStringLiteral("*繁简转换"));
         // The pane that could be written was.
         QCOMPARE(read("right.txt"), QStringLiteral("cb"));

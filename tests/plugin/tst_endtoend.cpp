@@ -51,7 +51,7 @@ private:
     void setSheets(const QString &text);
     // Presses 处理 and waits for the host to hear the run's end.
     void runAndWait();
-    int tipCount(int var1, int var2) const;
+    int tipCount(Tip::Pair pair) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     int m_copies = 0;
@@ -133,20 +133,20 @@ void TestEndToEnd::runAndWait()
 {
     m_tips->clear();
     click(panel(), "pushButton_start");
-    QTRY_COMPARE(tipCount(-4, 2), 1);
+    QTRY_COMPARE(tipCount(Tip::AllThreadsDone), 1);
     QVERIFY(m_window->isEnabled());
     QVERIFY(panel()->isEnabled());
     QVERIFY(options()->isEnabled());
     // Nothing more is on its way.
     QCoreApplication::processEvents();
-    QCOMPARE(tipCount(-4, 2), 1);
+    QCOMPARE(tipCount(Tip::AllThreadsDone), 1);
 }
 
-int TestEndToEnd::tipCount(int var1, int var2) const
+int TestEndToEnd::tipCount(Tip::Pair pair) const
 {
     int count = 0;
     for (const QList<QVariant> &tip : qAsConst(*m_tips)) {
-        if (tip.at(0).toInt() == var1 && tip.at(1).toInt() == var2)
+        if (Tip::Pair{tip.at(0).toInt(), tip.at(1).toInt()} == pair)
             ++count;
     }
     return count;
@@ -171,8 +171,8 @@ void TestEndToEnd::replaceOverAListOnAllSheets()
     setKeys(QStringLiteral("apple,苹果\n第二"), QStringLiteral("pear\n第三"));
     setSheets(QStringLiteral("所有表"));
     runAndWait();
-    QCOMPARE(tipCount(-4, 0), 4);
-    QCOMPARE(tipCount(0, 4), 4);
+    QCOMPARE(tipCount(Tip::FileDone), 4);
+    QCOMPARE(tipCount(Tip::FileSaved), 4);
 
     const QVariantMap basicAfter = WorkbookSnapshot::take(basic);
     QStringList expected = {"Data!A2", "Data!A4", "Data!A7", "Data!B2"};
@@ -233,7 +233,7 @@ void TestEndToEnd::replaceInDelimitedTextOfEveryEncoding()
     setKeys(QStringLiteral("苹果"), QStringLiteral("青苹果"));
     setSheets(QStringLiteral("所有表"));
     runAndWait();
-    QCOMPARE(tipCount(-4, 0), 3);
+    QCOMPARE(tipCount(Tip::FileDone), 3);
     for (int i = 0; i < paths.size(); ++i)
         QCOMPARE(WorkbookFixtures::readFile(paths.at(i)), expected.at(i));
 }
@@ -317,9 +317,9 @@ void TestEndToEnd::brokenFilesAreReportedAndTheRunEnds()
     setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
     setSheets(QStringLiteral("所有表"));
     runAndWait();
-    QCOMPARE(tipCount(0, 0), 1);
-    QCOMPARE(tipCount(0, 1), 1);
-    QCOMPARE(tipCount(0, 4), 1);
+    QCOMPARE(tipCount(Tip::FileNotFound), 1);
+    QCOMPARE(tipCount(Tip::FileUnreadable), 1);
+    QCOMPARE(tipCount(Tip::FileSaved), 1);
     QCOMPARE(WorkbookFixtures::readFile(corrupt), corruptBefore);
     QVERIFY(!QFile::exists(missing));
     QCOMPARE(WorkbookSnapshot::take(good).value("cells").toMap().value("Data!A2").toString(),
@@ -339,7 +339,7 @@ void TestEndToEnd::allListsAreProcessed()
     setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
     setSheets(QStringLiteral("所有表"));
     runAndWait();
-    QCOMPARE(tipCount(-4, 0), 2);
+    QCOMPARE(tipCount(Tip::FileDone), 2);
     QCOMPARE(WorkbookSnapshot::take(first).value("cells").toMap().value("Data!A2").toString(),
              QStringLiteral("pear"));
     QCOMPARE(WorkbookSnapshot::take(second).value("cells").toMap().value("Second!C3").toString(),
@@ -354,7 +354,7 @@ void TestEndToEnd::operationNotAvailableYetEndsAtOnce()
     click(panel(), "toolButton_textSubtract");
     click(panel(), "toolButton_rangeList");
     click(panel(), "pushButton_start");
-    QCOMPARE(tipCount(-9, 9), 1);
+    QCOMPARE(tipCount(Tip::NoOptionChosen), 1);
     QVERIFY(m_window->isEnabled());
     QVERIFY(panel()->isEnabled());
     QCOMPARE(WorkbookFixtures::readFile(path), before);
@@ -386,9 +386,9 @@ void TestEndToEnd::stepsRunOneAfterAnother()
 
     m_tips->clear();
     click(steps, "pushButton_star");
-    QTRY_COMPARE(tipCount(-5, 3), 1);
-    QCOMPARE(tipCount(-4, 3), 2);
-    QCOMPARE(tipCount(0, 0), 2);
+    QTRY_COMPARE(tipCount(Tip::AllStepsDone), 1);
+    QCOMPARE(tipCount(Tip::ThreadStepDone), 2);
+    QCOMPARE(tipCount(Tip::FileNotFound), 2);
     QVERIFY(m_window->isEnabled());
     QVERIFY(steps->isEnabled());
     for (int row = 0; row < 2; ++row) {

@@ -153,7 +153,7 @@ private slots:
         const QString path = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.path());
         const RunRecord record = runInPool(path);
         QCOMPARE(record.events,
-                 QStringList({QStringLiteral("tip 0 4 "), QStringLiteral("tip -4 0 ") + path,
+                 QStringList({tipEvent(Tip::FileSaved), tipEvent(Tip::FileDone, path),
                               QStringLiteral("done ") + path}));
         QCOMPARE(record.counts.depth(), 0);
         QCOMPARE(record.counts.initialised, 1);
@@ -168,7 +168,7 @@ private slots:
         const QString path = QStringLiteral("/nonexistent/dir/book.xlsx");
         const RunRecord record = runInPool(path);
         QCOMPARE(record.events,
-                 QStringList({QStringLiteral("tip 0 0 ") + path, QStringLiteral("done ") + path}));
+                 QStringList({tipEvent(Tip::FileNotFound, path), QStringLiteral("done ") + path}));
         QCOMPARE(record.counts.depth(), 0);
     }
 
@@ -180,7 +180,7 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no server for"));
         const RunRecord record = runInPool(path);
         QCOMPARE(record.events,
-                 QStringList({QStringLiteral("tip 0 30 "), QStringLiteral("done ") + path}));
+                 QStringList({tipEvent(Tip::OfficeMissing), QStringLiteral("done ") + path}));
         QCOMPARE(record.counts.depth(), 0);
     }
 
@@ -198,8 +198,8 @@ private slots:
         const QString path = WorkbookFixtures::copy(fixture, dir.path());
         const QByteArray before = WorkbookFixtures::readFile(path);
         const RunRecord record = runInPool(path);
-        QCOMPARE(record.events,
-                 QStringList({QStringLiteral("tip 0 1 ") + path, QStringLiteral("done ") + path}));
+        QCOMPARE(record.events, QStringList({tipEvent(Tip::FileUnreadable, path),
+                                             QStringLiteral("done ") + path}));
         QCOMPARE(record.counts.depth(), 0);
         QCOMPARE(WorkbookFixtures::readFile(path), before);
     }
@@ -212,7 +212,7 @@ private slots:
         QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         const RunRecord record = runInPool(path);
         QCOMPARE(record.events,
-                 QStringList({QStringLiteral("tip 0 3 ") + path, QStringLiteral("tip -4 0 ") + path,
+                 QStringList({tipEvent(Tip::FileSaveFailed, path), tipEvent(Tip::FileDone, path),
                               QStringLiteral("done ") + path}));
         QCOMPARE(WorkbookFixtures::readFile(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
@@ -236,7 +236,7 @@ private slots:
         const QByteArray before = WorkbookFixtures::readFile(path);
         const RunRecord record = runInPool(path, fault);
         QCOMPARE(record.events,
-                 QStringList({QStringLiteral("tip 0 3 ") + path, QStringLiteral("tip -4 0 ") + path,
+                 QStringList({tipEvent(Tip::FileSaveFailed, path), tipEvent(Tip::FileDone, path),
                               QStringLiteral("done ") + path}));
         QCOMPARE(record.counts.depth(), 0);
         QCOMPARE(record.counts.unmatched, 0);
@@ -274,7 +274,7 @@ private slots:
                                    "Excel.Application: Quit()",
                                }));
         QCOMPARE(record.events,
-                 QStringList({QStringLiteral("tip 0 4 "), QStringLiteral("tip -4 0 ") + path,
+                 QStringList({tipEvent(Tip::FileSaved), tipEvent(Tip::FileDone, path),
                               QStringLiteral("done ") + path}));
         QCOMPARE(log->instances(), 1);
     }
@@ -285,27 +285,26 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("tip");
         QTest::addColumn<QString>("lastCall");
-        QTest::newRow("no workbooks") << QByteArray("Workbooks") << "no object"
-                                      << "tip 0 1 "
-                                      << "Excel.Application: Quit()";
-        QTest::newRow("open refused") << QByteArray("Open") << "no object"
-                                      << "tip 0 1 "
-                                      << "Excel.Application: Quit()";
+        QTest::newRow("no workbooks")
+            << QByteArray("Workbooks") << "no object" << tipEvent(Tip::FileUnreadable)
+            << "Excel.Application: Quit()";
+        QTest::newRow("open refused")
+            << QByteArray("Open") << "no object" << tipEvent(Tip::FileUnreadable)
+            << "Excel.Application: Quit()";
         QTest::newRow("no sheets") << QByteArray("Sheets") << "no object"
-                                   << "tip 0 1 "
-                                   << "Excel.Application: Quit()";
-        QTest::newRow("zero sheets") << QByteArray("Count()") << "value"
-                                     << "tip 0 1 "
-                                     << "Excel.Application: Quit()";
-        QTest::newRow("save refused") << QByteArray("Save()") << "value"
-                                      << "tip 0 3 "
-                                      << "Excel.Application: Quit()";
-        QTest::newRow("open out of memory") << QByteArray("Open") << "throw"
-                                            << "tip 0 1 "
-                                            << "Excel.Application: Quit()";
-        QTest::newRow("save out of memory") << QByteArray("Save()") << "throw"
-                                            << "tip 0 3 "
-                                            << "Excel.Application: Quit()";
+                                   << tipEvent(Tip::FileUnreadable) << "Excel.Application: Quit()";
+        QTest::newRow("zero sheets")
+            << QByteArray("Count()") << "value" << tipEvent(Tip::FileUnreadable)
+            << "Excel.Application: Quit()";
+        QTest::newRow("save refused")
+            << QByteArray("Save()") << "value" << tipEvent(Tip::FileSaveFailed)
+            << "Excel.Application: Quit()";
+        QTest::newRow("open out of memory")
+            << QByteArray("Open") << "throw" << tipEvent(Tip::FileUnreadable)
+            << "Excel.Application: Quit()";
+        QTest::newRow("save out of memory")
+            << QByteArray("Save()") << "throw" << tipEvent(Tip::FileSaveFailed)
+            << "Excel.Application: Quit()";
     }
     void fakeFailuresEndWithDone()
     {

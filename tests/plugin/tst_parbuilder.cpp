@@ -7,6 +7,7 @@
 #include "ParSpace.h"
 #include "ParTo.h"
 #include "PluginGlobals.h"
+#include "TestTips.h"
 #include "WidgetTextOption.h"
 #include "WordListFolder.h"
 
@@ -417,27 +418,27 @@ private slots:
     {
         QTest::addColumn<QString>("newOne");
         QTest::addColumn<QString>("oldOne");
-        QTest::addColumn<int>("tip");
+        QTest::addColumn<QVariantList>("tip");
         QTest::newRow("3 and 4 lines") << "a\nb\nc"
-                                       << "A\nB\nC\nD" << 1;
-        QTest::newRow("final line break on one side") << "a\nb\nc\n"
-                                                      << "A\nB\nC" << 1;
+                                       << "A\nB\nC\nD" << tipArgs(Tip::ScriptListLinesDiffer);
+        QTest::newRow("final line break on one side")
+            << "a\nb\nc\n"
+            << "A\nB\nC" << tipArgs(Tip::ScriptListLinesDiffer);
         QTest::newRow("empty simplified list") << ""
-                                               << "A" << 3;
+                                               << "A" << tipArgs(Tip::ScriptListEmpty);
     }
 
     void traditionRefusesUnusableLists()
     {
         QFETCH(QString, newOne);
         QFETCH(QString, oldOne);
-        QFETCH(int, tip);
+        QFETCH(QVariantList, tip);
         writeOneToOne(newOne, oldOne);
         chooseTradition(0);
         QSignalSpy tips(panel.get(), &WidgetTextOption::tipSignal);
         QVERIFY(!panel->getParTo());
         QCOMPARE(tips.count(), 1);
-        QCOMPARE(tips.at(0).at(0).toInt(), -1);
-        QCOMPARE(tips.at(0).at(1).toInt(), tip);
+        QCOMPARE(tips.at(0), tip);
     }
 
     void finalLineBreaksOnBothSidesMatch()
@@ -510,11 +511,11 @@ private slots:
         folder->write(QStringLiteral("textTo_oldHongKong.txt"), QString());
         folder->write(QStringLiteral("textTo_newMainland.txt"), QStringLiteral("x"));
         QVERIFY(!panel->getParTo());
-        QCOMPARE(tips.takeFirst().mid(0, 2), QVariantList({-1, 3}));
+        QCOMPARE(tips.takeFirst(), tipArgs(Tip::ScriptListEmpty));
 
         folder->write(QStringLiteral("textTo_oldHongKong.txt"), QStringLiteral("a\nb"));
         QVERIFY(!panel->getParTo());
-        QCOMPARE(tips.takeFirst().mid(0, 2), QVariantList({-1, 1}));
+        QCOMPARE(tips.takeFirst(), tipArgs(Tip::ScriptListLinesDiffer));
     }
 
     void missingOneToOneListGivesNoRecordWithoutTip()
@@ -536,11 +537,11 @@ private slots:
         folder->write(QStringLiteral("textTo_beforeCustom.txt"), QStringLiteral("你\n我"));
         folder->write(QStringLiteral("textTo_afterCustom.txt"), QString());
         QVERIFY(!panel->getParTo());
-        QCOMPARE(tips.takeFirst().mid(0, 2), QVariantList({-1, 4}));
+        QCOMPARE(tips.takeFirst(), tipArgs(Tip::CustomListEmpty));
 
         folder->write(QStringLiteral("textTo_afterCustom.txt"), QStringLiteral("我"));
         QVERIFY(!panel->getParTo());
-        QCOMPARE(tips.takeFirst().mid(0, 2), QVariantList({-1, 2}));
+        QCOMPARE(tips.takeFirst(), tipArgs(Tip::CustomListLinesDiffer));
 
         folder->write(QStringLiteral("textTo_afterCustom.txt"), QStringLiteral("我\n他"));
         std::unique_ptr<ParTo> par(panel->getParTo());
@@ -662,7 +663,7 @@ private slots:
         QVERIFY(!par->customBefore.isEmpty());
         // Only the notice that the lists hold examples, once per choice.
         for (const QVariantList &tip : qAsConst(tips)) {
-            QCOMPARE(tip.mid(0, 2), QVariantList({-1, 5}));
+            QCOMPARE(tip, tipArgs(Tip::RegionListsAreSamples));
         }
     }
 

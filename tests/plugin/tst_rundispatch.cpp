@@ -163,7 +163,8 @@ void TestRunDispatch::nothingToProcessEndsAtOnce()
     }
     g_range = Enum_Range(range);
     m_plugin->startRun();
-    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:0,5,"}));
+    QCOMPARE(m_host->calls,
+             QStringList({"enabled:0", "enabled:1", RunHost::tipCall(Tip::NoFilesToProcess)}));
     QCOMPARE(fileCount(), 0);
     QCOMPARE(fileComplete(), 0);
 }
@@ -178,11 +179,12 @@ void TestRunDispatch::noOperationEndsOncePerList()
     g_range = All;
     g_curTextIndex = Explain;
     m_plugin->startRun();
-    QCOMPARE(m_host->tips(), QStringList({"tip:-9,9,", "tip:-9,9,"}));
+    QCOMPARE(m_host->tips(), QStringList({RunHost::tipCall(Tip::NoOptionChosen),
+                                          RunHost::tipCall(Tip::NoOptionChosen)}));
     QVERIFY(m_host->enabled);
     QCOMPARE(fileCount(), 0);
     QCoreApplication::processEvents();
-    QCOMPARE(m_host->count("tip:-4,2,"), 0);
+    QCOMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 0);
 }
 
 void TestRunDispatch::kindsWithoutOperationEndAtOnce_data()
@@ -198,7 +200,8 @@ void TestRunDispatch::kindsWithoutOperationEndAtOnce()
     m_host->addList(makeFiles(dir, QStringLiteral("f"), 2));
     g_curTextIndex = Enum_TextIndex(kind);
     m_plugin->startRun();
-    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:-9,9,"}));
+    QCOMPARE(m_host->calls,
+             QStringList({"enabled:0", "enabled:1", RunHost::tipCall(Tip::NoOptionChosen)}));
     QCOMPARE(fileCount(), 0);
 }
 
@@ -207,7 +210,8 @@ void TestRunDispatch::unknownRangeEndsAtOnce()
     m_host->addList({QStringLiteral("/tmp/a.xlsx")});
     QTest::ignoreMessage(QtDebugMsg, "curRange: 0");
     m_plugin->runRange(Enum_Range(0), Replaced, -1);
-    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:0,5,"}));
+    QCOMPARE(m_host->calls,
+             QStringList({"enabled:0", "enabled:1", RunHost::tipCall(Tip::NoFilesToProcess)}));
 }
 
 // Outside a step the record comes from the options panel; without one there
@@ -217,7 +221,8 @@ void TestRunDispatch::noOptionsPanelIsAParameterError()
     QTemporaryDir dir;
     m_host->addList(makeFiles(dir, QStringLiteral("f"), 2));
     m_plugin->startRun();
-    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:-6,0,"}));
+    QCOMPARE(m_host->calls,
+             QStringList({"enabled:0", "enabled:1", RunHost::tipCall(Tip::ParametersInvalid)}));
     QCOMPARE(fileCount(), 0);
 }
 
@@ -236,14 +241,14 @@ void TestRunDispatch::twoListsCompleteOnceAfterTheLastFile()
     QTRY_COMPARE(m_host->count("stepDone"), 1);
 
     const QStringList tips = m_host->tips();
-    QCOMPARE(tips.filter("tip:-4,0,").size(), 5);
-    QCOMPARE(tips.last(), QStringLiteral("tip:-4,3,"));
-    QCOMPARE(tips.count("tip:-4,3,"), 1);
+    QCOMPARE(tips.filter(RunHost::tipCall(Tip::FileDone)).size(), 5);
+    QCOMPARE(tips.last(), RunHost::tipCall(Tip::ThreadStepDone));
+    QCOMPARE(tips.count(RunHost::tipCall(Tip::ThreadStepDone)), 1);
     QCOMPARE(m_host->calls.last(), QStringLiteral("stepDone"));
     QCOMPARE(fileCount(), 0);
     QCOMPARE(fileComplete(), 0);
     // The step window, not the plug-in, enables the host after a step.
-    QCOMPARE(m_host->count("tip:-4,2,"), 0);
+    QCOMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 0);
 
     const QStringList calls = log->calls();
     int firstOfSecond = -1;
@@ -268,10 +273,10 @@ void TestRunDispatch::failedFilesStillCountAsFinished()
     runStep(0);
     QTRY_COMPARE(m_host->count("stepDone"), 1);
     const QStringList tips = m_host->tips();
-    QVERIFY(tips.contains(QStringLiteral("tip:0,0,") + missing));
-    QVERIFY(tips.contains(QStringLiteral("tip:0,1,") + corrupt));
-    QVERIFY(tips.contains(QStringLiteral("tip:-4,0,") + good));
-    QCOMPARE(tips.count("tip:-4,3,"), 1);
+    QVERIFY(tips.contains(RunHost::tipCall(Tip::FileNotFound, missing)));
+    QVERIFY(tips.contains(RunHost::tipCall(Tip::FileUnreadable, corrupt)));
+    QVERIFY(tips.contains(RunHost::tipCall(Tip::FileDone, good)));
+    QCOMPARE(tips.count(RunHost::tipCall(Tip::ThreadStepDone)), 1);
     QCOMPARE(WorkbookSnapshot::take(good).value("cells").toMap().value("Offset!B2").toString(),
              QStringLiteral("r2c2 pear"));
 }
@@ -304,7 +309,7 @@ void TestRunDispatch::countersStartAfreshForTheNextRun()
     QTRY_COMPARE(m_host->count("stepDone"), 1);
     runStep(1);
     QTRY_COMPARE(m_host->count("stepDone"), 2);
-    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 5);
+    QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileDone)).size(), 5);
     QCOMPARE(fileCount(), 0);
 }
 
@@ -321,9 +326,9 @@ void TestRunDispatch::fileEndingDuringDispatchWaitsForTheRest()
     addStep(Replaced, replaceRecord(QStringLiteral("k"), QStringLiteral("v")), All);
     runStep(0);
     QCoreApplication::processEvents();
-    QTRY_COMPARE(m_host->tips().filter("tip:-4,0,").size(), 2);
+    QTRY_COMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileDone)).size(), 2);
     QCOMPARE(m_host->count("stepDone"), 1);
-    QCOMPARE(m_host->tips().count("tip:-4,3,"), 1);
+    QCOMPARE(m_host->tips().count(RunHost::tipCall(Tip::ThreadStepDone)), 1);
     QCOMPARE(fileCount(), 0);
 }
 
@@ -342,8 +347,8 @@ void TestRunDispatch::nextStepStartsFromStepDone()
     };
     runStep(0);
     QTRY_COMPARE(m_host->count("stepDone"), 2);
-    QCOMPARE(m_host->tips().count("tip:-4,3,"), 2);
-    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 4);
+    QCOMPARE(m_host->tips().count(RunHost::tipCall(Tip::ThreadStepDone)), 2);
+    QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileDone)).size(), 4);
     QCOMPARE(fileCount(), 0);
     QCOMPARE(fileComplete(), 0);
 }
@@ -373,7 +378,8 @@ void TestRunDispatch::stepWithoutItsRecordIsAParameterError()
     m_plugin->mStepMode = true;
     m_plugin->runRange(List, Replaced, 5);
     m_plugin->runRange(List, Delete, 0);
-    QCOMPARE(m_host->tips(), QStringList({"tip:-6,0,", "tip:-6,0,"}));
+    QCOMPARE(m_host->tips(), QStringList({RunHost::tipCall(Tip::ParametersInvalid),
+                                          RunHost::tipCall(Tip::ParametersInvalid)}));
     QVERIFY(m_host->enabled);
     QCOMPARE(fileCount(), 0);
 }
@@ -435,8 +441,8 @@ void TestRunDispatch::tightBudgetStillEndsEveryFile()
     addStep(Replaced, replaceRecord(QStringLiteral("k"), QStringLiteral("v")), List);
     runStep(0);
     QTRY_COMPARE(m_host->count("stepDone"), 1);
-    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 6);
-    QCOMPARE(m_host->tips().filter("tip:0,0,").size(), 2);
+    QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileDone)).size(), 6);
+    QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileNotFound)).size(), 2);
 
     int open = 0;
     for (const QString &call : log->calls()) {
@@ -467,7 +473,7 @@ void TestRunDispatch::jobsRunInPoolThreadsAndReportAfterTheStart()
         runStep(0);
         QCOMPARE(m_host->calls, QStringList{"enabled:0"});
         QTRY_COMPARE(m_host->count("stepDone"), 1);
-        QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 4);
+        QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileDone)).size(), 4);
     }
     QCOMPARE(ThreadInit::counts().initialised, 0);
 }
@@ -480,12 +486,14 @@ void TestRunDispatch::throwingJobEndsItsFileAndTheRunGoesOn_data()
     QTest::addColumn<QString>("failure");
     QTest::newRow("open out of memory")
         << QByteArray("Open") << true << std::function<void()>([] { throw std::bad_alloc(); })
-        << "tip:0,1,";
+        << RunHost::tipCall(Tip::FileUnreadable);
     QTest::newRow("save runs into an error")
         << QByteArray("Save()") << false
-        << std::function<void()>([] { throw std::runtime_error("disk"); }) << "tip:0,3,";
+        << std::function<void()>([] { throw std::runtime_error("disk"); })
+        << RunHost::tipCall(Tip::FileSaveFailed);
     QTest::newRow("replace throws a value")
-        << QByteArray("Replace") << false << std::function<void()>([] { throw 42; }) << "tip:0,3,";
+        << QByteArray("Replace") << false << std::function<void()>([] { throw 42; })
+        << RunHost::tipCall(Tip::FileSaveFailed);
 }
 // The file is reported, counts as done, and the other files go on; the run
 // ends and the thread init of every job is released.
@@ -505,7 +513,7 @@ void TestRunDispatch::throwingJobEndsItsFileAndTheRunGoesOn()
     runStep(0);
     QTRY_COMPARE(m_host->count("stepDone"), 1);
     const QStringList tips = m_host->tips();
-    QCOMPARE(tips.count("tip:-4,3,"), 1);
+    QCOMPARE(tips.count(RunHost::tipCall(Tip::ThreadStepDone)), 1);
     for (int i = 0; i < paths.size(); ++i)
         QCOMPARE(tips.contains(failure + paths.at(i)), !secondFileOnly || i == 1);
     QCOMPARE(ThreadInit::totalInitialised() - ThreadInit::totalReleased(), held);

@@ -206,14 +206,14 @@ void TestRunOptions::replaceOverTwoListsCompletesOnce()
     setSheets(QStringLiteral("所有表"));
     start();
     QVERIFY(m_panel->isEnabled());
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     const QStringList tips = m_host->tips();
-    QCOMPARE(tips.filter("tip:-4,0,").size(), 5);
-    QCOMPARE(tips.filter("tip:0,4,").size(), 5);
-    QCOMPARE(tips.last(), QStringLiteral("tip:-4,2,"));
+    QCOMPARE(tips.filter(RunHost::tipCall(Tip::FileDone)).size(), 5);
+    QCOMPARE(tips.filter(RunHost::tipCall(Tip::FileSaved)).size(), 5);
+    QCOMPARE(tips.last(), RunHost::tipCall(Tip::AllThreadsDone));
     QVERIFY(m_host->enabled);
     QCoreApplication::processEvents();
-    QCOMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     for (const QString &path : first + second) {
         QCOMPARE(cell(path, "Data!B2"), QStringLiteral("red pear"));
         QCOMPARE(cell(path, "Offset!D4"), QStringLiteral("r4c4 pear"));
@@ -229,8 +229,9 @@ void TestRunOptions::currentDocumentIsOneFile()
     setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
     setSheets(QStringLiteral("默认页"));
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
-    QCOMPARE(m_host->tips().filter("tip:-4,0,"), QStringList{"tip:-4,0," + files.at(1)});
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
+    QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileDone)),
+             QStringList{RunHost::tipCall(Tip::FileDone, files.at(1))});
     QCOMPARE(cell(files.at(1), "Offset!B2"), QStringLiteral("r2c2 pear"));
     QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("apple"));
     QCOMPARE(cell(files.at(0), "Offset!B2"), QStringLiteral("r2c2 apple"));
@@ -244,7 +245,7 @@ void TestRunOptions::deleteRemovesTheKeys()
     setKeys(QStringLiteral(" apple,cherry "), QString());
     setSheets(QStringLiteral("所有表"));
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     QCOMPARE(cell(files.at(0), "Offset!C3"), QStringLiteral("r3c3"));
     QCOMPARE(cell(files.at(0), "Data!A5"), QStringLiteral("pie"));
 }
@@ -257,10 +258,11 @@ void TestRunOptions::emptyKeysAreAParameterError()
     choose(Replaced, List);
     setKeys(QString(), QStringLiteral("pear"));
     start();
-    QCOMPARE(m_host->calls, QStringList({"enabled:0", "enabled:1", "tip:-6,0,"}));
+    QCOMPARE(m_host->calls,
+             QStringList({"enabled:0", "enabled:1", RunHost::tipCall(Tip::ParametersInvalid)}));
     QVERIFY(m_panel->isEnabled());
     QCoreApplication::processEvents();
-    QCOMPARE(m_host->count("tip:-4,2,"), 0);
+    QCOMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 0);
     QCOMPARE(WorkbookFixtures::readFile(files.at(0)), before);
 }
 
@@ -280,7 +282,7 @@ void TestRunOptions::replaceByTableGivesEachFileItsColumn()
     setCell(0, 3, QStringLiteral("three"));
     setSheets(QStringLiteral("首表"));
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     QCOMPARE(cell(first.at(0), "Data!A2"), QStringLiteral("one"));
     QCOMPARE(cell(first.at(1), "Data!A2"), QStringLiteral("two"));
     QCOMPARE(cell(second.at(0), "Data!A2"), QStringLiteral("three"));
@@ -302,9 +304,9 @@ void TestRunOptions::fileWithoutItsColumnIsLeftAlone()
     m_host->appendFile(list, files.at(2));
     const QByteArray before = WorkbookFixtures::readFile(files.at(2));
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
-    QCOMPARE(m_host->count("tip:-6,0,"), 1);
-    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), 2);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
+    QCOMPARE(m_host->count(RunHost::tipCall(Tip::ParametersInvalid)), 1);
+    QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileDone)).size(), 2);
     QCOMPARE(cell(files.at(0), "Data!A2"), QStringLiteral("one"));
     QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("two"));
     QCOMPARE(WorkbookFixtures::readFile(files.at(2)), before);
@@ -316,20 +318,28 @@ void TestRunOptions::addingAStep_data()
     QTest::addColumn<bool>("panel");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("keys");
-    // After the (68, 68) tip.
+    // After the StepRecording tip.
     QTest::addColumn<QStringList>("calls");
     QTest::newRow("replace") << true << int(Replaced) << "apple"
-                             << QStringList{"tip:68,69,Wendral vector length:1",
-                                            "appendStep:字符处理:替换1,2"};
+                             << QStringList{
+                                    RunHost::tipCall(Tip::StepListLength,
+                                                     QStringLiteral("Wendral vector length:1")),
+                                    "appendStep:字符处理:替换1,2"};
     QTest::newRow("no operation") << true << int(Explain) << "apple"
-                                  << QStringList{"tip:68,69,Wendral vector length:0",
+                                  << QStringList{RunHost::tipCall(
+                                                     Tip::StepListLength,
+                                                     QStringLiteral("Wendral vector length:0")),
                                                  "appendStep:None:None,2"};
     QTest::newRow("subtract") << true << int(Subtract) << "apple"
-                              << QStringList{"tip:68,69,Wendral vector length:0", "appendStep:,2"};
+                              << QStringList{
+                                     RunHost::tipCall(Tip::StepListLength,
+                                                      QStringLiteral("Wendral vector length:0")),
+                                     "appendStep:,2"};
     QTest::newRow("no keys") << true << int(Replaced) << ""
-                             << QStringList{"enabled:1", "tip:-6,0,"};
+                             << QStringList{"enabled:1", RunHost::tipCall(Tip::ParametersInvalid)};
     QTest::newRow("no options panel")
-        << false << int(Replaced) << "apple" << QStringList{"enabled:1", "tip:-6,0,"};
+        << false << int(Replaced) << "apple"
+        << QStringList{"enabled:1", RunHost::tipCall(Tip::ParametersInvalid)};
 }
 void TestRunOptions::addingAStep()
 {
@@ -347,7 +357,8 @@ void TestRunOptions::addingAStep()
         bare.addStep(7);
     }
     QCOMPARE(m_host->calls,
-             QStringList{QStringLiteral("tip:68,68,curText: 唯一值:7 操作值:%1").arg(kind)} +
+             QStringList{RunHost::tipCall(
+                 Tip::StepRecording, QStringLiteral("curText: 唯一值:7 操作值:%1").arg(kind))} +
                  calls);
 }
 
@@ -362,13 +373,18 @@ void TestRunOptions::removingAndRunningByUnknownIds()
     m_plugin->removeStep(9);
     m_plugin->removeStep(1);
     m_plugin->runStep(1);
-    QCOMPARE(m_host->calls, QStringList({"tip:23,23,Wendral removeStep vector length:2",
-                                         "tip:23,24,Wendral removeStep vector length:2",
-                                         "tip:23,23,Wendral removeStep vector length:2",
-                                         "tip:23,24,Wendral removeStep vector length:1"}));
+    QCOMPARE(m_host->calls,
+             QStringList({RunHost::tipCall(Tip::StepRemoving,
+                                           QStringLiteral("Wendral removeStep vector length:2")),
+                          RunHost::tipCall(Tip::StepRemoved,
+                                           QStringLiteral("Wendral removeStep vector length:2")),
+                          RunHost::tipCall(Tip::StepRemoving,
+                                           QStringLiteral("Wendral removeStep vector length:2")),
+                          RunHost::tipCall(Tip::StepRemoved,
+                                           QStringLiteral("Wendral removeStep vector length:1"))}));
     m_plugin->clearStep();
     m_plugin->runStep(2);
-    QCOMPARE(m_host->tips().mid(4), QStringList({"tip:-4,2,"}));
+    QCOMPARE(m_host->tips().mid(4), QStringList({RunHost::tipCall(Tip::AllThreadsDone)}));
 }
 
 void TestRunOptions::cellOperationsTakeTheDockOptions_data()
@@ -415,8 +431,8 @@ void TestRunOptions::cellOperationsTakeTheDockOptions()
     }
     setSheets(QStringLiteral("首表"));
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
-    QCOMPARE(m_host->tips().filter("tip:-4,0,").size(), files.size());
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
+    QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileDone)).size(), files.size());
     for (const QString &path : files) {
         for (int i = 0; i < cells.size(); ++i)
             QCOMPARE(cell(path, cells.at(i)), texts.at(i));
@@ -436,8 +452,8 @@ void TestRunOptions::conversionOverAList()
     namedChild<QComboBox>(m_options, "comboBox_textToCase")->setCurrentIndex(2);
     setSheets(QStringLiteral("所有表"));
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
-    QCOMPARE(m_host->tips().filter("tip:0,4,").size(), 2);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
+    QCOMPARE(m_host->tips().filter(RunHost::tipCall(Tip::FileSaved)).size(), 2);
     for (const QString &path : files) {
         const QVariantMap after = WorkbookSnapshot::take(path);
         // Seven texts on Data, the nine of Offset.
@@ -466,7 +482,7 @@ void TestRunOptions::encodingOverAListAndBack()
     setSheets(QStringLiteral("所有表"));
     namedChild<QRadioButton>(m_options, "radioButton_CodeCode")->setChecked(true);
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     const QString encoded = cell(files.at(1), "Data!A4");
     QVERIFY(!encoded.isEmpty());
     QVERIFY(encoded != QStringLiteral("苹果"));
@@ -475,7 +491,7 @@ void TestRunOptions::encodingOverAListAndBack()
     m_host->calls.clear();
     namedChild<QRadioButton>(m_options, "radioButton_45")->setChecked(true);
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     for (const QString &path : files) {
         QCOMPARE(cell(path, "Data!A4"), QStringLiteral("苹果"));
         QCOMPARE(cell(path, "Data!B4"), QStringLiteral("中文 文本"));
@@ -523,14 +539,14 @@ void TestRunOptions::inputGivenDuringARunIsDropped()
     };
     start();
     QCOMPARE(during, Qt::WaitCursor);
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     QTRY_VERIFY(!QApplication::overrideCursor());
-    QCOMPARE(m_host->count("tip:-4,2,"), 1);
+    QCOMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     QCOMPARE(cell(files.at(0), "Data!A2"), QStringLiteral("apple+"));
 
     // Once the run is over, the button answers again.
     QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 2);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 2);
     QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("apple++"));
 }
 
@@ -565,7 +581,7 @@ void TestRunOptions::scriptConversionUnderEitherEncoding()
     namedChild<QComboBox>(m_options, "comboBox_textToTradition")->setCurrentIndex(direction);
     setSheets(QStringLiteral("首表"));
     start();
-    QTRY_COMPARE(m_host->count("tip:-4,2,"), 1);
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
     QTextCodec::setCodecForLocale(m_savedCodec);
     QStringList column;
     for (int row = 1; row <= texts.size(); ++row)

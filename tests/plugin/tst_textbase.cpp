@@ -1,4 +1,5 @@
 #include "RunEvents.h"
+#include "TestTips.h"
 #include "TextBase.h"
 #include "TextBaseNew.h"
 
@@ -50,8 +51,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("a.txt"));
         QVERIFY(writeBytes(path, "before"));
         Upper<TextBase> operation(path, nullptr);
-        QCOMPARE(record(&operation),
-                 QStringList({"tip 0 4 " + path, "tip -4 0 " + path, "done " + path}));
+        QCOMPARE(record(&operation), QStringList({tipEvent(Tip::FileSaved, path),
+                                                  tipEvent(Tip::FileDone, path), "done " + path}));
         QCOMPARE(contents(path), QByteArray("PROCESSED"));
     }
 
@@ -59,7 +60,7 @@ private slots:
     {
         const QString path = QStringLiteral("/no/such/file.txt");
         Upper<TextBase> operation(path, nullptr);
-        QCOMPARE(record(&operation), QStringList({"tip 0 0 " + path}));
+        QCOMPARE(record(&operation), QStringList({tipEvent(Tip::FileNotFound, path)}));
     }
 
     void textBaseNewAppendsWithoutDone()
@@ -67,7 +68,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("b.txt"));
         Upper<TextBaseNew> first(path, nullptr);
-        QCOMPARE(record(&first), QStringList({"tip 0 4 " + path, "tip -4 0 " + path}));
+        QCOMPARE(record(&first),
+                 QStringList({tipEvent(Tip::FileSaved, path), tipEvent(Tip::FileDone, path)}));
         Upper<TextBaseNew> second(path, nullptr);
         record(&second);
         QCOMPARE(contents(path), QByteArray("PROCESSEDPROCESSED"));
@@ -92,7 +94,7 @@ private slots:
         QVERIFY(!appending.readTxt(missing, text));
         QCOMPARE(text, QStringLiteral("kept"));
         QCOMPARE(tips.count(), 1);
-        QCOMPARE(tips.at(0), QVariantList({0, 0, missing}));
+        QCOMPARE(tips.at(0), tipArgs(Tip::FileNotFound, missing));
     }
 
     void settingsRoundTrip()

@@ -12,8 +12,10 @@
 
 namespace {
 
-const QString kTip12 = QStringLiteral("sendTip:11,12,Text V" QUORVANE_VERSION);
-const QString kTip13 = QStringLiteral("sendTip:11,13,Text V" QUORVANE_VERSION);
+const QString kOpenedTip =
+    FakeHost::tipCall(Tip::PluginOpened, QStringLiteral("Text V" QUORVANE_VERSION));
+const QString kClosedTip =
+    FakeHost::tipCall(Tip::PluginClosed, QStringLiteral("Text V" QUORVANE_VERSION));
 
 const QString kCodeDescription = QStringLiteral(
     "支持BASIC、 Hex、AES_128、 ASCII、DES、Rabbit、RC4、TripleDes、Keccak_224、Keccak_256、"
@@ -198,7 +200,7 @@ void TestWendral::firstShowOpensAndDocks()
     QCOMPARE(panel->pos(), QPoint(20, 165));
     QCOMPARE(panel->windowTitle(), QStringLiteral("Text"));
     QCOMPARE(mHost->calls.mid(0, 3),
-             QStringList({"mainWidget", "explain:" + mPlugin->curTextExplain(), kTip12}));
+             QStringList({"mainWidget", "explain:" + mPlugin->curTextExplain(), kOpenedTip}));
     QCOMPARE(g_range, Current);
 
     mHost->calls.clear();
@@ -224,7 +226,8 @@ void TestWendral::secondShowOnlyReactivates()
     QCOMPARE(mHost->window->findChildren<WidgetText *>().size(), 1);
     QCOMPARE(panel->pos(), QPoint(20, 165));
     QCOMPARE(mHost->callsNamed(QStringLiteral("mainWidget")).size(), 0);
-    QCOMPARE(mHost->calls.mid(0, 2), QStringList({"explain:" + mPlugin->curTextExplain(), kTip12}));
+    QCOMPARE(mHost->calls.mid(0, 2),
+             QStringList({"explain:" + mPlugin->curTextExplain(), kOpenedTip}));
 }
 
 void TestWendral::closeAndReopen()
@@ -237,7 +240,7 @@ void TestWendral::closeAndReopen()
 
     mHost->calls.clear();
     QVERIFY(panel->close());
-    QCOMPARE(mHost->calls.mid(0, 2), QStringList({kTip13, "setRangeLabel:0"}));
+    QCOMPARE(mHost->calls.mid(0, 2), QStringList({kClosedTip, "setRangeLabel:0"}));
     QCOMPARE(g_curTextIndex, Explain);
     QCOMPARE(optionsPanel(), nullptr);
     QVERIFY(!mHost->dock->isVisibleTo(mHost->window));
@@ -380,9 +383,12 @@ void TestWendral::optionsTipsReachTheHost()
     WidgetTextOption *options = optionsPanel();
     QVERIFY(options);
     mHost->calls.clear();
-    emit options->tipSignal(-7, 0, QString());
-    mPlugin->forwardTip(-1, 5, QStringLiteral("x"));
-    QCOMPARE(mHost->calls, QStringList({"sendTip:-7,0,", "sendTip:-1,5,x"}));
+    emitTip(options, Tip::EmptyReplaceKey);
+    mPlugin->forwardTip(Tip::RegionListsAreSamples.var1, Tip::RegionListsAreSamples.var2,
+                        QStringLiteral("x"));
+    QCOMPARE(mHost->calls,
+             QStringList({FakeHost::tipCall(Tip::EmptyReplaceKey),
+                          FakeHost::tipCall(Tip::RegionListsAreSamples, QStringLiteral("x"))}));
 }
 
 QTEST_MAIN(TestWendral)

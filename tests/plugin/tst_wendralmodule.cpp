@@ -82,7 +82,8 @@ void TestWendralModule::panelWorksThroughTheInterface()
 
     host.calls.clear();
     QVERIFY(panel->close());
-    QCOMPARE(host.calls.first(), QStringLiteral("sendTip:11,13,Text V" QUORVANE_VERSION));
+    QCOMPARE(host.calls.first(),
+             FakeHost::tipCall(Tip::PluginClosed, QStringLiteral("Text V" QUORVANE_VERSION)));
     QCOMPARE(face->showPlus(120, 165), true);
     QVERIFY(host.lastExplain().startsWith(QStringLiteral("<b>字符处理:替换1</b>")));
     QVERIFY(host.lastExplain().endsWith(QStringLiteral("<b>字符处理:减去</b><br>")));

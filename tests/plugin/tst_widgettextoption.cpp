@@ -1,6 +1,7 @@
 #include "NamedChild.h"
 #include "PluginGlobals.h"
 #include "RunHost.h"
+#include "TestTips.h"
 #include "TextFit.h"
 #include "WidgetTextOption.h"
 
@@ -313,7 +314,7 @@ private slots:
         QSignalSpy tips(panel.get(), &WidgetTextOption::tipSignal);
         typeInto(1, 0, QStringLiteral("k2"));
         QCOMPARE(tips.count(), 1);
-        QCOMPARE(tips.at(0), QVariantList({-7, 0, QString()}));
+        QCOMPARE(tips.at(0), tipArgs(Tip::EmptyReplaceKey));
         QVERIFY(table()->item(1, 0)->text().isEmpty());
         QCOMPARE(table()->rowCount(), 2);
     }
@@ -392,7 +393,7 @@ private slots:
         }
         // Only the script conversion tells that its lists hold examples.
         QCOMPARE(tips.count(), 1);
-        QCOMPARE(tips.at(0), QVariantList({-1, 5, QString()}));
+        QCOMPARE(tips.at(0), tipArgs(Tip::RegionListsAreSamples));
     }
 
     void wordReplacementAllowsResultOneOnly()
@@ -431,7 +432,7 @@ private slots:
         QSignalSpy tips(panel.get(), &WidgetTextOption::tipSignal);
         child<QPushButton>("pushButton_textToBaseAB2BA")->click();
         QCOMPARE(tips.count(), 1);
-        QCOMPARE(tips.at(0), QVariantList({-3, 0, QString()}));
+        QCOMPARE(tips.at(0), tipArgs(Tip::FormatTwoNotCustom));
         QCOMPARE(before->currentText(), beforeText);
         QCOMPARE(after->currentText(), QStringLiteral("36"));
     }

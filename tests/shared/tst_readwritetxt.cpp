@@ -1,5 +1,6 @@
 #include "ReadWriteTxt.h"
 #include "TestFiles.h"
+#include "TestTips.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -91,7 +92,7 @@ void TestReadWriteTxt::readMissingFileKeepsText()
     QVERIFY(!g_readWriteTxt.readTxt(path, text));
     QCOMPARE(text, QStringLiteral("kept"));
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{0, 0, path}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileNotFound, path));
 }
 
 void TestReadWriteTxt::emptyPathFailsBoth()
@@ -103,8 +104,8 @@ void TestReadWriteTxt::emptyPathFailsBoth()
     QVERIFY(!rw.writeTxt(QString(), QStringLiteral("x")));
     QCOMPARE(text, QStringLiteral("kept"));
     QCOMPARE(tips.count(), 2);
-    QCOMPARE(tips.at(0), (QVariantList{0, 0, QString()}));
-    QCOMPARE(tips.at(1), (QVariantList{0, 0, QString()}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileNotFound));
+    QCOMPARE(tips.at(1), tipArgs(Tip::FileNotFound));
 }
 
 void TestReadWriteTxt::readTurnsCrLfIntoLf()
@@ -127,7 +128,7 @@ void TestReadWriteTxt::writeThenReadRoundTrip()
     QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
     QVERIFY(rw.writeTxt(path, original));
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{0, 4, path}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileSaved, path));
     // No byte-order mark, line feeds as written.
     QCOMPARE(readTestFile(path), original.toUtf8());
 
@@ -145,7 +146,7 @@ void TestReadWriteTxt::writeEmptyTextTruncates()
     QVERIFY(rw.writeTxt(path, QString()));
     QCOMPARE(QFileInfo(path).size(), qint64(0));
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{0, 4, path}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileSaved, path));
 
     const QString fresh = m_dir.filePath(QStringLiteral("fresh.txt"));
     QVERIFY(rw.writeTxt(fresh, QString()));
@@ -160,7 +161,7 @@ void TestReadWriteTxt::writeToMissingFolderFails()
     QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
     QVERIFY(!rw.writeTxt(path, QStringLiteral("x")));
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{0, 0, path}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileNotFound, path));
 }
 
 void TestReadWriteTxt::writeToFullDeviceReportsFailure()
@@ -171,7 +172,7 @@ void TestReadWriteTxt::writeToFullDeviceReportsFailure()
     QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
     QVERIFY(!rw.writeTxt(QStringLiteral("/dev/full"), QStringLiteral("does not fit")));
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{0, 3, QStringLiteral("/dev/full")}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileSaveFailed, QStringLiteral("/dev/full")));
 }
 
 void TestReadWriteTxt::unwritableDeviceIsNotSuccess()
@@ -185,7 +186,7 @@ void TestReadWriteTxt::unwritableDeviceIsNotSuccess()
     QSignalSpy tips(&rw, &ReadWriteTxt::tipSignal);
     QVERIFY(!rw.writeTxt(path, QStringLiteral("new")));
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{0, 2, path}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileUnwritable, path));
 }
 
 void TestReadWriteTxt::failedWriteKeepsOldText()
@@ -209,7 +210,7 @@ void TestReadWriteTxt::failedWriteKeepsOldText()
 
     QVERIFY(!written);
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{0, 3, path}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileSaveFailed, path));
     QCOMPARE(readTestFile(path), QByteArray("old content that must survive"));
     // Nor is a half-written copy left beside it.
     QCOMPARE(
@@ -236,7 +237,7 @@ void TestReadWriteTxt::unreadableDeviceKeepsText()
     QVERIFY(!rw.readTxt(path, text));
     QCOMPARE(text, QStringLiteral("kept"));
     QCOMPARE(tips.count(), 1);
-    QCOMPARE(tips.at(0), (QVariantList{0, 1, path}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileUnreadable, path));
 }
 
 void TestReadWriteTxt::usesLocaleCodec()
@@ -313,9 +314,9 @@ void TestReadWriteTxt::bytesPassAsTheyAre()
     QVERIFY(!rw.readBytes(missing, back));
     QCOMPARE(back, QByteArray("kept"));
     QCOMPARE(tips.count(), 3);
-    QCOMPARE(tips.at(0), (QVariantList{0, 4, path}));
-    QCOMPARE(tips.at(1), (QVariantList{0, 0, missing}));
-    QCOMPARE(tips.at(2), (QVariantList{0, 0, missing}));
+    QCOMPARE(tips.at(0), tipArgs(Tip::FileSaved, path));
+    QCOMPARE(tips.at(1), tipArgs(Tip::FileNotFound, missing));
+    QCOMPARE(tips.at(2), tipArgs(Tip::FileNotFound, missing));
 }
 
 QTEST_GUILESS_MAIN(TestReadWriteTxt)

@@ -283,12 +283,12 @@ private slots:
         const QByteArray before = WorkbookFixtures::readFile(path);
         const QStringList events = run(path);
         if (length > 32767 && suffix != QLatin1String("csv")) {
-            QVERIFY2(events.contains(QStringLiteral("tip 0 3 ") + path),
+            QVERIFY2(events.contains(tipEvent(Tip::FileSaveFailed, path)),
                      qPrintable(events.join('|')));
             QCOMPARE(WorkbookFixtures::readFile(path), before);
             return;
         }
-        QVERIFY2(events.contains(QStringLiteral("tip 0 4 ")), qPrintable(events.join('|')));
+        QVERIFY2(events.contains(tipEvent(Tip::FileSaved)), qPrintable(events.join('|')));
         QCOMPARE(oneCellText(path).size(), length);
     }
 };

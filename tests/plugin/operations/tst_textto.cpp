@@ -23,7 +23,8 @@ QStringList runOnColumn(ParTo par, const QStringList &texts, int *baseTips)
         path, WorkbookMaker::textWorkbook(QStringLiteral("S"), texts.size(), 1,
                                           [&texts](int row, int) { return texts.at(row - 1); }));
     par.sheetIndex = QStringLiteral("首表");
-    *baseTips = runNoted<TextTo>(path, par).filter(QStringLiteral("tip -2 0 ") + path).size();
+    *baseTips =
+        runNoted<TextTo>(path, par).filter(tipEvent(Tip::BaseConversionFailed, path)).size();
     const QVariantMap cells = WorkbookSnapshot::take(path).value(QStringLiteral("cells")).toMap();
     QStringList column;
     for (int row = 1; row <= texts.size(); ++row)
