@@ -71,6 +71,9 @@ QByteArray compoundFile(int shift, const QString &name, quint64 size, quint32 af
     put(26, shift == 9 ? 3 : 4, 2);
     put(28, 0xFFFE, 2);
     put(30, quint64(shift), 2);
+    put(32, 6, 2); // mini sectors of 64 bytes,
+    put32(56, 4096); // below the usual cutoff, and no mini table
+    put32(60, 0xFFFFFFFEu);
     put32(44, 1); // one allocation table sector,
     put32(48, 1); // the directory after it
     put32(68, 0xFFFFFFFEu);
