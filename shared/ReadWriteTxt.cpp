@@ -59,14 +59,6 @@ bool bytesDecodeLosslessly(const QByteArray &bytes)
 
 } // namespace
 
-bool ReadWriteTxt::decodesLosslessly(const QString &path)
-{
-    QFile file(path);
-    if (!openFile(file, QIODevice::ReadOnly))
-        return true;
-    return bytesDecodeLosslessly(file.readAll());
-}
-
 bool ReadWriteTxt::readTxt(const QString &path, QString &text, bool &lossless)
 {
     lossless = true;

@@ -18,13 +18,12 @@ public:
 
     // Leaves text untouched when the file cannot be read.
     bool readTxt(const QString &path, QString &text);
-    // False when the file's bytes are not text in the codec readTxt would
-    // read them with, so that writing its text back would not give the same
-    // bytes: what the codec could not decode comes back as replacement
-    // characters. A file that cannot be read has nothing to lose: true.
-    bool decodesLosslessly(const QString &path);
-    // Reads as readTxt does and tells what decodesLosslessly would, from one
-    // read of the file: a document that follows its file reads it often.
+    // Reads as readTxt does, from one read of the file (a document that
+    // follows its file reads it often), and sets `lossless` false when the
+    // bytes are not text in the codec it read them with, so that writing
+    // the text back would not give the same bytes: what the codec could not
+    // decode comes back as replacement characters. A file that cannot be
+    // read has nothing to lose: true.
     bool readTxt(const QString &path, QString &text, bool &lossless);
     // Creates or replaces the file; true only when every byte reached it. A
     // write that fails leaves the file as it was.
