@@ -1,7 +1,7 @@
 #ifndef STEPTYPE_H
 #define STEPTYPE_H
 
-#include "OperationTable.h"
+#include "OperationRecord.h"
 #include "PluginGlobals.h"
 
 // One step of a multi-step run: what the step runs, with the record that was
@@ -13,7 +13,7 @@ struct StepType
     Enum_TextIndex textIndex = Explain;
     // Of the type that textIndex's operation takes; never null in a stored
     // step. Every run of the step uses this same record.
-    OperationTable::Record par;
+    OperationRecord par;
     Enum_Range range = All;
 };
 

@@ -2,6 +2,7 @@
 
 #include "ExcelBase.h"
 #include "FileType.h"
+#include "OperationKinds.h"
 #include "RunHold.h"
 #include "WidgetText.h"
 #include "WidgetTextOption.h"
@@ -49,25 +50,8 @@ Wendral::Wendral(std::unique_ptr<WorkbookBudget> budget)
     , mVersion(QStringLiteral("V") + QCoreApplication::applicationVersion())
     , mExplainFormat(QStringLiteral("<b>%1</b><br>%2"))
 {
-    mTextInfo = {{
-        {QStringLiteral("字符处理:替换1"),
-         QStringLiteral("将指定文本文件相同的关键字替换为【相同】的内容")},
-        {QStringLiteral("字符处理:替换2"),
-         QStringLiteral("将指定文本文件相同的关键字替换为【不同】的内容")},
-        {QStringLiteral("字符处理:保留"), QStringLiteral("保留符合正则表达式的文本内容")},
-        {QStringLiteral("字符处理:删除"), QStringLiteral("删除指定或符合正则表达式的文本内容")},
-        {QStringLiteral("字符处理:转换"),
-         QStringLiteral("支持大小写、全半角、进制、繁简体等转换方式")},
-        {QStringLiteral("字符处理:编解码"),
-         QStringLiteral("支持BASIC、 Hex、AES_128、 ASCII、DES、Rabbit、RC4、TripleDes、"
-                        "Keccak_224、Keccak_256、Keccak_384、Keccak_512、RealSha3_224、"
-                        "RealSha3_256、RealSha3_384、RealSha3_512、Md4、Md5、Sha1、Sha224、"
-                        "Sha256、Sha384、Sha512等编解码方式")},
-        {QStringLiteral("字符处理:字符"), QStringLiteral("增加指定字符或删除、保留指定长度")},
-        {QStringLiteral("字符处理:空格"), QStringLiteral("支持在段首或段尾设置空格数量")},
-        {QStringLiteral("字符处理:追加"), QStringLiteral("追加段落已有文本内容")},
-        {QStringLiteral("字符处理:减去"), QString()},
-    }};
+    for (const OperationKind &kind : OperationKinds::all())
+        mTextInfo[kind.kind - 1] = QStringList{kind.title, kind.description};
 
     QStringList explanations;
     for (int index = Replaced; index <= Subtract; ++index)
@@ -292,14 +276,14 @@ void Wendral::modifyList(const Enum_TextIndex &index, QList<FileType *> list, co
 void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int stepIndex,
                             int firstFile)
 {
-    if (!OperationTable::hasOperation(index)) {
+    if (!OperationKinds::hasOperation(index)) {
         finishRun(Tip::NoOptionChosen);
         return;
     }
     // Replace by table takes each file's own column; every other run, and
     // every step, one record for all its files.
     const bool recordPerFile = index == Replaced2 && !mStepMode;
-    OperationTable::Record shared;
+    OperationRecord shared;
     if (!recordPerFile) {
         shared = recordFor(index, 0, stepIndex);
         if (!shared) {
@@ -313,7 +297,7 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
     const auto ended = std::make_shared<QSemaphore>();
     int started = 0;
     for (int i = 0; i < paths.size(); ++i) {
-        OperationTable::Record record =
+        OperationRecord record =
             recordPerFile ? tableRecordFor(paths.at(i), firstFile + i) : shared;
         if (!record) {
             finishRun(Tip::ParametersInvalid);
@@ -326,27 +310,26 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
     ended->acquire(started);
 }
 
-OperationTable::Record Wendral::recordFor(Enum_TextIndex index, int fileIndex, int stepIndex)
+OperationRecord Wendral::recordFor(Enum_TextIndex index, int fileIndex, int stepIndex)
 {
     if (mStepMode) {
         if (stepIndex < 0 || stepIndex >= mSteps.size() || mSteps.at(stepIndex).textIndex != index)
-            return nullptr;
+            return {};
         return mSteps.at(stepIndex).par;
     }
-    return OperationTable::buildRecord(mWidgetTextOption, index, fileIndex);
+    return OperationKinds::buildRecord(mWidgetTextOption, index, fileIndex);
 }
 
-OperationTable::Record Wendral::tableRecordFor(const QString &path, int fileIndex)
+OperationRecord Wendral::tableRecordFor(const QString &path, int fileIndex)
 {
     // A file added to the list after the table took its columns would get
     // another file's replacements, or none, which deletes every key.
     if (!mWidgetTextOption || mWidgetTextOption->filePaths().value(fileIndex) != path)
-        return nullptr;
+        return {};
     return recordFor(Replaced2, fileIndex, -1);
 }
 
-void Wendral::startJob(Enum_TextIndex index, const QString &path,
-                       const OperationTable::Record &record,
+void Wendral::startJob(Enum_TextIndex index, const QString &path, const OperationRecord &record,
                        const std::shared_ptr<QSemaphore> &ended)
 {
     // A job starts once the run has room for its workbook beside those of
@@ -361,7 +344,7 @@ void Wendral::startJob(Enum_TextIndex index, const QString &path,
             // this object queued, with copies of their arguments, so nothing
             // needs the operation once run() has returned.
             const std::unique_ptr<ExcelBase> operation =
-                OperationTable::createOperation(index, path, record);
+                OperationKinds::createOperation(path, record);
             // The run checked the kind and the record before it started the job.
             Q_ASSERT(operation);
             connect(operation.get(), &ExcelBase::done, this, &Wendral::stepDoneSlot);
@@ -422,24 +405,25 @@ void Wendral::addStep(int uniqueValue)
         Tip::StepRecording,
         QStringLiteral("curText: 唯一值:%1 操作值:%2").arg(uniqueValue).arg(int(g_curTextIndex)));
     QString rowText;
-    if (g_curTextIndex >= Replaced && g_curTextIndex <= Add) {
+    const OperationKind *kind = OperationKinds::find(g_curTextIndex);
+    if (OperationKinds::hasOperation(g_curTextIndex)) {
         // Replace by table keeps the first file's column: a step has one
         // record for every file it runs on. Without an options panel there
         // is no record either.
-        const OperationTable::Record record =
-            OperationTable::buildRecord(mWidgetTextOption, g_curTextIndex, 0);
+        const OperationRecord record =
+            OperationKinds::buildRecord(mWidgetTextOption, g_curTextIndex, 0);
         if (!record) {
             finishRun(Tip::ParametersInvalid);
             return;
         }
-        rowText = mTextInfo[g_curTextIndex - 1].at(0);
+        rowText = kind->title;
         StepType step;
         step.uniqueValue = uniqueValue;
         step.textIndex = g_curTextIndex;
         step.par = record;
         step.range = g_range;
         mSteps.append(step);
-    } else if (g_curTextIndex != Subtract) {
+    } else if (!kind) {
         rowText = QStringLiteral("None:None");
     }
     g_hostFace->sendTip(Tip::StepListLength,

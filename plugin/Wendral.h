@@ -2,7 +2,7 @@
 #define WENDRAL_H
 
 #include "HarlithFace.h"
-#include "OperationTable.h"
+#include "OperationRecord.h"
 #include "PluginGlobals.h"
 #include "StepType.h"
 #include "WorkbookBudget.h"
@@ -84,13 +84,13 @@ private:
     void dispatchRange(Enum_Range range, Enum_TextIndex index, int stepIndex);
     void dispatchFiles(Enum_TextIndex index, const QStringList &paths, int stepIndex,
                        int firstFile);
-    OperationTable::Record recordFor(Enum_TextIndex index, int fileIndex, int stepIndex);
+    OperationRecord recordFor(Enum_TextIndex index, int fileIndex, int stepIndex);
     // Replace by table: the record of the file's own column, null when the
     // column at fileIndex is not that file's.
-    OperationTable::Record tableRecordFor(const QString &path, int fileIndex);
+    OperationRecord tableRecordFor(const QString &path, int fileIndex);
     // A pool thread's job for the file at path; it releases ended once,
     // however it ends.
-    void startJob(Enum_TextIndex index, const QString &path, const OperationTable::Record &record,
+    void startJob(Enum_TextIndex index, const QString &path, const OperationRecord &record,
                   const std::shared_ptr<QSemaphore> &ended);
     void completeRun();
 

@@ -3,6 +3,7 @@
 #include "CodeEditorEx2.h"
 #include "FileType.h"
 #include "HarlithFace.h"
+#include "OperationKinds.h"
 #include "ParBuilder.h"
 #include "TextBaseNew.h"
 #include "Tip.h"
@@ -18,10 +19,6 @@
 
 namespace {
 
-// Pages of stackedWidget_3.
-enum Page { PageReplace, PageTo, PageCode, PageSpace, PageChar, PageAdd, PageExplain };
-// Pages of stackedWidget_replaced.
-enum ReplacePage { ReplaceBoxes, ReplaceTable };
 // Pages of stackedWidget_textTo, in the order of the kind radios' slots.
 enum ToPage { ToCase, ToWidth, ToBase, ToTradition, ToCustom };
 
@@ -53,7 +50,7 @@ QString configuredDataPath()
 } // namespace
 
 WidgetTextOption::WidgetTextOption(const QString &text, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::WidgetTextOption>())
+    : QWidget(parent), ui(std::make_unique<Ui::WidgetTextOption>()), m_pages(ui.get())
 {
     ui->setupUi(this);
     ui->label_explain->setText(text);
@@ -128,99 +125,19 @@ ParAdd *WidgetTextOption::getParAdd()
 
 void WidgetTextOption::curTextSlot(Enum_TextIndex index)
 {
-    switch (index) {
-    case Explain:
+    if (index == Explain) {
         setWindowTitle(QStringLiteral("处理-说明"));
-        ui->stackedWidget_3->setCurrentIndex(PageExplain);
-        break;
-    case Replaced:
-        setWindowTitle(optionTitle(QStringLiteral("替换")));
-        ui->plainTextEdit_replacedKey->clear();
-        ui->plainTextEdit_replaceWith->show();
-        ui->label_41->setText(QStringLiteral("被替换关键字:"));
-        ui->label_42->show();
-        commonReplaceSetup();
-        break;
-    case Replaced2:
-        setWindowTitle(optionTitle(QStringLiteral("替换2")));
-        ui->stackedWidget_3->setCurrentIndex(PageReplace);
-        ui->stackedWidget_replaced->setCurrentIndex(ReplaceTable);
-        ui->radioButton_keyOrdinary->show();
-        ui->radioButton_keyOrdinary->setChecked(true);
-        ui->radioButton_keyExtend->show();
-        ui->radioButton_keyExtend->setEnabled(true);
-        ui->checkBox_lookAt->show();
-        ui->checkBox_matchCase->show();
-        rep2RangeSlot();
-        break;
-    case Retain:
-        setWindowTitle(optionTitle(QStringLiteral("保留")));
-        ui->plainTextEdit_replacedKey->clear();
-        ui->plainTextEdit_replaceWith->clear();
-        ui->plainTextEdit_replaceWith->hide();
-        ui->comboBox_searchOrder->hide();
-        ui->label_41->setText(QStringLiteral("被保留的内容或位置(每行一个):"));
-        ui->label_42->hide();
-        ui->stackedWidget_3->setCurrentIndex(PageReplace);
-        ui->stackedWidget_replaced->setCurrentIndex(ReplaceBoxes);
-        ui->radioButton_keyOrdinary->show();
-        ui->checkBox_lookAt->show();
-        ui->radioButton_keyExtend->hide();
-        ui->radioButton_keyRegular->hide();
-        ui->checkBox_keyIsGreedy->hide();
-        ui->checkBox_matchCase->show();
-        ui->label_13->hide();
-        ui->lineEdit_Separator->hide();
-        ui->radioButton_keyOrdinary->setChecked(true);
-        break;
-    case Delete:
-        setWindowTitle(optionTitle(QStringLiteral("删除")));
-        // An empty replacement box turns every key into a deletion.
-        ui->plainTextEdit_replacedKey->clear();
-        ui->plainTextEdit_replaceWith->clear();
-        ui->plainTextEdit_replaceWith->hide();
-        ui->label_41->setText(QStringLiteral("被删除的内容或位置:"));
-        ui->label_42->hide();
-        commonReplaceSetup();
-        break;
-    case To:
-        setWindowTitle(optionTitle(QStringLiteral("转换")));
-        ui->stackedWidget_3->setCurrentIndex(PageTo);
-        break;
-    case Code:
-        setWindowTitle(optionTitle(QStringLiteral("编解码")));
-        ui->stackedWidget_3->setCurrentIndex(PageCode);
-        break;
-    case Char:
-        setWindowTitle(optionTitle(QStringLiteral("字符")));
-        ui->stackedWidget_3->setCurrentIndex(PageChar);
-        break;
-    case Space:
-        setWindowTitle(optionTitle(QStringLiteral("空格")));
-        ui->stackedWidget_3->setCurrentIndex(PageSpace);
-        break;
-    case Add:
-        setWindowTitle(optionTitle(QStringLiteral("追加")));
-        ui->stackedWidget_3->setCurrentIndex(PageAdd);
-        break;
-    case Subtract:
-        setWindowTitle(optionTitle(QStringLiteral("减去")));
-        break;
+        m_pages.showExplain();
+        return;
     }
-}
-
-void WidgetTextOption::commonReplaceSetup()
-{
-    ui->stackedWidget_3->setCurrentIndex(PageReplace);
-    ui->stackedWidget_replaced->setCurrentIndex(ReplaceBoxes);
-    ui->radioButton_keyOrdinary->show();
-    ui->checkBox_lookAt->show();
-    ui->radioButton_keyExtend->show();
-    ui->checkBox_matchCase->show();
-    ui->radioButton_keyExtend->setEnabled(true);
-    ui->label_13->show();
-    ui->lineEdit_Separator->show();
-    ui->radioButton_keyOrdinary->setChecked(true);
+    const OperationKind *kind = OperationKinds::find(index);
+    if (!kind)
+        return;
+    setWindowTitle(optionTitle(kind->optionsTitle));
+    if (kind->showOptions)
+        (m_pages.*kind->showOptions)();
+    if (index == Replaced2)
+        rep2RangeSlot();
 }
 
 void WidgetTextOption::rep2RangeSlot()
@@ -399,7 +316,7 @@ void WidgetTextOption::on_comboBox_CodeOption_currentIndexChanged(int index)
 
 void WidgetTextOption::on_pushButton_replacedClear_clicked()
 {
-    if (ui->stackedWidget_replaced->currentIndex() == ReplaceBoxes) {
+    if (ui->stackedWidget_replaced->currentIndex() == OptionPages::ReplaceBoxes) {
         ui->plainTextEdit_replacedKey->clear();
         ui->plainTextEdit_replaceWith->clear();
     } else {
@@ -448,7 +365,7 @@ void WidgetTextOption::on_radioButton_key_toggled(bool checked)
 
 void WidgetTextOption::on_stackedWidget_3_currentChanged(int arg1)
 {
-    const bool sheetsApply = arg1 != PageExplain;
+    const bool sheetsApply = arg1 != OptionPages::PageExplain;
     ui->label_7->setVisible(sheetsApply);
     ui->comboBox_page->setVisible(sheetsApply);
 }

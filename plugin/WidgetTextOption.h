@@ -1,6 +1,7 @@
 #ifndef WIDGETTEXTOPTION_H
 #define WIDGETTEXTOPTION_H
 
+#include "OptionPages.h"
 #include "PluginGlobals.h"
 
 #include <QString>
@@ -81,10 +82,10 @@ private slots:
     void on_stackedWidget_3_currentChanged(int arg1);
 
 private:
-    void commonReplaceSetup();
     void resetKeywordTable();
 
     std::unique_ptr<Ui::WidgetTextOption> ui;
+    OptionPages m_pages;
     // Word-list folder, ending in a path separator.
     QString m_dataPath;
     // Files whose names head the keyword table's columns 1.., in column order.

@@ -88,7 +88,7 @@ private slots:
 
 private:
     // A step of kind with record over range, as the step list keeps one.
-    void addStep(Enum_TextIndex kind, const OperationTable::Record &record, Enum_Range range);
+    void addStep(Enum_TextIndex kind, const OperationRecord &record, Enum_Range range);
     void runStep(int index);
     int fileCount() const { return m_plugin->mFileCount; }
     int fileComplete() const { return m_plugin->mFileComplete; }
@@ -115,8 +115,7 @@ void TestRunDispatch::cleanup()
     SpreadsheetServer::install();
 }
 
-void TestRunDispatch::addStep(Enum_TextIndex kind, const OperationTable::Record &record,
-                              Enum_Range range)
+void TestRunDispatch::addStep(Enum_TextIndex kind, const OperationRecord &record, Enum_Range range)
 {
     StepType step;
     step.uniqueValue = m_plugin->mSteps.size() + 1;
