@@ -1,8 +1,11 @@
 #ifndef TIPCATALOGUE_H
 #define TIPCATALOGUE_H
 
+#include "Tip.h"
+
 #include <QString>
 #include <QTime>
+#include <QVector>
 
 // Turns a tip code pair into the line the message pane shows. Every part of
 // the host and the plug-in reports through these pairs, so their texts live
@@ -23,6 +26,18 @@ public:
         QString text;
     };
 
+    // One named tip and what the pane shows for it.
+    struct Row
+    {
+        Tip::Pair tip;
+        Form form;
+        QString text;
+    };
+
+    // One row per name of Tip, in the order the names are declared.
+    static const QVector<Row> &rows();
+    // A pair without a row of its own shows its category's "unknown" text,
+    // or only its codes when its category has none.
     static Entry entry(int var1, int var2);
     static QString line(const QTime &time, int var1, int var2, const QString &tipText);
 };

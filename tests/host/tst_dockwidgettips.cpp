@@ -68,6 +68,7 @@ private slots:
     void fallbacks();
     void everyRowOfTheCatalogue_data();
     void everyRowOfTheCatalogue();
+    void everyTipNameHasExactlyOneRow();
     void form();
     void helpTextAndExplanation();
     void newestMessageOnTop();
@@ -215,6 +216,27 @@ void TestDockWidgetTips::everyRowOfTheCatalogue()
     const TipCatalogue::Entry found = TipCatalogue::entry(var1, var2);
     QCOMPARE(found.form, TipCatalogue::Form::Full);
     QCOMPARE(found.text, text);
+}
+
+// The names are read from the header itself, so that a name added there
+// without its row, or a row left behind by a name, shows up here.
+void TestDockWidgetTips::everyTipNameHasExactlyOneRow()
+{
+    QFile header(QStringLiteral(QUORVANE_TEST_DATA "/../../shared/Tip.h"));
+    QVERIFY(header.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QRegularExpression named(
+        QStringLiteral("constexpr Pair (\\w+)\\{(-?\\d+), (-?\\d+)\\};"));
+    QStringList names;
+    for (auto found = named.globalMatch(QString::fromUtf8(header.readAll())); found.hasNext();) {
+        const QRegularExpressionMatch name = found.next();
+        const Tip::Pair tip{name.captured(2).toInt(), name.captured(3).toInt()};
+        names << name.captured(1);
+        int rows = 0;
+        for (const TipCatalogue::Row &row : TipCatalogue::rows())
+            rows += row.tip == tip ? 1 : 0;
+        QVERIFY2(rows == 1, qPrintable(name.captured(1)));
+    }
+    QCOMPARE(TipCatalogue::rows().size(), names.size());
 }
 
 void TestDockWidgetTips::form()
