@@ -14,8 +14,6 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
-#include <algorithm>
-
 namespace {
 
 // However a job ends: its budget share goes back (run() has closed the
@@ -192,7 +190,7 @@ void Wendral::forwardTip(int var1, int var2, QString tipText)
 
 void Wendral::startRun()
 {
-    mStepMode = false;
+    mProgress.setStepMode(false);
     runRange(g_range, g_curTextIndex, -1);
 }
 
@@ -204,14 +202,14 @@ void Wendral::runRange(const Enum_Range &range, const Enum_TextIndex &index, con
     setFaceEnabled(false);
     g_hostFace->setFaceEnabled(false);
 
-    mDispatching = true;
+    mProgress.beginDispatch();
     dispatchRange(range, index, stepIndex);
-    mDispatching = false;
+    const bool complete = mProgress.endDispatch();
     setFaceEnabled(true);
     hold->endAfterQueuedInput();
     // Files that ended while the run was handed out were counted; the run
     // may already be complete.
-    if (mFileCount > 0 && mFileComplete >= mFileCount)
+    if (complete)
         completeRun();
 }
 
@@ -282,7 +280,7 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
     }
     // Replace by table takes each file's own column; every other run, and
     // every step, one record for all its files.
-    const bool recordPerFile = index == Replaced2 && !mStepMode;
+    const bool recordPerFile = index == Replaced2 && !mProgress.stepMode();
     OperationRecord shared;
     if (!recordPerFile) {
         shared = recordFor(index, 0, stepIndex);
@@ -303,7 +301,7 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
             finishRun(Tip::ParametersInvalid);
             continue;
         }
-        ++mFileCount;
+        mProgress.fileStarted();
         startJob(index, paths.at(i), record, ended);
         ++started;
     }
@@ -312,11 +310,8 @@ void Wendral::dispatchFiles(Enum_TextIndex index, const QStringList &paths, int 
 
 OperationRecord Wendral::recordFor(Enum_TextIndex index, int fileIndex, int stepIndex)
 {
-    if (mStepMode) {
-        if (stepIndex < 0 || stepIndex >= mSteps.size() || mSteps.at(stepIndex).textIndex != index)
-            return {};
-        return mSteps.at(stepIndex).par;
-    }
+    if (mProgress.stepMode())
+        return mSteps.recordFor(stepIndex, index);
     return OperationKinds::buildRecord(mWidgetTextOption, index, fileIndex);
 }
 
@@ -367,12 +362,13 @@ void Wendral::startJob(Enum_TextIndex index, const QString &path, const Operatio
 void Wendral::stepDoneSlot(QString fileName)
 {
     Q_UNUSED(fileName);
-    if (mFileCount == 0)
+    if (mProgress.fileCount() == 0)
         return;
-    ++mFileComplete;
+    const bool complete = mProgress.fileEnded();
     qDebug() << "stepDoneSlot"
-             << "mFileCount:" << mFileCount << "  mFileComplete:" << mFileComplete;
-    if (!mDispatching && mFileComplete >= mFileCount)
+             << "mFileCount:" << mProgress.fileCount()
+             << "  mFileComplete:" << mProgress.fileComplete();
+    if (complete)
         completeRun();
 }
 
@@ -380,9 +376,8 @@ void Wendral::completeRun()
 {
     // Reset first: in a multi-step run the host starts the next step from
     // within stepDone.
-    mFileCount = 0;
-    mFileComplete = 0;
-    if (mStepMode) {
+    mProgress.reset();
+    if (mProgress.stepMode()) {
         g_hostFace->sendTip(Tip::ThreadStepDone);
         g_hostFace->stepDone();
     } else {
@@ -433,7 +428,6 @@ void Wendral::addStep(int uniqueValue)
 
 void Wendral::clearStep()
 {
-    // A record goes with the last of its step and the jobs still using it.
     mSteps.clear();
 }
 
@@ -441,12 +435,7 @@ void Wendral::removeStep(const int &uniqueValue)
 {
     const QString lengthText = QStringLiteral("Wendral removeStep vector length:%1");
     g_hostFace->sendTip(Tip::StepRemoving, lengthText.arg(mSteps.size()));
-    for (int i = mSteps.size() - 1; i >= 0; --i) {
-        if (mSteps.at(i).uniqueValue == uniqueValue) {
-            mSteps.remove(i);
-            break;
-        }
-    }
+    mSteps.remove(uniqueValue);
     g_hostFace->sendTip(Tip::StepRemoved, lengthText.arg(mSteps.size()));
 }
 
@@ -456,16 +445,12 @@ void Wendral::runStep(int uniqueValue)
         g_hostFace->sendTip(Tip::AllThreadsDone);
         return;
     }
-    mStepMode = true;
-    const auto found =
-        std::find_if(mSteps.cbegin(), mSteps.cend(), [uniqueValue](const StepType &step) {
-            return step.uniqueValue == uniqueValue;
-        });
-    if (found == mSteps.cend())
+    mProgress.setStepMode(true);
+    const int index = mSteps.indexOf(uniqueValue);
+    if (index < 0)
         return;
-    const int index = int(found - mSteps.cbegin());
     // A copy: the run must not depend on the list staying as it is.
-    const StepType step = *found;
+    const StepType step = mSteps.at(index);
     g_hostFace->sendTip(Tip::StepRunning,
                         QStringLiteral("Wendral uniqueValue: %1").arg(uniqueValue));
     runRange(step.range, step.textIndex, index);

@@ -4,7 +4,8 @@
 #include "HarlithFace.h"
 #include "OperationRecord.h"
 #include "PluginGlobals.h"
-#include "StepType.h"
+#include "RunProgress.h"
+#include "StepList.h"
 #include "WorkbookBudget.h"
 
 #include <QList>
@@ -73,10 +74,12 @@ public:
     // Ends a run that cannot go on: both sides enabled again, the host told why.
     void finishRun(Tip::Pair tip);
 
-private:
-    // Its tests set up steps and step mode directly.
-    friend class TestRunDispatch;
+    // The step list and the run's progress, for whoever drives a run without
+    // the host's step window.
+    StepList &steps() { return mSteps; }
+    RunProgress &progress() { return mProgress; }
 
+private:
     QString explainOf(Enum_TextIndex index) const;
 
     // Hands every file of the range to a job; a range without files ends
@@ -94,15 +97,8 @@ private:
                   const std::shared_ptr<QSemaphore> &ended);
     void completeRun();
 
-    // Files of the current run handed to a job, and those of them that have
-    // ended; both go back to 0 when the run is complete.
-    int mFileCount = 0;
-    int mFileComplete = 0;
-    bool mStepMode = false;
-    QVector<StepType> mSteps;
-    // While a run hands out its jobs: a file that ends meanwhile is counted,
-    // but the run cannot be complete before every file is handed out.
-    bool mDispatching = false;
+    RunProgress mProgress;
+    StepList mSteps;
     const std::unique_ptr<WorkbookBudget> mBudget;
     // Both panels can die with the host's window behind the plug-in's back,
     // so the pointers must notice it.

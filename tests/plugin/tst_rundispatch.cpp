@@ -90,8 +90,8 @@ private:
     // A step of kind with record over range, as the step list keeps one.
     void addStep(Enum_TextIndex kind, const OperationRecord &record, Enum_Range range);
     void runStep(int index);
-    int fileCount() const { return m_plugin->mFileCount; }
-    int fileComplete() const { return m_plugin->mFileComplete; }
+    int fileCount() const { return m_plugin->progress().fileCount(); }
+    int fileComplete() const { return m_plugin->progress().fileComplete(); }
 
     std::unique_ptr<Wendral> m_plugin;
     std::unique_ptr<RunHost> m_host;
@@ -118,17 +118,17 @@ void TestRunDispatch::cleanup()
 void TestRunDispatch::addStep(Enum_TextIndex kind, const OperationRecord &record, Enum_Range range)
 {
     StepType step;
-    step.uniqueValue = m_plugin->mSteps.size() + 1;
+    step.uniqueValue = m_plugin->steps().size() + 1;
     step.textIndex = kind;
     step.par = record;
     step.range = range;
-    m_plugin->mSteps.append(step);
+    m_plugin->steps().append(step);
 }
 
 void TestRunDispatch::runStep(int index)
 {
-    m_plugin->mStepMode = true;
-    const StepType step = m_plugin->mSteps.at(index);
+    m_plugin->progress().setStepMode(true);
+    const StepType step = m_plugin->steps().at(index);
     m_plugin->runRange(step.range, step.textIndex, index);
 }
 
@@ -374,7 +374,7 @@ void TestRunDispatch::stepWithoutItsRecordIsAParameterError()
     QTemporaryDir dir;
     m_host->addList(makeFiles(dir, QStringLiteral("a"), 1));
     addStep(Replaced, replaceRecord(QStringLiteral("a"), QStringLiteral("b")), List);
-    m_plugin->mStepMode = true;
+    m_plugin->progress().setStepMode(true);
     m_plugin->runRange(List, Replaced, 5);
     m_plugin->runRange(List, Delete, 0);
     QCOMPARE(m_host->tips(), QStringList({RunHost::tipCall(Tip::ParametersInvalid),
