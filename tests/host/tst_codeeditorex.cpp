@@ -123,7 +123,6 @@ void TestCodeEditorEx::saveWithTableZeroKeepsNoList()
 
     editor.setPlainText(QStringLiteral("abcd"));
     QCOMPARE(editor.windowTitle(), QStringLiteral("*"));
-    QTest::ignoreMessage(QtDebugMsg, "save m_tableID tableID all is -1");
     QVERIFY(editor.save(0));
     QCOMPARE(editor.tableID(), -1);
     QCOMPARE(editor.windowTitle(), QStringLiteral("-1_") + path);

@@ -2,6 +2,7 @@
 #include "ExcelWorksheet.h"
 #include "RecordingServer.h"
 #include "TextOperation.h"
+#include "WalkOperation.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
 #include "server/SpreadsheetServer.h"
@@ -15,84 +16,10 @@ namespace {
 
 const QString kExcel = QStringLiteral("Excel.Application");
 
-// An operation that walks the chosen sheets with a given cell edit, noting
-// the name of each sheet it was given and each text it saw.
-class WalkOperation : public TextOperation
-{
-    Q_OBJECT
-public:
-    using TextOperation::CountedSheets;
-    using TextOperation::PlainSheets;
-    using TextOperation::SheetDetail;
-    using TextOperation::TracedSheets;
-
-    WalkOperation(const QString &path, const QString &sheetIndex, SheetDetail detail,
-                  std::function<void(QString &)> edit)
-        : TextOperation(path, nullptr)
-        , m_sheetIndex(sheetIndex)
-        , m_detail(detail)
-        , m_edit(std::move(edit))
-    {
-    }
-
-    QString process() override
-    {
-        finished = forEachSheet(m_sheetIndex, m_detail, [this](const SheetScope &scope) {
-            sheetNames << scope.sheet->client()->dynamicCall("Name").toString();
-            firstCells << cellName(scope.firstRow, scope.firstColumn);
-            if (m_edit) {
-                walkCells(scope, [this](QString &text) {
-                    seen << text;
-                    m_edit(text);
-                });
-                // Only the used range is left under the sheet: every cell's
-                // wrapper went when its cell was done.
-                leftOver = scope.sheet->client()->findChildren<Excel::Range *>().size();
-            }
-            return true;
-        });
-        return QString();
-    }
-
-    QStringList sheetNames;
-    QStringList firstCells;
-    QStringList seen;
-    int leftOver = -1;
-    bool finished = false;
-
-private:
-    QString m_sheetIndex;
-    SheetDetail m_detail;
-    std::function<void(QString &)> m_edit;
-};
-
 void upper(QString &text)
 {
     text = text.toUpper();
 }
-
-// Debug output of a stretch of code, one entry per line.
-class DebugCapture
-{
-public:
-    DebugCapture()
-    {
-        s_lines.clear();
-        m_previous = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext &, const QString &message) {
-                if (type == QtDebugMsg)
-                    s_lines << message;
-            });
-    }
-    ~DebugCapture() { qInstallMessageHandler(m_previous); }
-    QStringList lines() const { return s_lines; }
-
-private:
-    static QStringList s_lines;
-    QtMessageHandler m_previous;
-};
-
-QStringList DebugCapture::s_lines;
 
 } // namespace
 
@@ -253,48 +180,6 @@ private slots:
         QCOMPARE(calls.filter("Item(").size(), 1);
         QVERIFY(calls.filter("UsedRange").isEmpty());
         QVERIFY(calls.last().endsWith("Quit()"));
-    }
-
-    void tracedSheetsWriteTheirDebugLines()
-    {
-        QTemporaryDir dir;
-        const QString path = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.path());
-        QStringList lines;
-        WalkOperation traced(path, QStringLiteral("2,1"), WalkOperation::TracedSheets, nullptr);
-        WalkOperation plain(path, QStringLiteral("2,1"), WalkOperation::PlainSheets, nullptr);
-        {
-            DebugCapture capture;
-            traced.run();
-            lines = capture.lines();
-        }
-        const int first = lines.indexOf("WalkOperation");
-        QVERIFY(first >= 0);
-        QCOMPARE(lines.mid(first, 6), QStringList({"WalkOperation", "\"2,1\"", "(2, 1) 2 0", "3 3",
-                                                   "(2, 1) 2 1", "8 5"}));
-        {
-            DebugCapture capture;
-            plain.run();
-            lines = capture.lines();
-        }
-        QVERIFY(!lines.contains("WalkOperation"));
-        QVERIFY(lines.filter("(2, 1)").isEmpty());
-    }
-
-    void activeSheetWritesNoSheetListLine()
-    {
-        QTemporaryDir dir;
-        const QString path = WorkbookFixtures::copy(QStringLiteral("basic.xlsx"), dir.path());
-        WalkOperation operation(path, QStringLiteral("默认页"), WalkOperation::TracedSheets,
-                                nullptr);
-        QStringList lines;
-        {
-            DebugCapture capture;
-            operation.run();
-            lines = capture.lines();
-        }
-        const int first = lines.indexOf("WalkOperation");
-        QCOMPARE(lines.mid(first, 3), QStringList({"WalkOperation", "\"默认页\"", "3 3"}));
-        QCOMPARE(operation.sheetNames, QStringList{"Offset"});
     }
 };
 
