@@ -4,7 +4,7 @@
 #include "Option.h"
 #include "ReadWriteTxt.h"
 #include "Settings.h"
-#include "StepWidget.h"
+#include "StepCoordinator.h"
 #include "TableViewWidget.h"
 #include "ui_MainWindow.h"
 
@@ -76,6 +76,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
         m_tips->setGeometry(QRect(QPoint(475, height - 184), QPoint(width - 5, height - 65)));
     }
 
+    m_steps = std::make_unique<StepCoordinator>(this, [this] { return m_curPlus; });
+    connect(m_steps.get(), &StepCoordinator::tipSignal, this, &MainWindow::tipSignal);
+    connect(m_steps.get(), &StepCoordinator::allStepsDone, this, [this] { setFaceEnabled(true); });
+    connect(this, &MainWindow::stepDoneSignal, m_steps.get(), &StepCoordinator::stepDone);
+
     const int listNumber = readSetting(configureFile(), QStringLiteral("start"),
                                        QStringLiteral("listNumber"), QStringLiteral("1"))
                                .toInt();
@@ -85,11 +90,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
-    // The step window's last clear tells the plug-ins to drop their steps;
-    // it must come while the step vector still exists, not among the
-    // children that go after the members.
-    delete mStepWidget;
-    mStepWidget = nullptr;
+    // The step window's last clear tells the plug-ins to drop their steps:
+    // it goes first, while every plug-in and list is still there.
+    m_steps.reset();
     // Documents may still ask to be saved as they close: let them ask while
     // the window is whole, and report nothing back to a window that is going.
     releaseDocumentsAndLists();
@@ -151,70 +154,7 @@ void MainWindow::on_action_option_triggered()
 
 void MainWindow::on_action_step_triggered()
 {
-    if (!mStepWidget) {
-        mStepWidget = new StepWidget(this);
-        connect(mStepWidget, &StepWidget::addStepSignal, this, &MainWindow::onAddStep);
-        connect(mStepWidget, &StepWidget::clearStepSignal, this, &MainWindow::onClearStep);
-        connect(mStepWidget, &StepWidget::starStepSignal, this, &MainWindow::onStarStep);
-        connect(mStepWidget, &StepWidget::allStepDoneSignal, this, &MainWindow::onAllStepDone);
-        connect(mStepWidget, &StepWidget::tipSignal, this, &MainWindow::onStepTip);
-        connect(mStepWidget, &StepWidget::removeSignal, this, &MainWindow::onRemoveStep);
-        connect(this, &MainWindow::stepDoneSignal, mStepWidget, &StepWidget::onStepDone);
-    }
-    mStepWidget->show();
-}
-
-void MainWindow::onAddStep()
-{
-    if (!m_curPlus) {
-        emitTip(this, Tip::NoPluginOpen);
-        return;
-    }
-    mStepPlugin = m_curPlus;
-    ++mStepId;
-    // The plug-in answers through appendStep within this call.
-    mStepPlugin->addStep(mStepId);
-}
-
-void MainWindow::onStarStep(int stepIndex)
-{
-    if (stepIndex < 0 || stepIndex >= mStepVector.size())
-        return;
-    const QPair<int, HarlithFace *> step = mStepVector.at(stepIndex);
-    step.second->runStep(step.first);
-}
-
-void MainWindow::onRemoveStep(QList<int> list)
-{
-    // The window removed its rows by the same order; a list built any other
-    // way is taken alike, so rows and entries stay equal.
-    list = StepWidget::removalOrder(list);
-    for (int i = list.size() - 1; i >= 0; --i) {
-        const int row = list.at(i);
-        if (row < 0 || row >= mStepVector.size())
-            continue;
-        const QPair<int, HarlithFace *> step = mStepVector.at(row);
-        step.second->removeStep(step.first);
-        mStepVector.remove(row);
-    }
-}
-
-void MainWindow::onClearStep()
-{
-    for (const QPair<int, HarlithFace *> &step : qAsConst(mStepVector))
-        step.second->clearStep();
-    mStepVector.clear();
-    mStepId = 0;
-}
-
-void MainWindow::onAllStepDone()
-{
-    setFaceEnabled(true);
-}
-
-void MainWindow::onStepTip(int var1, int var2, QString tipText)
-{
-    emit tipSignal(var1, var2, tipText);
+    m_steps->showWindow();
 }
 
 void MainWindow::on_action_about_triggered()
@@ -766,25 +706,7 @@ void MainWindow::explain(const QString &explain)
 
 void MainWindow::appendStep(const QString &stepText, const int &range)
 {
-    // A step's text is "operation:parameters"; anything else cannot fill the
-    // row's two columns.
-    const QStringList parts = stepText.split(QLatin1Char(':'));
-    if (parts.size() != 2) {
-        emitTip(this, Tip::AddStepFailed,
-                QStringLiteral("length:") + QString::number(stepText.size()) + QStringLiteral(" ") +
-                    stepText);
-        return;
-    }
-    if (parts.at(0) == QLatin1String("None") && parts.at(1) == QLatin1String("None")) {
-        emitTip(this, Tip::NoOperationChosen);
-        return;
-    }
-    if (mStepWidget && mStepPlugin) {
-        mStepWidget->addStepRow(parts.at(0), parts.at(1), range);
-        mStepVector.append(qMakePair(mStepId, mStepPlugin));
-    }
-    sendTip(Tip::StepListLength,
-            QStringLiteral("MainWindow vector length:") + QString::number(mStepVector.size()));
+    m_steps->appendStep(stepText, range);
 }
 
 void MainWindow::stepDone()

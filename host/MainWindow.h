@@ -11,13 +11,14 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class CodeEditorEx;
 class DockWidgetTips;
 class Option;
 class QDockWidget;
 class QLabel;
-class StepWidget;
+class StepCoordinator;
 class TableViewWidget;
 
 namespace Ui {
@@ -121,15 +122,6 @@ private:
     void addPlus(QObject *plugin, void (MainWindow::*member)(), bool enabled, int letter);
     void onPlusActionTriggered();
 
-    // The step window's requests, passed on to the plug-in that recorded
-    // each row's step.
-    void onAddStep();
-    void onStarStep(int stepIndex);
-    void onRemoveStep(QList<int> list);
-    void onClearStep();
-    void onAllStepDone();
-    void onStepTip(int var1, int var2, QString tipText);
-
     // Applies a changed drop setting to the documents that are already open.
     void onOptionSaved();
 
@@ -180,12 +172,7 @@ private:
     QLabel *m_countLabel = nullptr;
     QLabel *m_docLabel = nullptr;
     HarlithFace *m_curPlus = nullptr;
-    StepWidget *mStepWidget = nullptr;
-    // The plug-in asked for the last step; rows it appends are its steps.
-    HarlithFace *mStepPlugin = nullptr;
-    int mStepId = 0;
-    // One (step id, plug-in) per row of the step window, in row order.
-    QVector<QPair<int, HarlithFace *>> mStepVector;
+    std::unique_ptr<StepCoordinator> m_steps;
     QString mPlusName;
 };
 
