@@ -2,6 +2,7 @@
 #include "CodeEditorEx.h"
 #include "DockWidgetTips.h"
 #include "Option.h"
+#include "PluginManager.h"
 #include "ReadWriteTxt.h"
 #include "Settings.h"
 #include "StepCoordinator.h"
@@ -20,7 +21,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
-#include <QPluginLoader>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
@@ -75,6 +75,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
         const int width = screen.right() - screen.left();
         m_tips->setGeometry(QRect(QPoint(475, height - 184), QPoint(width - 5, height - 65)));
     }
+
+    m_plugins = new PluginManager(this, ui->menu_p, this);
+    connect(m_plugins, &PluginManager::tipSignal, this, &MainWindow::tipSignal);
 
     m_steps = std::make_unique<StepCoordinator>(this, [this] { return m_curPlus; });
     connect(m_steps.get(), &StepCoordinator::tipSignal, this, &MainWindow::tipSignal);
@@ -718,82 +721,25 @@ void MainWindow::stepDone()
 
 QString MainWindow::pluginFolder(const QString &programFolder)
 {
-    QDir dir(programFolder);
-    // A build tree keeps the program one level below the plugins folder.
-    const QString name = dir.dirName().toLower();
-    if (name == QLatin1String("debug") || name == QLatin1String("release"))
-        dir.cdUp();
-    // Without a plugins folder the plug-ins may stand beside the program;
-    // whatever else is there fails to load and is passed over.
-    dir.cd(QStringLiteral("plugins"));
-    return dir.absolutePath();
+    return PluginManager::pluginFolder(programFolder);
 }
 
 void MainWindow::loadPlugins()
 {
-    QString text;
-    g_readWriteTxt.readTxt(plusFile(), text);
-
-    QStringList lines;
-    int letter = 'A';
-    auto bind = [&](QObject *object) {
-        auto *face = qobject_cast<HarlithFace *>(object);
-        if (!face)
-            return;
-        const QString key = face->plusName() + QStringLiteral(" ") + face->plusVersion();
-        // A plain substring test, as the table has always been read.
-        const bool enabled = text.contains(key + QStringLiteral(",2"));
-        lines << key + (enabled ? QStringLiteral(",2") : QStringLiteral(",0"));
-        addPlus(object, &MainWindow::onPlusActionTriggered, enabled, letter);
-        ++letter;
-    };
-
-    const QObjectList statics = QPluginLoader::staticInstances();
-    for (QObject *object : statics)
-        bind(object);
-
-    const QDir dir(pluginFolder(QCoreApplication::applicationDirPath()));
-    const QStringList files = dir.entryList(QDir::Files, QDir::NoSort);
-    for (const QString &file : files) {
-        // The loader goes, the library stays loaded for the whole run.
-        QPluginLoader loader(dir.absoluteFilePath(file));
-        bind(loader.instance());
-    }
-
-    const QString table = lines.join(QLatin1Char('\n'));
-    if (table != text)
-        g_readWriteTxt.writeTxt(plusFile(), table);
+    m_plugins->loadPlugins([this](QAction *action) {
+        connect(action, &QAction::triggered, this, &MainWindow::onPlusActionTriggered);
+    });
 }
 
 void MainWindow::addPlus(QObject *plugin, void (MainWindow::*member)(), bool enabled, int letter)
 {
-    auto *face = qobject_cast<HarlithFace *>(plugin);
-    if (!face)
-        return;
-    face->setHarlithFace(this);
-    const QString key = face->plusName() + QStringLiteral(" ") + face->plusVersion();
-    emitTip(this, Tip::PluginLoaded, key);
-
-    // The action belongs to the plug-in, which is how a trigger finds it.
-    auto *action =
-        new QAction(key + QStringLiteral("(&") + QChar(letter) + QStringLiteral(")"), plugin);
-    connect(action, &QAction::triggered, this, member);
-    ui->menu_p->addAction(action);
-
-    if (enabled) {
-        face->showPlus(m_plusX, m_plusY);
-        m_plusX += 100;
-    }
+    m_plugins->addPlus(
+        plugin,
+        [this, member](QAction *action) { connect(action, &QAction::triggered, this, member); },
+        enabled, letter);
 }
 
 void MainWindow::onPlusActionTriggered()
 {
-    auto *action = qobject_cast<QAction *>(sender());
-    if (!action || !action->parent())
-        return;
-    auto *face = qobject_cast<HarlithFace *>(action->parent());
-    if (!face)
-        return;
-    if (face->showPlus(m_plusX, m_plusY))
-        m_plusX += 100;
+    m_plugins->showPanelOf(qobject_cast<QAction *>(sender()));
 }

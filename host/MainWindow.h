@@ -16,6 +16,7 @@
 class CodeEditorEx;
 class DockWidgetTips;
 class Option;
+class PluginManager;
 class QDockWidget;
 class QLabel;
 class StepCoordinator;
@@ -165,8 +166,7 @@ private:
     CodeEditorEx *m_curCodeEditor = nullptr;
     int m_listX = 260;
     int m_listY = 350;
-    int m_plusX = 20;
-    int m_plusY = 165;
+    PluginManager *m_plugins = nullptr;
     DockWidgetTips *m_tips = nullptr;
     QLabel *m_rangeLabel = nullptr;
     QLabel *m_countLabel = nullptr;
