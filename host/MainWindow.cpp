@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "CodeEditorEx.h"
 #include "DockWidgetTips.h"
+#include "DocumentRegistry.h"
 #include "Option.h"
 #include "PluginManager.h"
 #include "ReadWriteTxt.h"
@@ -10,37 +11,17 @@
 #include "ui_MainWindow.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QDir>
 #include <QDockWidget>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTableView>
 
-#include <algorithm>
 #include <cstdlib>
-#include <functional>
-
-namespace {
-
-// What a file dropped on a document shows; read for every new document and
-// again for the open ones when the options are saved.
-int dropModeSetting()
-{
-    return readSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
-                       QStringLiteral("0"))
-        .toInt();
-}
-
-} // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
@@ -76,6 +57,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
         m_tips->setGeometry(QRect(QPoint(475, height - 184), QPoint(width - 5, height - 65)));
     }
 
+    m_documents = std::make_unique<DocumentRegistry>(this, ui->mdiArea_text, m_tips, m_countLabel,
+                                                     m_docLabel);
+
     m_plugins = new PluginManager(this, ui->menu_p, this);
     connect(m_plugins, &PluginManager::tipSignal, this, &MainWindow::tipSignal);
 
@@ -88,7 +72,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
                                        QStringLiteral("listNumber"), QStringLiteral("1"))
                                .toInt();
     for (int i = 0; i < listNumber; ++i)
-        createList(QStringLiteral("List"), ++m_listCount);
+        m_documents->newList(QStringLiteral("List"));
 }
 
 MainWindow::~MainWindow()
@@ -98,7 +82,7 @@ MainWindow::~MainWindow()
     m_steps.reset();
     // Documents may still ask to be saved as they close: let them ask while
     // the window is whole, and report nothing back to a window that is going.
-    releaseDocumentsAndLists();
+    m_documents->releaseDocumentsAndLists();
     delete ui;
 }
 
@@ -113,8 +97,7 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    closeDocuments(documentsWhere([](CodeEditorEx *) { return true; }));
-    if (m_codeEditors.isEmpty())
+    if (m_documents->closeAllDocuments())
         event->accept();
     else
         event->ignore();
@@ -169,383 +152,118 @@ void MainWindow::on_action_about_triggered()
 
 void MainWindow::onOptionSaved()
 {
-    const int mode = dropModeSetting();
-    for (CodeEditorEx *editor : qAsConst(m_codeEditors))
-        editor->setDropMode(mode);
+    m_documents->applyDropSetting();
 }
 
 // Documents and lists.
 
 void MainWindow::createList(const QString &name, int number)
 {
-    auto *list = new TableViewWidget(number, name + QString::number(number), configureFile(),
-                                     &m_fileID, this);
-    m_tables.append(list);
-
-    list->setAcceptDrops(true);
-    list->setWindowFlag(Qt::Dialog);
-    raise();
-    stackUnder(list);
-
-    QHeaderView *header = list->tableView()->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Stretch);
-    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-
-    connect(list, &TableViewWidget::openFilesSignal, this, &MainWindow::openFiles);
-    connect(list, &TableViewWidget::windowActivateSignal, this,
-            [this, list] { setCurrentList(list); });
-    connect(list, &TableViewWidget::fileCountSignal, m_countLabel, &QLabel::setText);
-    connect(list->tableView(), &QTableView::doubleClicked, this,
-            [this, list](const QModelIndex &index) {
-                if (index.row() >= 0 && index.row() < list->fileCount())
-                    openFiles(list->tableID(), {list->fileAt(index.row())});
-            });
-    connect(list, &TableViewWidget::saveSignal, this, [this](int tableID) {
-        forEachStillOpen(m_codeEditors, [tableID](CodeEditorEx *editor) {
-            if (editor->tableID() == tableID)
-                editor->save(-1);
-        });
-    });
-    connect(list, &TableViewWidget::closeSelectSignal, this, &MainWindow::closeSelectedDocuments);
-    connect(list, &TableViewWidget::closeSignal, this, &MainWindow::closeListDocuments);
-    connect(list, &TableViewWidget::destroySignal, this, &MainWindow::onListDestroyed);
-
-    if (m_tables.size() >= 2) {
-        m_listX += 60;
-        m_listY += 15;
-    }
-    list->setGeometry(m_listX, m_listY, 200, 500);
-    list->show();
-    setCurrentList(list);
+    m_documents->createList(name, number);
 }
 
 void MainWindow::newCodeEditorEx(int tableID, int codeID, const QString &path)
 {
-    qDebug().noquote() << QStringLiteral("newCodeEditorEx  tableID:%1  CodeEditorExID:%2")
-                              .arg(tableID)
-                              .arg(codeID);
-
-    auto *editor = new CodeEditorEx(tableID, codeID, path, nullptr);
-    editor->setDropMode(dropModeSetting());
-
-    connect(editor, &CodeEditorEx::destroySignal, this, &MainWindow::onDocumentDestroyed);
-    connect(editor, &CodeEditorEx::tipSignal, m_tips, &DockWidgetTips::tipSlot);
-    connect(editor, &CodeEditorEx::addToListSignal, this, &MainWindow::onDocumentSaved);
-    connect(editor, &CodeEditorEx::windowActivateSignal, this,
-            [this, editor] { setCurrentDocument(editor); });
-
-    m_codeEditors.append(editor);
-    setCurrentDocument(editor);
-    ui->mdiArea_text->addSubWindow(editor);
-    editor->show();
+    m_documents->newCodeEditorEx(tableID, codeID, path);
 }
 
 void MainWindow::openFiles(int tableID, QList<FileType *> files)
 {
-    for (const FileType *file : qAsConst(files)) {
-        CodeEditorEx *open = nullptr;
-        for (CodeEditorEx *editor : qAsConst(m_codeEditors)) {
-            if (editor->tableID() == tableID && editor->path() == file->path) {
-                open = editor;
-                break;
-            }
-        }
-
-        if (open) {
-            if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
-                ui->mdiArea_text->setActiveSubWindow(sub);
-            open->activateWindow();
-            setCurrentDocument(open);
-        } else {
-            newCodeEditorEx(tableID, file->id, file->path);
-        }
-    }
-}
-
-bool MainWindow::closeDocument(CodeEditorEx *editor)
-{
-    if (!editor->askToClose())
-        return false;
-    destroyDocument(editor);
-    return true;
-}
-
-void MainWindow::destroyDocument(CodeEditorEx *editor)
-{
-    // The document goes before its frame: its save prompt runs an event loop,
-    // which must not meet a sub-window that is half destroyed.
-    QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
-    delete editor;
-    delete sub.data();
-}
-
-QList<CodeEditorEx *> MainWindow::documentsWhere(const std::function<bool(CodeEditorEx *)> &pick)
-{
-    QList<CodeEditorEx *> picked;
-    for (int i = m_codeEditors.size() - 1; i >= 0; --i) {
-        if (pick(m_codeEditors.at(i)))
-            picked.append(m_codeEditors.at(i));
-    }
-    return picked;
-}
-
-void MainWindow::forEachStillOpen(const QList<CodeEditorEx *> &editors,
-                                  const std::function<void(CodeEditorEx *)> &act)
-{
-    QList<QPointer<CodeEditorEx>> open;
-    for (CodeEditorEx *editor : editors)
-        open.append(editor);
-    for (const QPointer<CodeEditorEx> &editor : qAsConst(open)) {
-        if (editor)
-            act(editor);
-    }
-}
-
-void MainWindow::closeDocuments(const QList<CodeEditorEx *> &editors)
-{
-    forEachStillOpen(editors, [this](CodeEditorEx *editor) { closeDocument(editor); });
+    m_documents->openFiles(tableID, files);
 }
 
 void MainWindow::closeListDocuments(int tableID)
 {
-    closeDocuments(
-        documentsWhere([tableID](CodeEditorEx *editor) { return editor->tableID() == tableID; }));
-
-    if (m_codeEditors.isEmpty()) {
-        setCurrentDocument(nullptr);
-    } else {
-        setCurrentDocument(m_codeEditors.first());
-        if (!m_tables.isEmpty())
-            m_tables.first()->activateWindow();
-    }
+    m_documents->closeListDocuments(tableID);
 }
 
 void MainWindow::closeSelectedDocuments(int tableID, QList<FileType *> files)
 {
-    closeDocuments(documentsWhere([tableID, &files](CodeEditorEx *editor) {
-        return editor->tableID() == tableID &&
-               std::any_of(files.cbegin(), files.cend(), [editor](const FileType *file) {
-                   return file->id == editor->getCodeID() && file->path == editor->path();
-               });
-    }));
-    showFirstList();
-}
-
-void MainWindow::onDocumentDestroyed(int ID)
-{
-    for (int i = m_codeEditors.size() - 1; i >= 0; --i) {
-        if (m_codeEditors.at(i)->getCodeID() == ID)
-            m_codeEditors.removeAt(i);
-    }
-    showFirstDocument();
-}
-
-void MainWindow::onListDestroyed(int tableID)
-{
-    closeListDocuments(tableID);
-    for (int i = m_tables.size() - 1; i >= 0; --i) {
-        if (m_tables.at(i)->tableID() == tableID)
-            m_tables.removeAt(i);
-    }
-    showFirstList();
-}
-
-void MainWindow::onDocumentSaved(int tableID, int codeID, const QString &fileName)
-{
-    const bool toList = readSetting(configureFile(), QStringLiteral("text"),
-                                    QStringLiteral("firstSaveToList"), QStringLiteral("1"))
-                            .toInt() != 0;
-    qDebug() << "isSaveToList:" << (toList ? "true" : "false");
-    if (!toList)
-        return;
-
-    TableViewWidget *list = findList(tableID);
-    if (list) {
-        list->addFile(fileName, codeID);
-        list->refresh();
-        setCurrentList(list);
-        list->activateWindow();
-    } else {
-        createList(QStringLiteral("List"), tableID);
-        m_curTable->addFile(fileName, codeID);
-        m_curTable->refresh();
-    }
-}
-
-void MainWindow::setCurrentDocument(CodeEditorEx *editor)
-{
-    m_curCodeEditor = editor;
-    m_docLabel->setText(editor ? editor->path() : QString());
-}
-
-void MainWindow::setCurrentList(TableViewWidget *list)
-{
-    m_curTable = list;
-}
-
-void MainWindow::showFirstDocument()
-{
-    if (m_codeEditors.isEmpty()) {
-        setCurrentDocument(nullptr);
-        return;
-    }
-    CodeEditorEx *first = m_codeEditors.first();
-    setCurrentDocument(first);
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(first->parentWidget()))
-        ui->mdiArea_text->setActiveSubWindow(sub);
-}
-
-void MainWindow::showFirstList()
-{
-    if (m_tables.isEmpty()) {
-        setCurrentList(nullptr);
-        m_countLabel->clear();
-        return;
-    }
-    setCurrentList(m_tables.first());
-    m_tables.first()->activateWindow();
-}
-
-TableViewWidget *MainWindow::findList(int tableID) const
-{
-    for (TableViewWidget *list : m_tables) {
-        if (list->tableID() == tableID)
-            return list;
-    }
-    return nullptr;
-}
-
-void MainWindow::releaseDocumentsAndLists()
-{
-    const QList<TableViewWidget *> lists = findChildren<TableViewWidget *>();
-    for (TableViewWidget *list : lists) {
-        disconnect(list, nullptr, this, nullptr);
-        disconnect(list->tableView(), nullptr, this, nullptr);
-    }
-
-    const QList<CodeEditorEx *> editors = findChildren<CodeEditorEx *>();
-    for (CodeEditorEx *editor : editors)
-        disconnect(editor, nullptr, this, nullptr);
-    m_codeEditors.clear();
-    m_curCodeEditor = nullptr;
-    forEachStillOpen(editors, [this](CodeEditorEx *editor) { destroyDocument(editor); });
+    m_documents->closeSelectedDocuments(tableID, files);
 }
 
 void MainWindow::on_action_newList_triggered()
 {
-    createList(QStringLiteral("List"), ++m_listCount);
+    m_documents->newList(QStringLiteral("List"));
 }
 
 void MainWindow::on_action_delAllList_triggered()
 {
-    const QList<TableViewWidget *> lists = m_tables;
-    m_tables.clear();
-    setCurrentList(nullptr);
-    qDeleteAll(lists);
+    m_documents->closeAllLists();
 }
 
 void MainWindow::on_action_new_triggered()
 {
-    // An untitled document takes a list number of its own: the list that
-    // its first save creates.
-    const int tableID = ++m_listCount;
-    newCodeEditorEx(tableID, ++m_fileID, QString());
+    m_documents->newDocument();
 }
 
 void MainWindow::on_action_add_triggered()
 {
-    if (!m_curTable) {
-        if (m_tables.isEmpty())
-            createList(QStringLiteral("List"), ++m_listCount);
-        else
-            setCurrentList(m_tables.first());
-    }
-    m_curTable->addFiles();
+    m_documents->addFilesToCurrentList();
 }
 
 void MainWindow::on_action_open_triggered()
 {
-    if (m_curTable)
-        m_curTable->openSelectedFiles();
+    if (TableViewWidget *list = m_documents->currentList())
+        list->openSelectedFiles();
 }
 
 void MainWindow::on_action_save_triggered()
 {
-    if (m_curCodeEditor)
-        m_curCodeEditor->save(curTableID());
+    m_documents->saveCurrentDocument();
 }
 
 void MainWindow::on_action_close_triggered()
 {
-    if (!m_curCodeEditor || !m_curCodeEditor->save(curTableID()))
-        return;
-    // The document just saved is the one to close, even when another
-    // sub-window holds the focus.
-    closeDocument(m_curCodeEditor);
-    showFirstDocument();
+    m_documents->closeCurrentDocument();
 }
 
 void MainWindow::on_action_del_triggered()
 {
-    if (m_curTable)
-        m_curTable->removeSelected(true);
+    if (TableViewWidget *list = m_documents->currentList())
+        list->removeSelected(true);
 }
 
 void MainWindow::on_action_openAll_triggered()
 {
-    const QList<TableViewWidget *> lists = m_tables;
-    for (TableViewWidget *list : lists) {
-        const QList<FileType *> files = list->fileList();
-        if (files.isEmpty())
-            break;
-        openFiles(list->tableID(), files);
-    }
+    m_documents->openAllFiles();
 }
 
 void MainWindow::on_action_saveAll_triggered()
 {
-    forEachStillOpen(m_codeEditors, [this](CodeEditorEx *editor) { editor->save(curTableID()); });
+    m_documents->saveAllDocuments();
 }
 
 void MainWindow::on_action_closeAll_triggered()
 {
-    // Only what could be saved is closed.
-    closeDocuments(documentsWhere([](CodeEditorEx *editor) { return editor->save(-1); }));
-    showFirstDocument();
+    m_documents->closeSavedDocuments();
 }
 
 void MainWindow::on_action_delAll_triggered()
 {
-    const QList<TableViewWidget *> lists = m_tables;
-    for (TableViewWidget *list : lists)
-        list->clearList();
-    setCurrentDocument(nullptr);
+    m_documents->emptyAllLists();
 }
 
 void MainWindow::on_action_zoomIn_triggered()
 {
-    for (CodeEditorEx *editor : qAsConst(m_codeEditors))
+    for (CodeEditorEx *editor : m_documents->documents())
         editor->zoomIn(1);
 }
 
 void MainWindow::on_action_zoomOut_triggered()
 {
-    for (CodeEditorEx *editor : qAsConst(m_codeEditors))
+    for (CodeEditorEx *editor : m_documents->documents())
         editor->zoomOut(1);
 }
 
 void MainWindow::on_action_closeCurrent_triggered()
 {
-    m_tables.removeAll(m_curTable);
-    setCurrentList(m_tables.isEmpty() ? nullptr : m_tables.first());
+    m_documents->dropCurrentList();
 }
 
 void MainWindow::on_action_closeOther_triggered()
 {
-    for (int i = m_tables.size() - 1; i >= 0; --i) {
-        if (m_tables.at(i) != m_curTable)
-            m_tables.takeAt(i)->deleteLater();
-    }
+    m_documents->closeOtherLists();
 }
 
 // Host services of the plug-in interface.
@@ -597,7 +315,7 @@ QDockWidget *MainWindow::createPlusDock(const QString &plusName)
 
 void MainWindow::newList(const QString &name)
 {
-    createList(name, ++m_listCount);
+    m_documents->newList(name);
 }
 
 void MainWindow::sendTip(const int &var1, const int &var2, const QString &tipText)
@@ -635,71 +353,65 @@ void MainWindow::setRangeLabel(const int &range)
 
 QString MainWindow::curFileName()
 {
-    return m_curCodeEditor ? m_curCodeEditor->path() : QString();
+    const CodeEditorEx *editor = m_documents->currentDocument();
+    return editor ? editor->path() : QString();
 }
 
 int MainWindow::curCodeEditorID()
 {
-    return m_curCodeEditor ? m_curCodeEditor->getCodeID() : -1;
+    const CodeEditorEx *editor = m_documents->currentDocument();
+    return editor ? editor->getCodeID() : -1;
 }
 
 int MainWindow::curTableID()
 {
-    return m_curTable ? m_curTable->tableID() : -1;
+    return m_documents->curTableID();
 }
 
 int MainWindow::curFileCount()
 {
-    return m_curTable ? m_curTable->fileCount() : -1;
+    const TableViewWidget *list = m_documents->currentList();
+    return list ? list->fileCount() : -1;
 }
 
 QList<FileType *> MainWindow::curFileList()
 {
-    return m_curTable ? m_curTable->fileList() : QList<FileType *>();
+    const TableViewWidget *list = m_documents->currentList();
+    return list ? list->fileList() : QList<FileType *>();
 }
 
 void MainWindow::appendFileToList(const QString &path, const QString &listName)
 {
-    // Generated files go to a list of the caller's name; the current list
-    // serves while its title still starts with that name.
-    if (!m_curTable || !m_curTable->windowTitle().startsWith(listName))
-        createList(listName, ++m_listCount);
-    m_curTable->addFile(path, ++m_fileID);
-    m_curTable->refresh();
-}
-
-TableViewWidget *MainWindow::tableAt(int index) const
-{
-    return index >= 0 && index < m_tables.size() ? m_tables.at(index) : nullptr;
+    m_documents->appendFileToList(path, listName);
 }
 
 int MainWindow::tableID(int index)
 {
-    const TableViewWidget *list = tableAt(index);
+    const TableViewWidget *list = m_documents->listAt(index);
     return list ? list->tableID() : -1;
 }
 
 QString MainWindow::tableName(int index)
 {
-    const TableViewWidget *list = tableAt(index);
+    const TableViewWidget *list = m_documents->listAt(index);
     return list ? list->windowTitle() : QString();
 }
 
 int MainWindow::fileCount(int index)
 {
-    const TableViewWidget *list = tableAt(index);
+    const TableViewWidget *list = m_documents->listAt(index);
     return list ? list->fileCount() : -1;
 }
 
 QList<FileType *> MainWindow::fileList(int index)
 {
-    const TableViewWidget *list = tableAt(index);
+    const TableViewWidget *list = m_documents->listAt(index);
     return list ? list->fileList() : QList<FileType *>();
 }
 
 int MainWindow::tableCount()
 {
-    return m_tables.size();
+    return m_documents->lists().size();
 }
 
 void MainWindow::explain(const QString &explain)

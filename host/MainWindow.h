@@ -15,6 +15,7 @@
 
 class CodeEditorEx;
 class DockWidgetTips;
+class DocumentRegistry;
 class Option;
 class PluginManager;
 class QDockWidget;
@@ -115,9 +116,6 @@ private slots:
     void on_action_closeOther_triggered();
 
 private:
-    // The list at a position of the registry, null outside it.
-    TableViewWidget *tableAt(int index) const;
-
     // Plug-in loading, once per process at the first show.
     void loadPlugins();
     void addPlus(QObject *plugin, void (MainWindow::*member)(), bool enabled, int letter);
@@ -126,46 +124,13 @@ private:
     // Applies a changed drop setting to the documents that are already open.
     void onOptionSaved();
 
-    void onDocumentDestroyed(int ID);
-    void onListDestroyed(int tableID);
-    // A document written to a file for the first time joins its list.
-    void onDocumentSaved(int tableID, int codeID, const QString &fileName);
-    void setCurrentDocument(CodeEditorEx *editor);
-    void setCurrentList(TableViewWidget *list);
-    // After a document went: the first one left becomes current, or none.
-    void showFirstDocument();
-    void showFirstList();
-    TableViewWidget *findList(int tableID) const;
-    // Deletes a document and its sub-window unless the document stays open
-    // because a save it was asked for failed.
-    bool closeDocument(CodeEditorEx *editor);
-    void destroyDocument(CodeEditorEx *editor);
-    void closeDocuments(const QList<CodeEditorEx *> &editors);
-    // Runs act on each of editors that is still open when its turn comes: a
-    // save or a close may ask the user in an event loop of its own, in which
-    // other documents can go.
-    void forEachStillOpen(const QList<CodeEditorEx *> &editors,
-                          const std::function<void(CodeEditorEx *)> &act);
-    // The documents that pick accepts, from the last opened to the first.
-    QList<CodeEditorEx *> documentsWhere(const std::function<bool(CodeEditorEx *)> &pick);
-    // Closes every document and stops the lists reporting here, before the
-    // window goes.
-    void releaseDocumentsAndLists();
-
     bool m_firstShow = true;
     Ui::MainWindow *ui;
     // Goes back to null by itself when the dock dies, also while the window
     // is being torn down.
     QPointer<QDockWidget> m_plusDock;
     Option *m_option = nullptr;
-    int m_listCount = 0;
-    QList<TableViewWidget *> m_tables;
-    TableViewWidget *m_curTable = nullptr;
-    int m_fileID = 0;
-    QList<CodeEditorEx *> m_codeEditors;
-    CodeEditorEx *m_curCodeEditor = nullptr;
-    int m_listX = 260;
-    int m_listY = 350;
+    std::unique_ptr<DocumentRegistry> m_documents;
     PluginManager *m_plugins = nullptr;
     DockWidgetTips *m_tips = nullptr;
     QLabel *m_rangeLabel = nullptr;
