@@ -555,7 +555,7 @@ void TestRunOptions::scriptConversionUnderEitherEncoding_data()
     QTest::addColumn<QByteArray>("locale");
     QTest::addColumn<int>("direction");
     QTest::addColumn<QStringList>("expected");
-    for (const QByteArray locale : {QByteArray("UTF-8"), QByteArray("GB18030")}) {
+    for (const QByteArray &locale : {QByteArray("UTF-8"), QByteArray("GB18030")}) {
         QTest::addRow("%s to traditional", locale.constData())
             << locale << 0 << QStringList{"國家", "國家", "發展"};
         QTest::addRow("%s to simplified", locale.constData())
