@@ -5,7 +5,6 @@
 #include "ExcelWorkbook.h"
 #include "ExcelWorkbooks.h"
 #include "ThreadInit.h"
-#include "server/SpreadsheetServer.h"
 
 #include <QDebug>
 #include <QFile>
@@ -26,16 +25,7 @@ public:
     ThreadInitScope &operator=(const ThreadInitScope &) = delete;
 };
 
-// The plug-in answers "Excel.Application" with its own in-process server as
-// soon as the library is loaded, in every process that links it.
-void installSpreadsheetServer()
-{
-    SpreadsheetServer::install();
-}
-
 } // namespace
-
-Q_CONSTRUCTOR_FUNCTION(installSpreadsheetServer)
 
 ExcelBase::ExcelBase(const QString &fileName, QObject *parent)
     : QObject(parent), m_fileName(fileName)

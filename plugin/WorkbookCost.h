@@ -1,17 +1,18 @@
 #ifndef WORKBOOKCOST_H
 #define WORKBOOKCOST_H
 
+#include "server/SpreadsheetServer.h"
+
 #include <QString>
 #include <QtGlobal>
 
-// What a job is expected to hold while it rewrites one workbook, told from
-// the few bytes of the file that describe its content: a zip package's
-// central directory, an .xls file's compound-file directory. Nothing is
-// inflated, and a large file is not read.
+// What a job is expected to hold while it rewrites one workbook: what the
+// server says opening the file would unpack, priced by what the plug-in has
+// measured its jobs to hold per byte of it.
 class WorkbookCost
 {
 public:
-    enum class Kind { Package, Xls, Text };
+    using Kind = WorkbookMeasure::Format;
 
     // What a workbook's price is measured by: the inflated size of a
     // package's parts, the size of an .xls file's Workbook stream, or the

@@ -17,3 +17,8 @@ QString SpreadsheetServer::version()
 {
     return QStringLiteral("Quorvane sheet server " QUORVANE_VERSION);
 }
+
+WorkbookMeasure SpreadsheetServer::measure(const QString &path)
+{
+    return WorkbookMeasure::of(path);
+}

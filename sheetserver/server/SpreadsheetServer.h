@@ -2,6 +2,7 @@
 #define SPREADSHEETSERVER_H
 
 #include "ServerObject.h"
+#include "files/WorkbookMeasure.h"
 #include "model/WorkbookDocument.h"
 
 // The in-process spreadsheet server that answers "Excel.Application".
@@ -44,6 +45,9 @@ public:
     // A new, independent application instance.
     static ServerObjectPtr create();
     static QString version();
+    // What opening the file at path would unpack, without opening it: for a
+    // client that weighs a workbook before it asks for it.
+    static WorkbookMeasure measure(const QString &path);
 };
 
 #endif // SPREADSHEETSERVER_H
