@@ -66,8 +66,6 @@ bool CompoundFile::load(const QByteArray &bytes, QString *why)
     *this = CompoundFile();
     if (!looksLikeCompoundFile(bytes))
         return fail(why, QStringLiteral("no signature"));
-    if (bytes.size() > MaxStreamSize * 2)
-        return fail(why, QStringLiteral("too large"));
     m_bytes = bytes;
     return readHeader(why) && readFat(why) && readDirectory(why) && linkTree(why) &&
            checkOwners(why);
