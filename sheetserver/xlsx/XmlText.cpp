@@ -1,5 +1,6 @@
 #include "xlsx/XmlText.h"
 
+#include "model/WorkbookDocument.h"
 #include "xlsx/XmlPartReader.h"
 
 #include <QXmlStreamReader>
@@ -191,6 +192,8 @@ bool XmlText::readStringItem(XmlPartReader &part, QString *text)
         } else if (token == QXmlStreamReader::Characters) {
             if (textDepth > 0 && skipDepth == 0)
                 raw += reader.text();
+            if (raw.size() > MaxRawText)
+                return false;
         } else if (token == QXmlStreamReader::EndElement) {
             if (depth == skipDepth)
                 skipDepth = 0;
@@ -202,7 +205,7 @@ bool XmlText::readStringItem(XmlPartReader &part, QString *text)
     if (reader.hasError())
         return false;
     *text = raw.contains(QLatin1Char('_')) ? decodeEscapes(raw) : raw;
-    return true;
+    return text->size() <= WorkbookDocument::MaxCellText;
 }
 
 Utf8Offsets::Utf8Offsets(const QByteArray &data) : m_data(data)
@@ -239,3 +242,6 @@ qint64 Utf8Offsets::byteAt(qint64 characterOffset)
     }
     return qMin(m_byte, n);
 }
+
+static_assert(XmlText::MaxRawText == 7 * WorkbookDocument::MaxCellText,
+              "an escape spells one unit in seven characters");
