@@ -90,11 +90,13 @@ private slots:
         QTest::addColumn<QStringList>("shown"); // "sheet!cell=text" before the Replace
         QTest::addColumn<QStringList>("after"); // every cell openpyxl reads afterwards
         QTest::addColumn<QStringList>("rewritten");
+        QTest::addColumn<QByteArray>("kept"); // in a rewritten part, as it was
         QTest::newRow("sheets without a part")
             << "placeholder-sheet.xlsx" << 4
             << QStringList{"1!A1=apple pie", "1!B1=3", "4!A1=apple total"}
             << QStringList{"Data!A1=pear pie", "Data!B1=3", "Summary!A1=pear total"}
-            << QStringList{"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml"};
+            << QStringList{"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml"}
+            << QByteArray("<c r=\"B1\"><v>3</v></c>");
         QTest::newRow("UTF-16 parts")
             << "utf16-parts.xlsx" << 2
             << QStringList{"1!A1=apple pie", QStringLiteral("1!B1=青苹果 \U0001F34F apple"),
@@ -104,12 +106,14 @@ private slots:
                            "Data!C1=42",       "Data!A2=crab pear",
                            "Rest!A1=pear",     "Rest!A2=7",
                            "Rest!B2==A2*2"}
-            << QStringList{"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml"};
+            << QStringList{"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml"}
+            << QByteArray("<c r=\"B2\"><f>A2*2</f><v>14</v></c>");
         QTest::newRow("shared-string cells without a value")
             << "empty-string-index.xlsx" << 1
             << QStringList{"1!A1=apple pie", "1!B1=", "1!C1=", "1!A2=crab apple"}
             << QStringList{"Data!A1=pear pie", "Data!A2=crab pear"}
-            << QStringList{"xl/worksheets/sheet1.xml"};
+            << QStringList{"xl/worksheets/sheet1.xml"}
+            << QByteArray("<c r=\"B1\" s=\"1\" t=\"s\"><v/></c><c r=\"C1\" t=\"s\"><v></v></c>");
     }
     void excelVariantsAreReadAndRewritten()
     {
@@ -118,6 +122,7 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(QStringList, after);
         QFETCH(QStringList, rewritten);
+        QFETCH(QByteArray, kept);
         QTemporaryDir dir;
         const QString path = copy(file, dir.path());
         const Parts before = readPackage(path);
@@ -148,6 +153,7 @@ private slots:
         const auto rawAfter = rawEntries(path);
         const Parts partsAfter = readPackage(path);
         QCOMPARE(rawAfter.size(), rawBefore.size());
+        QByteArray rewrittenParts;
         for (int i = 0; i < rawBefore.size(); ++i) {
             QCOMPARE(rawAfter.at(i).first, rawBefore.at(i).first);
             if (!rewritten.contains(rawBefore.at(i).first)) {
@@ -155,12 +161,14 @@ private slots:
                 continue;
             }
             const QByteArray xml = partsAfter.at(i).second;
+            rewrittenParts += xml;
             QVERIFY(Utf8::isValid(xml));
             if (before.at(i).second.startsWith("\xFF\xFE") ||
                 before.at(i).second.startsWith("\xFE\xFF"))
                 QVERIFY(xml.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" "
                                        "standalone=\"yes\"?>\r\n<worksheet"));
         }
+        QVERIFY(rewrittenParts.contains(kept));
         QString output;
         QVERIFY(runPython(QStringLiteral("import openpyxl\n"
                                          "for sheet in openpyxl.load_workbook(%1).worksheets:\n"
