@@ -229,7 +229,10 @@ bool ZipPackage::inflate(int index, QByteArray *data, QString *why, const PieceC
         qMin<qint64>(inflateLimit(entry.info),
                      qint64(qMin<quint64>(entry.info.uncompressedSize, quint64(MaxEntrySize))));
     data->clear();
-    data->reserve(int(limit));
+    // Room for what the entry declares, up to a point: a bomb declares a
+    // gigabyte and is stopped after a few megabytes; beyond that point the
+    // array grows in place (large blocks are remapped, not copied).
+    data->reserve(int(qMin<qint64>(limit, qint64(64) << 20)));
     char chunk[65536];
     bool ok = true;
     for (;;) {
