@@ -151,6 +151,10 @@ bool XmlText::declaresOtherEncoding(const QByteArray &data)
 {
     if (data.startsWith("\xFE\xFF") || data.startsWith("\xFF\xFE"))
         return true;
+    // UTF-16 or UTF-32 without a mark, which Qt's reader still takes apart
+    // as such: the byte offsets read from it would then be wrong.
+    if (data.left(4).contains('\0'))
+        return true;
     const int from = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     if (data.mid(from, 5) != "<?xml")
         return false;

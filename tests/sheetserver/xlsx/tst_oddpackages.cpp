@@ -236,10 +236,12 @@ private slots:
             << smallBook(sheetWith("<c r=\"A1\" t=\"str\"><f>A2</f><v>" + longest + "b</v></c>"))
             << "longer than a cell holds";
 
+        const QString sheet = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") +
+                              QString::fromUtf8(sheetWith({}));
         const QByteArray utf16 =
             QByteArray("\xFF\xFE", 2) +
-            QByteArray(reinterpret_cast<const char *>(QString::fromUtf8(sheetWith({})).utf16()),
-                       sheetWith({}).size() * 2);
+            QByteArray(reinterpret_cast<const char *>(sheet.utf16()), sheet.size() * 2);
+        QTest::newRow("UTF-16 without a byte-order mark") << smallBook(utf16.mid(2)) << "not UTF-8";
         QTest::newRow("UTF-16 of an odd length") << smallBook(utf16 + 'x') << "bad UTF-16";
         QTest::newRow("UTF-16 with half a surrogate pair")
             << smallBook(utf16 + QByteArray("\x00\xD8", 2)) << "bad UTF-16";
