@@ -67,11 +67,13 @@ bool BookReader::openStream(const QByteArray &file)
     if (!m_layout->container.load(file, &why))
         return fail(why);
     CompoundFile &container = m_layout->container;
-    m_layout->workbookEntry = container.child(0, QStringLiteral("Workbook"));
+    m_layout->workbookEntry = XlsReader::workbookStream(container);
     if (m_layout->workbookEntry < 0) {
-        return fail(container.child(0, QStringLiteral("Book")) >= 0
-                        ? QStringLiteral("an Excel 5/95 workbook")
-                        : QStringLiteral("no Workbook stream"));
+        if (container.child(0, QStringLiteral("EncryptedPackage")) >= 0) {
+            *m_why = QStringLiteral("an encrypted workbook package");
+            return false;
+        }
+        return fail(QStringLiteral("no Workbook stream"));
     }
     if (!container.takeStream(m_layout->workbookEntry, &m_layout->stream, &why))
         return fail(why);
@@ -319,6 +321,15 @@ bool BookReader::readCell(SheetModel *sheet, const BiffRecord &record, BiffRecor
     }
     case Biff::Label:
     case Biff::RString: {
+        if (record.type == Biff::Label && record.length == 8 && Biff::u16(d + 6) == 0) {
+            // Some writers leave out the option byte of an empty text.
+            Cell *cell = header(8);
+            if (!cell)
+                return damaged();
+            cell->type = Cell::Text;
+            cell->index = sheet->texts.append(QString());
+            return true;
+        }
         Cell *cell = header(9);
         if (!cell)
             return damaged();
@@ -405,6 +416,12 @@ bool BookReader::readFormula(SheetModel *sheet, const BiffRecord &record, BiffRe
 }
 
 } // namespace
+
+int XlsReader::workbookStream(const CompoundFile &container)
+{
+    const int workbook = container.child(0, QStringLiteral("Workbook"));
+    return workbook >= 0 ? workbook : container.child(0, QStringLiteral("Book"));
+}
 
 bool XlsReader::read(const QByteArray &file, WorkbookDocument *document, XlsLayout *layout,
                      QString *why)

@@ -140,8 +140,6 @@ void XlsSheetWriter::findRemovedAnchors()
             if (!cell.original || !cell.changed)
                 continue;
             const quint16 type = Biff::u16(m_stream.constData() + cell.start);
-            if (type == Biff::MulRk || type == Biff::MulBlank)
-                m_split.insert(cell.start);
             if (type != Biff::Formula || cell.end + 4 > quint32(m_stream.size()))
                 continue;
             const quint16 next = Biff::u16(m_stream.constData() + cell.end);
@@ -175,6 +173,34 @@ void XlsSheetWriter::findRemovedAnchors()
             anchor->bottom = qMax(anchor->bottom, row);
             anchor->left = qMin(anchor->left, column);
             anchor->right = qMax(anchor->right, column);
+        }
+    }
+}
+
+void XlsSheetWriter::findSplitRecords()
+{
+    // A MULRK or MULBLANK is copied whole only while it still holds every
+    // cell it names, none of them changed. A later record for one of its
+    // cells takes that cell over (Excel shows the later one), so its cells
+    // in the model run short of its count.
+    for (const auto &entry : m_sheet.cells.rows()) {
+        const QVector<Cell> &cells = entry.second.cells;
+        for (int i = 0; i < cells.size();) {
+            const Cell &first = cells.at(i);
+            const char *header = m_stream.constData() + first.start;
+            const quint16 type = first.original ? Biff::u16(header) : 0;
+            if (type != Biff::MulRk && type != Biff::MulBlank) {
+                ++i;
+                continue;
+            }
+            bool changed = false;
+            int run = 0;
+            for (; i < cells.size() && cells.at(i).original && cells.at(i).start == first.start;
+                 ++i, ++run)
+                changed = changed || cells.at(i).changed;
+            const int width = type == Biff::MulRk ? 6 : 2;
+            if (changed || run != (Biff::u16(header + 2) - 6) / width)
+                m_split.insert(first.start);
         }
     }
 }
@@ -353,6 +379,7 @@ bool XlsSheetWriter::write(QByteArray *out, QString *why)
     out->clear();
     if (!scan(why))
         return false;
+    findSplitRecords();
     findRemovedAnchors();
 
     QVector<int> rows; // 0-based, ascending
