@@ -54,6 +54,7 @@ private:
     int m_activeTab = 0;
     bool m_windowSeen = false;
     bool m_cellStyleSeen = false;
+    bool m_superseded = false;
 };
 
 bool BookReader::read(const QByteArray &file)
@@ -208,9 +209,11 @@ bool BookReader::readSheets()
         XlsLayout::Sheet layout;
         layout.boundSheet = bound.record;
         layout.start = bound.position;
+        m_superseded = false;
         if (!readCells(sheet->kind == SheetModel::Worksheet ? sheet.get() : nullptr, reader,
                        &layout.end))
             return false;
+        layout.superseded = m_superseded;
         m_layout->sheets.append(layout);
         m_document->sheets.append(sheet.release());
     }
@@ -247,6 +250,8 @@ Cell *BookReader::place(SheetModel *sheet, const BiffRecord &record, quint16 row
     if (column > 255)
         return nullptr;
     Cell &cell = sheet->cells.ensure(int(row) + 1, int(column) + 1);
+    // A later record for a cell is the one Excel shows.
+    m_superseded = m_superseded || cell.original;
     cell.type = Cell::Blank;
     cell.formula = Cell::NoFormula;
     cell.number = 0;

@@ -450,7 +450,9 @@ def superseded():
     then xlwt's date, text and number in B2:D2 (blanks first for a formatted
     block, then the values); a MULRK over A3:C3, then a text for A3 and B3;
     a MULBLANK over A4:D4 whose date in C4 comes only after the last row; a
-    MULBLANK over A5:C5 and a MULRK over B5:D5 after it."""
+    MULBLANK over A5:C5 and a MULRK over B5:D5 after it; a text in A9, the
+    last string of the table and no other cell's, that a number after the
+    last row takes over. A second sheet holds a text of its own."""
     wb = xlwt.Workbook()
     sheet = wb.add_sheet('Superseded')
     date = xlwt.easyxf(num_format_str='yyyy-mm-dd')
@@ -465,9 +467,12 @@ def superseded():
     sheet.write(4, 5, 'row five')
     sheet.write(6, 0, None, xlwt.easyxf('borders: left thin, right thin'))
     sheet.write(7, 0, 'apple tail')
+    wb.add_sheet('Other').write(0, 0, 'apple other')
+    sheet.write(8, 0, 'stale text')
     globals_, sheets = split(wb.get_biff_data())
     cells = sheets[0]
     boxed, plain = xf_at(cells, 6, 0), xf_at(cells, 2, 0)
+    add_cells(cells, 8, [[0x0203, cell(8, 0, plain) + struct.pack('<d', 8.5)]], at_end=True)
     add_cells(cells, 1, [mul(MULBLANK, 1, 0, [boxed] * 5)])
     add_cells(cells, 2, [mul(MULRK, 2, 0, [(plain, 1), (plain, 2), (plain, 3)])])
     late = next(r for r in cells if r[0] in CELLS and r[1][:4] == struct.pack('<HH', 3, 2))

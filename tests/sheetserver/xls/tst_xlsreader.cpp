@@ -109,6 +109,7 @@ private slots:
             {"superseded.xls", 0, "C4", QStringLiteral("2023-01-01")},
             {"superseded.xls", 0, "A5", QString()},
             {"superseded.xls", 0, "B5", QStringLiteral("5")},
+            {"superseded.xls", 0, "A9", QStringLiteral("8.5")},
             {"empty-label.xls", 0, "C1", QStringLiteral("after the empty one")},
             {"empty-label.xls", 0, "D3", QStringLiteral("below")},
             {"mini-stream-size.xls", 0, "A1", QStringLiteral("small apple")},

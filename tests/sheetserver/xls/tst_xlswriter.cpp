@@ -293,6 +293,11 @@ private slots:
         QTest::newRow("the cell a MULRK keeps changed")
             << "superseded.xls" << setText(0, "C3", "three")
             << QVariantMap{{"Superseded!2,2", text("three")}};
+        // The superseded text of the first sheet leaves the table with the
+        // second's: no record may point at it, nor past the table.
+        QTest::newRow("superseded cells in a sheet left alone, strings dropped")
+            << "superseded.xls" << replace(1, "A1", "apple", "pear")
+            << QVariantMap{{"Other!0,0", text("pear other")}};
         QTest::newRow("empty LABEL without its option byte")
             << "empty-label.xls" << Edit([](WorkbookDocument &d) {
                    CellEditor(&d, d.sheets.at(0))
