@@ -46,13 +46,15 @@ qint64 key(int row, int column)
 } // namespace
 
 XlsSheetWriter::XlsSheetWriter(const QByteArray &stream, quint32 start, quint32 end,
-                               const SheetModel &sheet, int defaultStyle, XlsStringTable *strings)
+                               const SheetModel &sheet, int defaultStyle, XlsStringTable *strings,
+                               bool superseded)
     : m_stream(stream)
     , m_start(start)
     , m_end(end)
     , m_sheet(sheet)
     , m_strings(strings)
     , m_defaultStyle(defaultStyle)
+    , m_superseded(superseded)
 {
 }
 
@@ -140,6 +142,8 @@ void XlsSheetWriter::findRemovedAnchors()
             if (!cell.original || !cell.changed)
                 continue;
             const quint16 type = Biff::u16(m_stream.constData() + cell.start);
+            if (type == Biff::MulRk || type == Biff::MulBlank)
+                m_split.insert(cell.start);
             if (type != Biff::Formula || cell.end + 4 > quint32(m_stream.size()))
                 continue;
             const quint16 next = Biff::u16(m_stream.constData() + cell.end);
@@ -177,12 +181,11 @@ void XlsSheetWriter::findRemovedAnchors()
     }
 }
 
-void XlsSheetWriter::findSplitRecords()
+void XlsSheetWriter::findSupersededRecords()
 {
-    // A MULRK or MULBLANK is copied whole only while it still holds every
-    // cell it names, none of them changed. A later record for one of its
-    // cells takes that cell over (Excel shows the later one), so its cells
-    // in the model run short of its count.
+    // A later record for a cell takes it over (Excel shows the later one):
+    // a MULRK or MULBLANK that lost a cell so holds fewer cells in the model
+    // than it names, and is written cell by cell.
     for (const auto &entry : m_sheet.cells.rows()) {
         const QVector<Cell> &cells = entry.second.cells;
         for (int i = 0; i < cells.size();) {
@@ -193,13 +196,11 @@ void XlsSheetWriter::findSplitRecords()
                 ++i;
                 continue;
             }
-            bool changed = false;
             int run = 0;
             for (; i < cells.size() && cells.at(i).original && cells.at(i).start == first.start;
-                 ++i, ++run)
-                changed = changed || cells.at(i).changed;
-            const int width = type == Biff::MulRk ? 6 : 2;
-            if (changed || run != (Biff::u16(header + 2) - 6) / width)
+                 ++i)
+                ++run;
+            if (run != (Biff::u16(header + 2) - 6) / (type == Biff::MulRk ? 6 : 2))
                 m_split.insert(first.start);
         }
     }
@@ -379,7 +380,8 @@ bool XlsSheetWriter::write(QByteArray *out, QString *why)
     out->clear();
     if (!scan(why))
         return false;
-    findSplitRecords();
+    if (m_superseded)
+        findSupersededRecords();
     findRemovedAnchors();
 
     QVector<int> rows; // 0-based, ascending

@@ -31,7 +31,7 @@ class XlsSheetWriter
 {
 public:
     XlsSheetWriter(const QByteArray &stream, quint32 start, quint32 end, const SheetModel &sheet,
-                   int defaultStyle, XlsStringTable *strings);
+                   int defaultStyle, XlsStringTable *strings, bool superseded = false);
 
     bool write(QByteArray *out, QString *why);
     // LABELSST records written.
@@ -52,7 +52,8 @@ private:
     };
 
     bool scan(QString *why);
-    void findSplitRecords();
+    // Only for a sheet where some cell has more than one record.
+    void findSupersededRecords();
     void findRemovedAnchors();
     void writeCell(QByteArray *out, int row, const Cell &cell);
     void writeFormula(QByteArray *out, int row, const Cell &cell);
@@ -71,6 +72,7 @@ private:
     const SheetModel &m_sheet;
     XlsStringTable *m_strings;
     int m_defaultStyle;
+    bool m_superseded;
     quint32 m_labelSst = 0;
 
     QVector<BiffRecord> m_before, m_after;

@@ -101,7 +101,7 @@ bool BookWriter::writeSheets()
                              (sheet.changed || (place.superseded && m_strings.renumbers()));
         if (rewrite) {
             XlsSheetWriter writer(stream, place.start, place.end, sheet, m_layout.defaultCellStyle,
-                                  &m_strings);
+                                  &m_strings, place.superseded);
             if (!writer.write(&body, m_why))
                 return false;
             m_references += writer.sharedStringCells();

@@ -501,8 +501,8 @@ def empty_label():
 
 def small_streams():
     """A workbook small enough to live in the mini stream with another
-    stream, the root entry recording where the workbook ends rather than
-    the end of its last mini sector."""
+    stream after it, the root entry recording where that stream ends rather
+    than the end of its last mini sector."""
     wb = xlwt.Workbook()
     sheet = wb.add_sheet('Small')
     sheet.write(0, 0, 'small apple')
