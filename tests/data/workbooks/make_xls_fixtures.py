@@ -5,8 +5,11 @@
 #
 # xlwt writes the cells; what it cannot write (MULRK from other programs,
 # LABEL, RSTRING, cached formula strings, phonetic strings, a chart sheet,
-# an encrypted or Excel 5 workbook, macros and other streams) is added to
-# its record stream here, and the compound file is built here too.
+# an encrypted or Excel 5 workbook, macros and other streams, cells that a
+# later record takes over) is added to its record stream here, and the
+# compound file is built here too, in other writers' ways where asked (a
+# stream named BOOK, a mini stream size that ends inside a sector), as is an
+# encrypted package of the Office Open XML family.
 import struct
 import xlwt
 
