@@ -250,8 +250,8 @@ Cell *BookReader::place(SheetModel *sheet, const BiffRecord &record, quint16 row
     if (column > 255)
         return nullptr;
     Cell &cell = sheet->cells.ensure(int(row) + 1, int(column) + 1);
-    // A later record for a cell is the one Excel shows.
-    m_superseded = m_superseded || cell.original;
+    if (cell.original)
+        m_superseded = true; // a later record for a cell is the one Excel shows
     cell.type = Cell::Blank;
     cell.formula = Cell::NoFormula;
     cell.number = 0;
