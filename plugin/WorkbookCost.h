@@ -15,7 +15,7 @@ public:
     using Kind = WorkbookMeasure::Format;
 
     // What a workbook's price is measured by: the inflated size of a
-    // package's parts, the size of an .xls file's Workbook stream, or the
+    // package's parts, the size of an .xls file's workbook stream, or the
     // bytes of anything else (delimited text, and files that are not what
     // their first bytes claim, which the server reads whole before it
     // refuses them).

@@ -1,6 +1,7 @@
 #include "files/WorkbookMeasure.h"
 
 #include "xls/CompoundFile.h"
+#include "xls/XlsReader.h"
 #include "xlsx/PackageSize.h"
 #include "xlsx/ZipPackage.h"
 
@@ -14,7 +15,7 @@ constexpr qint64 NoSize = -1;
 // A compound file's header, which is where its signature is.
 constexpr int SignatureBytes = 512;
 
-// The size of an .xls file's Workbook stream, read through the compound-file
+// The size of an .xls file's workbook stream, read through the compound-file
 // reader over a mapping of the file: only the header, allocation table and
 // directory sectors it looks at are read from disk.
 qint64 workbookStreamSize(QFile *file)
@@ -29,7 +30,7 @@ qint64 workbookStreamSize(QFile *file)
     qint64 found = NoSize;
     if (container.load(QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), int(size)),
                        &why)) {
-        const int entry = container.child(0, QStringLiteral("Workbook"));
+        const int entry = XlsReader::workbookStream(container);
         if (entry >= 0)
             found = qint64(container.entries().at(entry).size);
     }

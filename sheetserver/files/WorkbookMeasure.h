@@ -12,7 +12,7 @@ struct WorkbookMeasure
     enum class Format { Package, Xls, Text };
 
     // The inflated size of a package's parts, the size of an .xls file's
-    // Workbook stream, or the bytes of anything else (delimited text, and
+    // workbook stream, or the bytes of anything else (delimited text, and
     // files that are not what their first bytes claim, which the server
     // reads whole before it refuses them). Nothing for a missing file.
     static WorkbookMeasure of(const QString &path);
