@@ -8,17 +8,17 @@
 // resident memory during a replace, above what the process held before,
 // against what the run's memory budget expects it to cost; each workbook is
 // run in a fresh process of its own, so that no peak carries over.
-#include "PluginGlobals.h"
 #include "PluginPanels.h"
 #include "RunHost.h"
-#include "Wendral.h"
-#include "WidgetText.h"
-#include "WidgetTextOption.h"
-#include "WorkbookBudget.h"
-#include "WorkbookCost.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookMaker.h"
 #include "XlsMaker.h"
+#include "frame/PluginGlobals.h"
+#include "frame/Wendral.h"
+#include "panels/WidgetText.h"
+#include "panels/WidgetTextOption.h"
+#include "run/WorkbookBudget.h"
+#include "run/WorkbookCost.h"
 
 #include <QApplication>
 #include <QComboBox>

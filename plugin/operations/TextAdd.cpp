@@ -1,7 +1,7 @@
-#include "TextAdd.h"
+#include "operations/TextAdd.h"
 
-#include "ParAdd.h"
-#include "TextCut.h"
+#include "records/ParAdd.h"
+#include "text/TextCut.h"
 
 TextAdd::TextAdd(const QString &fileName, const ParAdd *par, QObject *parent)
     : TextOperation(fileName, parent), par(par)

@@ -1,7 +1,7 @@
 #ifndef TEXTADD_H
 #define TEXTADD_H
 
-#include "TextOperation.h"
+#include "operations/TextOperation.h"
 
 struct ParAdd;
 

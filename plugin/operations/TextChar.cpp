@@ -1,7 +1,7 @@
-#include "TextChar.h"
+#include "operations/TextChar.h"
 
-#include "ParChar.h"
-#include "TextCut.h"
+#include "records/ParChar.h"
+#include "text/TextCut.h"
 
 namespace {
 

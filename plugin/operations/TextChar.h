@@ -1,7 +1,7 @@
 #ifndef TEXTCHAR_H
 #define TEXTCHAR_H
 
-#include "TextOperation.h"
+#include "operations/TextOperation.h"
 
 struct ParChar;
 

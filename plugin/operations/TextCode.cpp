@@ -1,7 +1,7 @@
-#include "TextCode.h"
+#include "operations/TextCode.h"
 
-#include "AesCipher.h"
-#include "ParCode.h"
+#include "operations/AesCipher.h"
+#include "records/ParCode.h"
 
 #include <QCryptographicHash>
 

@@ -1,7 +1,7 @@
 #ifndef TEXTCODE_H
 #define TEXTCODE_H
 
-#include "TextOperation.h"
+#include "operations/TextOperation.h"
 
 #include <QByteArray>
 

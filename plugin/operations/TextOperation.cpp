@@ -1,9 +1,9 @@
-#include "TextOperation.h"
+#include "operations/TextOperation.h"
 
-#include "ExcelRange.h"
-#include "ExcelSheets.h"
-#include "ExcelWorkbook.h"
-#include "ExcelWorksheet.h"
+#include "excel/ExcelRange.h"
+#include "excel/ExcelSheets.h"
+#include "excel/ExcelWorkbook.h"
+#include "excel/ExcelWorksheet.h"
 
 #include <QDebug>
 #include <QStringList>

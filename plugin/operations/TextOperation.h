@@ -1,7 +1,7 @@
 #ifndef TEXTOPERATION_H
 #define TEXTOPERATION_H
 
-#include "ExcelBase.h"
+#include "excel/ExcelBase.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QString>

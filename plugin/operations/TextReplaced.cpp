@@ -1,8 +1,8 @@
-#include "TextReplaced.h"
+#include "operations/TextReplaced.h"
 
-#include "ExcelRange.h"
-#include "ExcelWorksheet.h"
-#include "ParReplaced.h"
+#include "excel/ExcelRange.h"
+#include "excel/ExcelWorksheet.h"
+#include "records/ParReplaced.h"
 
 TextReplaced::TextReplaced(const QString &fileName, const ParReplaced *par, QObject *parent)
     : TextOperation(fileName, parent), par(par)

@@ -1,7 +1,7 @@
 #ifndef TEXTREPLACED_H
 #define TEXTREPLACED_H
 
-#include "TextOperation.h"
+#include "operations/TextOperation.h"
 
 struct ParReplaced;
 

@@ -1,8 +1,8 @@
-#include "TextRetain.h"
+#include "operations/TextRetain.h"
 
-#include "ExcelRange.h"
-#include "ExcelWorksheet.h"
-#include "ParRetain.h"
+#include "excel/ExcelRange.h"
+#include "excel/ExcelWorksheet.h"
+#include "records/ParRetain.h"
 
 #include <QDebug>
 

@@ -1,7 +1,7 @@
 #ifndef TEXTRETAIN_H
 #define TEXTRETAIN_H
 
-#include "TextOperation.h"
+#include "operations/TextOperation.h"
 
 #include <QVector>
 

@@ -1,6 +1,6 @@
-#include "TextSpace.h"
+#include "operations/TextSpace.h"
 
-#include "ParSpace.h"
+#include "records/ParSpace.h"
 
 #include <QRegularExpression>
 

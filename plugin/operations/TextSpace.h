@@ -1,7 +1,7 @@
 #ifndef TEXTSPACE_H
 #define TEXTSPACE_H
 
-#include "TextOperation.h"
+#include "operations/TextOperation.h"
 
 struct ParSpace;
 

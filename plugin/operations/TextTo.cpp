@@ -1,7 +1,7 @@
-#include "TextTo.h"
+#include "operations/TextTo.h"
 
-#include "ParTo.h"
 #include "Tip.h"
+#include "records/ParTo.h"
 
 #include <QRegularExpression>
 

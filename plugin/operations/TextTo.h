@@ -1,7 +1,7 @@
 #ifndef TEXTTO_H
 #define TEXTTO_H
 
-#include "TextOperation.h"
+#include "operations/TextOperation.h"
 
 #include <QStringList>
 

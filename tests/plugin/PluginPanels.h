@@ -1,8 +1,8 @@
 #ifndef PLUGINPANELS_H
 #define PLUGINPANELS_H
 
-#include "WidgetText.h"
-#include "WidgetTextOption.h"
+#include "panels/WidgetText.h"
+#include "panels/WidgetTextOption.h"
 
 #include <QApplication>
 #include <QPointer>

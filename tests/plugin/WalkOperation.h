@@ -1,9 +1,9 @@
 #ifndef WALKOPERATION_H
 #define WALKOPERATION_H
 
-#include "ExcelRange.h"
-#include "ExcelWorksheet.h"
-#include "TextOperation.h"
+#include "excel/ExcelRange.h"
+#include "excel/ExcelWorksheet.h"
+#include "operations/TextOperation.h"
 
 #include <QStringList>
 

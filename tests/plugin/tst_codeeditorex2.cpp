@@ -1,10 +1,10 @@
 #include "CodeEditor.h"
-#include "CodeEditorEx2.h"
 #include "HarlithFace.h"
-#include "PluginGlobals.h"
 #include "TestTips.h"
-#include "WidgetTextOption.h"
 #include "WordListFolder.h"
+#include "frame/PluginGlobals.h"
+#include "panels/WidgetTextOption.h"
+#include "wordlists/CodeEditorEx2.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "CodeEditorEx.h"
-#include "PluginGlobals.h"
 #include "RunHost.h"
 #include "TestFiles.h"
 #include "WalkOperation.h"
-#include "Wendral.h"
 #include "WorkbookFixtures.h"
+#include "frame/PluginGlobals.h"
+#include "frame/Wendral.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
-#include "ExcelBase.h"
-#include "ExcelRange.h"
-#include "ExcelSheets.h"
-#include "ExcelWorksheet.h"
 #include "RecordingServer.h"
 #include "RunEvents.h"
 #include "ServerRegistry.h"
 #include "ThreadInit.h"
 #include "WorkbookFixtures.h"
+#include "excel/ExcelBase.h"
+#include "excel/ExcelRange.h"
+#include "excel/ExcelSheets.h"
+#include "excel/ExcelWorksheet.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "ExcelApplication.h"
-#include "ExcelRange.h"
-#include "ExcelSheets.h"
-#include "ExcelWorkbook.h"
-#include "ExcelWorkbooks.h"
-#include "ExcelWorksheet.h"
 #include "RecordingServer.h"
 #include "ServerRegistry.h"
+#include "excel/ExcelApplication.h"
+#include "excel/ExcelRange.h"
+#include "excel/ExcelSheets.h"
+#include "excel/ExcelWorkbook.h"
+#include "excel/ExcelWorkbooks.h"
+#include "excel/ExcelWorksheet.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QPointer>

@@ -1,12 +1,12 @@
-#include "ParChar.h"
-#include "ParReplaced.h"
-#include "PluginGlobals.h"
 #include "RecordingServer.h"
 #include "RunHost.h"
 #include "ThreadInit.h"
-#include "Wendral.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "frame/PluginGlobals.h"
+#include "frame/Wendral.h"
+#include "records/ParChar.h"
+#include "records/ParReplaced.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "NamedChild.h"
-#include "PluginGlobals.h"
 #include "PluginPanels.h"
 #include "RunHost.h"
-#include "Wendral.h"
-#include "WidgetText.h"
-#include "WidgetTextOption.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "frame/PluginGlobals.h"
+#include "frame/Wendral.h"
+#include "panels/WidgetText.h"
+#include "panels/WidgetTextOption.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "RunEvents.h"
 #include "TestTips.h"
-#include "TextBase.h"
-#include "TextBaseNew.h"
+#include "excel/TextBase.h"
+#include "excel/TextBaseNew.h"
 
 #include <QFile>
 #include <QSignalSpy>

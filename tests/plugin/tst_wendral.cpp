@@ -1,8 +1,8 @@
 #include "FakeHost.h"
-#include "PluginGlobals.h"
-#include "Wendral.h"
-#include "WidgetText.h"
-#include "WidgetTextOption.h"
+#include "frame/PluginGlobals.h"
+#include "frame/Wendral.h"
+#include "panels/WidgetText.h"
+#include "panels/WidgetTextOption.h"
 
 #include <QApplication>
 #include <QDockWidget>

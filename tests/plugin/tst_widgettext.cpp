@@ -1,7 +1,7 @@
-#include "PluginGlobals.h"
 #include "TextFit.h"
-#include "Wendral.h"
-#include "WidgetText.h"
+#include "frame/PluginGlobals.h"
+#include "frame/Wendral.h"
+#include "panels/WidgetText.h"
 
 #include <QButtonGroup>
 #include <QFontInfo>

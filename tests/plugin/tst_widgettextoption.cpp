@@ -1,9 +1,9 @@
 #include "NamedChild.h"
-#include "PluginGlobals.h"
 #include "RunHost.h"
 #include "TestTips.h"
 #include "TextFit.h"
-#include "WidgetTextOption.h"
+#include "frame/PluginGlobals.h"
+#include "panels/WidgetTextOption.h"
 
 #include <QCheckBox>
 #include <QComboBox>

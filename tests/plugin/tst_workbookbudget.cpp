@@ -1,7 +1,7 @@
-#include "MachineMemory.h"
-#include "WorkbookBudget.h"
-#include "WorkbookCost.h"
 #include "WorkbookFixtures.h"
+#include "run/MachineMemory.h"
+#include "run/WorkbookBudget.h"
+#include "run/WorkbookCost.h"
 #include "xls/CompoundFile.h"
 
 #include <QtTest>
@@ -71,7 +71,7 @@ QByteArray compoundFile(int shift, const QString &name, quint64 size, quint32 af
     put(26, shift == 9 ? 3 : 4, 2);
     put(28, 0xFFFE, 2);
     put(30, quint64(shift), 2);
-    put(32, 6, 2); // mini sectors of 64 bytes,
+    put(32, 6, 2);   // mini sectors of 64 bytes,
     put32(56, 4096); // below the usual cutoff, and no mini table
     put32(60, 0xFFFFFFFEu);
     put32(44, 1); // one allocation table sector,

@@ -1,4 +1,4 @@
-#include "AesCipher.h"
+#include "operations/AesCipher.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
-#include "ParAdd.h"
-#include "ParChar.h"
-#include "ParSpace.h"
-#include "TextAdd.h"
-#include "TextChar.h"
-#include "TextCut.h"
-#include "TextSpace.h"
+#include "operations/TextAdd.h"
+#include "operations/TextChar.h"
+#include "operations/TextSpace.h"
+#include "records/ParAdd.h"
+#include "records/ParChar.h"
+#include "records/ParSpace.h"
+#include "text/TextCut.h"
 
 #include <QtTest>
 

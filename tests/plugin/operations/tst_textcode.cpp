@@ -1,4 +1,4 @@
-#include "TextCode.h"
+#include "operations/TextCode.h"
 
 #include <QtTest>
 

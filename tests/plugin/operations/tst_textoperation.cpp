@@ -1,10 +1,10 @@
-#include "ExcelRange.h"
-#include "ExcelWorksheet.h"
 #include "RecordingServer.h"
-#include "TextOperation.h"
 #include "WalkOperation.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "excel/ExcelRange.h"
+#include "excel/ExcelWorksheet.h"
+#include "operations/TextOperation.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
-#include "ParReplaced.h"
 #include "RecordingServer.h"
 #include "RunEvents.h"
-#include "TextReplaced.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "operations/TextReplaced.h"
+#include "records/ParReplaced.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
-#include "ParTo.h"
 #include "RunEvents.h"
-#include "TextTo.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
+#include "operations/TextTo.h"
+#include "records/ParTo.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
