@@ -610,6 +610,12 @@ void MainWindow::on_action_closeOther_triggered()
 void MainWindow::setFaceEnabled(bool enabled)
 {
     setEnabled(enabled);
+    if (!enabled)
+        return;
+    // A run has ended: documents without edits show what it wrote to their
+    // files now, not only when they next get the focus.
+    for (CodeEditorEx *editor : qAsConst(m_codeEditors))
+        editor->reloadIfChangedOnDisk();
 }
 
 void MainWindow::setHarlithFace(HarlithFace *peer)
