@@ -1,3 +1,5 @@
+#include "CodeEditorEx.h"
+#include "DialogAnswer.h"
 #include "MainWindow.h"
 #include "NamedChild.h"
 #include "TableViewWidget.h"
@@ -6,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -35,6 +38,10 @@ private slots:
     void allListsAreProcessed();
     void operationNotAvailableYetEndsAtOnce();
     void stepsRunOneAfterAnother();
+    void closeGivenDuringARunIsAnswered_data();
+    void closeGivenDuringARunIsAnswered();
+    void documentsNeverHideWhatARunWrote_data();
+    void documentsNeverHideWhatARunWrote();
 
 private:
     QWidget *panel() { return namedChild<QWidget>(m_window.get(), "WidgetText"); }
@@ -51,6 +58,9 @@ private:
     void setSheets(const QString &text);
     // Presses 处理 and waits for the host to hear the run's end.
     void runAndWait();
+    // Replaces apple by pear in the first list's files.
+    void chooseReplaceOverTheList();
+    CodeEditorEx *document() { return m_window->findChild<CodeEditorEx *>(); }
     int tipCount(Tip::Pair pair) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -86,6 +96,7 @@ void TestEndToEnd::init()
 
 void TestEndToEnd::cleanup()
 {
+    cancelPendingDialogAnswers();
     // Closing the panel is how the plug-in forgets the chosen operation.
     if (m_window && m_window->findChild<QWidget *>(QStringLiteral("WidgetText")))
         panel()->close();
@@ -140,6 +151,14 @@ void TestEndToEnd::runAndWait()
     // Nothing more is on its way.
     QCoreApplication::processEvents();
     QCOMPARE(tipCount(Tip::AllThreadsDone), 1);
+}
+
+void TestEndToEnd::chooseReplaceOverTheList()
+{
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeList");
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    setSheets(QStringLiteral("所有表"));
 }
 
 int TestEndToEnd::tipCount(Tip::Pair pair) const
@@ -408,6 +427,98 @@ void TestEndToEnd::stepsRunOneAfterAnother()
         QCOMPARE(cellsAfter.value(it.key()).toString(), expected);
     }
     QVERIFY(changed > 10);
+}
+
+void TestEndToEnd::closeGivenDuringARunIsAnswered_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::newRow("Enter: 是 saves") << int(Qt::Key_Return) << QByteArray("edited");
+    QTest::newRow("Escape: 否 discards") << int(Qt::Key_Escape) << QByteArray("notes");
+}
+
+// The window manager's close given while a run holds the window comes after
+// the run: the save question of a modified document then takes the user's
+// keys, and the pointer is back to normal.
+void TestEndToEnd::closeGivenDuringARunIsAnswered()
+{
+    QFETCH(int, key);
+    QFETCH(QByteArray, onDisk);
+    const QString book = copy(QStringLiteral("basic.xlsx"));
+    addToList(lists().first(), {book});
+    const QString notes = m_dir->filePath(QStringLiteral("notes.txt"));
+    QVERIFY(WorkbookFixtures::writeFile(notes, "notes"));
+    m_window->newCodeEditorEx(99, 5000, notes);
+    document()->setPlainText(QStringLiteral("edited"));
+    chooseReplaceOverTheList();
+
+    bool byKey = false;
+    auto answer = DialogAnswer<QMessageBox>([key, &byKey](QMessageBox *box) {
+        QTest::keyClick(box, Qt::Key(key));
+        byKey = !box->isVisible();
+        // Keys that went nowhere must not leave the test waiting.
+        if (!byKey)
+            box->reject();
+    });
+    // Queued before the run returns to the event loop, as a close given
+    // during the run waits in the window system's queue.
+    QCoreApplication::postEvent(m_window->windowHandle(), new QCloseEvent);
+    click(panel(), "pushButton_start");
+    QTRY_VERIFY(!m_window->isVisible());
+    QVERIFY(answer.answered());
+    QVERIFY(byKey);
+    QVERIFY(!document());
+    QCOMPARE(WorkbookFixtures::readFile(notes), onDisk);
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(tipCount(Tip::AllThreadsDone), 1);
+}
+
+void TestEndToEnd::documentsNeverHideWhatARunWrote_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("clean: shows the result") << QString() << QString();
+    QTest::newRow("edited, 是 writes over") << QStringLiteral("mine") << QStringLiteral("是");
+    QTest::newRow("edited, 否 keeps the result") << QStringLiteral("mine") << QStringLiteral("否");
+}
+
+// A document of a file that a run rewrites: without edits it shows the
+// result as the run ends; with edits, saving asks before writing over it.
+void TestEndToEnd::documentsNeverHideWhatARunWrote()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, answer);
+    const QString path = copy(QStringLiteral("sample.csv"));
+    TableViewWidget *list = lists().first();
+    addToList(list, {path});
+    m_window->openFiles(list->tableID(), list->fileList());
+    CodeEditorEx *editor = document();
+    QVERIFY(editor->toPlainText().contains(QStringLiteral("红 apple")));
+    if (!edit.isEmpty())
+        editor->setPlainText(edit);
+    chooseReplaceOverTheList();
+    runAndWait();
+    const QByteArray result = WorkbookFixtures::readFile(path);
+    QVERIFY(QString::fromUtf8(result).contains(QStringLiteral("红 pear")));
+
+    if (edit.isEmpty()) {
+        QVERIFY(editor->toPlainText().contains(QStringLiteral("红 pear")));
+        QVERIFY(!editor->windowTitle().startsWith(QLatin1Char('*')));
+        return;
+    }
+    QCOMPARE(editor->toPlainText(), edit);
+    auto asked = pressButton(answer);
+    namedChild<QAction>(m_window.get(), "action_save")->trigger();
+    QVERIFY(asked.answered());
+    const bool overwrite = answer == QStringLiteral("是");
+    QCOMPARE(QString::fromUtf8(WorkbookFixtures::readFile(path)).contains(edit), overwrite);
+    if (!overwrite) {
+        QCOMPARE(WorkbookFixtures::readFile(path), result);
+        QVERIFY(editor->windowTitle().startsWith(QLatin1Char('*')));
+        // Leave without a question to answer.
+        auto discard = pressButton(QStringLiteral("否"));
+        m_window->closeListDocuments(list->tableID());
+    }
 }
 
 QTEST_MAIN(TestEndToEnd)
