@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextCodec>
+#include <QtMath>
 #include <QtTest>
 
 namespace {
@@ -52,6 +54,8 @@ private slots:
     void saveAppliesTheCodecAtOnce();
     void everySaveWritesAndSignals();
     void typedListCountIsStoredAsTyped();
+    void filterLinesShowWhole_data();
+    void filterLinesShowWhole();
 
 private:
     QTextCodec *m_savedCodec = QTextCodec::codecForLocale();
@@ -255,6 +259,38 @@ void TestOption::typedListCountIsStoredAsTyped()
     QCOMPARE(read(QStringLiteral("start"), QStringLiteral("listNumber")), QStringLiteral("两个"));
     QCOMPARE(read(QStringLiteral("currency"), QStringLiteral("close")), QStringLiteral("1"));
     QCOMPARE(read(QStringLiteral("new"), QStringLiteral("add")), QStringLiteral("0"));
+}
+
+void TestOption::filterLinesShowWhole_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("the window's own list") << QByteArray();
+    QTest::newRow("a longer stored list")
+        << QByteArray("txt(*.txt)\nsource(*.h *.c *.cpp *.hpp *.py *.cs *.java *.kt)\ncsv(*.csv)\n"
+                      "a(*.a)\nb(*.b)\nc(*.c)\nd(*.d)\ne(*.e)\nAll(*.*)");
+}
+
+// Each filter line of 文本处理 shows whole, neither wrapped nor cut.
+void TestOption::filterLinesShowWhole()
+{
+    QFETCH(QByteArray, stored);
+    if (!stored.isEmpty())
+        QVERIFY(writeTestFile(QStringLiteral("suffix.ini"), stored));
+    QWidget owner;
+    Option option(&owner);
+    option.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&option));
+    child<QTabWidget>(option, "tabWidget")->setCurrentIndex(2);
+    auto *box = child<QPlainTextEdit>(option, "plainTextEdit_suffix");
+    const QStringList lines = box->toPlainText().split(QLatin1Char('\n'));
+    const QFontMetrics metrics(box->font());
+    const int margins = 2 * qCeil(box->document()->documentMargin());
+    for (const QString &line : lines)
+        QVERIFY2(metrics.horizontalAdvance(line) + margins <= box->viewport()->width(),
+                 qPrintable(line));
+    // The last line ends inside the box.
+    const QTextCursor last(box->document()->lastBlock());
+    QVERIFY(box->cursorRect(last).bottom() < box->viewport()->height());
 }
 
 QTEST_MAIN(TestOption)
