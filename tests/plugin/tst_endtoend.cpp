@@ -38,6 +38,7 @@ private slots:
     void allListsAreProcessed();
     void operationNotAvailableYetEndsAtOnce();
     void stepsRunOneAfterAnother();
+    void optionsFollowTheWindowHeight();
     void closeGivenDuringARunIsAnswered_data();
     void closeGivenDuringARunIsAnswered();
     void documentsNeverHideWhatARunWrote_data();
@@ -427,6 +428,26 @@ void TestEndToEnd::stepsRunOneAfterAnother()
         QCOMPARE(cellsAfter.value(it.key()).toString(), expected);
     }
     QVERIFY(changed > 10);
+}
+
+// The panel opened before the window took its final size (shown at start,
+// before the window is maximised): the options still fill the dock's area,
+// and the key and replacement boxes take the room, on every visit.
+void TestEndToEnd::optionsFollowTheWindowHeight()
+{
+    click(panel(), "toolButton_textReplaced");
+    auto *key = namedChild<QWidget>(options(), "plainTextEdit_replacedKey");
+    const int before = key->height();
+    m_window->resize(m_window->width(), m_window->height() + 300);
+    for (const char *visit : {"toolButton_textTo", "toolButton_textReplaced_2",
+                              "toolButton_textSpace", "toolButton_textReplaced"}) {
+        click(panel(), visit);
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(panel(), &activate);
+    }
+    QTRY_VERIFY(key->height() > before + 50);
+    const auto *central = m_window->centralWidget();
+    QCOMPARE(options()->parentWidget()->height(), central->height());
 }
 
 void TestEndToEnd::closeGivenDuringARunIsAnswered_data()
