@@ -70,10 +70,13 @@ void RunHold::end()
     application->removeEventFilter(this);
     QGuiApplication::restoreOverrideCursor();
     // Posted, so that the close comes after this point whatever loop runs:
-    // a question it asks then gets its answers.
+    // a question it asks then gets its answers. Under a modal window that
+    // has just opened, the window system would refuse the close: so does
+    // the hold.
+    const QWindow *modal = QGuiApplication::modalWindow();
     const QList<QPointer<QWindow>> closes = std::move(m_closeRequests);
     for (const QPointer<QWindow> &window : closes) {
-        if (window)
+        if (window && (!modal || window == modal))
             QCoreApplication::postEvent(window, new QCloseEvent);
     }
 }
