@@ -39,9 +39,9 @@ bool isUserInput(const QEvent *event)
 }
 
 // The event loop comes round to the hold this many times at least before it
-// ends: the window system hands its queued input over in a turn of its own,
-// after the turn in which the run returned.
-const int minimumTurns = 2;
+// ends: the window system's input waiting when the run returned is read in
+// one turn and handed to the windows in the same or the next one.
+const int minimumTurns = 3;
 
 } // namespace
 
