@@ -1,6 +1,7 @@
 #include "CodeEditorEx.h"
 
 #include "DialogFilter.h"
+#include "PaneText.h"
 #include "ReadWriteTxt.h"
 #include "Tip.h"
 
@@ -17,7 +18,11 @@
 #include <QWheelEvent>
 
 CodeEditorEx::CodeEditorEx(int tableID, int codeID, const QString &path, QWidget *parent)
-    : CodeEditor(parent), m_tableID(tableID), codeID(codeID), m_path(path)
+    : CodeEditor(parent)
+    , m_tableID(tableID)
+    , codeID(codeID)
+    , m_path(path)
+    , m_text(new PaneText(this))
 {
     if (!m_path.isEmpty()) {
         readFile();
@@ -111,7 +116,7 @@ void CodeEditorEx::readFile()
     bool lossless = true;
     g_readWriteTxt.readTxt(m_path, m_savedText, lossless);
     m_undecodable = !lossless;
-    setPlainText(m_savedText);
+    m_text->setText(m_savedText);
 }
 
 void CodeEditorEx::onTextChanged()
@@ -160,8 +165,11 @@ bool CodeEditorEx::save(int tableID)
 
     bool written = unchanged;
     if (!unchanged) {
+        // Written with the no-break spaces, lone carriage returns and line
+        // separators the editor shows as other characters, where no edit
+        // touched them.
         m_savedText = toPlainText();
-        written = !m_path.isEmpty() && g_readWriteTxt.writeTxt(m_path, m_savedText);
+        written = !m_path.isEmpty() && g_readWriteTxt.writeTxt(m_path, m_text->text());
         if (written)
             m_diskStamp = DiskStamp::of(m_path);
     }

@@ -9,6 +9,8 @@
 // One text document of the host: a file of a list, a file on its own or a
 // new document not yet saved. The window title carries "*" while the text
 // differs from what is on disk.
+class PaneText;
+
 class CodeEditorEx : public CodeEditor
 {
     Q_OBJECT
@@ -74,6 +76,8 @@ private:
     QString m_mark;
     // The file as the document last read or wrote it.
     DiskStamp m_diskStamp;
+    // The text with the characters the editor shows as others, for the save.
+    PaneText *m_text;
     // The file holds bytes the chosen encoding cannot decode.
     bool m_undecodable = false;
     // The user answered "否" when the document was closed.
