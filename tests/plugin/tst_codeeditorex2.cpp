@@ -177,11 +177,6 @@ private slots:
                                                                              "b\nn\rc\xe2\x80\xa8"
                                                                              "d")
                                                                << QByteArray("xy");
-        QTest::newRow("lines joined at the carriage return") << QStringLiteral("join")
-                                                             << QByteArray("a\xc2\xa0"
-                                                                           "bc\xe2\x80\xa8"
-                                                                           "d")
-                                                             << QByteArray("xy");
         QTest::newRow("swapped") << QStringLiteral("swap") << QByteArray("xy") << odd;
     }
     void untouchedCharactersStay()
@@ -197,19 +192,13 @@ private slots:
             typeAtEnd(pane(editor, "mRightEditor"), QStringLiteral("!"));
         if (action == QLatin1String("left"))
             typeAtEnd(left, QStringLiteral("!"));
-        if (action == QLatin1String("new line") || action == QLatin1String("join")) {
+        if (action == QLatin1String("new line")) {
             QTextCursor cursor = left->textCursor();
             cursor.movePosition(QTextCursor::Start);
-            cursor.movePosition(QTextCursor::NextBlock);
-            if (action == QLatin1String("new line"))
-                cursor.movePosition(QTextCursor::PreviousCharacter);
+            cursor.movePosition(QTextCursor::EndOfBlock);
             left->setTextCursor(cursor);
-            if (action == QLatin1String("join")) {
-                QTest::keyClick(left, Qt::Key_Backspace);
-            } else {
-                QTest::keyClick(left, Qt::Key_Return);
-                QTest::keyClicks(left, QStringLiteral("n"));
-            }
+            QTest::keyClick(left, Qt::Key_Return);
+            QTest::keyClicks(left, QStringLiteral("n"));
         }
         if (action == QLatin1String("swap"))
             editor->findChild<QPushButton *>(QStringLiteral("mSwapButton"))->click();
