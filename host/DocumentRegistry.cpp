@@ -80,6 +80,9 @@ void DocumentRegistry::createList(const QString &name, int number)
     }
     list->setGeometry(m_listX, m_listY, 200, 500);
     list->show();
+    // Raising the window above put it over the other lists too, where the
+    // window manager does not keep dialogs above their parent.
+    raiseLists();
     setCurrentList(list);
 }
 
@@ -420,4 +423,11 @@ void DocumentRegistry::applyDropSetting()
     const int mode = dropModeSetting();
     for (CodeEditorEx *editor : qAsConst(m_codeEditors))
         editor->setDropMode(mode);
+}
+
+void DocumentRegistry::raiseLists()
+{
+    // In registry order: the newest list ends on top.
+    for (TableViewWidget *list : qAsConst(m_tables))
+        list->raise();
 }

@@ -70,6 +70,8 @@ public:
     // The current list leaves the registry; its window stays.
     void dropCurrentList();
     void closeOtherLists();
+    // Puts every list above the window.
+    void raiseLists();
     // A changed drop setting reaches the documents that are already open.
     void applyDropSetting();
 

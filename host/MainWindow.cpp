@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -93,6 +94,10 @@ void MainWindow::showEvent(QShowEvent *event)
         return;
     m_firstShow = false;
     loadPlugins();
+    // The lists made before the window was shown are under it where the
+    // window manager does not keep a dialog above its parent. Raised once
+    // the window's own showing has reached the window manager.
+    QTimer::singleShot(0, m_documents.get(), &DocumentRegistry::raiseLists);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -271,6 +276,12 @@ void MainWindow::on_action_closeOther_triggered()
 void MainWindow::setFaceEnabled(bool enabled)
 {
     setEnabled(enabled);
+    if (!enabled)
+        return;
+    // A run has ended: documents without edits show what it wrote to their
+    // files now, not only when they next get the focus.
+    for (CodeEditorEx *editor : m_documents->documents())
+        editor->reloadIfChangedOnDisk();
 }
 
 void MainWindow::setHarlithFace(HarlithFace *peer)
