@@ -1,6 +1,7 @@
 #include "DocumentRegistry.h"
 
 #include "CodeEditorEx.h"
+#include "ConfigureSetting.h"
 #include "DockWidgetTips.h"
 #include "Settings.h"
 #include "TableViewWidget.h"
@@ -22,9 +23,7 @@ namespace {
 // again for the open ones when the options are saved.
 int dropModeSetting()
 {
-    return readSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
-                       QStringLiteral("0"))
-        .toInt();
+    return Configure::DropMode.read().toInt();
 }
 
 } // namespace
@@ -220,9 +219,7 @@ void DocumentRegistry::onListDestroyed(int tableID)
 
 void DocumentRegistry::onDocumentSaved(int tableID, int codeID, const QString &fileName)
 {
-    const bool toList = readSetting(configureFile(), QStringLiteral("text"),
-                                    QStringLiteral("firstSaveToList"), QStringLiteral("1"))
-                            .toInt() != 0;
+    const bool toList = Configure::FirstSaveToList.read().toInt() != 0;
     qDebug() << "isSaveToList:" << (toList ? "true" : "false");
     if (!toList)
         return;

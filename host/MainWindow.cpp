@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "CodeEditorEx.h"
+#include "ConfigureSetting.h"
 #include "DockWidgetTips.h"
 #include "DocumentRegistry.h"
 #include "Option.h"
@@ -31,8 +32,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     setWindowTitle(QStringLiteral("KestruneExcel批量处理工具 V") +
                    QCoreApplication::applicationVersion());
 
-    applyCodecSetting(readSetting(configureFile(), QStringLiteral("text"), QStringLiteral("code"),
-                                  QStringLiteral("UTF-8")));
+    applyCodecSetting(Configure::TextCode.read());
 
     m_rangeLabel = new QLabel;
     m_countLabel = new QLabel;
@@ -69,9 +69,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(m_steps.get(), &StepCoordinator::allStepsDone, this, [this] { setFaceEnabled(true); });
     connect(this, &MainWindow::stepDoneSignal, m_steps.get(), &StepCoordinator::stepDone);
 
-    const int listNumber = readSetting(configureFile(), QStringLiteral("start"),
-                                       QStringLiteral("listNumber"), QStringLiteral("1"))
-                               .toInt();
+    const int listNumber = Configure::ListNumber.read().toInt();
     for (int i = 0; i < listNumber; ++i)
         m_documents->newList(QStringLiteral("List"));
 }

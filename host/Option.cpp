@@ -1,5 +1,6 @@
 #include "Option.h"
 
+#include "ConfigureSetting.h"
 #include "ReadWriteTxt.h"
 #include "Settings.h"
 #include "ui_Option.h"
@@ -47,34 +48,20 @@ Option::Option(QWidget *parent) : QWidget(parent), ui(new Ui::Option)
 
     // The count the program starts with: without the key that is one list,
     // and saving the window unchanged must keep it so.
-    ui->lineEdit_listNumber->setText(readSetting(configureFile(), QStringLiteral("start"),
-                                                 QStringLiteral("listNumber"),
-                                                 QStringLiteral("1")));
-    ui->comboBox_close->setCurrentIndex(readSetting(configureFile(), QStringLiteral("currency"),
-                                                    QStringLiteral("close"), QStringLiteral("0"))
-                                            .toInt());
-    // The plug-in's own default: the data folder under the working folder. A
-    // bare "/data/" would name a folder at the root of the file system, and a
-    // save with the defaults would send the word lists there.
-    ui->lineEdit_iniPath->setText(readSetting(configureFile(), QStringLiteral("currency"),
-                                              QStringLiteral("iniPath"),
-                                              QDir::currentPath() + QStringLiteral("/data/")));
-    ui->comboBox_code->setCurrentText(readSetting(configureFile(), QStringLiteral("text"),
-                                                  QStringLiteral("code"), QStringLiteral("UTF-8")));
+    ui->lineEdit_listNumber->setText(Configure::ListNumber.read());
+    ui->comboBox_close->setCurrentIndex(Configure::CloseChoice.read().toInt());
+    // Saving with the defaults writes the plug-in's own default folder.
+    ui->lineEdit_iniPath->setText(Configure::DataPath.read());
+    ui->comboBox_code->setCurrentText(Configure::TextCode.read());
 
     QString suffixes;
     g_readWriteTxt.readTxt(suffixFile(), suffixes);
     ui->plainTextEdit_suffix->setPlainText(suffixes.isEmpty() ? defaultSuffixes() : suffixes);
     fitSuffixBox();
 
-    ui->checkBox_firstSaveToList->setChecked(
-        isSet(readSetting(configureFile(), QStringLiteral("text"),
-                          QStringLiteral("firstSaveToList"), QStringLiteral("1"))));
-    ui->comboBox_drop->setCurrentIndex(readSetting(configureFile(), QStringLiteral("text"),
-                                                   QStringLiteral("drop"), QStringLiteral("0"))
-                                           .toInt());
-    ui->checkBox_add->setChecked(isSet(readSetting(configureFile(), QStringLiteral("new"),
-                                                   QStringLiteral("add"), QStringLiteral("1"))));
+    ui->checkBox_firstSaveToList->setChecked(isSet(Configure::FirstSaveToList.read()));
+    ui->comboBox_drop->setCurrentIndex(Configure::DropMode.read().toInt());
+    ui->checkBox_add->setChecked(isSet(Configure::AddGenerated.read()));
 
     loadPlugins();
 }
@@ -141,22 +128,15 @@ QString Option::pluginTable() const
 
 void Option::on_pushButton_save_clicked()
 {
-    writeSetting(configureFile(), QStringLiteral("start"), QStringLiteral("listNumber"),
-                 ui->lineEdit_listNumber->text());
-    writeSetting(configureFile(), QStringLiteral("currency"), QStringLiteral("close"),
-                 QString::number(ui->comboBox_close->currentIndex()));
-    writeSetting(configureFile(), QStringLiteral("currency"), QStringLiteral("iniPath"),
-                 ui->lineEdit_iniPath->text());
-    writeSetting(configureFile(), QStringLiteral("text"), QStringLiteral("code"),
-                 ui->comboBox_code->currentText());
+    Configure::ListNumber.write(ui->lineEdit_listNumber->text());
+    Configure::CloseChoice.write(QString::number(ui->comboBox_close->currentIndex()));
+    Configure::DataPath.write(ui->lineEdit_iniPath->text());
+    Configure::TextCode.write(ui->comboBox_code->currentText());
     applyCodecSetting(ui->comboBox_code->currentText());
     g_readWriteTxt.writeTxt(suffixFile(), ui->plainTextEdit_suffix->toPlainText());
-    writeSetting(configureFile(), QStringLiteral("text"), QStringLiteral("firstSaveToList"),
-                 flagText(ui->checkBox_firstSaveToList->isChecked()));
-    writeSetting(configureFile(), QStringLiteral("text"), QStringLiteral("drop"),
-                 QString::number(ui->comboBox_drop->currentIndex()));
-    writeSetting(configureFile(), QStringLiteral("new"), QStringLiteral("add"),
-                 flagText(ui->checkBox_add->isChecked()));
+    Configure::FirstSaveToList.write(flagText(ui->checkBox_firstSaveToList->isChecked()));
+    Configure::DropMode.write(QString::number(ui->comboBox_drop->currentIndex()));
+    Configure::AddGenerated.write(flagText(ui->checkBox_add->isChecked()));
     g_readWriteTxt.writeTxt(plusFile(), pluginTable());
     emit optionSignal();
     close();

@@ -1,14 +1,17 @@
 #ifndef SETTINGS_H
 #define SETTINGS_H
 
+#include "ConfigureSetting.h"
+
 #include <QString>
 
 class QTextCodec;
 
-// The host's settings files, all in the working folder.
+// The host's settings files, all in the working folder. The keys of the
+// first are in ConfigureSetting.h.
 inline QString configureFile()
 {
-    return QStringLiteral("./configure.ini");
+    return ConfigureSetting::file();
 }
 
 // The filters of the text and workbook file dialogs, one a line.

@@ -1,4 +1,5 @@
 #include "TableViewWidget.h"
+#include "ConfigureSetting.h"
 #include "ui_TableViewWidget.h"
 
 #include "DialogFilter.h"
@@ -142,9 +143,7 @@ void TableViewWidget::addDirectory()
 
     auto *subfolders = new QCheckBox(QStringLiteral("包含子目录文件"), &dialog);
     subfolders->setObjectName(QStringLiteral("checkBox_subfolders"));
-    subfolders->setChecked(
-        readSetting(m_iniPath, QStringLiteral("check"), QStringLiteral("c1"), QStringLiteral("1"))
-            .toInt() != 0);
+    subfolders->setChecked(Configure::Subfolders.read(m_iniPath).toInt() != 0);
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
         grid->addWidget(subfolders, 4, 0, 1, 5);
 

@@ -1,9 +1,9 @@
 #include "panels/WidgetTextOption.h"
 
+#include "ConfigureSetting.h"
 #include "FileType.h"
 #include "HarlithFace.h"
 #include "Tip.h"
-#include "excel/TextBaseNew.h"
 #include "records/OperationKinds.h"
 #include "records/ParBuilder.h"
 #include "ui_WidgetTextOption.h"
@@ -40,13 +40,6 @@ bool isStandardBase(const QString &text)
            text == QLatin1String("10") || text == QLatin1String("16");
 }
 
-QString configuredDataPath()
-{
-    return TextBaseNew::readIniGroup(QStringLiteral("./configure.ini"), QStringLiteral("currency"),
-                                     QStringLiteral("iniPath"),
-                                     QDir::currentPath() + QStringLiteral("/data/"));
-}
-
 } // namespace
 
 WidgetTextOption::WidgetTextOption(const QString &text, QWidget *parent)
@@ -57,7 +50,7 @@ WidgetTextOption::WidgetTextOption(const QString &text, QWidget *parent)
     ui->label_7->hide();
     ui->comboBox_page->hide();
 
-    m_builder = new ParBuilder(ui.get(), configuredDataPath(), this);
+    m_builder = new ParBuilder(ui.get(), Configure::DataPath.read(), this);
     m_dataPath = m_builder->wordLists().dataPath();
     connect(m_builder, &ParBuilder::tipSignal, this, &WidgetTextOption::tipSignal);
 
