@@ -15,7 +15,7 @@ FUZZ_SECONDS ?= 60
 PACKAGES := build-essential cmake pkg-config qtbase5-dev libquazip1-qt5-dev \
             shared-mime-info zlib1g-dev fonts-wqy-microhei fonts-dejavu-extra \
             python3 python3-openpyxl \
-            python3-xlrd python3-xlwt \
+            python3-xlrd python3-xlwt acl \
             clang libclang-rt-14-dev xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
