@@ -8,7 +8,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,7 +22,7 @@ bool syncFolder(const QString &folder, QString *why)
     const bool synced = fd >= 0 && (::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP);
     if (!synced)
         *why = QStringLiteral("replaced, but the folder could not be synced: ") +
-               QString::fromLocal8Bit(strerror(errno));
+               qt_error_string(errno);
     if (fd >= 0)
         ::close(fd);
     return synced;

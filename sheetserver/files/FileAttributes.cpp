@@ -4,7 +4,6 @@
 #include <QList>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -13,7 +12,7 @@ namespace {
 
 QString systemError(const QString &what)
 {
-    return what + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
+    return what + QStringLiteral(": ") + qt_error_string(errno);
 }
 
 // The names of a file's extended attributes; none where the file system
@@ -69,12 +68,8 @@ bool labelledBySystem(const QByteArray &name)
 
 bool FileAttributes::copy(int from, int to, QString *why)
 {
-    struct stat old
-    {
-    };
-    struct stat now
-    {
-    };
+    struct stat old = {};
+    struct stat now = {};
     if (::fstat(from, &old) != 0 || ::fstat(to, &now) != 0) {
         *why = systemError(QStringLiteral("cannot read the file's attributes"));
         return false;

@@ -26,9 +26,7 @@ QByteArray readEntryFile(const QString &path)
         return QByteArray();
     QByteArray bytes(MostRead, Qt::Uninitialized);
     qint64 got = 0;
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         while (got < bytes.size()) {
             const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
@@ -132,7 +130,12 @@ OfficeLockFile::Entry OfficeLockFile::ours()
 {
     Entry entry;
     entry.name = QStringLiteral("Quorvane");
-    const struct passwd *account = ::getpwuid(::geteuid());
+    // Jobs open workbooks on several threads at once: getpwuid's static
+    // record would be shared.
+    passwd record{};
+    struct passwd *account = nullptr;
+    char strings[4096];
+    ::getpwuid_r(::geteuid(), &record, strings, sizeof strings, &account);
     entry.user = account ? QString::fromLocal8Bit(account->pw_name) : qEnvironmentVariable("USER");
     entry.host = hostName();
     entry.time = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,9 +19,7 @@ const char Suffix[] = ".quorvane-saving";
 // is not ours to remove.
 void removePlainFile(const QByteArray &name)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::lstat(name.constData(), &info) == 0 && S_ISREG(info.st_mode))
         ::unlink(name.constData());
 }
@@ -113,7 +110,7 @@ bool TemporaryCopy::writeOut(const char *data, qint64 length)
 QString TemporaryCopy::failure() const
 {
     return QStringLiteral("cannot write %1: %2")
-        .arg(QFileInfo(m_path).fileName(), QString::fromLocal8Bit(strerror(m_error)));
+        .arg(QFileInfo(m_path).fileName(), qt_error_string(m_error));
 }
 
 bool TemporaryCopy::drain(QString *why)
@@ -142,8 +139,7 @@ bool TemporaryCopy::replace(const QString &workbook, QString *why)
 {
     if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(workbook).constData()) !=
         0) {
-        *why =
-            QStringLiteral("cannot replace the file: ") + QString::fromLocal8Bit(strerror(errno));
+        *why = QStringLiteral("cannot replace the file: ") + qt_error_string(errno);
         return false;
     }
     m_placed = true;

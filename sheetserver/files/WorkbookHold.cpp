@@ -7,7 +7,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,8 +15,7 @@ namespace {
 
 QString systemError(const char *what)
 {
-    return QString::fromLatin1(what) + QStringLiteral(": ") +
-           QString::fromLocal8Bit(strerror(errno));
+    return QString::fromLatin1(what) + QStringLiteral(": ") + qt_error_string(errno);
 }
 
 } // namespace
@@ -40,9 +38,7 @@ WorkbookHold::Identity WorkbookHold::Identity::of(const struct stat &info)
 
 WorkbookHold::Lock WorkbookHold::lock(int fd, bool forWriting)
 {
-    struct flock range
-    {
-    };
+    struct flock range = {};
     range.l_type = forWriting ? F_WRLCK : F_RDLCK;
     range.l_whence = SEEK_SET; // from 0 to the end, however long the file grows
     if (::fcntl(fd, F_OFD_SETLK, &range) == 0)
@@ -67,9 +63,7 @@ bool WorkbookHold::take(const QString &path, QString *why)
         writable = false;
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     }
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         *why = fd < 0 ? systemError("cannot open") : QStringLiteral("not a plain file");
         if (fd >= 0)
@@ -130,9 +124,7 @@ void WorkbookHold::release()
 
 bool WorkbookHold::isUndisturbed(QString *why) const
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (m_fd < 0 || ::stat(QFile::encodeName(m_target).constData(), &info) != 0) {
         *why = QStringLiteral("file gone");
         return false;
@@ -149,9 +141,7 @@ void WorkbookHold::adopt(int fd)
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = fd;
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(fd, &info) == 0)
         m_seen = Identity::of(info);
 }

@@ -27,9 +27,7 @@ namespace {
 QString accessOf(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::stat(name.constData(), &info) != 0)
         return QStringLiteral("gone");
     QString text = QStringLiteral("%1:%2 %3")
@@ -167,9 +165,7 @@ private slots:
         if (holder == QLatin1String("fcntl")) {
             // LibreOffice's lock: one of the process, not of a descriptor.
             fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
-            struct flock range
-            {
-            };
+            struct flock range = {};
             range.l_type = F_WRLCK;
             QCOMPARE(::fcntl(fd, F_SETLK, &range), 0);
         }
@@ -224,9 +220,7 @@ private slots:
             theirs[theirs.size() - 1] = theirs.at(theirs.size() - 1) ^ 1;
             const QString other = dir.filePath(QStringLiteral("other"));
             QVERIFY(writeFile(other, theirs));
-            struct stat info
-            {
-            };
+            struct stat info = {};
             QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
             const timespec times[2] = {info.st_atim, info.st_mtim};
             QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), times, 0), 0);
