@@ -63,7 +63,8 @@ bool TemporaryCopy::create(QString *why)
 {
     const QByteArray name = QFile::encodeName(m_path);
     removePlainFile(name); // left by a save that never finished
-    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Read and write: once in place, the workbook is held and read through it.
+    m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_fd < 0) {
         m_error = errno;
         *why = failure();

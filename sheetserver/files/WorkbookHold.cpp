@@ -23,7 +23,8 @@ QString systemError(const char *what)
 bool WorkbookHold::Identity::operator==(const Identity &other) const
 {
     return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+           changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
 }
 
 WorkbookHold::Identity WorkbookHold::Identity::of(const struct stat &info)
@@ -33,6 +34,7 @@ WorkbookHold::Identity WorkbookHold::Identity::of(const struct stat &info)
     identity.inode = info.st_ino;
     identity.size = info.st_size;
     identity.modified = info.st_mtim;
+    identity.changed = info.st_ctim;
     return identity;
 }
 

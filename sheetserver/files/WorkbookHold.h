@@ -37,7 +37,7 @@ public:
     int descriptor() const { return m_fd; }
     qint64 size() const { return m_seen.size; }
     // The file at the target is still the one held, as it was when taken
-    // or last saved (inode, size, modification time), and no other
+    // or last saved (inode, size, modification and change times), and no other
     // program's lock file has appeared beside it.
     bool isUndisturbed(QString *why) const;
     // After the new file has replaced the old one: hold the new one, whose
@@ -56,6 +56,9 @@ private:
         ino_t inode = 0;
         qint64 size = -1;
         timespec modified{};
+        // A writer that sets the modification time back (rsync --inplace
+        // does) still changes this.
+        timespec changed{};
         bool operator==(const Identity &other) const;
         static Identity of(const struct stat &info);
     };

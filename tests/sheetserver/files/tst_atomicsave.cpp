@@ -206,6 +206,7 @@ private slots:
     {
         QTest::addColumn<QString>("what");
         QTest::newRow("renamed over it, same size and time") << "rename";
+        QTest::newRow("rewritten in place, same size and time") << "in place";
         QTest::newRow("took over the lock file") << "lock file";
     }
     void anotherProgramMeanwhileFailsTheSave()
@@ -216,16 +217,19 @@ private slots:
         ServerSession session(path);
         session.set(1, QStringLiteral("A1"), QStringLiteral("ours"));
         QByteArray theirs = fixtureBytes(QStringLiteral("basic.xlsx"));
-        if (what == QLatin1String("rename")) {
+        if (what != QLatin1String("lock file")) {
+            // Their edit keeps the file's size and, set back, its time.
             theirs[theirs.size() - 1] = theirs.at(theirs.size() - 1) ^ 1;
-            const QString other = dir.filePath(QStringLiteral("other"));
-            QVERIFY(writeFile(other, theirs));
+            const QString other =
+                what == QLatin1String("rename") ? dir.filePath(QStringLiteral("other")) : path;
             struct stat info = {};
             QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+            QVERIFY(writeFile(other, theirs));
             const timespec times[2] = {info.st_atim, info.st_mtim};
             QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), times, 0), 0);
-            QVERIFY(::rename(QFile::encodeName(other).constData(),
-                             QFile::encodeName(path).constData()) == 0);
+            QCOMPARE(
+                ::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()),
+                0);
         } else {
             OfficeLockFile::Entry entry = OfficeLockFile::ours();
             entry.name = QStringLiteral("Someone Else");
@@ -253,6 +257,26 @@ private slots:
             &why));
         QCOMPARE(readFile(path), theirs);
         QVERIFY(!QFileInfo::exists(TemporaryCopy::pathFor(path)));
+    }
+
+    // After a save the new file is the one held: read through the hold and
+    // still not free for another holder.
+    void theNewFileIsHeldAfterASave()
+    {
+        QTemporaryDir dir;
+        const QString path = copy(QStringLiteral("basic.xlsx"), dir.path());
+        WorkbookHold hold;
+        QString why;
+        QVERIFY(hold.take(path, &why));
+        AtomicSave save(&hold);
+        QVERIFY2(save.write(QByteArray("new content"), &why), qPrintable(why));
+        QByteArray bytes;
+        QVERIFY2(hold.read(&bytes, &why), qPrintable(why));
+        QCOMPARE(bytes, QByteArray("new content"));
+        WorkbookHold other;
+        QVERIFY(!other.take(path, &why));
+        hold.release();
+        QVERIFY(other.take(path, &why));
     }
 
     // A save keeps who may read and write the file, in every format; where
