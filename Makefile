@@ -11,12 +11,13 @@ FUZZ_SECONDS ?= 60
 # Toolchain, Qt, zip container, MIME database, the fonts the plug-in's panels
 # draw in where their Windows fonts are missing (a CJK face and a condensed
 # one), what the tests use (Debian's Python with openpyxl, setfacl, clang's
-# libFuzzer runtime) and what screenshots under a virtual display need.
+# libFuzzer runtime), the format check and what screenshots under a virtual
+# display need.
 PACKAGES := build-essential cmake pkg-config qtbase5-dev libquazip1-qt5-dev \
             shared-mime-info zlib1g-dev fonts-wqy-microhei fonts-dejavu-extra \
             python3 python3-openpyxl \
             python3-xlrd python3-xlwt acl \
-            clang libclang-rt-14-dev xvfb xauth
+            clang libclang-rt-14-dev clang-format xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -64,6 +65,12 @@ fuzz: deps $(BUILD_FUZZ)/CMakeCache.txt
 	@for f in $(BUILD_FUZZ)/bin/*_fuzz; do [ -x "$$f" ] || continue; echo "== $$f"; \
 	  mkdir -p $(BUILD_FUZZ)/corpus/$$(basename $$f); \
 	  "$$f" -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 $(BUILD_FUZZ)/corpus/$$(basename $$f) tests/data/fuzz-seeds || exit 1; done
+
+# Every tracked source as the repository's .clang-format lays it out; lists
+# the files that differ and fails.
+.PHONY: format-check
+format-check: deps
+	@git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)

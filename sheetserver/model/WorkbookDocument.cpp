@@ -95,7 +95,8 @@ bool WorkbookDocument::changesTextLongerThan(int units) const
                 if (!cell.changed)
                     continue;
                 if ((cell.type == Cell::Text && longerThan(sheet->texts, cell.index, units)) ||
-                    (cell.type == Cell::SharedString && longerThan(sharedStrings, cell.index, units)))
+                    (cell.type == Cell::SharedString &&
+                     longerThan(sharedStrings, cell.index, units)))
                     return true;
             }
         }

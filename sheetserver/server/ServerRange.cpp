@@ -33,7 +33,7 @@ QVariant ServerRange::invoke(const MemberSignature &member, const QVariantList &
         if (!model)
             return QString();
         return m_workbook->document().displayText(*model,
-                                                 model->cells.find(m_block.top, m_block.left));
+                                                  model->cells.find(m_block.top, m_block.left));
     }
     if (is(member, arguments, "ClearContents")) {
         if (model)
