@@ -160,15 +160,19 @@ int replaceInFile(const QString &path, const QString &what, const QString &with)
         return 1;
     }
     const double open = timer.nsecsElapsed() / 1e9;
+    const double openPeak = peakMegabytes();
     timer.restart();
     const qint64 cells = session.replaceEverywhere(what, with);
     const double replace = timer.nsecsElapsed() / 1e9;
+    const double replacePeak = peakMegabytes();
     timer.restart();
     if (!session.save()) {
         out() << "cannot save " << path << Qt::endl;
         return 2;
     }
     const double save = timer.nsecsElapsed() / 1e9;
+    out() << "peak_rss_mb_after: open " << openPeak << ", replace " << replacePeak << ", save "
+          << peakMegabytes() << Qt::endl;
     out() << "open_seconds: " << open << Qt::endl;
     out() << "replace_seconds: " << replace << Qt::endl;
     out() << "save_seconds: " << save << Qt::endl;

@@ -117,6 +117,9 @@ bool TextPool::equals(int index, QStringView text) const
 int TextPool::take(TextPool &&other)
 {
     const int base = m_entries.size();
+    // The room left in the last block here would never be used again.
+    if (!m_blocks.isEmpty() && !other.m_blocks.isEmpty())
+        m_blocks.last().squeeze();
     const int blocks = m_blocks.size();
     m_blocks.append(other.m_blocks);
     m_entries.reserve(base + other.m_entries.size());

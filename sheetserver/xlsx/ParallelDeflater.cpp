@@ -1,6 +1,6 @@
 #include "xlsx/ParallelDeflater.h"
 
-#include "xlsx/OwnThread.h"
+#include "model/OwnThread.h"
 #include "xlsx/WorkerThreads.h"
 
 #include <zlib.h>

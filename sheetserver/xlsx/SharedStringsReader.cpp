@@ -1,8 +1,8 @@
 #include "xlsx/SharedStringsReader.h"
 
+#include "model/OwnThread.h"
 #include "model/TextPool.h"
 #include "model/Utf8.h"
-#include "xlsx/OwnThread.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"

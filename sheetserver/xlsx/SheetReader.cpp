@@ -1,9 +1,9 @@
 #include "xlsx/SheetReader.h"
 
 #include "model/CellAddress.h"
+#include "model/OwnThread.h"
 #include "model/SheetModel.h"
 #include "model/Utf8.h"
-#include "xlsx/OwnThread.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"

@@ -1,9 +1,9 @@
 // Large parts are read in pieces on several threads. Whatever the cuts, the
 // result must be exactly that of one pass: the same cells, texts and byte
 // places, or the same refusal.
+#include "model/OwnThread.h"
 #include "model/SheetModel.h"
 #include "model/TextPool.h"
-#include "xlsx/OwnThread.h"
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SheetReader.h"
 #include "xlsx/XmlPieces.h"
