@@ -9,9 +9,56 @@
 
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
+
+// Items of the plainest form, <si><t>text</t></si> (the <t> perhaps with
+// xml:space="preserve"), with nothing but spaces, tabs and line feeds
+// between them, taken straight from their bytes into the pool. Text with
+// anything an XML reader would change or refuse (references, carriage
+// returns, "]]>", control characters, noncharacters), or that might hold
+// an escape, or characters beyond U+FFFF (which the pool stores as a pair),
+// is not plain: then false, and the caller reads the piece with the XML
+// reader. The whole data is valid UTF-8.
+bool readPlainItems(const char *p, const char *end, TextPool *strings)
+{
+    static const QByteArray open = "<si><t>";
+    static const QByteArray openPreserved = "<si><t xml:space=\"preserve\">";
+    static const QByteArray close = "</t></si>";
+    auto startsWith = [&](const char *at, const QByteArray &what) {
+        return end - at >= what.size() && memcmp(at, what.constData(), size_t(what.size())) == 0;
+    };
+    while (p < end) {
+        if (*p == ' ' || *p == '\t' || *p == '\n') {
+            ++p;
+            continue;
+        }
+        if (startsWith(p, open))
+            p += open.size();
+        else if (startsWith(p, openPreserved))
+            p += openPreserved.size();
+        else
+            return false;
+        const char *text = p;
+        for (; p < end && *p != '<'; ++p) {
+            const auto c = static_cast<unsigned char>(*p);
+            if ((c < 0x20 && c != '\t' && c != '\n') || c == '&' || c == '_' || c >= 0xF0)
+                return false;
+            if (c == '>' && p - text >= 2 && p[-1] == ']' && p[-2] == ']')
+                return false;
+            if (c == 0xEF && end - p >= 3 && static_cast<unsigned char>(p[1]) == 0xBF &&
+                static_cast<unsigned char>(p[2]) >= 0xBE)
+                return false;
+        }
+        if (!startsWith(p, close))
+            return false;
+        strings->appendUtf8(text, int(p - text));
+        p += close.size();
+    }
+    return true;
+}
 
 // Every string item the reader meets, at any depth, in order.
 bool readItems(XmlPartReader &part, TextPool *strings, QString *why)
@@ -92,9 +139,13 @@ bool readInPieces(const QByteArray &data, TextPool *strings, int count)
     std::vector<TextPool> parts(size_t(pieces.pieces().size()));
     const std::vector<char> read = OwnThread::each(int(parts.size()), [&](int i) {
         const XmlPieces::Piece &piece = pieces.pieces().at(i);
+        TextPool &strings = parts[size_t(i)];
+        if (readPlainItems(data.constData() + piece.from, data.constData() + piece.to, &strings))
+            return char(true);
+        strings.clear();
         XmlPartReader reader(data, piece.from, piece.to, opening, closing);
         QString why;
-        return char(readItems(reader, &parts[size_t(i)], &why));
+        return char(readItems(reader, &strings, &why));
     });
     if (std::find(read.cbegin(), read.cend(), char(false)) != read.cend())
         return false;
