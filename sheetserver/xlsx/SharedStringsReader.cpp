@@ -3,6 +3,7 @@
 #include "model/OwnThread.h"
 #include "model/TextPool.h"
 #include "model/Utf8.h"
+#include "model/WorkbookDocument.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"
@@ -14,14 +15,26 @@
 
 namespace {
 
+// Whether UTF-8 of characters below U+10000 holds no more units than a
+// cell; each unit takes at least a byte.
+bool fitsACell(const char *from, const char *to)
+{
+    if (to - from <= WorkbookDocument::MaxCellText)
+        return true;
+    const qint64 units = std::count_if(
+        from, to, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    return units <= WorkbookDocument::MaxCellText;
+}
+
 // Items of the plainest form, <si><t>text</t></si> (the <t> perhaps with
 // xml:space="preserve"), with nothing but spaces, tabs and line feeds
 // between them, taken straight from their bytes into the pool. Text with
 // anything an XML reader would change or refuse (references, carriage
 // returns, "]]>", control characters, noncharacters), or that might hold
 // an escape, or characters beyond U+FFFF (which the pool stores as a pair),
-// is not plain: then false, and the caller reads the piece with the XML
-// reader. The whole data is valid UTF-8.
+// is not plain, nor is text longer than a cell holds: then false, and the
+// caller reads the piece with the XML reader (which refuses the latter). The whole data is valid
+// UTF-8.
 bool readPlainItems(const char *p, const char *end, TextPool *strings)
 {
     static const QByteArray open = "<si><t>";
@@ -52,7 +65,7 @@ bool readPlainItems(const char *p, const char *end, TextPool *strings)
                 static_cast<unsigned char>(p[2]) >= 0xBE)
                 return false;
         }
-        if (!startsWith(p, close))
+        if (!startsWith(p, close) || !fitsACell(text, p))
             return false;
         strings->appendUtf8(text, int(p - text));
         p += close.size();

@@ -371,6 +371,8 @@ private slots:
         QTest::newRow("]]> in text") << head + items + "<si><t>a]]>b</t></si>" + items + "</sst>";
         QTest::newRow("noncharacter")
             << head + items + "<si><t>a\xEF\xBF\xBF</t></si>" + items + "</sst>";
+        QTest::newRow("text longer than a cell holds")
+            << head + items + "<si><t>" + QByteArray(32768, 'a') + "</t></si>" + items + "</sst>";
         QTest::newRow("control character")
             << head + items + "<si><t>a\x01</t></si>" + items + "</sst>";
     }
