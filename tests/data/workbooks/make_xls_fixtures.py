@@ -414,15 +414,15 @@ def row_of(rec):
 
 
 def add_cells(sheet, row, recs, at_end=False):
-    """Puts cell records into a sheet of xlwt's: before the row's own cells,
-    or after the last cell of the table; the row's extent and DIMENSIONS
-    grow to hold them."""
+    """Puts cell records (and the STRING after a formula) into a sheet of
+    xlwt's: before the row's own cells, or after the last cell of the table;
+    the row's extent and DIMENSIONS grow to hold them."""
     if at_end:
         at = max(i for i, r in enumerate(sheet) if r[0] == 0x0208 or r[0] in CELLS) + 1
     else:
         at = next(i for i, r in enumerate(sheet) if r[0] in CELLS and row_of(r) == row)
     sheet[at:at] = recs
-    for rec in recs:
+    for rec in (r for r in recs if r[0] != STRING):
         first = struct.unpack('<H', rec[1][2:4])[0]
         last = struct.unpack('<H', rec[1][-2:])[0] if rec[0] in (MULRK, MULBLANK) else first
         for r in sheet:
@@ -500,6 +500,28 @@ def empty_label():
                          [LABEL, cell(0, 2, 15) + u16string('after the empty one')]])
     add_cells(cells, 2, [[LABEL, cell(2, 0, 15) + struct.pack('<H', 0)]])
     save('empty-label.xls', join(globals_, sheets))
+
+
+def empty_string():
+    """Formulas whose cached text is empty, the STRING record after them
+    without its option byte (two bytes long), as some writers leave it,
+    and one with a cached text after them."""
+    wb = xlwt.Workbook()
+    sheet = wb.add_sheet('Results')
+    sheet.write(0, 0, 'result apple')
+    sheet.write(2, 3, 'below')
+    globals_, sheets = split(wb.get_biff_data())
+    cells = sheets[0]
+
+    def text_formula(row, col, text):
+        # ="text": a ptgStr; the result is in the STRING record after it.
+        tokens = bytes([0x17]) + u16string(text, 1)
+        return [[FORMULA, cell(row, col) + bytes([0, 0, 0, 0, 0, 0, 0xFF, 0xFF]) +
+                 struct.pack('<HIH', 0, 0, len(tokens)) + tokens],
+                [STRING, u16string(text) if text else struct.pack('<H', 0)]]
+    add_cells(cells, 0, text_formula(0, 1, '') + text_formula(0, 2, 'after the empty one'))
+    add_cells(cells, 2, text_formula(2, 0, ''))
+    save('empty-string.xls', join(globals_, sheets))
 
 
 def small_streams():
@@ -626,6 +648,7 @@ if __name__ == '__main__':
     refused()
     superseded()
     empty_label()
+    empty_string()
     small_streams()
     book_stream()
     encrypted_package()

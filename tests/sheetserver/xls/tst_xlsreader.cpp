@@ -107,6 +107,8 @@ private slots:
             {"superseded.xls", 0, "B5", QStringLiteral("5")},
             {"superseded.xls", 0, "A9", QStringLiteral("8.5")},
             {"empty-label.xls", 0, "C1", QStringLiteral("after the empty one")},
+            {"empty-string.xls", 0, "C1", QStringLiteral("after the empty one")},
+            {"empty-string.xls", 0, "D3", QStringLiteral("below")},
             {"mini-stream-size.xls", 0, "A1", QStringLiteral("small apple")},
             {"mini-stream-size.xls", 0, "A2", QStringLiteral("2.5")},
             {"book-stream.xls", 0, "A1", QStringLiteral("book apple")},

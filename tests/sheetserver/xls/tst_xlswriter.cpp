@@ -42,12 +42,16 @@ Edit replace(int sheet, const QString &range, const QString &what, const QString
 }
 
 // Every non-empty cell of every sheet as xlrd reads it: "sheet!row,col" ->
-// [type, value, style index].
+// [type, value, style index]. xlrd reads an empty LABEL without its option
+// byte as an empty text but fails on such a STRING: it is given that rule.
 QVariantMap cells(const QString &path)
 {
     QString output;
     const bool ok = runPython(
-        QStringLiteral("import xlrd, json\n"
+        QStringLiteral("import xlrd, xlrd.sheet, json\n"
+                       "strict = xlrd.sheet.Sheet.string_record_contents\n"
+                       "xlrd.sheet.Sheet.string_record_contents = "
+                       "lambda self, d: '' if d == b'\\0\\0' else strict(self, d)\n"
                        "b = xlrd.open_workbook(%1, formatting_info=True)\n"
                        "d = {}\n"
                        "for s in b.sheets():\n"
@@ -305,6 +309,12 @@ private slots:
                    CellEditor(&d, d.sheets.at(0)).setText(block("A3"), "filled");
                })
             << QVariantMap{{"Labels!0,0", text("label pear")}, {"Labels!2,0", text("filled")}};
+        QTest::newRow("empty cached text without its option byte")
+            << "empty-string.xls" << Edit([](WorkbookDocument &d) {
+                   CellEditor(&d, d.sheets.at(0)).replace(block("A1"), "apple", "pear", 2, 1, true);
+                   CellEditor(&d, d.sheets.at(0)).setText(block("A3"), "filled");
+               })
+            << QVariantMap{{"Results!0,0", text("result pear")}, {"Results!2,0", text("filled")}};
         QTest::newRow("a workbook in a mini stream cut short")
             << "mini-stream-size.xls" << replace(0, "A1", "apple", "pear")
             << QVariantMap{{"Small!0,0", text("small pear")}};

@@ -60,7 +60,7 @@ private slots:
                                  "records.xls",       "formulas.xls",
                                  "libreoffice.xls",   "superseded.xls",
                                  "empty-label.xls",   "mini-stream-size.xls",
-                                 "book-stream.xls"})
+                                 "book-stream.xls",   "empty-string.xls"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void noOpSaveLeavesTheFileAsItWas()
