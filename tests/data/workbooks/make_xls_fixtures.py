@@ -349,11 +349,14 @@ def records_():
     save('records.xls', join(globals_, [sheets[0], chart, sheets[1]]))
 
 
-def formulas():
+def formulas(name='formulas.xls', later=False):
     """Two sheets laid out as Excel lays them out (row blocks, DBCELL,
     INDEX), 70 rows each so that there are three blocks; the first holds a
     shared formula over A1:A3 anchored on A1 and an array formula over
-    B1:B2 anchored on B1, each cell with its last value."""
+    B1:B2 anchored on B1, each cell with its last value. With later, A1 and
+    B1 are written again after the table's last cell (a number, a text),
+    as some writers leave a cell they set twice; Excel shows the later
+    record."""
     wb = xlwt.Workbook()
     first = wb.add_sheet('Formulas')
     second = wb.add_sheet('Second')
@@ -390,11 +393,14 @@ def formulas():
     own = [r for r in sheet[at:] if r[0] == 0x0208 and struct.unpack('<H', r[1][:2])[0] < 3]
     sheet[:] = [r for r in sheet if r not in own]
     sheet[at:at] = rows
+    if later:
+        add_cells(sheet, 0, [[0x0203, cell(0, 0) + struct.pack('<d', 42)],
+                             [LABEL, cell(0, 1) + u16string('late text')]], at_end=True)
     # xlwt's C1:C3 follow without their ROW records now; with_index puts
     # every cell back with its row.
     sheets[0] = with_index(sheet)
     sheets[1] = with_index(sheets[1])
-    save('formulas.xls', join(globals_, sheets))
+    save(name, join(globals_, sheets))
 
 
 def refused():
@@ -649,6 +655,7 @@ if __name__ == '__main__':
     superseded()
     empty_label()
     empty_string()
+    formulas('superseded-anchor.xls', later=True)
     small_streams()
     book_stream()
     encrypted_package()

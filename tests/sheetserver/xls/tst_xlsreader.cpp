@@ -109,6 +109,8 @@ private slots:
             {"empty-label.xls", 0, "C1", QStringLiteral("after the empty one")},
             {"empty-string.xls", 0, "C1", QStringLiteral("after the empty one")},
             {"empty-string.xls", 0, "D3", QStringLiteral("below")},
+            {"superseded-anchor.xls", 0, "A1", QStringLiteral("42")},
+            {"superseded-anchor.xls", 0, "B1", QStringLiteral("late text")},
             {"mini-stream-size.xls", 0, "A1", QStringLiteral("small apple")},
             {"mini-stream-size.xls", 0, "A2", QStringLiteral("2.5")},
             {"book-stream.xls", 0, "A1", QStringLiteral("book apple")},
