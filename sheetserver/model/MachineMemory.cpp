@@ -1,4 +1,4 @@
-#include "MachineMemory.h"
+#include "model/MachineMemory.h"
 
 #include <QDir>
 #include <QFile>
