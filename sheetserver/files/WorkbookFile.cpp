@@ -142,7 +142,7 @@ bool WorkbookFile::save(QString *why)
         *why = QStringLiteral("the file was changed or removed since it was opened");
         return false;
     }
-    if (m_format != Format::Delimited && m_document->changesTextLongerThan(WorkbookDocument::MaxCellText)) {
+    if (m_document->changesTextLongerThan(WorkbookDocument::MaxCellText)) {
         *why = QStringLiteral("a cell holds more text than a workbook cell can");
         return false;
     }

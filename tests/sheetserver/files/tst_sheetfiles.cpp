@@ -366,8 +366,8 @@ private slots:
         QCOMPARE(readFile(path), before);
     }
 
-    // A workbook whose changed cell would hold more than 32,767 UTF-16
-    // units is not written at all; delimited text holds any length.
+    // A file whose changed cell would hold more than 32,767 UTF-16 units is
+    // not written at all, whatever its format.
     void cellsPastAWorkbookCellAreNotSaved_data()
     {
         const QString pair = QString::fromUcs4(U"\U0001F600");
@@ -383,7 +383,12 @@ private slots:
             << "basic.xls" << QStringList{QString(32767, u'汉')} << true;
         QTest::newRow("one past, .xls")
             << "basic.xls" << QStringList{QString(32768, u'汉')} << false;
-        QTest::newRow("far past, .csv") << "sample.csv" << QStringList{QString(40000, 'a')} << true;
+        QTest::newRow("full cell, .csv")
+            << "sample.csv" << QStringList{QString(32767, u'"')} << true;
+        QTest::newRow("far past, .csv")
+            << "sample.csv" << QStringList{QString(40000, 'a')} << false;
+        QTest::newRow("pairs past, UTF-16 .txt")
+            << "utf16be.txt" << QStringList{pair.repeated(16384)} << false;
     }
     void cellsPastAWorkbookCellAreNotSaved()
     {
