@@ -2,6 +2,7 @@
 
 #include "delimited/DelimitedText.h"
 #include "files/AtomicSave.h"
+#include "model/MachineMemory.h"
 #include "model/WorkbookDocument.h"
 #include "xls/XlsLayout.h"
 #include "xls/XlsReader.h"
@@ -34,6 +35,11 @@ bool WorkbookFile::read(const QByteArray &bytes, QString *why)
         return XlsReader::read(bytes, m_document.get(), m_xls.get(), why);
     }
     return readDelimited(bytes, why);
+}
+
+bool WorkbookFile::isDelimited(const QByteArray &start)
+{
+    return !ZipPackage::looksLikeZip(start) && !CompoundFile::looksLikeCompoundFile(start);
 }
 
 bool WorkbookFile::readDelimited(const QByteArray &bytes, QString *why)
@@ -72,6 +78,13 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString &path, QString *w
     }
     if (!file.open(QIODevice::ReadOnly)) {
         *why = file.errorString();
+        return nullptr;
+    }
+    // Delimited text is what has neither signature; its size alone tells
+    // whether its round trip fits in memory, before any of it is read.
+    if (isDelimited(file.peek(SignatureBytes)) &&
+        info.size() > DelimitedText::largestFile(MachineMemory::bytes())) {
+        *why = QStringLiteral("delimited text too large for the memory this process may take");
         return nullptr;
     }
     const QByteArray bytes = file.readAll();

@@ -25,7 +25,9 @@ public:
     // Opens a workbook of the Office Open XML family or an Excel 97-2003
     // workbook (both recognised by their content) or a .csv/.txt/.tsv file;
     // null, with the reason, for anything else and for any file that is
-    // damaged or hostile.
+    // damaged or hostile. Delimited text larger than
+    // DelimitedText::largestFile of the memory this process may take
+    // (MachineMemory) is refused from its size, unread.
     static std::unique_ptr<WorkbookFile> open(const QString &path, QString *why);
     // The same from bytes already read; the name's suffix tells delimited
     // text apart (the fuzz target reads through here).
@@ -58,6 +60,10 @@ private:
     Q_DISABLE_COPY(WorkbookFile)
     bool read(const QByteArray &bytes, QString *why);
     bool readDelimited(const QByteArray &bytes, QString *why);
+    // What the first SignatureBytes of a file tell: neither a package nor a
+    // compound file, so delimited text or nothing the server reads.
+    static constexpr int SignatureBytes = 512; // a compound file's header
+    static bool isDelimited(const QByteArray &start);
     void readSaved();
     bool write(QByteArray *out, WorkbookWriter::Written *written, QString *why);
     bool saveXls(QString *why);

@@ -1,8 +1,13 @@
 #include "AutomationClient.h"
 #include "WorkbookFixtures.h"
+#include "delimited/DelimitedText.h"
+#include "files/WorkbookFile.h"
+#include "model/MachineMemory.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +23,19 @@ QString cellName(int row, int column)
     for (int c = column; c > 0; c = (c - 1) / 26)
         letters.prepend(QChar('A' + (c - 1) % 26));
     return letters + QString::number(row);
+}
+
+// The most memory the process has held so far.
+qint64 residentPeak()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
 }
 
 } // namespace
@@ -259,6 +277,9 @@ private slots:
                                  << "" << QByteArray("a,,c\n");
         QTest::newRow("leading zeros stay") << "zeros.csv" << QByteArray("007,1\n") << "B1"
                                             << "2" << QByteArray("007,2\n");
+        QTest::newRow("quotes only, empty quoted")
+            << "quotes.csv" << QByteArray("\"\"\"\"\"\",\"\",\"a\"\"\"\n") << "B1"
+            << "\"" << QByteArray("\"\"\"\"\"\",\"\"\"\",\"a\"\"\"\n");
     }
     void delimitedRoundTrips()
     {
@@ -409,6 +430,121 @@ private slots:
             return;
         }
         QCOMPARE(ServerSession(path).text(1, QStringLiteral("B2")), texts.last());
+    }
+
+    // Delimited text larger than its round trip can hold in the memory the
+    // process may take is refused from its size alone: at once, without
+    // reading it, the file untouched. The files are sparse, so they cost
+    // neither disk nor time to make.
+    void delimitedTextTooLargeIsRefusedUnread_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("nothing but zeros") << "zeros.csv" << QByteArray();
+        QTest::newRow("a row, then zeros") << "rows.csv" << QByteArray("a,\"b\"\r\n");
+        QTest::newRow("UTF-16 mark") << "wide.txt"
+                                     << QByteArray("\xFF\xFE"
+                                                   "a\0\t\0",
+                                                   6);
+    }
+    void delimitedTextTooLargeIsRefusedUnread()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        const qint64 size = DelimitedText::largestFile(MachineMemory::bytes()) + 1;
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(start) == start.size() &&
+                file.resize(size));
+        file.close();
+        const QDateTime modified = QFileInfo(path).lastModified();
+        const qint64 peakBefore = residentPeak();
+        QElapsedTimer timer;
+        timer.start();
+        {
+            ServerSession session(path);
+            QVERIFY(session.book->isNull());
+        }
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(residentPeak() - peakBefore < (32 << 20));
+        QCOMPARE(QFileInfo(path).size(), size);
+        QCOMPARE(QFileInfo(path).lastModified(), modified);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(name));
+    }
+
+    // Quoted fields, as several programs write them, read as Python's csv
+    // module reads them.
+    void delimitedFieldsReadAsCsvReadersDo_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("Excel") << QByteArray("\"a \"\"b\"\"\",c\r\n\"two\r\nlines\",\"\"\r\n");
+        QTest::newRow("every field quoted, LF")
+            << QByteArray("\"x\",\"y \"\"z\"\"\"\n\"\",\"\"\"\"\n");
+        QTest::newRow("quotes only") << QByteArray("\"\"\"\"\"\",\"\"\"\"\"\"\"\"\"\"");
+        QTest::newRow("doubled quotes over a line end")
+            << QByteArray("\"x\"\"\r\n\"\"y\",z,\r\n,\"\"\"\"\r\n");
+    }
+    void delimitedFieldsReadAsCsvReadersDo()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("quoted.csv"));
+        QVERIFY(writeFile(path, bytes));
+        QString rows;
+        QVERIFY(runPython(QStringLiteral("import csv, json\n"
+                                         "print(json.dumps(list(csv.reader(open('%1', "
+                                         "newline='', encoding='utf-8')))))")
+                              .arg(path),
+                          &rows));
+        const QJsonArray expected = QJsonDocument::fromJson(rows.toUtf8()).array();
+        QVERIFY(!expected.isEmpty());
+        ServerSession session(path);
+        QVERIFY(!session.book->isNull());
+        for (int r = 0; r < expected.size(); ++r) {
+            const QJsonArray fields = expected.at(r).toArray();
+            for (int c = 0; c < fields.size(); ++c)
+                QCOMPARE(session.text(1, cellName(r + 1, c + 1)), fields.at(c).toString());
+        }
+    }
+
+    // Reading a field back undoubles its quotes, and the check that it
+    // writes back exactly doubles them again; both take time in proportion
+    // to the text, a field of doubled quotes as much as many short ones:
+    // ten times the text costs nowhere near a hundred times the time.
+    void delimitedQuotingStaysLinear_data()
+    {
+        QTest::addColumn<QByteArray>("repeated"); // what a file holds many times
+        QTest::addColumn<QByteArray>("around");   // and once around them
+        QTest::addColumn<int>("times");           // in the smaller file
+        QTest::newRow("one field of doubled quotes")
+            << QByteArray("\"\"") << QByteArray("\"") << 1000000;
+        QTest::newRow("rows of quoted fields")
+            << QByteArray("\"a\"\"b\",\"\"\"\"\r\n") << QByteArray() << 20000;
+    }
+    void delimitedQuotingStaysLinear()
+    {
+        QFETCH(QByteArray, repeated);
+        QFETCH(QByteArray, around);
+        QFETCH(int, times);
+        const auto bestReadOf = [&](int count) {
+            const QByteArray bytes = around + repeated.repeated(count) + around;
+            qint64 best = std::numeric_limits<qint64>::max();
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                QElapsedTimer timer;
+                timer.start();
+                QString why;
+                if (!WorkbookFile::fromBytes(bytes, QStringLiteral("q.csv"), &why))
+                    return qint64(-1);
+                best = qMin(best, timer.nsecsElapsed());
+            }
+            return best;
+        };
+        const qint64 small = bestReadOf(times);
+        const qint64 large = bestReadOf(10 * times);
+        QVERIFY(small >= 0 && large >= 0);
+        QVERIFY2(large < 50 * small,
+                 qPrintable(QStringLiteral("%1 ns, %2 ns").arg(small).arg(large)));
     }
 
     void delimitedTextThatCannotComeBackIsRefused()
