@@ -6,10 +6,10 @@
 #include "server/SpreadsheetServer.h"
 
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/resource.h>
 
 using namespace WorkbookFixtures;
 
@@ -36,14 +36,9 @@ constexpr int QuotesInAField = 100000;
 // The most memory the process has held so far.
 qint64 residentPeak()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return 0;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
 }
 
 } // namespace
@@ -449,11 +444,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("start");
         QTest::newRow("nothing but zeros") << "zeros.csv" << QByteArray();
-        QTest::newRow("a row, then zeros") << "rows.csv" << QByteArray("a,\"b\"\r\n");
-        QTest::newRow("UTF-16 mark") << "wide.txt"
-                                     << QByteArray("\xFF\xFE"
-                                                   "a\0\t\0",
-                                                   6);
+        QTest::newRow("a row, then zeros") << "rows.txt" << QByteArray("a\t\"b\"\r\n");
     }
     void delimitedTextTooLargeIsRefusedUnread()
     {
@@ -479,41 +470,6 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), size);
         QCOMPARE(QFileInfo(path).lastModified(), modified);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(name));
-    }
-
-    // Quoted fields, as several programs write them, read as Python's csv
-    // module reads them.
-    void delimitedFieldsReadAsCsvReadersDo_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("Excel") << QByteArray("\"a \"\"b\"\"\",c\r\n\"two\r\nlines\",\"\"\r\n");
-        QTest::newRow("every field quoted, LF")
-            << QByteArray("\"x\",\"y \"\"z\"\"\"\n\"\",\"\"\"\"\n");
-        QTest::newRow("quotes only") << QByteArray("\"\"\"\"\"\",\"\"\"\"\"\"\"\"\"\"");
-        QTest::newRow("doubled quotes over a line end")
-            << QByteArray("\"x\"\"\r\n\"\"y\",z,\r\n,\"\"\"\"\r\n");
-    }
-    void delimitedFieldsReadAsCsvReadersDo()
-    {
-        QFETCH(QByteArray, bytes);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("quoted.csv"));
-        QVERIFY(writeFile(path, bytes));
-        QString rows;
-        QVERIFY(runPython(QStringLiteral("import csv, json\n"
-                                         "print(json.dumps(list(csv.reader(open('%1', "
-                                         "newline='', encoding='utf-8')))))")
-                              .arg(path),
-                          &rows));
-        const QJsonArray expected = QJsonDocument::fromJson(rows.toUtf8()).array();
-        QVERIFY(!expected.isEmpty());
-        ServerSession session(path);
-        QVERIFY(!session.book->isNull());
-        for (int r = 0; r < expected.size(); ++r) {
-            const QJsonArray fields = expected.at(r).toArray();
-            for (int c = 0; c < fields.size(); ++c)
-                QCOMPARE(session.text(1, cellName(r + 1, c + 1)), fields.at(c).toString());
-        }
     }
 
     // Reading a field back undoubles its quotes, and the check that it
