@@ -37,9 +37,16 @@ bool WorkbookFile::read(const QByteArray &bytes, QString *why)
     return readDelimited(bytes, why);
 }
 
-bool WorkbookFile::isDelimited(const QByteArray &start)
+bool WorkbookFile::isDelimitedBeyondMemory(const QString &path, qint64 size)
 {
-    return !ZipPackage::looksLikeZip(start) && !CompoundFile::looksLikeCompoundFile(start);
+    // Delimited text is what has neither signature, which the first bytes
+    // tell; whether its round trip fits in memory, its size alone.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false; // the open proper says why
+    const QByteArray start = file.read(SignatureBytes);
+    return !ZipPackage::looksLikeZip(start) && !CompoundFile::looksLikeCompoundFile(start) &&
+           size > DelimitedText::largestFile(MachineMemory::bytes());
 }
 
 bool WorkbookFile::readDelimited(const QByteArray &bytes, QString *why)
@@ -76,15 +83,12 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString &path, QString *w
         *why = QStringLiteral("file too large");
         return nullptr;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = file.errorString();
+    if (isDelimitedBeyondMemory(path, info.size())) {
+        *why = QStringLiteral("delimited text too large for the memory this process may take");
         return nullptr;
     }
-    // Delimited text is what has neither signature; its size alone tells
-    // whether its round trip fits in memory, before any of it is read.
-    if (isDelimited(file.peek(SignatureBytes)) &&
-        info.size() > DelimitedText::largestFile(MachineMemory::bytes())) {
-        *why = QStringLiteral("delimited text too large for the memory this process may take");
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = file.errorString();
         return nullptr;
     }
     const QByteArray bytes = file.readAll();

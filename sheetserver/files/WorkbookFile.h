@@ -60,10 +60,11 @@ private:
     Q_DISABLE_COPY(WorkbookFile)
     bool read(const QByteArray &bytes, QString *why);
     bool readDelimited(const QByteArray &bytes, QString *why);
-    // What the first SignatureBytes of a file tell: neither a package nor a
-    // compound file, so delimited text or nothing the server reads.
+    // Whether the file at path, of size bytes, is delimited text (neither a
+    // package nor a compound file, as its first SignatureBytes tell) larger
+    // than DelimitedText::largestFile of the memory this process may take.
     static constexpr int SignatureBytes = 512; // a compound file's header
-    static bool isDelimited(const QByteArray &start);
+    static bool isDelimitedBeyondMemory(const QString &path, qint64 size);
     void readSaved();
     bool write(QByteArray *out, WorkbookWriter::Written *written, QString *why);
     bool saveXls(QString *why);
