@@ -1,7 +1,7 @@
 #include "WorkbookBudget.h"
 
+#include "MachineMemory.h"
 #include "WorkbookCost.h"
-#include "model/MachineMemory.h"
 
 #include <QThread>
 

@@ -2,7 +2,7 @@
 
 #include "delimited/DelimitedText.h"
 #include "files/AtomicSave.h"
-#include "model/MachineMemory.h"
+#include "model/ProcessMemory.h"
 #include "model/WorkbookDocument.h"
 #include "xls/XlsLayout.h"
 #include "xls/XlsReader.h"
@@ -46,7 +46,7 @@ bool WorkbookFile::isDelimitedBeyondMemory(const QString &path, qint64 size)
         return false; // the open proper says why
     const QByteArray start = file.read(SignatureBytes);
     return !ZipPackage::looksLikeZip(start) && !CompoundFile::looksLikeCompoundFile(start) &&
-           size > DelimitedText::largestFile(MachineMemory::bytes());
+           size > DelimitedText::largestFile(ProcessMemory::bytes());
 }
 
 bool WorkbookFile::readDelimited(const QByteArray &bytes, QString *why)

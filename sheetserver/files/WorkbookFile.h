@@ -27,7 +27,7 @@ public:
     // null, with the reason, for anything else and for any file that is
     // damaged or hostile. Delimited text larger than
     // DelimitedText::largestFile of the memory this process may take
-    // (MachineMemory) is refused from its size, unread.
+    // (ProcessMemory) is refused from its size, unread.
     static std::unique_ptr<WorkbookFile> open(const QString &path, QString *why);
     // The same from bytes already read; the name's suffix tells delimited
     // text apart (the fuzz target reads through here).

@@ -1,7 +1,7 @@
+#include "MachineMemory.h"
 #include "WorkbookBudget.h"
 #include "WorkbookCost.h"
 #include "WorkbookFixtures.h"
-#include "model/MachineMemory.h"
 #include "xls/CompoundFile.h"
 
 #include <QtTest>

@@ -2,7 +2,7 @@
 #include "WorkbookFixtures.h"
 #include "delimited/DelimitedText.h"
 #include "files/WorkbookFile.h"
-#include "model/MachineMemory.h"
+#include "model/ProcessMemory.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QDir>
@@ -453,7 +453,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
         QFile file(path);
-        const qint64 size = DelimitedText::largestFile(MachineMemory::bytes()) + 1;
+        const qint64 size = DelimitedText::largestFile(ProcessMemory::bytes()) + 1;
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(start) == start.size() &&
                 file.resize(size));
         file.close();

@@ -7,8 +7,7 @@
 // How much memory this process may take: the machine's physical memory, or
 // less when the control group the process runs in is limited, as in a
 // container or a service's slice, where the system still reports the host's
-// memory. The server weighs a file against it before reading what it could
-// not hold; the plug-in's run budget takes a share of it.
+// memory.
 class MachineMemory
 {
 public:

@@ -1,4 +1,4 @@
-#include "model/MachineMemory.h"
+#include "MachineMemory.h"
 
 #include <QDir>
 #include <QFile>
