@@ -2,6 +2,7 @@
 
 #include "delimited/DelimitedText.h"
 #include "files/AtomicSave.h"
+#include "files/WorkbookHold.h"
 #include "model/ProcessMemory.h"
 #include "model/WorkbookDocument.h"
 #include "xls/XlsLayout.h"
@@ -13,6 +14,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
 
 WorkbookFile::WorkbookFile() : m_document(std::make_unique<WorkbookDocument>()) {}
 
@@ -37,16 +41,23 @@ bool WorkbookFile::read(const QByteArray &bytes, QString *why)
     return readDelimited(bytes, why);
 }
 
-bool WorkbookFile::isDelimitedBeyondMemory(const QString &path, qint64 size)
+bool WorkbookFile::isDelimitedBeyondMemory(const WorkbookHold &hold)
 {
-    // Delimited text is what has neither signature, which the first bytes
-    // tell; whether its round trip fits in memory, its size alone.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false; // the open proper says why
-    const QByteArray start = file.read(SignatureBytes);
-    return !ZipPackage::looksLikeZip(start) && !CompoundFile::looksLikeCompoundFile(start) &&
-           size > DelimitedText::largestFile(ProcessMemory::bytes());
+    // Whether its round trip fits in memory, the size alone tells; whether
+    // it is delimited text, that it has neither signature. Read through the
+    // held descriptor: opening and closing another would drop the locks
+    // this process holds on the file.
+    if (hold.size() <= DelimitedText::largestFile(ProcessMemory::bytes()))
+        return false;
+    QByteArray start(SignatureBytes, Qt::Uninitialized);
+    ssize_t got;
+    do
+        got = ::pread(hold.descriptor(), start.data(), size_t(start.size()), 0);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return false; // reading the whole file says why
+    start.truncate(int(got));
+    return !ZipPackage::looksLikeZip(start) && !CompoundFile::looksLikeCompoundFile(start);
 }
 
 bool WorkbookFile::readDelimited(const QByteArray &bytes, QString *why)
@@ -73,7 +84,6 @@ bool WorkbookFile::readDelimited(const QByteArray &bytes, QString *why)
 
 std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString &path, QString *why)
 {
-    QFile file(path);
     const QFileInfo info(path);
     if (!info.isFile()) {
         *why = QStringLiteral("no such file");
@@ -83,19 +93,19 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString &path, QString *w
         *why = QStringLiteral("file too large");
         return nullptr;
     }
-    if (isDelimitedBeyondMemory(path, info.size())) {
+    auto hold = std::make_unique<WorkbookHold>();
+    QByteArray bytes;
+    if (!hold->take(path, why))
+        return nullptr;
+    if (isDelimitedBeyondMemory(*hold)) {
         *why = QStringLiteral("delimited text too large for the memory this process may take");
         return nullptr;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = file.errorString();
+    if (!hold->read(&bytes, why))
         return nullptr;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close(); // nothing of the file stays open while the workbook is
     auto opened = fromBytes(bytes, info.absoluteFilePath(), why);
     if (opened)
-        opened->m_fileModified = info.lastModified();
+        opened->m_hold = std::move(hold);
     return opened;
 }
 
@@ -154,11 +164,13 @@ bool WorkbookFile::save(QString *why)
         }
         return true;
     }
-    const QFileInfo info(path);
-    if (!info.exists() || info.size() != m_fileSize || info.lastModified() != m_fileModified) {
-        *why = QStringLiteral("the file was changed or removed since it was opened");
+    // Not a moment spent on writing a file that cannot replace this one.
+    if (!m_hold) {
+        *why = QStringLiteral("not opened from a file");
         return false;
     }
+    if (!m_hold->isUndisturbed(why))
+        return false;
     if (m_document->changesTextLongerThan(WorkbookDocument::MaxCellText)) {
         *why = QStringLiteral("a cell holds more text than a workbook cell can");
         return false;
@@ -169,14 +181,16 @@ bool WorkbookFile::save(QString *why)
     WorkbookWriter::Written written;
     if (!write(&bytes, &written, why))
         return false;
-    if (!AtomicSave::write(path, bytes, why))
+    AtomicSave atomic(m_hold.get());
+    const bool saved = atomic.write(bytes, why);
+    if (!atomic.replaced())
         return false;
     noteSaved();
     if (m_format != Format::Package) {
         // Read again when next needed: the new file's records and positions
         // are where the next save starts from.
         m_savedBytes = bytes;
-        return true;
+        return saved;
     }
     // The sheets take their places in the new file; nothing is read again.
     for (auto it = written.layouts.cbegin(); it != written.layouts.cend(); ++it)
@@ -187,15 +201,14 @@ bool WorkbookFile::save(QString *why)
     QString ignored;
     if (!reopened->load(bytes, &ignored)) {
         m_savedBytes = bytes;
-        return true;
+        return saved;
     }
     m_package->package = std::move(reopened);
-    return true;
+    return saved;
 }
 
 bool WorkbookFile::saveXls(QString *why)
 {
-    const QString &path = m_document->path;
     QByteArray stream;
     if (!XlsWriter::writeStream(*m_document, *m_xls, &stream, why))
         return false;
@@ -204,27 +217,22 @@ bool WorkbookFile::saveXls(QString *why)
     const auto writeFile = [&](QIODevice *out, QString *error) {
         return m_xls->container.replaceStream(m_xls->workbookEntry, stream, out, error);
     };
-    if (!AtomicSave::write(path, writeFile, why))
+    AtomicSave atomic(m_hold.get());
+    const bool saved = atomic.write(writeFile, why);
+    if (!atomic.replaced())
         return false;
     noteSaved();
     stream = QByteArray();
     // Read again when next needed: the new file's records and positions are
     // where the next save starts from. Should reading the file just written
     // fail, the same bytes are made again.
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        m_savedBytes = file.readAll();
-    file.close();
-    if (m_savedBytes.size() != m_fileSize) {
-        QString ignored;
+    QString ignored;
+    if (!m_hold->read(&m_savedBytes, &ignored) || m_savedBytes.size() != m_fileSize)
         XlsWriter::write(*m_document, *m_xls, &m_savedBytes, &ignored);
-    }
-    return true;
+    return saved;
 }
 
 void WorkbookFile::noteSaved()
 {
-    const QFileInfo saved(m_document->path);
-    m_fileSize = saved.size();
-    m_fileModified = saved.lastModified();
+    m_fileSize = m_hold->size();
 }
