@@ -2,6 +2,7 @@
 #define SPREADSHEETSERVER_H
 
 #include "ServerObject.h"
+#include "delimited/DelimitedText.h"
 #include "files/WorkbookMeasure.h"
 #include "model/WorkbookDocument.h"
 
@@ -19,8 +20,8 @@
 //   Workbooks    Open(path): the workbook, or no object when the file is not
 //                one this server reads or is damaged; the file is untouched
 //   Workbook     Path(), Sheets, ActiveSheet, Save() (true when written;
-//                false, and nothing written, when a workbook cell would
-//                hold more than MaxCellText), Close() (without saving)
+//                false, and nothing written, when a cell would hold
+//                more than MaxCellText), Close() (without saving)
 //   Sheets       Count(), Item(n from 1, or a sheet name)
 //   Worksheet    UsedRange, Range("B3" or "A1:C3"); chart sheets answer
 //                no ranges
@@ -35,9 +36,11 @@
 class SpreadsheetServer
 {
 public:
-    // The most UTF-16 units a cell of a workbook (either format) holds.
-    // Delimited text has no such limit.
+    // The most UTF-16 units a cell holds, in every format.
     static constexpr int MaxCellText = WorkbookDocument::MaxCellText;
+    // What reading and writing delimited text holds per byte of the file;
+    // text that the process cannot afford at this price is refused unread.
+    static constexpr double DelimitedMemoryPerByte = DelimitedText::MemoryPerByte;
 
     static const char *className() { return "Excel.Application"; }
     // Registers the server under "Excel.Application".

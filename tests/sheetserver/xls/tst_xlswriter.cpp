@@ -100,7 +100,7 @@ void checkLayout(const XlsLayout &layout, const WorkbookDocument &document)
     for (const XlsLayout::Sheet &sheet : layout.sheets) {
         BiffRecordReader reader(s, sheet.start);
         BiffRecord record;
-        QSet<quint32> cells; // each cell has one record
+        QSet<quint32> cells;                      // each cell has one record
         QHash<quint32, QByteArray> groups;        // anchor -> its definition's range
         QVector<QPair<quint32, quint32>> members; // cell, anchor
         while (reader.next(&record) && record.type != Biff::Eof) {
