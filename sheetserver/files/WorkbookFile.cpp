@@ -89,7 +89,7 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString &path, QString *w
         *why = QStringLiteral("no such file");
         return nullptr;
     }
-    if (info.size() > ZipPackage::MaxEntrySize) {
+    if (info.size() > MaxFileSize) {
         *why = QStringLiteral("file too large");
         return nullptr;
     }

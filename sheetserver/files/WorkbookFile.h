@@ -21,6 +21,10 @@ class WorkbookHold;
 class WorkbookFile
 {
 public:
+    // The largest file that is read into memory to be opened, in bytes,
+    // whatever its format; larger files are refused from their size.
+    static constexpr qint64 MaxFileSize = qint64(1) << 30;
+
     ~WorkbookFile();
 
     // Opens a workbook of the Office Open XML family or an Excel 97-2003
