@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QTextCodec>
 #include <QtTest>
 
 using namespace WorkbookFixtures;
@@ -415,47 +414,6 @@ private slots:
         QTEST(readFile(path), "after");
         ServerSession again(path);
         QCOMPARE(again.text(1, cell), value);
-    }
-
-    // A GB18030 file that a run turned into plain ASCII (Base64 of every
-    // field) and a later run turned back comes back byte for byte when
-    // "ANSI" is chosen, and as the same text in UTF-8 when UTF-8 is.
-    void delimitedEncodingComesBackFromAscii_data()
-    {
-        QTest::addColumn<QByteArray>("chosen");
-        QTest::addColumn<QByteArray>("after");
-        const QByteArray gb = fixtureBytes(QStringLiteral("gb18030.csv"));
-        QTest::newRow("ANSI chosen") << QByteArray("GB18030") << gb;
-        QTest::newRow("UTF-8 chosen")
-            << QByteArray("UTF-8") << QTextCodec::codecForName("GB18030")->toUnicode(gb).toUtf8();
-    }
-    void delimitedEncodingComesBackFromAscii()
-    {
-        QFETCH(QByteArray, chosen);
-        choose(chosen);
-        const QVariantList rows = encodings()
-                                      .value(QStringLiteral("gb18030.csv"))
-                                      .toMap()
-                                      .value(QStringLiteral("rows"))
-                                      .toList();
-        QTemporaryDir dir;
-        const QString path = copy(QStringLiteral("gb18030.csv"), dir.path());
-        auto rewrite = [&](const std::function<QString(const QString &)> &change) {
-            ServerSession session(path);
-            QVERIFY(!session.book->isNull());
-            for (int r = 0; r < rows.size(); ++r) {
-                const QStringList fields = rows.at(r).toStringList();
-                for (int c = 0; c < fields.size(); ++c)
-                    session.set(1, cellName(r + 1, c + 1), change(fields.at(c)));
-            }
-            QVERIFY(session.save());
-        };
-        rewrite(
-            [](const QString &field) { return QString::fromLatin1(field.toUtf8().toBase64()); });
-        const QByteArray ascii = readFile(path);
-        QVERIFY(std::all_of(ascii.cbegin(), ascii.cend(), [](char c) { return uchar(c) < 0x80; }));
-        rewrite([](const QString &field) { return field; });
-        QTEST(readFile(path), "after");
     }
 
     // What no encoding can carry (half a surrogate pair) fails the save
