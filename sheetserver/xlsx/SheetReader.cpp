@@ -3,6 +3,7 @@
 #include "model/CellAddress.h"
 #include "model/SheetModel.h"
 #include "model/Utf8.h"
+#include "model/WorkbookDocument.h"
 #include "xlsx/OwnThread.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
@@ -325,6 +326,8 @@ bool Reader::readContent(Cell *cell, CellContent *content)
         if (token == QXmlStreamReader::Characters) {
             if (inValue)
                 value += m_reader.text();
+            if (value.size() > XmlText::MaxRawText)
+                return fail(QStringLiteral("cell value longer than a cell holds"));
             continue;
         }
         if (XmlText::isForbidden(m_reader))
@@ -382,6 +385,9 @@ bool Reader::storeNumber(Cell *cell, const CellContent &)
 
 bool Reader::storeShared(Cell *cell, const CellContent &)
 {
+    // Excel shows a string cell without an index as empty.
+    if (m_value.trimmed().isEmpty())
+        return true;
     bool ok = false;
     const int index = m_value.toInt(&ok);
     if (!ok || index < 0)
@@ -403,8 +409,11 @@ bool Reader::storeInline(Cell *cell, const CellContent &content)
 
 bool Reader::storeFormulaText(Cell *cell, const CellContent &)
 {
+    const QString text = XmlText::decodeEscapes(m_value);
+    if (text.size() > WorkbookDocument::MaxCellText)
+        return fail(QStringLiteral("cell text longer than a cell holds"));
     cell->type = Cell::Text;
-    cell->index = m_sheet->texts.append(XmlText::decodeEscapes(m_value));
+    cell->index = m_sheet->texts.append(text);
     return true;
 }
 

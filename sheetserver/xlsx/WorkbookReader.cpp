@@ -4,8 +4,10 @@
 #include "model/WorkbookDocument.h"
 #include "xlsx/OwnThread.h"
 #include "xlsx/PackageLayout.h"
+#include "xlsx/PartEncoding.h"
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SheetReader.h"
+#include "xlsx/TextRunLimit.h"
 #include "xlsx/XmlText.h"
 #include "xlsx/ZipPackage.h"
 
@@ -56,6 +58,8 @@ private:
         return false;
     }
     bool part(const QString &name, QByteArray *data, bool required);
+    // An entry inflated as UTF-8 text, whatever encoding it is stored in.
+    bool text(int index, QByteArray *data);
     // Reads a part, handing every start and end element to `element`;
     // false (with the reason) for missing required parts and bad XML.
     bool walk(const QString &name, bool required,
@@ -79,7 +83,16 @@ bool PackageReader::part(const QString &name, QByteArray *data, bool required)
             *m_why = QStringLiteral("missing part ") + name;
         return false;
     }
-    return m_zip->inflate(index, data, m_why);
+    return text(index, data);
+}
+
+bool PackageReader::text(int index, QByteArray *data)
+{
+    if (!m_zip->inflate(index, data, m_why, TextRunLimit()))
+        return false;
+    if (!PartEncoding::toUtf8(data))
+        return fail(QStringLiteral("bad UTF-16 in ") + m_zip->entries().at(index).name);
+    return true;
 }
 
 bool PackageReader::walk(const QString &name, bool required,
@@ -256,6 +269,14 @@ bool PackageReader::read(const QByteArray &bytes)
         auto sheet = std::make_unique<SheetModel>();
         sheet->name = entry.at(0);
         sheet->sheetId = entry.at(2).toInt();
+        if (entry.at(1).isEmpty()) {
+            // What is left of an Excel 5 macro module or dialog sheet: an
+            // entry without a part, kept as it is and counted as a sheet, as
+            // the spreadsheet application counts it.
+            sheet->kind = SheetModel::OtherSheet;
+            m_document->sheets.append(sheet.release());
+            continue;
+        }
         const Relationship r = relationships.value(entry.at(1));
         const int index = r.target.isEmpty() ? -1 : m_zip->indexOf(r.target);
         if (index < 0)
@@ -264,7 +285,7 @@ bool PackageReader::read(const QByteArray &bytes)
         if (r.type == QLatin1String("worksheet")) {
             sheet->kind = SheetModel::Worksheet;
             QByteArray xml;
-            if (!m_zip->inflate(index, &xml, m_why))
+            if (!text(index, &xml))
                 return false;
             QString why;
             if (!SheetReader::read(xml, sheet.get(), &why))
@@ -278,6 +299,9 @@ bool PackageReader::read(const QByteArray &bytes)
     }
     if (!stringsRead.get())
         return fail(stringsWhy);
+    // Everything else a save would copy is checked now, not when it is saved.
+    if (!m_zip->checkUninflated(m_why))
+        return false;
     for (const SheetModel *sheet : qAsConst(m_document->sheets)) {
         if (sheet->maxSharedIndex >= m_document->sharedStrings.size())
             return fail(sheet->partName + QStringLiteral(": shared string out of range"));

@@ -6,6 +6,7 @@
 #include "xlsx/PackageLayout.h"
 #include "xlsx/ParallelDeflater.h"
 #include "xlsx/PartEditor.h"
+#include "xlsx/PartEncoding.h"
 #include "xlsx/SheetSource.h"
 #include "xlsx/SheetWriter.h"
 #include "xlsx/XmlText.h"
@@ -17,6 +18,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <quazip/quazipfile.h>
 #include <quazip/quazipnewinfo.h>
 
@@ -91,6 +93,25 @@ void reanchorSharedFormulas(SheetModel *sheet, const QByteArray &original,
     }
 }
 
+// A part inflated as the readers took it: UTF-8, whatever it is stored in.
+bool inflateText(const ZipPackage &package, int index, QByteArray *data, QString *why)
+{
+    if (!package.inflate(index, data, why))
+        return false;
+    if (PartEncoding::toUtf8(data))
+        return true;
+    *why = QStringLiteral("bad UTF-16 in ") + package.entries().at(index).name;
+    return false;
+}
+
+bool storedAsUtf16(const ZipPackage &package, int index)
+{
+    char head[2] = {};
+    const bool read = package.openEntry(index) && package.readEntry(head, 2) == 2;
+    package.closeEntry();
+    return read && PartEncoding::isUtf16(QByteArray(head, 2));
+}
+
 // Writes an entry anew, with what `produce` writes into it.
 bool writeEntry(QuaZip *zip, const ZipPackage::Entry &entry,
                 const std::function<bool(QIODevice *)> &produce)
@@ -125,23 +146,33 @@ bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *s
     const bool lostFirstCells = std::any_of(
         sheet->removedFormulas.cbegin(), sheet->removedFormulas.cend(),
         [](const SheetModel::RemovedFormula &f) { return f.kind == Cell::SharedMaster; });
-    if (lostFirstCells) {
-        // Rare: the shared formulas' texts are read from the whole part.
-        QByteArray original;
-        if (!package.inflate(index, &original, why))
-            return false;
+    // Rare: the shared formulas' texts are read from the whole part, and a
+    // part stored as UTF-16 is written from the UTF-8 text it was read as.
+    const bool utf16 = storedAsUtf16(package, index);
+    QByteArray original;
+    if ((lostFirstCells || utf16) && !inflateText(package, index, &original, why))
+        return false;
+    if (lostFirstCells)
         reanchorSharedFormulas(sheet, original, &formulas);
-    }
     // A large sheet is the one slow part of a save: it is deflated on
     // several threads while it is written, then stored as it came out.
-    EntrySource source(package, index);
+    std::unique_ptr<EntrySource> streamed;
+    std::unique_ptr<BytesSource> held;
+    SheetSource *source = nullptr;
+    if (utf16) {
+        held = std::make_unique<BytesSource>(original);
+        source = held.get();
+    } else {
+        streamed = std::make_unique<EntrySource>(package, index);
+        source = streamed.get();
+    }
     ParallelDeflater deflated(Z_DEFAULT_COMPRESSION);
     const bool ok =
-        SheetWriter::write(*sheet, &source, formulas, &deflated, layout) && deflated.finish() &&
+        SheetWriter::write(*sheet, source, formulas, &deflated, layout) && deflated.finish() &&
         writeStored(zip, package.entries().at(index).info, deflated.compressed(), deflated.crc(),
                     quint64(deflated.uncompressedSize()), Z_DEFLATED, Z_DEFAULT_COMPRESSION);
     // Reading the rest checks the original entry's checksum too.
-    const bool finished = source.finish();
+    const bool finished = !streamed || streamed->finish();
     if (!finished || !ok) {
         *why = QStringLiteral("cannot write ") + sheet->partName;
         return false;
@@ -188,7 +219,7 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
         const int index = package.indexOf(layout.calcChainPart);
         QByteArray chain, edited;
         bool empty = false;
-        if (index < 0 || !package.inflate(index, &chain, why) ||
+        if (index < 0 || !inflateText(package, index, &chain, why) ||
             !PartEditor::removeChainEntries(chain, chainCells, &edited, &empty)) {
             *why = QStringLiteral("cannot edit the calculation chain");
             return false;
@@ -204,8 +235,8 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
             QByteArray rels, types;
             const int relsIndex = package.indexOf(layout.workbookRelsPart);
             const int typesIndex = package.indexOf(layout.contentTypesPart);
-            if (relsIndex < 0 || typesIndex < 0 || !package.inflate(relsIndex, &rels, why) ||
-                !package.inflate(typesIndex, &types, why))
+            if (relsIndex < 0 || typesIndex < 0 || !inflateText(package, relsIndex, &rels, why) ||
+                !inflateText(package, typesIndex, &types, why))
                 return false;
             QByteArray newRels, newTypes;
             const bool ok =

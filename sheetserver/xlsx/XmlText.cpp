@@ -1,5 +1,6 @@
 #include "xlsx/XmlText.h"
 
+#include "model/WorkbookDocument.h"
 #include "xlsx/XmlPartReader.h"
 
 #include <QXmlStreamReader>
@@ -150,6 +151,10 @@ bool XmlText::declaresOtherEncoding(const QByteArray &data)
 {
     if (data.startsWith("\xFE\xFF") || data.startsWith("\xFF\xFE"))
         return true;
+    // UTF-16 or UTF-32 without a mark, which Qt's reader still takes apart
+    // as such: the byte offsets read from it would then be wrong.
+    if (data.left(4).contains('\0'))
+        return true;
     const int from = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     if (data.mid(from, 5) != "<?xml")
         return false;
@@ -191,6 +196,8 @@ bool XmlText::readStringItem(XmlPartReader &part, QString *text)
         } else if (token == QXmlStreamReader::Characters) {
             if (textDepth > 0 && skipDepth == 0)
                 raw += reader.text();
+            if (raw.size() > MaxRawText)
+                return false;
         } else if (token == QXmlStreamReader::EndElement) {
             if (depth == skipDepth)
                 skipDepth = 0;
@@ -202,7 +209,7 @@ bool XmlText::readStringItem(XmlPartReader &part, QString *text)
     if (reader.hasError())
         return false;
     *text = raw.contains(QLatin1Char('_')) ? decodeEscapes(raw) : raw;
-    return true;
+    return text->size() <= WorkbookDocument::MaxCellText;
 }
 
 Utf8Offsets::Utf8Offsets(const QByteArray &data) : m_data(data)
@@ -239,3 +246,6 @@ qint64 Utf8Offsets::byteAt(qint64 characterOffset)
     }
     return qMin(m_byte, n);
 }
+
+static_assert(XmlText::MaxRawText == 7 * WorkbookDocument::MaxCellText,
+              "an escape spells one unit in seven characters");

@@ -12,6 +12,12 @@ class XmlPartReader;
 class XmlText
 {
 public:
+    // The longest text a part may spell for one cell: a cell holds at most
+    // WorkbookDocument::MaxCellText units, and each may be spelt as an
+    // escape of seven ("_x000D_"). Text beyond it is refused as it is read,
+    // before a hostile part makes it a gigabyte.
+    static constexpr int MaxRawText = 7 * 32767;
+
     // "_x000D_" and its kin stand for characters XML cannot carry.
     static QString decodeEscapes(QStringView text);
     // The reverse, for text written into a cell: characters XML cannot carry
@@ -35,7 +41,8 @@ public:
     static bool isForbidden(const QXmlStreamReader &reader);
     // The text of a string item (<si> or <is>) the reader stands on: plain
     // text and rich-text runs joined, phonetic runs left out, escapes
-    // decoded. Leaves the reader on the item's end; false on bad XML.
+    // decoded. Leaves the reader on the item's end; false on bad XML and on
+    // text longer than a cell holds.
     static bool readStringItem(XmlPartReader &part, QString *text);
 };
 

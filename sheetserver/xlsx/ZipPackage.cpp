@@ -1,7 +1,12 @@
 #include "xlsx/ZipPackage.h"
 
+#include "model/ProcessMemory.h"
+#include "xlsx/OwnThread.h"
+
 #include <QBuffer>
 #include <QHash>
+#include <algorithm>
+#include <zlib.h>
 
 namespace {
 
@@ -13,7 +18,42 @@ qint64 inflateLimit(const QuaZipFileInfo64 &info)
     return qMin(ZipPackage::MaxEntrySize, byRatio);
 }
 
+// Inflates stored bytes without keeping them: true when they make the
+// declared size with the declared checksum. As when a part is read, the
+// declared size ends the entry, and nothing after it is looked at.
+bool checkStored(const char *data, qint64 size, const QuaZipFileInfo64 &info)
+{
+    if (info.method == 0)
+        return quint64(size) == info.uncompressedSize &&
+               crc32(0, reinterpret_cast<const Bytef *>(data), uInt(size)) == info.crc;
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        return false;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data));
+    stream.avail_in = uInt(size);
+    Bytef piece[65536];
+    uLong crc = crc32(0, nullptr, 0);
+    quint64 total = 0;
+    while (total < info.uncompressedSize) {
+        stream.next_out = piece;
+        stream.avail_out = uInt(qMin<quint64>(sizeof piece, info.uncompressedSize - total));
+        const int result = inflate(&stream, Z_NO_FLUSH);
+        const uInt made = uInt(stream.next_out - piece);
+        total += made;
+        crc = crc32(crc, piece, made);
+        if ((result != Z_OK && result != Z_STREAM_END) || made == 0 || result == Z_STREAM_END)
+            break;
+    }
+    inflateEnd(&stream);
+    return total == info.uncompressedSize && crc == info.crc;
+}
+
 } // namespace
+
+qint64 ZipPackage::maxTotalSize()
+{
+    return qMax<qint64>(0, ProcessMemory::bytes() - (qint64(6) << 20)) * 2 / 7;
+}
 
 ZipPackage::ZipPackage() = default;
 ZipPackage::~ZipPackage()
@@ -37,6 +77,7 @@ bool ZipPackage::load(const QByteArray &bytes, QString *why)
         return false;
     }
     QHash<QString, int> seen;
+    qint64 total = 0;
     for (bool more = m_zip->goToFirstFile(); more; more = m_zip->goToNextFile()) {
         Entry entry;
         if (!m_zip->getCurrentFileInfo(&entry.info)) {
@@ -58,6 +99,11 @@ bool ZipPackage::load(const QByteArray &bytes, QString *why)
             *why = QStringLiteral("entry too large: ") + entry.name;
             return false;
         }
+        total += qint64(entry.info.uncompressedSize);
+        if (total > maxTotalSize()) {
+            *why = QStringLiteral("parts inflate beyond what can be held");
+            return false;
+        }
         const QString key = entry.name.toLower();
         if (seen.contains(key)) {
             *why = QStringLiteral("duplicate entry ") + entry.name;
@@ -74,6 +120,80 @@ bool ZipPackage::load(const QByteArray &bytes, QString *why)
         *why = QStringLiteral("damaged zip directory");
         return false;
     }
+    m_inflated.fill(false, m_entries.size());
+    return checkPlacement(why);
+}
+
+bool ZipPackage::checkPlacement(QString *why)
+{
+    unzFile handle = m_zip->getUnzFile();
+    QVector<int> order(m_entries.size());
+    for (int i = 0; i < m_entries.size(); ++i) {
+        Entry &entry = m_entries[i];
+        int method = 0, level = 0;
+        // Opening compares the local header with the directory.
+        if (!goTo(entry) || unzOpenCurrentFile2(handle, &method, &level, 1) != UNZ_OK) {
+            *why = QStringLiteral("damaged local header of ") + entry.name;
+            return false;
+        }
+        entry.dataStart = qint64(unzGetCurrentFileZStreamPos64(handle));
+        unzCloseCurrentFile(handle);
+        if (entry.dataStart > m_bytes.size() ||
+            entry.info.compressedSize > quint64(m_bytes.size() - entry.dataStart)) {
+            *why = QStringLiteral("entry beyond the end of the file: ") + entry.name;
+            return false;
+        }
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [this](int a, int b) {
+        return m_entries.at(a).dataStart < m_entries.at(b).dataStart;
+    });
+    qint64 end = 0;
+    for (const int i : qAsConst(order)) {
+        const Entry &entry = m_entries.at(i);
+        if (entry.info.compressedSize == 0)
+            continue;
+        if (entry.dataStart < end) {
+            *why = QStringLiteral("entries share stored bytes: ") + entry.name;
+            return false;
+        }
+        end = entry.dataStart + qint64(entry.info.compressedSize);
+    }
+    return true;
+}
+
+bool ZipPackage::checkUninflated(QString *why) const
+{
+    // Largest first, dealt in turn to the threads, so they finish together;
+    // a few small parts are not worth a thread.
+    QVector<int> left;
+    qint64 stored = 0;
+    for (int i = 0; i < m_entries.size(); ++i) {
+        if (!m_inflated.at(i)) {
+            left.append(i);
+            stored += qint64(m_entries.at(i).info.compressedSize);
+        }
+    }
+    std::sort(left.begin(), left.end(), [this](int a, int b) {
+        return m_entries.at(a).info.compressedSize > m_entries.at(b).info.compressedSize;
+    });
+    const int threads = stored < (qint64(1) << 20) ? 1 : qBound(1, OwnThread::share(), left.size());
+    const auto failed = OwnThread::each(threads, [&](int thread) {
+        for (int k = thread; k < left.size(); k += threads) {
+            const Entry &entry = m_entries.at(left.at(k));
+            if (!checkStored(m_bytes.constData() + entry.dataStart,
+                             qint64(entry.info.compressedSize), entry.info))
+                return left.at(k);
+        }
+        return -1;
+    });
+    for (const int index : failed) {
+        if (index >= 0) {
+            *why = QStringLiteral("damaged entry ") + m_entries.at(index).name;
+            return false;
+        }
+    }
+    m_inflated.fill(true);
     return true;
 }
 
@@ -97,7 +217,7 @@ int ZipPackage::indexOf(const QString &name) const
     return -1;
 }
 
-bool ZipPackage::inflate(int index, QByteArray *data, QString *why) const
+bool ZipPackage::inflate(int index, QByteArray *data, QString *why, const PieceCheck &accept) const
 {
     const Entry &entry = m_entries.at(index);
     unzFile handle = m_zip->getUnzFile();
@@ -109,7 +229,10 @@ bool ZipPackage::inflate(int index, QByteArray *data, QString *why) const
         qMin<qint64>(inflateLimit(entry.info),
                      qint64(qMin<quint64>(entry.info.uncompressedSize, quint64(MaxEntrySize))));
     data->clear();
-    data->reserve(int(limit));
+    // Room for what the entry declares, up to a point: a bomb declares a
+    // gigabyte and is stopped after a few megabytes; beyond that point the
+    // array grows in place (large blocks are remapped, not copied).
+    data->reserve(int(qMin<qint64>(limit, qint64(64) << 20)));
     char chunk[65536];
     bool ok = true;
     for (;;) {
@@ -125,6 +248,12 @@ bool ZipPackage::inflate(int index, QByteArray *data, QString *why) const
             ok = false;
             break;
         }
+        if (accept && !accept(chunk, n)) {
+            unzCloseCurrentFile(handle);
+            *why = QStringLiteral("refused content in ") + entry.name;
+            data->clear();
+            return false;
+        }
         data->append(chunk, n);
     }
     // Closing checks the CRC once everything has been read.
@@ -134,6 +263,7 @@ bool ZipPackage::inflate(int index, QByteArray *data, QString *why) const
         data->clear();
         return false;
     }
+    m_inflated[index] = true;
     return true;
 }
 

@@ -37,6 +37,29 @@ public:
 
     // Writes a package with these entries, in this order, deflated.
     static bool writePackage(const QString &path, const Parts &parts);
+
+    // An entry of a zip made byte by byte, for packages no zip library
+    // writes: its bytes as stored, and the method, checksum and size its
+    // headers declare. bodyOf: an earlier entry whose local header and
+    // body this entry's directory record points at instead of its own;
+    // localSize: the compressed size its local header declares, when that
+    // lies.
+    struct RawEntry
+    {
+        QByteArray name;
+        QByteArray stored;
+        quint16 method = 8;
+        quint32 crc = 0;
+        quint32 size = 0;
+        int bodyOf = -1;
+        qint64 localSize = -1;
+    };
+    static QList<RawEntry> deflated(const Parts &parts);
+    // A deflated entry of head, count times block, then tail, made without
+    // ever holding the whole: a bomb of a gigabyte fits in a megabyte.
+    static RawEntry repeated(const QString &name, const QByteArray &head, const QByteArray &block,
+                             int count, const QByteArray &tail);
+    static QByteArray zip(const QList<RawEntry> &entries);
 };
 
 #endif // WORKBOOKMAKER_H

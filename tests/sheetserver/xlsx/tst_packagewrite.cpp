@@ -51,9 +51,9 @@ private slots:
         QTest::addColumn<QString>("file");
         for (const char *name :
              {"basic.xlsx", "numfmt.xlsx", "inline.xlsx", "chartsheet.xlsx", "grid-2000x10.xlsx",
-              "openpyxl.xlsx", "xlsxwriter.xlsx", "sample.csv", "sample.txt", "gb18030.csv",
-              "utf16le.txt", "utf16be.txt", "basic.xls", "records.xls", "formulas.xls",
-              "libreoffice.xls"})
+              "openpyxl.xlsx", "xlsxwriter.xlsx", "placeholder-sheet.xlsx", "utf16-parts.xlsx",
+              "empty-string-index.xlsx", "sample.csv", "sample.txt", "gb18030.csv", "utf16le.txt",
+              "utf16be.txt", "basic.xls", "records.xls", "formulas.xls", "libreoffice.xls"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void noOpSaveLeavesTheFileAsItWas()

@@ -1,0 +1,280 @@
+#include "AutomationClient.h"
+#include "WorkbookFixtures.h"
+#include "files/WorkbookFile.h"
+#include "model/Utf8.h"
+#include "xlsx/ZipPackage.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+using namespace WorkbookFixtures;
+using RawEntry = WorkbookMaker::RawEntry;
+
+Q_DECLARE_METATYPE(QList<RawEntry>)
+
+namespace {
+
+const QByteArray Main = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+
+qint64 peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A small workbook of text, entry by entry, with a part no reader takes
+// apart (the application's properties) at the end.
+QList<RawEntry> smallBook(const QByteArray &sheet = QByteArray(),
+                          const QByteArray &strings = QByteArray())
+{
+    Parts parts = WorkbookMaker::textWorkbook(QStringLiteral("Data"), 2, 2, [](int r, int c) {
+        return QStringLiteral("apple %1-%2").arg(r).arg(c);
+    });
+    for (auto &part : parts) {
+        if (!sheet.isEmpty() && part.first.endsWith(QLatin1String("sheet1.xml")))
+            part.second = sheet;
+        if (!strings.isEmpty() && part.first.endsWith(QLatin1String("sharedStrings.xml")))
+            part.second = strings;
+    }
+    parts.append({QStringLiteral("docProps/app.xml"),
+                  WorkbookMaker::declaration() + "<Properties><Application>x</Application>" +
+                      QByteArray(4000, ' ') + "</Properties>"});
+    return WorkbookMaker::deflated(parts);
+}
+
+// A megabyte that deflates about 500 to 1, within the ratio allowed.
+QByteArray bombBlock()
+{
+    QByteArray block(1 << 20, 'a');
+    quint32 seed = 1;
+    for (int i = 0; i < 2048; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        block[i * 512] = char('a' + (seed >> 16) % 26);
+    }
+    return block;
+}
+
+QByteArray sheetWith(const QByteArray &cells)
+{
+    return "<worksheet " + Main + "><sheetData><row r=\"1\">" + cells +
+           "</row></sheetData></worksheet>";
+}
+
+QByteArray stringsWith(const QByteArray &items)
+{
+    return "<sst " + Main + ">" + items + "</sst>";
+}
+
+} // namespace
+
+// Packages that some producers write and others never do, and packages
+// made to hurt: the first are read and rewritten exactly, the others
+// refused at once, before anything is worked on, the file untouched.
+class TestOddPackages : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
+    }
+
+    void excelVariantsAreReadAndRewritten_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("sheets");
+        QTest::addColumn<QStringList>("shown"); // "sheet!cell=text" before the Replace
+        QTest::addColumn<QStringList>("after"); // every cell openpyxl reads afterwards
+        QTest::addColumn<QStringList>("rewritten");
+        QTest::addColumn<QByteArray>("kept"); // in a rewritten part, as it was
+        QTest::newRow("sheets without a part")
+            << "placeholder-sheet.xlsx" << 4
+            << QStringList{"1!A1=apple pie", "1!B1=3", "4!A1=apple total"}
+            << QStringList{"Data!A1=pear pie", "Data!B1=3", "Summary!A1=pear total"}
+            << QStringList{"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml"}
+            << QByteArray("<c r=\"B1\"><v>3</v></c>");
+        QTest::newRow("UTF-16 parts")
+            << "utf16-parts.xlsx" << 2
+            << QStringList{"1!A1=apple pie", QStringLiteral("1!B1=青苹果 \U0001F34F apple"),
+                           "1!C1=42",        "1!A2=crab apple",
+                           "2!A1=apple",     "2!B2=14"}
+            << QStringList{"Data!A1=pear pie", QStringLiteral("Data!B1=青苹果 \U0001F34F pear"),
+                           "Data!C1=42",       "Data!A2=crab pear",
+                           "Rest!A1=pear",     "Rest!A2=7",
+                           "Rest!B2==A2*2"}
+            << QStringList{"xl/worksheets/sheet1.xml", "xl/worksheets/sheet2.xml"}
+            << QByteArray("<c r=\"B2\"><f>A2*2</f><v>14</v></c>");
+        QTest::newRow("shared-string cells without a value")
+            << "empty-string-index.xlsx" << 1
+            << QStringList{"1!A1=apple pie", "1!B1=", "1!C1=", "1!A2=crab apple"}
+            << QStringList{"Data!A1=pear pie", "Data!A2=crab pear"}
+            << QStringList{"xl/worksheets/sheet1.xml"}
+            << QByteArray("<c r=\"B1\" s=\"1\" t=\"s\"><v/></c><c r=\"C1\" t=\"s\"><v></v></c>");
+    }
+    void excelVariantsAreReadAndRewritten()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, sheets);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, after);
+        QFETCH(QStringList, rewritten);
+        QFETCH(QByteArray, kept);
+        QTemporaryDir dir;
+        const QString path = copy(file, dir.path());
+        const Parts before = readPackage(path);
+        const auto rawBefore = rawEntries(path);
+        {
+            ServerSession session(path);
+            QVERIFY(!session.book->isNull());
+            QCOMPARE(session.book->querySubObject("Sheets")->dynamicCall("Count()").toInt(),
+                     sheets);
+            for (const QString &cell : shown) {
+                const int bang = cell.indexOf(QLatin1Char('!')), equals = cell.indexOf('=');
+                QCOMPARE(cell.left(bang + 1) + session.text(cell.left(bang).toInt(),
+                                                            cell.mid(bang + 1, equals - bang - 1)),
+                         cell.left(bang + 1) + cell.mid(equals + 1));
+            }
+            for (int n = 1; n <= sheets; ++n) {
+                AutomationClient *used = session.sheet(n)->querySubObject("UsedRange");
+                if (!used->isNull())
+                    used->dynamicCall(
+                        "Replace(const QVariant&, const QVariant&, const QVariant&, "
+                        "const QVariant&, const QVariant&)",
+                        {QStringLiteral("apple"), QStringLiteral("pear"), 2, 1, true});
+            }
+            QVERIFY(session.save());
+        }
+        // Every other entry keeps its stored bytes; a rewritten part is
+        // UTF-8 and says so.
+        const auto rawAfter = rawEntries(path);
+        const Parts partsAfter = readPackage(path);
+        QCOMPARE(rawAfter.size(), rawBefore.size());
+        QByteArray rewrittenParts;
+        for (int i = 0; i < rawBefore.size(); ++i) {
+            QCOMPARE(rawAfter.at(i).first, rawBefore.at(i).first);
+            if (!rewritten.contains(rawBefore.at(i).first)) {
+                QCOMPARE(rawAfter.at(i).second, rawBefore.at(i).second);
+                continue;
+            }
+            const QByteArray xml = partsAfter.at(i).second;
+            rewrittenParts += xml;
+            QVERIFY(Utf8::isValid(xml));
+            if (before.at(i).second.startsWith("\xFF\xFE") ||
+                before.at(i).second.startsWith("\xFE\xFF"))
+                QVERIFY(xml.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" "
+                                       "standalone=\"yes\"?>\r\n<worksheet"));
+        }
+        QVERIFY(rewrittenParts.contains(kept));
+        QString output;
+        QVERIFY(runPython(QStringLiteral("import openpyxl\n"
+                                         "for sheet in openpyxl.load_workbook(%1).worksheets:\n"
+                                         "    for row in sheet.iter_rows():\n"
+                                         "        for c in row:\n"
+                                         "            if c.value is not None:\n"
+                                         "                print(f'{sheet.title}!{c.coordinate}="
+                                         "{c.value}')\n")
+                              .arg(QLatin1Char('\'') + path + QLatin1Char('\'')),
+                          &output));
+        QCOMPARE(output.split(QLatin1Char('\n'), Qt::SkipEmptyParts), after);
+    }
+
+    void hostileOrDamagedPackagesAreRefusedAtOnce_data()
+    {
+        QTest::addColumn<QList<RawEntry>>("entries");
+        QTest::addColumn<QString>("reason"); // empty: the package opens
+        const QByteArray longest(32767, 'a');
+        QList<RawEntry> entries = smallBook();
+        for (int n : {0, 2, 3, 4, 5, 6, 7, 8, 9}) {
+            RawEntry again = entries.at(4); // the sheet
+            again.name.replace("sheet1", "sheet" + QByteArray::number(n));
+            again.bodyOf = 4;
+            entries.append(again);
+        }
+        QTest::newRow("one body named ten times") << entries << "share stored bytes";
+
+        entries = smallBook();
+        // Each within its own limits, together beyond what can be held.
+        for (qint64 total = 0; total <= ZipPackage::maxTotalSize(); total += 1 << 30)
+            entries.append({"xl/media/image" + QByteArray::number(entries.size()) + ".bin",
+                            QByteArray((1 << 20) + 32768, '\x7f'), 8, 0, 1u << 30});
+        QTest::newRow("parts beyond what can be held") << entries << "beyond what can be held";
+
+        const QByteArray block = bombBlock();
+        entries = smallBook();
+        entries[5] =
+            WorkbookMaker::repeated(QStringLiteral("xl/sharedStrings.xml"),
+                                    "<sst " + Main + "><si><t>", block, 700, "</t></si></sst>");
+        QTest::newRow("one shared string of 700 MB") << entries << "refused content";
+        entries = smallBook();
+        entries[4] = WorkbookMaker::repeated(
+            QStringLiteral("xl/worksheets/sheet1.xml"),
+            "<worksheet " + Main + "><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>",
+            block, 700, "</t></is></c></row></sheetData></worksheet>");
+        QTest::newRow("one inline string of 700 MB") << entries << "refused content";
+
+        QTest::newRow("longest shared string")
+            << smallBook({}, stringsWith("<si><t>" + longest + "</t></si>" +
+                                         QByteArray("<si><t>b</t></si>").repeated(3)))
+            << QString();
+        QTest::newRow("shared string longer than a cell holds")
+            << smallBook({}, stringsWith("<si><r><t>" + longest + "</t></r><r><t>b</t></r></si>" +
+                                         QByteArray("<si><t>b</t></si>").repeated(3)))
+            << "malformed shared string";
+        QTest::newRow("longest inline string")
+            << smallBook(
+                   sheetWith("<c r=\"A1\" t=\"inlineStr\"><is><t>" + longest + "</t></is></c>"))
+            << QString();
+        QTest::newRow("inline string longer than a cell holds")
+            << smallBook(sheetWith("<c r=\"A1\" t=\"inlineStr\"><is><t>" + longest +
+                                   "_x0041_</t></is></c>"))
+            << "malformed inline string";
+        QTest::newRow("formula text longer than a cell holds")
+            << smallBook(sheetWith("<c r=\"A1\" t=\"str\"><f>A2</f><v>" + longest + "b</v></c>"))
+            << "longer than a cell holds";
+
+        const QString sheet = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") +
+                              QString::fromUtf8(sheetWith({}));
+        const QByteArray utf16 =
+            QByteArray("\xFF\xFE", 2) +
+            QByteArray(reinterpret_cast<const char *>(sheet.utf16()), sheet.size() * 2);
+        QTest::newRow("UTF-16 without a byte-order mark") << smallBook(utf16.mid(2)) << "not UTF-8";
+        QTest::newRow("UTF-16 of an odd length") << smallBook(utf16 + 'x') << "bad UTF-16";
+        QTest::newRow("UTF-16 with half a surrogate pair")
+            << smallBook(utf16 + QByteArray("\x00\xD8", 2)) << "bad UTF-16";
+
+        entries = smallBook();
+        entries.last().crc ^= 1;
+        QTest::newRow("bad checksum in a part nobody reads") << entries << "damaged entry";
+        entries = smallBook();
+        entries.last().localSize = entries.last().stored.size() + 1;
+        QTest::newRow("local header lying about a part nobody reads")
+            << entries << "damaged local header";
+    }
+    void hostileOrDamagedPackagesAreRefusedAtOnce()
+    {
+        QFETCH(QList<RawEntry>, entries);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        const QByteArray bytes = WorkbookMaker::zip(entries);
+        QVERIFY(writeFile(path, bytes));
+        const qint64 peak = peakKiB();
+        QElapsedTimer timer;
+        timer.start();
+        QString why;
+        const bool opened = WorkbookFile::open(path, &why) != nullptr;
+        const qint64 elapsed = timer.elapsed();
+        QVERIFY2(opened == reason.isEmpty(), qPrintable(why));
+        QVERIFY2(why.contains(reason), qPrintable(why));
+        QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+        QVERIFY(peakKiB() - peak < 128 * 1024);
+        QCOMPARE(readFile(path), bytes);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOddPackages)
+#include "tst_oddpackages.moc"
