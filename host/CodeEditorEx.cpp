@@ -1,6 +1,7 @@
 #include "CodeEditorEx.h"
 
 #include "DialogFilter.h"
+#include "PaneText.h"
 #include "ReadWriteTxt.h"
 #include "Tip.h"
 
@@ -17,7 +18,11 @@
 #include <QWheelEvent>
 
 CodeEditorEx::CodeEditorEx(int tableID, int codeID, const QString &path, QWidget *parent)
-    : CodeEditor(parent), m_tableID(tableID), codeID(codeID), m_path(path)
+    : CodeEditor(parent)
+    , m_tableID(tableID)
+    , codeID(codeID)
+    , m_path(path)
+    , m_text(new PaneText(this))
 {
     if (!m_path.isEmpty()) {
         readFile();
@@ -39,17 +44,42 @@ CodeEditorEx::~CodeEditorEx()
     emit destroySignal(codeID);
 }
 
-bool CodeEditorEx::userWantsSave()
+namespace {
+
+// A question with the buttons 是 and 否: true when the user answered 是.
+bool askYes(const QString &title, const QString &text)
 {
     QMessageBox box;
-    box.setWindowTitle(QStringLiteral("是否保存"));
-    box.setText(QStringLiteral("当前文件没有保存,是否进行保存操作？"));
+    box.setWindowTitle(title);
+    box.setText(text);
     QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
     box.exec();
-    const bool saveIt = box.clickedButton() == yes;
+    return box.clickedButton() == yes;
+}
+
+} // namespace
+
+bool CodeEditorEx::userWantsSave()
+{
+    const bool saveIt =
+        askYes(QStringLiteral("是否保存"), QStringLiteral("当前文件没有保存,是否进行保存操作？"));
     qDebug() << "save before close:" << (saveIt ? "是" : "否");
     return saveIt;
+}
+
+bool CodeEditorEx::keepsChangedFile()
+{
+    // A run over the document's list, or another program, may have written
+    // the file while the document held its edits: writing them now would
+    // silently undo that work.
+    const DiskStamp now = DiskStamp::of(m_path);
+    if (!now.exists() || now == m_diskStamp)
+        return false;
+    const bool overwrite =
+        askYes(QStringLiteral("是否覆盖"), QStringLiteral("当前文件在磁盘上已被修改,是否覆盖？"));
+    qDebug() << "overwrite changed file:" << (overwrite ? "是" : "否");
+    return !overwrite;
 }
 
 bool CodeEditorEx::askToClose()
@@ -80,10 +110,13 @@ void CodeEditorEx::updateTitle()
 
 void CodeEditorEx::readFile()
 {
+    // Taken before the read: a write that comes during it is one the
+    // document has not seen.
+    m_diskStamp = DiskStamp::of(m_path);
     bool lossless = true;
     g_readWriteTxt.readTxt(m_path, m_savedText, lossless);
     m_undecodable = !lossless;
-    setPlainText(m_savedText);
+    m_text->setText(m_savedText);
 }
 
 void CodeEditorEx::onTextChanged()
@@ -119,6 +152,11 @@ bool CodeEditorEx::save(int tableID)
         return false;
     }
 
+    if (!unchanged && !m_path.isEmpty() && keepsChangedFile()) {
+        emitTip(this, Tip::FileSaveFailed);
+        return false;
+    }
+
     if (m_path.isEmpty()) {
         m_path = QFileDialog::getSaveFileName(
             this, QStringLiteral("选择保存目录:"), QStringLiteral("./新建文本文档.txt"),
@@ -127,8 +165,13 @@ bool CodeEditorEx::save(int tableID)
 
     bool written = unchanged;
     if (!unchanged) {
+        // Written with the no-break spaces, lone carriage returns and line
+        // separators the editor shows as other characters, where no edit
+        // touched them.
         m_savedText = toPlainText();
-        written = !m_path.isEmpty() && g_readWriteTxt.writeTxt(m_path, m_savedText);
+        written = !m_path.isEmpty() && g_readWriteTxt.writeTxt(m_path, m_text->text());
+        if (written)
+            m_diskStamp = DiskStamp::of(m_path);
     }
     if (written) {
         m_mark.clear();
@@ -169,18 +212,28 @@ void CodeEditorEx::focusInEvent(QFocusEvent *event)
     emit windowActivateSignal();
     // A clean document follows the file on disk, which another program may
     // have changed meanwhile.
-    if (!m_path.isEmpty() && m_mark.isEmpty()) {
-        readFile();
-        // The editor shows a lone carriage return, a no-break space or a line
-        // separator as another character, which is no edit: what it shows
-        // now is the file, clean.
-        m_savedText = toPlainText();
-        if (!m_mark.isEmpty()) {
-            m_mark.clear();
-            updateTitle();
-        }
-    }
+    if (!m_path.isEmpty() && m_mark.isEmpty())
+        reloadFromDisk();
     CodeEditor::focusInEvent(event);
+}
+
+void CodeEditorEx::reloadIfChangedOnDisk()
+{
+    if (!m_path.isEmpty() && m_mark.isEmpty() && DiskStamp::of(m_path) != m_diskStamp)
+        reloadFromDisk();
+}
+
+void CodeEditorEx::reloadFromDisk()
+{
+    readFile();
+    // The editor shows a lone carriage return, a no-break space or a line
+    // separator as another character, which is no edit: what it shows now is
+    // the file, clean.
+    m_savedText = toPlainText();
+    if (!m_mark.isEmpty()) {
+        m_mark.clear();
+        updateTitle();
+    }
 }
 
 void CodeEditorEx::dropEvent(QDropEvent *event)

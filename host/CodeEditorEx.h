@@ -2,12 +2,15 @@
 #define CODEEDITOREX_H
 
 #include "CodeEditor.h"
+#include "DiskStamp.h"
 
 #include <QString>
 
 // One text document of the host: a file of a list, a file on its own or a
 // new document not yet saved. The window title carries "*" while the text
 // differs from what is on disk.
+class PaneText;
+
 class CodeEditorEx : public CodeEditor
 {
     Q_OBJECT
@@ -19,9 +22,14 @@ public:
 
     // Writes the document, asking for a file name when it has none yet; a
     // clean document whose file is there is not written again, and a file
-    // the chosen encoding did not decode is never written over. A document
-    // of no list joins the list tableID when that is a list id.
+    // the chosen encoding did not decode is never written over. A file that
+    // something else wrote since the document read or wrote it is written
+    // over only when the user says so. A document of no list joins the list
+    // tableID when that is a list id.
     bool save(int tableID);
+    // A clean document shows its file again when something else wrote it
+    // since the document read or wrote it.
+    void reloadIfChangedOnDisk();
     // Asks whether to save a modified document that is about to close. False
     // when the user chose to save and the save failed: the document must
     // then stay open, or its edits would be lost.
@@ -53,8 +61,12 @@ private slots:
 private:
     void updateTitle();
     void readFile();
+    void reloadFromDisk();
     // The close prompt: true when the user answered "是".
     bool userWantsSave();
+    // True when the file is not as the document last saw it and the user
+    // answered "否" to writing over it.
+    bool keepsChangedFile();
 
     int m_tableID;
     int codeID;
@@ -62,6 +74,10 @@ private:
     QString m_fileName;
     QString m_savedText;
     QString m_mark;
+    // The file as the document last read or wrote it.
+    DiskStamp m_diskStamp;
+    // The text with the characters the editor shows as others, for the save.
+    PaneText *m_text;
     // The file holds bytes the chosen encoding cannot decode.
     bool m_undecodable = false;
     // The user answered "否" when the document was closed.

@@ -24,6 +24,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -103,6 +104,17 @@ void MainWindow::showEvent(QShowEvent *event)
         return;
     m_firstShow = false;
     loadPlugins();
+    // The lists made before the window was shown are under it where the
+    // window manager does not keep a dialog above its parent. Raised once
+    // the window's own showing has reached the window manager.
+    QTimer::singleShot(0, this, &MainWindow::raiseLists);
+}
+
+void MainWindow::raiseLists()
+{
+    // In registry order: the newest list ends on top.
+    for (TableViewWidget *list : qAsConst(m_tables))
+        list->raise();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -273,6 +285,9 @@ void MainWindow::createList(const QString &name, int number)
     }
     list->setGeometry(m_listX, m_listY, 200, 500);
     list->show();
+    // Raising the window above put it over the other lists too, where the
+    // window manager does not keep dialogs above their parent.
+    raiseLists();
     setCurrentList(list);
 }
 
@@ -610,6 +625,12 @@ void MainWindow::on_action_closeOther_triggered()
 void MainWindow::setFaceEnabled(bool enabled)
 {
     setEnabled(enabled);
+    if (!enabled)
+        return;
+    // A run has ended: documents without edits show what it wrote to their
+    // files now, not only when they next get the focus.
+    for (CodeEditorEx *editor : qAsConst(m_codeEditors))
+        editor->reloadIfChangedOnDisk();
 }
 
 void MainWindow::setHarlithFace(HarlithFace *peer)

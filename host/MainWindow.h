@@ -142,6 +142,8 @@ private:
     // After a document went: the first one left becomes current, or none.
     void showFirstDocument();
     void showFirstList();
+    // Puts every list above the window.
+    void raiseLists();
     TableViewWidget *findList(int tableID) const;
     // Deletes a document and its sub-window unless the document stays open
     // because a save it was asked for failed.

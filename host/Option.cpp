@@ -4,9 +4,15 @@
 #include "Settings.h"
 #include "ui_Option.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
+#include <QFontMetrics>
 #include <QListWidgetItem>
+#include <QPlainTextEdit>
 #include <QStringList>
+#include <QStyle>
+#include <QTextBlock>
+#include <QtMath>
 
 namespace {
 
@@ -59,6 +65,7 @@ Option::Option(QWidget *parent) : QWidget(parent), ui(new Ui::Option)
     QString suffixes;
     g_readWriteTxt.readTxt(suffixFile(), suffixes);
     ui->plainTextEdit_suffix->setPlainText(suffixes.isEmpty() ? defaultSuffixes() : suffixes);
+    fitSuffixBox();
 
     ui->checkBox_firstSaveToList->setChecked(
         isSet(readSetting(configureFile(), QStringLiteral("text"),
@@ -75,6 +82,33 @@ Option::Option(QWidget *parent) : QWidget(parent), ui(new Ui::Option)
 Option::~Option()
 {
     delete ui;
+}
+
+void Option::fitSuffixBox()
+{
+    // One filter a line: wrapped, a line is cut in the middle of a pattern
+    // and reads as two filters. The box takes the width and, up to a dozen
+    // of lines, the height of what it shows; a longer list scrolls.
+    const int maxWidth = 640;
+    const int maxLines = 12;
+    QPlainTextEdit *box = ui->plainTextEdit_suffix;
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const QFontMetrics metrics(box->font());
+    QAbstractTextDocumentLayout *layout = box->document()->documentLayout();
+    int widest = 0;
+    qreal height = 0;
+    int lines = 0;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        widest = qMax(widest, metrics.horizontalAdvance(block.text()));
+        if (++lines <= maxLines)
+            height += layout->blockBoundingRect(block).height();
+    }
+    // The document's margin on both sides, the frame, and the scroll bars that
+    // may come.
+    const int edges = 2 * qCeil(box->document()->documentMargin()) + 2 * box->frameWidth();
+    const int scrollBar = box->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box);
+    box->setMinimumWidth(qMin(widest + 1, maxWidth) + edges + scrollBar);
+    box->setMinimumHeight(qCeil(height) + edges + scrollBar);
 }
 
 void Option::loadPlugins()

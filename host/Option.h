@@ -29,6 +29,8 @@ private slots:
 private:
     void loadPlugins();
     QString pluginTable() const;
+    // Sizes the filter box to show its lines whole.
+    void fitSuffixBox();
 
     Ui::Option *ui;
 };

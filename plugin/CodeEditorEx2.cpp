@@ -2,6 +2,7 @@
 
 #include "CodeEditor.h"
 #include "HarlithFace.h"
+#include "PaneText.h"
 #include "PluginGlobals.h"
 
 #include <QApplication>
@@ -30,6 +31,8 @@ CodeEditorEx2::CodeEditorEx2(QWidget *parent)
     , mRightEditor(new CodeEditor)
     , mSwapButton(new QPushButton(QStringLiteral("←\n→")))
     , mClearButton(new QPushButton(QStringLiteral("清空")))
+    , mLeftText(new PaneText(mLeftEditor))
+    , mRightText(new PaneText(mRightEditor))
 {
     mLeftLabel->setObjectName(QStringLiteral("mLeftLabel"));
     mLeftEditor->setObjectName(QStringLiteral("mLeftEditor"));
@@ -40,8 +43,9 @@ CodeEditorEx2::CodeEditorEx2(QWidget *parent)
     mSwapButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     mClearButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
-    connect(mLeftEditor, &QPlainTextEdit::textChanged, this, &CodeEditorEx2::markChanged);
-    connect(mRightEditor, &QPlainTextEdit::textChanged, this, &CodeEditorEx2::markChanged);
+    connect(mLeftEditor, &QPlainTextEdit::textChanged, this, [this] { markChanged(&mLeftEdited); });
+    connect(mRightEditor, &QPlainTextEdit::textChanged, this,
+            [this] { markChanged(&mRightEdited); });
     connect(mSwapButton, &QPushButton::clicked, this, &CodeEditorEx2::swapTexts);
     connect(mClearButton, &QPushButton::clicked, this, &CodeEditorEx2::clearTexts);
 
@@ -111,9 +115,11 @@ void CodeEditorEx2::loadTexts(const QString &title, const QString &leftCaption,
     mLeftFile.read(mLeftPath);
     mRightFile.read(mRightPath);
     mLoading = true;
-    mLeftEditor->setPlainText(mLeftFile.text());
-    mRightEditor->setPlainText(mRightFile.text());
+    mLeftText->setText(mLeftFile.text());
+    mRightText->setText(mRightFile.text());
     mLoading = false;
+    mLeftEdited = false;
+    mRightEdited = false;
     mMark.clear();
     updateTitle();
 }
@@ -135,10 +141,14 @@ bool CodeEditorEx2::saveTexts()
 QStringList CodeEditorEx2::writeChanged()
 {
     QStringList failed;
-    if (!mLeftFile.write(mLeftPath, mLeftEditor->toPlainText()))
+    if (mLeftEdited && !mLeftFile.write(mLeftPath, mLeftText->text()))
         failed << mLeftPath;
-    if (!mRightFile.write(mRightPath, mRightEditor->toPlainText()))
+    else
+        mLeftEdited = false;
+    if (mRightEdited && !mRightFile.write(mRightPath, mRightText->text()))
         failed << mRightPath;
+    else
+        mRightEdited = false;
     return failed;
 }
 
@@ -160,25 +170,26 @@ void CodeEditorEx2::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void CodeEditorEx2::markChanged()
+void CodeEditorEx2::markChanged(bool *edited)
 {
     if (mLoading)
         return;
+    *edited = true;
     mMark = QStringLiteral("*");
     updateTitle();
 }
 
 void CodeEditorEx2::swapTexts()
 {
-    const QString left = mLeftEditor->toPlainText();
-    mLeftEditor->setPlainText(mRightEditor->toPlainText());
-    mRightEditor->setPlainText(left);
+    const QString left = mLeftText->text();
+    mLeftText->setText(mRightText->text());
+    mRightText->setText(left);
 }
 
 void CodeEditorEx2::clearTexts()
 {
-    mLeftEditor->clear();
-    mRightEditor->clear();
+    mLeftText->setText(QString());
+    mRightText->setText(QString());
 }
 
 void CodeEditorEx2::updateTitle()

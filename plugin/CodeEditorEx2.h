@@ -8,16 +8,17 @@
 #include <QWidget>
 
 class CodeEditor;
+class PaneText;
 class QLabel;
 class QPushButton;
 
 // Two text files side by side, each in a line-numbered pane, for word lists
 // whose lines correspond. One window serves the whole process; edits go back
 // to their files with Ctrl+S, when the window closes or before another pair
-// is shown, without a question. A file is written only when its pane's text
-// changed. When a write fails (or would lose what a file holds) the failure
-// is reported as a tip, the edits and the "*" stay, and the window neither
-// closes nor shows another pair.
+// is shown, without a question. A file is written only when the user edited
+// its pane, and keeps every character the edits did not touch. When a write fails (or would lose
+// what a file holds) the failure is reported as a tip, the edits and the "*" stay, and the window
+// neither closes nor shows another pair.
 class CodeEditorEx2 : public QWidget
 {
     Q_OBJECT
@@ -42,7 +43,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void markChanged();
+    void markChanged(bool *edited);
     // The paths of the changed panes whose files could not be written.
     QStringList writeChanged();
     void swapTexts();
@@ -62,8 +63,13 @@ private:
     QPushButton *mClearButton;
     // "*" once either pane changed since the last save.
     QString mMark;
+    PaneText *mLeftText;
+    PaneText *mRightText;
     WordListFile mLeftFile;
     WordListFile mRightFile;
+    // The user edited the pane since it was loaded or written.
+    bool mLeftEdited = false;
+    bool mRightEdited = false;
     // Filling the panes from their files is no edit.
     bool mLoading = false;
 };

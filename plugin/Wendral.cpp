@@ -167,7 +167,12 @@ void Wendral::onPanelActivated()
     if (!dock)
         return;
     dock->setWidget(mWidgetTextOption);
-    dock->setFixedSize(mWidgetTextOption->width(), dock->height());
+    // The width is the panel's; the height follows the window. A height
+    // fixed now would be the window's before it was maximised when the panel
+    // opens at start: the options would stay squeezed into part of the dock.
+    dock->setFixedWidth(mWidgetTextOption->width());
+    dock->setMinimumHeight(0);
+    dock->setMaximumHeight(QWIDGETSIZE_MAX);
     dock->show();
 }
 

@@ -1,6 +1,7 @@
 #include "WorkbookCost.h"
 
 #include "xls/CompoundFile.h"
+#include "xls/XlsReader.h"
 
 #include <QFile>
 
@@ -42,7 +43,7 @@ qint64 packageSize(const QString &path)
     return zip.getZipError() == UNZ_OK ? total : NoSize;
 }
 
-// The size of an .xls file's Workbook stream, read through the server's own
+// The size of an .xls file's workbook stream, read through the server's own
 // container reader over a mapping of the file: only the header, allocation
 // table and directory sectors it looks at are read from disk.
 qint64 workbookStreamSize(QFile *file)
@@ -57,7 +58,7 @@ qint64 workbookStreamSize(QFile *file)
     qint64 found = NoSize;
     if (container.load(QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), int(size)),
                        &why)) {
-        const int entry = container.child(0, QStringLiteral("Workbook"));
+        const int entry = XlsReader::workbookStream(container);
         if (entry >= 0)
             found = qint64(container.entries().at(entry).size);
     }

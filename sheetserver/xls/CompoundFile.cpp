@@ -203,10 +203,13 @@ bool CompoundFile::readDirectory(QString *why)
             quint64(sectors.size()) * m_sectorSize < root.size)
             return fail(why, QStringLiteral("damaged mini stream"));
         m_miniStreamSectors = sectors;
-        m_miniStream.reserve(int(root.size));
+        // Some writers record where the last stream in it ends rather than
+        // the end of its last mini sector: that sector is whole in the file.
+        const int size = int((root.size + MiniSectorSize - 1) / MiniSectorSize * MiniSectorSize);
+        m_miniStream.reserve(size);
         for (quint32 s : qAsConst(sectors))
             m_miniStream.append(sector(s), int(m_sectorSize));
-        m_miniStream.truncate(int(root.size));
+        m_miniStream.truncate(size);
     }
     return true;
 }

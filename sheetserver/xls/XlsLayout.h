@@ -17,6 +17,10 @@ struct XlsLayout
         quint32 boundSheet = 0; // offset of its BOUNDSHEET8 record
         quint32 start = 0;      // its BOF record
         quint32 end = 0;        // just after its EOF record
+        // Some cell has two records or more, the later one shown: a rewrite
+        // writes each cell once, and a copy may keep an earlier one that
+        // names a string the table no longer holds.
+        bool superseded = false;
     };
 
     CompoundFile container;

@@ -54,6 +54,7 @@ private:
     int m_activeTab = 0;
     bool m_windowSeen = false;
     bool m_cellStyleSeen = false;
+    bool m_superseded = false;
 };
 
 bool BookReader::read(const QByteArray &file)
@@ -67,11 +68,13 @@ bool BookReader::openStream(const QByteArray &file)
     if (!m_layout->container.load(file, &why))
         return fail(why);
     CompoundFile &container = m_layout->container;
-    m_layout->workbookEntry = container.child(0, QStringLiteral("Workbook"));
+    m_layout->workbookEntry = XlsReader::workbookStream(container);
     if (m_layout->workbookEntry < 0) {
-        return fail(container.child(0, QStringLiteral("Book")) >= 0
-                        ? QStringLiteral("an Excel 5/95 workbook")
-                        : QStringLiteral("no Workbook stream"));
+        if (container.child(0, QStringLiteral("EncryptedPackage")) >= 0) {
+            *m_why = QStringLiteral("an encrypted workbook package");
+            return false;
+        }
+        return fail(QStringLiteral("no Workbook stream"));
     }
     if (!container.takeStream(m_layout->workbookEntry, &m_layout->stream, &why))
         return fail(why);
@@ -206,9 +209,11 @@ bool BookReader::readSheets()
         XlsLayout::Sheet layout;
         layout.boundSheet = bound.record;
         layout.start = bound.position;
+        m_superseded = false;
         if (!readCells(sheet->kind == SheetModel::Worksheet ? sheet.get() : nullptr, reader,
                        &layout.end))
             return false;
+        layout.superseded = m_superseded;
         m_layout->sheets.append(layout);
         m_document->sheets.append(sheet.release());
     }
@@ -245,6 +250,8 @@ Cell *BookReader::place(SheetModel *sheet, const BiffRecord &record, quint16 row
     if (column > 255)
         return nullptr;
     Cell &cell = sheet->cells.ensure(int(row) + 1, int(column) + 1);
+    if (cell.original)
+        m_superseded = true; // a later record for a cell is the one Excel shows
     cell.type = Cell::Blank;
     cell.formula = Cell::NoFormula;
     cell.number = 0;
@@ -319,6 +326,15 @@ bool BookReader::readCell(SheetModel *sheet, const BiffRecord &record, BiffRecor
     }
     case Biff::Label:
     case Biff::RString: {
+        if (record.type == Biff::Label && record.length == 8 && Biff::u16(d + 6) == 0) {
+            // Some writers leave out the option byte of an empty text.
+            Cell *cell = header(8);
+            if (!cell)
+                return damaged();
+            cell->type = Cell::Text;
+            cell->index = sheet->texts.append(QString());
+            return true;
+        }
         Cell *cell = header(9);
         if (!cell)
             return damaged();
@@ -405,6 +421,12 @@ bool BookReader::readFormula(SheetModel *sheet, const BiffRecord &record, BiffRe
 }
 
 } // namespace
+
+int XlsReader::workbookStream(const CompoundFile &container)
+{
+    const int workbook = container.child(0, QStringLiteral("Workbook"));
+    return workbook >= 0 ? workbook : container.child(0, QStringLiteral("Book"));
+}
 
 bool XlsReader::read(const QByteArray &file, WorkbookDocument *document, XlsLayout *layout,
                      QString *why)

@@ -46,13 +46,15 @@ qint64 key(int row, int column)
 } // namespace
 
 XlsSheetWriter::XlsSheetWriter(const QByteArray &stream, quint32 start, quint32 end,
-                               const SheetModel &sheet, int defaultStyle, XlsStringTable *strings)
+                               const SheetModel &sheet, int defaultStyle, XlsStringTable *strings,
+                               bool superseded)
     : m_stream(stream)
     , m_start(start)
     , m_end(end)
     , m_sheet(sheet)
     , m_strings(strings)
     , m_defaultStyle(defaultStyle)
+    , m_superseded(superseded)
 {
 }
 
@@ -175,6 +177,31 @@ void XlsSheetWriter::findRemovedAnchors()
             anchor->bottom = qMax(anchor->bottom, row);
             anchor->left = qMin(anchor->left, column);
             anchor->right = qMax(anchor->right, column);
+        }
+    }
+}
+
+void XlsSheetWriter::findSupersededRecords()
+{
+    // A later record for a cell takes it over (Excel shows the later one):
+    // a MULRK or MULBLANK that lost a cell so holds fewer cells in the model
+    // than it names, and is written cell by cell.
+    for (const auto &entry : m_sheet.cells.rows()) {
+        const QVector<Cell> &cells = entry.second.cells;
+        for (int i = 0; i < cells.size();) {
+            const Cell &first = cells.at(i);
+            const char *header = m_stream.constData() + first.start;
+            const quint16 type = first.original ? Biff::u16(header) : 0;
+            if (type != Biff::MulRk && type != Biff::MulBlank) {
+                ++i;
+                continue;
+            }
+            int run = 0;
+            for (; i < cells.size() && cells.at(i).original && cells.at(i).start == first.start;
+                 ++i)
+                ++run;
+            if (run != (Biff::u16(header + 2) - 6) / (type == Biff::MulRk ? 6 : 2))
+                m_split.insert(first.start);
         }
     }
 }
@@ -353,6 +380,8 @@ bool XlsSheetWriter::write(QByteArray *out, QString *why)
     out->clear();
     if (!scan(why))
         return false;
+    if (m_superseded)
+        findSupersededRecords();
     findRemovedAnchors();
 
     QVector<int> rows; // 0-based, ascending

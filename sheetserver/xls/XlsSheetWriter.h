@@ -15,8 +15,9 @@ struct Cell;
 // Writes one changed worksheet of an Excel 97-2003 workbook again: its cell
 // table (rows in blocks of 32, each block's ROW records, cells and DBCELL)
 // is laid out anew, with every cell that did not change copied record for
-// record (a MULRK or MULBLANK holding a changed cell is split into single
-// cells) and each changed cell written as LABELSST (text), NUMBER or BLANK
+// record (a MULRK or MULBLANK holding a changed cell, or one a later record
+// took a cell of, is split into single cells: each cell is written once)
+// and each changed cell written as LABELSST (text), NUMBER or BLANK
 // with its style index kept. INDEX, DIMENSIONS and row extents follow; all
 // other records are copied as they were.
 //
@@ -30,7 +31,7 @@ class XlsSheetWriter
 {
 public:
     XlsSheetWriter(const QByteArray &stream, quint32 start, quint32 end, const SheetModel &sheet,
-                   int defaultStyle, XlsStringTable *strings);
+                   int defaultStyle, XlsStringTable *strings, bool superseded = false);
 
     bool write(QByteArray *out, QString *why);
     // LABELSST records written.
@@ -51,6 +52,8 @@ private:
     };
 
     bool scan(QString *why);
+    // Only for a sheet where some cell has more than one record.
+    void findSupersededRecords();
     void findRemovedAnchors();
     void writeCell(QByteArray *out, int row, const Cell &cell);
     void writeFormula(QByteArray *out, int row, const Cell &cell);
@@ -69,12 +72,13 @@ private:
     const SheetModel &m_sheet;
     XlsStringTable *m_strings;
     int m_defaultStyle;
+    bool m_superseded;
     quint32 m_labelSst = 0;
 
     QVector<BiffRecord> m_before, m_after;
     QHash<int, QByteArray> m_rowRecords; // by 0-based row
     QHash<quint32, quint32> m_groupEnd;  // formula record -> end of its followers
-    QSet<quint32> m_split;               // MULRK/MULBLANK records holding a changed cell
+    QSet<quint32> m_split;               // MULRK/MULBLANK records written cell by cell
     QHash<qint64, Anchor> m_anchors;     // removed anchors by (row << 16 | column)
     bool m_hasIndex = false;
     bool m_hasDbCell = false;

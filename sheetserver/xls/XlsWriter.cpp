@@ -95,10 +95,13 @@ bool BookWriter::writeSheets()
         const SheetModel &sheet = *m_document.sheets.at(i);
         const XlsLayout::Sheet &place = m_layout.sheets.at(i);
         QByteArray body;
-        const bool rewrite = sheet.changed && sheet.kind == SheetModel::Worksheet;
+        // A sheet with superseded records is written anew, each cell once,
+        // when the strings move: the records copied would keep old places.
+        const bool rewrite = sheet.kind == SheetModel::Worksheet &&
+                             (sheet.changed || (place.superseded && m_strings.renumbers()));
         if (rewrite) {
             XlsSheetWriter writer(stream, place.start, place.end, sheet, m_layout.defaultCellStyle,
-                                  &m_strings);
+                                  &m_strings, place.superseded);
             if (!writer.write(&body, m_why))
                 return false;
             m_references += writer.sharedStringCells();

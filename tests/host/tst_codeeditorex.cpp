@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
 
 class TestCodeEditorEx : public QObject
@@ -31,8 +32,11 @@ private slots:
     void cleanDocumentIsNotWrittenAgain();
     void editedFileSavesOnlyWhatItsEncodingDecoded_data();
     void editedFileSavesOnlyWhatItsEncodingDecoded();
+    void saveOverAFileWrittenMeanwhileAsks_data();
+    void saveOverAFileWrittenMeanwhileAsks();
     void focusInReloadsOnlyCleanDocuments();
     void reloadOfWhatTheEditorShowsOtherwiseStaysClean();
+    void editKeepsWhatTheEditorShowsOtherwise();
     void controlWheelZoomsOnlyWithControlAlone();
     void closePromptNoLosesEdit();
     void closePromptYesWritesEdit();
@@ -231,6 +235,53 @@ void TestCodeEditorEx::editedFileSavesOnlyWhatItsEncodingDecoded()
     }
 }
 
+void TestCodeEditorEx::saveOverAFileWrittenMeanwhileAsks_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("nobody: no question") << QString() << QString();
+    QTest::newRow("in place, 是 writes over") << QStringLiteral("in place") << QStringLiteral("是");
+    QTest::newRow("in place, 否 keeps it") << QStringLiteral("in place") << QStringLiteral("否");
+    // Same size, and time stamps that may agree: only the file is another.
+    QTest::newRow("renamed over, 否 keeps it") << QStringLiteral("rename") << QStringLiteral("否");
+}
+
+// A file written by something else since the document read it (a run over
+// its list) is not written over without the user's word.
+void TestCodeEditorEx::saveOverAFileWrittenMeanwhileAsks()
+{
+    QFETCH(QString, writer);
+    QFETCH(QString, answer);
+    const QString path = make(QStringLiteral("doc.txt"), "from disk");
+    auto editor = std::make_unique<CodeEditorEx>(1, 2, path);
+    const auto close = qScopeGuard([&editor] { forget(editor); });
+    editor->setPlainText(QStringLiteral("edited"));
+    const QByteArray theirs("run done!");
+    if (writer == QLatin1String("in place"))
+        make(QStringLiteral("doc.txt"), theirs);
+    if (writer == QLatin1String("rename"))
+        QVERIFY(std::rename(QFile::encodeName(make(QStringLiteral("new.txt"), theirs)).constData(),
+                            QFile::encodeName(path).constData()) == 0);
+
+    QSignalSpy tips(editor.get(), &CodeEditorEx::tipSignal);
+    auto asked = pressButton(answer.isEmpty() ? QStringLiteral("否") : answer);
+    const bool overwrite = answer != QStringLiteral("否");
+    QCOMPARE(editor->save(-1), overwrite);
+    QCOMPARE(asked.answered(), !answer.isEmpty());
+    cancelPendingDialogAnswers();
+    QCOMPARE(readTestFile(path), overwrite ? QByteArray("edited") : theirs);
+    QCOMPARE(tips.at(0), tipArgs(overwrite ? Tip::FileSaved : Tip::FileSaveFailed));
+    QCOMPARE(editor->windowTitle().startsWith(QLatin1Char('*')), !overwrite);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("edited"));
+    if (!overwrite)
+        return;
+    // What the document wrote itself is no reason to ask.
+    auto again = pressButton(QStringLiteral("否"));
+    editor->setPlainText(QStringLiteral("edited twice"));
+    QVERIFY(editor->save(-1));
+    QVERIFY(!again.answered());
+}
+
 void TestCodeEditorEx::focusInReloadsOnlyCleanDocuments()
 {
     const QString path = make(QStringLiteral("doc.txt"), "v1");
@@ -271,6 +322,18 @@ void TestCodeEditorEx::reloadOfWhatTheEditorShowsOtherwiseStaysClean()
     QVERIFY(editor->save(-1));
     editor.reset();
     QCOMPARE(readTestFile(path), bytes);
+}
+
+// An edit elsewhere in the document leaves its no-break spaces and line
+// separators as they are in the file.
+void TestCodeEditorEx::editKeepsWhatTheEditorShowsOtherwise()
+{
+    const QByteArray odd("one\xc2\xa0two\xe2\x80\xa8three");
+    const QString path = make(QStringLiteral("odd.txt"), odd);
+    CodeEditorEx editor(2, 4, path);
+    QTest::keyClicks(&editor, QStringLiteral("!"));
+    QVERIFY(editor.save(-1));
+    QCOMPARE(readTestFile(path), "!" + odd);
 }
 
 static void wheel(QWidget *target, int delta)

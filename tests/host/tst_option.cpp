@@ -13,7 +13,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextCodec>
+#include <QtMath>
 #include <QtTest>
 
 namespace {
@@ -53,6 +55,7 @@ private slots:
     void saveAppliesTheCodecAtOnce();
     void everySaveWritesAndSignals();
     void typedListCountIsStoredAsTyped();
+    void filterLinesShowWhole();
 };
 
 void TestOption::init()
@@ -253,6 +256,26 @@ void TestOption::typedListCountIsStoredAsTyped()
     QCOMPARE(read(QStringLiteral("start"), QStringLiteral("listNumber")), QStringLiteral("两个"));
     QCOMPARE(read(QStringLiteral("currency"), QStringLiteral("close")), QStringLiteral("1"));
     QCOMPARE(read(QStringLiteral("new"), QStringLiteral("add")), QStringLiteral("0"));
+}
+
+// Each filter line of 文本处理 shows whole, neither wrapped nor cut.
+void TestOption::filterLinesShowWhole()
+{
+    QWidget owner;
+    Option option(&owner);
+    option.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&option));
+    child<QTabWidget>(option, "tabWidget")->setCurrentIndex(2);
+    auto *box = child<QPlainTextEdit>(option, "plainTextEdit_suffix");
+    const QStringList lines = box->toPlainText().split(QLatin1Char('\n'));
+    const QFontMetrics metrics(box->font());
+    const int margins = 2 * qCeil(box->document()->documentMargin());
+    for (const QString &line : lines)
+        QVERIFY2(metrics.horizontalAdvance(line) + margins <= box->viewport()->width(),
+                 qPrintable(line));
+    // The last line ends inside the box.
+    const QTextCursor last(box->document()->lastBlock());
+    QVERIFY(box->cursorRect(last).bottom() < box->viewport()->height());
 }
 
 QTEST_MAIN(TestOption)

@@ -159,6 +159,56 @@ private slots:
         QCOMPARE(folder->bytes(QStringLiteral("right.txt")), bytes);
     }
 
+    // The panes show a no-break space, a lone carriage return and a line
+    // separator as other characters: a list nobody edited keeps them, and
+    // one the user edited keeps them wherever the edit did not reach.
+    void untouchedCharactersStay_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QByteArray>("left");
+        QTest::addColumn<QByteArray>("right");
+        const QByteArray odd("a\xc2\xa0"
+                             "b\rc\xe2\x80\xa8"
+                             "d");
+        QTest::newRow("other pane edited") << QStringLiteral("right") << odd << QByteArray("xy!");
+        QTest::newRow("same pane edited")
+            << QStringLiteral("left") << odd + "!" << QByteArray("xy");
+        QTest::newRow("line added before the carriage return") << QStringLiteral("new line")
+                                                               << QByteArray("a\xc2\xa0"
+                                                                             "b\nn\rc\xe2\x80\xa8"
+                                                                             "d")
+                                                               << QByteArray("xy");
+        QTest::newRow("swapped") << QStringLiteral("swap") << QByteArray("xy") << odd;
+    }
+    void untouchedCharactersStay()
+    {
+        QFETCH(QString, action);
+        folder->writeBytes(QStringLiteral("left.txt"), "a\xc2\xa0"
+                                                       "b\rc\xe2\x80\xa8"
+                                                       "d");
+        folder->writeBytes(QStringLiteral("right.txt"), "xy");
+        CodeEditorEx2 *editor = show();
+        CodeEditor *left = pane(editor, "mLeftEditor");
+        if (action == QLatin1String("right"))
+            typeAtEnd(pane(editor, "mRightEditor"), QStringLiteral("!"));
+        if (action == QLatin1String("left"))
+            typeAtEnd(left, QStringLiteral("!"));
+        if (action == QLatin1String("new line")) {
+            QTextCursor cursor = left->textCursor();
+            cursor.movePosition(QTextCursor::Start);
+            cursor.movePosition(QTextCursor::EndOfBlock);
+            left->setTextCursor(cursor);
+            QTest::keyClick(left, Qt::Key_Return);
+            QTest::keyClicks(left, QStringLiteral("n"));
+        }
+        if (action == QLatin1String("swap"))
+            editor->findChild<QPushButton *>(QStringLiteral("mSwapButton"))->click();
+        editor->close();
+        QVERIFY(!editor->isVisible());
+        QTEST(folder->bytes(QStringLiteral("left.txt")), "left");
+        QTEST(folder->bytes(QStringLiteral("right.txt")), "right");
+    }
+
     // A list is read by its content whatever the host's encoding, and an
     // edit goes back in the encoding the file came in.
     void editsKeepTheEncodingOfTheFile_data()

@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -45,6 +46,10 @@ private slots:
     void chineseFolderNamesUnderEitherEncoding();
     void delimitedEncodingSurvivesBase64_data();
     void delimitedEncodingSurvivesBase64();
+    void optionsFollowTheWindowHeight();
+    void closeGivenDuringARunIsAnswered_data();
+    void closeGivenDuringARunIsAnswered();
+    void documentsNeverHideWhatARunWrote();
 
 private:
     QWidget *panel() { return namedChild<QWidget>(m_window.get(), "WidgetText"); }
@@ -61,6 +66,9 @@ private:
     void setSheets(const QString &text);
     // Presses 处理 and waits for the host to hear the run's end.
     void runAndWait();
+    // Replaces apple by pear in the first list's files.
+    void chooseReplaceOverTheList();
+    CodeEditorEx *document() { return m_window->findChild<CodeEditorEx *>(); }
     int tipCount(Tip::Pair pair) const;
     // 文件编码格式 in the options window, saved.
     void chooseEncoding(const QString &name);
@@ -98,6 +106,7 @@ void TestEndToEnd::init()
 
 void TestEndToEnd::cleanup()
 {
+    cancelPendingDialogAnswers();
     // Closing the panel is how the plug-in forgets the chosen operation.
     if (m_window && m_window->findChild<QWidget *>(QStringLiteral("WidgetText")))
         panel()->close();
@@ -166,6 +175,14 @@ void TestEndToEnd::chooseEncoding(const QString &name)
     namedChild<QComboBox>(option, "comboBox_code")->setCurrentText(name);
     click(option, "pushButton_save");
     QVERIFY(!option->isVisible());
+}
+
+void TestEndToEnd::chooseReplaceOverTheList()
+{
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeList");
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    setSheets(QStringLiteral("所有表"));
 }
 
 int TestEndToEnd::tipCount(Tip::Pair pair) const
@@ -553,6 +570,96 @@ void TestEndToEnd::delimitedEncodingSurvivesBase64()
     QCOMPARE(WorkbookFixtures::readFile(path),
              QTextCodec::codecForName(codec)->fromUnicode(
                  QTextCodec::codecForName("GB18030")->toUnicode(before)));
+}
+
+// The panel opened before the window took its final size (shown at start,
+// before the window is maximised): the options still fill the dock's area,
+// and the key and replacement boxes take the room, on every visit.
+void TestEndToEnd::optionsFollowTheWindowHeight()
+{
+    click(panel(), "toolButton_textReplaced");
+    auto *key = namedChild<QWidget>(options(), "plainTextEdit_replacedKey");
+    const int before = key->height();
+    m_window->resize(m_window->width(), m_window->height() + 300);
+    for (const char *visit : {"toolButton_textTo", "toolButton_textReplaced_2",
+                              "toolButton_textSpace", "toolButton_textReplaced"}) {
+        click(panel(), visit);
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(panel(), &activate);
+    }
+    QTRY_VERIFY(key->height() > before + 50);
+    QCOMPARE(options()->parentWidget()->height(), m_window->centralWidget()->height());
+}
+
+void TestEndToEnd::closeGivenDuringARunIsAnswered_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::newRow("Enter: 是 saves") << int(Qt::Key_Return) << QByteArray("edited");
+    QTest::newRow("Escape: 否 discards") << int(Qt::Key_Escape) << QByteArray("notes");
+}
+
+// The window manager's close given while a run holds the window comes after
+// the run: the save question of a modified document then takes the user's
+// keys, and the pointer is back to normal.
+void TestEndToEnd::closeGivenDuringARunIsAnswered()
+{
+    QFETCH(int, key);
+    QFETCH(QByteArray, onDisk);
+    const QString book = copy(QStringLiteral("basic.xlsx"));
+    addToList(lists().first(), {book});
+    const QString notes = m_dir->filePath(QStringLiteral("notes.txt"));
+    QVERIFY(WorkbookFixtures::writeFile(notes, "notes"));
+    m_window->newCodeEditorEx(99, 5000, notes);
+    document()->setPlainText(QStringLiteral("edited"));
+    chooseReplaceOverTheList();
+
+    bool byKey = false;
+    auto answer = DialogAnswer<QMessageBox>([key, &byKey](QMessageBox *box) {
+        QTest::keyClick(box, Qt::Key(key));
+        byKey = !box->isVisible();
+        // Keys that went nowhere must not leave the test waiting.
+        if (!byKey)
+            box->reject();
+    });
+    // Queued before the run returns to the event loop, as a close given
+    // during the run waits in the window system's queue.
+    QCoreApplication::postEvent(m_window->windowHandle(), new QCloseEvent);
+    click(panel(), "pushButton_start");
+    QTRY_VERIFY(!m_window->isVisible());
+    QVERIFY(answer.answered());
+    QVERIFY(byKey);
+    QVERIFY(!document());
+    QCOMPARE(WorkbookFixtures::readFile(notes), onDisk);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+// Two documents of files that a run rewrites: the one without edits shows
+// the result as the run ends; the edited one asks before writing over it.
+void TestEndToEnd::documentsNeverHideWhatARunWrote()
+{
+    const QStringList paths{copy(QStringLiteral("sample.csv")), copy(QStringLiteral("sample.csv"))};
+    TableViewWidget *list = lists().first();
+    addToList(list, paths);
+    m_window->openFiles(list->tableID(), list->fileList());
+    const QList<CodeEditorEx *> editors = m_window->findChildren<CodeEditorEx *>();
+    CodeEditorEx *edited =
+        editors.first()->path() == paths.at(1) ? editors.first() : editors.last();
+    CodeEditorEx *clean = editors.first() == edited ? editors.last() : editors.first();
+    edited->setPlainText(QStringLiteral("mine"));
+    chooseReplaceOverTheList();
+    runAndWait();
+    QVERIFY(clean->toPlainText().contains(QStringLiteral("红 pear")));
+
+    const QByteArray result = WorkbookFixtures::readFile(edited->path());
+    QVERIFY(result.contains("pear"));
+    auto keep = pressButton(QStringLiteral("否"));
+    QVERIFY(!edited->save(-1));
+    QVERIFY(keep.answered());
+    QCOMPARE(WorkbookFixtures::readFile(edited->path()), result);
+    QVERIFY(edited->windowTitle().startsWith(QLatin1Char('*')));
+    auto discard = pressButton(QStringLiteral("否"));
+    m_window->closeListDocuments(list->tableID());
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -54,6 +55,7 @@ private slots:
 
     void inputGivenDuringARunIsDropped_data();
     void inputGivenDuringARunIsDropped();
+    void questionOpenedWhileTheRunHoldsTakesKeys();
 
     void addingAStep_data();
     void addingAStep();
@@ -547,6 +549,37 @@ void TestRunOptions::inputGivenDuringARunIsDropped()
     QTest::mouseClick(button, Qt::LeftButton);
     QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 2);
     QCOMPARE(cell(files.at(1), "Data!A2"), QStringLiteral("apple++"));
+}
+
+// A question that work queued during the run opens before the hold has
+// ended takes the user's keys.
+void TestRunOptions::questionOpenedWhileTheRunHoldsTakesKeys()
+{
+    m_host->addList(copies(1));
+    choose(Replaced, All);
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    bool queued = false;
+    bool byKey = false;
+    m_host->onFileCount = [&] {
+        if (std::exchange(queued, true))
+            return;
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::No);
+                QTimer::singleShot(0, &box, [&] {
+                    QTest::keyClick(&box, Qt::Key_Escape);
+                    byKey = !box.isVisible();
+                    if (!byKey)
+                        box.reject();
+                });
+                box.exec();
+            },
+            Qt::QueuedConnection);
+    };
+    start();
+    QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
+    QVERIFY(byKey);
 }
 
 void TestRunOptions::scriptConversionUnderEitherEncoding_data()

@@ -256,8 +256,11 @@ void TestWorkbookBudget::pricesWhatTheWorkbookHolds_data()
     QTest::newRow("4096-byte sectors")
         << "a.xls" << compoundFile(12, QStringLiteral("WORKBOOK"), 9000, 0xFFFFFFFEu) << Kind::Xls
         << qint64(9000);
-    const QByteArray book = compoundFile(9, QStringLiteral("Book"), 5000, 0xFFFFFFFEu);
-    QTest::newRow("no Workbook stream") << "a.xls" << book << Kind::Text << qint64(book.size());
+    QTest::newRow("workbook stream named BOOK")
+        << "a.xls" << compoundFile(9, QStringLiteral("BOOK"), 5000, 0xFFFFFFFEu) << Kind::Xls
+        << qint64(5000);
+    const QByteArray none = compoundFile(9, QStringLiteral("EncryptedPackage"), 5000, 0xFFFFFFFEu);
+    QTest::newRow("no workbook stream") << "a.xls" << none << Kind::Text << qint64(none.size());
     const QByteArray loop = compoundFile(9, QStringLiteral("Workbook"), 5000, 1);
     QTest::newRow("directory in a loop") << "a.xls" << loop << Kind::Text << qint64(loop.size());
     const QByteArray outside = compoundFile(9, QStringLiteral("Workbook"), 5000, 4000);

@@ -5,14 +5,17 @@
 #
 # xlwt writes the cells; what it cannot write (MULRK from other programs,
 # LABEL, RSTRING, cached formula strings, phonetic strings, a chart sheet,
-# an encrypted or Excel 5 workbook, macros and other streams) is added to
-# its record stream here, and the compound file is built here too.
+# an encrypted or Excel 5 workbook, macros and other streams, cells that a
+# later record takes over) is added to its record stream here, and the
+# compound file is built here too, in other writers' ways where asked (a
+# stream named BOOK, a mini stream size that ends inside a sector), as is an
+# encrypted package of the Office Open XML family.
 import struct
 import xlwt
 
 BOF, EOF, BOUNDSHEET, SST, WINDOW1 = 0x0809, 0x000A, 0x0085, 0x00FC, 0x003D
 FILEPASS, LABEL, RSTRING, FORMULA, STRING = 0x002F, 0x0204, 0x00D6, 0x0006, 0x0207
-BOOLERR, MULRK, DIMENSIONS = 0x0205, 0x00BD, 0x0200
+BOOLERR, MULRK, MULBLANK, DIMENSIONS = 0x0205, 0x00BD, 0x00BE, 0x0200
 INDEX, DBCELL, SHRFMLA, ARRAY = 0x020B, 0x00D7, 0x04BC, 0x0221
 
 
@@ -131,8 +134,10 @@ def rk(value):
 FREE, END, FATSECT = 0xFFFFFFFF, 0xFFFFFFFE, 0xFFFFFFFD
 
 
-def compound(streams):
-    """A version 3 compound file of {path: bytes}; 'a/b' makes storage a."""
+def compound(streams, mini_size_exact=False):
+    """A version 3 compound file of {path: bytes}; 'a/b' makes storage a.
+    With mini_size_exact the root entry records where the last stream in
+    the mini stream ends, as some writers do, not its whole last sector."""
     entries = [{'name': 'Root Entry', 'type': 5, 'children': [], 'data': b''}]
     storages = {'': 0}
     for path in streams:
@@ -147,6 +152,7 @@ def compound(streams):
         entries.append({'name': parts[-1], 'type': 2, 'children': [], 'data': streams[path]})
 
     mini = b''
+    mini_end = 0
     minifat = []
     for e in entries:
         if e['type'] == 2 and len(e['data']) < 4096:
@@ -155,6 +161,7 @@ def compound(streams):
             minifat += [len(minifat) + i + 1 for i in range(count)]
             if count:
                 minifat[-1] = END
+                mini_end = len(mini) + len(e['data'])
             mini += e['data'] + b'\0' * (count * 64 - len(e['data']))
     sectors = []  # (kind, bytes)
 
@@ -169,7 +176,7 @@ def compound(streams):
     mini_start, mini_count = add(mini) if mini else (END, 0)
     if mini:
         chains.append((mini_start, mini_count))
-    entries[0]['start'], entries[0]['size'] = mini_start, len(mini)
+    entries[0]['start'], entries[0]['size'] = mini_start, mini_end if mini_size_exact else len(mini)
     mf = b''.join(struct.pack('<I', v) for v in minifat)
     mf_start, mf_count = add(mf) if mf else (END, 0)
     if mf:
@@ -228,11 +235,11 @@ def padded(stream):
     return stream + b'\0' * max(0, 4096 - len(stream))
 
 
-def save(name, stream, extra=None, stream_name='Workbook'):
-    streams = {stream_name: padded(stream)}
+def save(name, stream, extra=None, stream_name='Workbook', pad=True, mini_size_exact=False):
+    streams = {stream_name: padded(stream) if pad else stream}
     streams.update(extra or {})
     with open(name, 'wb') as f:
-        f.write(compound(streams))
+        f.write(compound(streams, mini_size_exact))
 
 
 # --- workbooks ---------------------------------------------------------------
@@ -402,6 +409,140 @@ def refused():
     save('biff5-in-workbook.xls', biff5)
 
 
+def row_of(rec):
+    return struct.unpack('<H', rec[1][:2])[0]
+
+
+def add_cells(sheet, row, recs, at_end=False):
+    """Puts cell records into a sheet of xlwt's: before the row's own cells,
+    or after the last cell of the table; the row's extent and DIMENSIONS
+    grow to hold them."""
+    if at_end:
+        at = max(i for i, r in enumerate(sheet) if r[0] == 0x0208 or r[0] in CELLS) + 1
+    else:
+        at = next(i for i, r in enumerate(sheet) if r[0] in CELLS and row_of(r) == row)
+    sheet[at:at] = recs
+    for rec in recs:
+        first = struct.unpack('<H', rec[1][2:4])[0]
+        last = struct.unpack('<H', rec[1][-2:])[0] if rec[0] in (MULRK, MULBLANK) else first
+        for r in sheet:
+            if r[0] == 0x0208 and row_of(r) == row:
+                lo, hi = struct.unpack('<HH', r[1][2:6])
+                r[1] = r[1][:2] + struct.pack('<HH', min(lo, first), max(hi, last + 1)) + r[1][6:]
+            if r[0] == DIMENSIONS:
+                r0, r1, c0, c1 = struct.unpack('<IIHH', r[1][:12])
+                r[1] = struct.pack('<IIHH', min(r0, row), max(r1, row + 1), min(c0, first),
+                                   max(c1, last + 1)) + r[1][12:]
+
+
+def xf_at(sheet, row, col):
+    return next(struct.unpack('<H', r[1][4:6])[0] for r in sheet
+                if r[0] in CELLS and r[1][:4] == struct.pack('<HH', row, col))
+
+
+def mul(kind, row, first, items):
+    """MULBLANK of styles, or MULRK of (style, integer) pairs."""
+    body = b''.join(struct.pack('<H', i) if kind == MULBLANK else struct.pack('<H', i[0]) + rk(i[1])
+                    for i in items)
+    return [kind, struct.pack('<HH', row, first) + body + struct.pack('<H', first + len(items) - 1)]
+
+
+def superseded():
+    """Cells a later record takes over, as some writers leave them (Excel
+    shows the later record): a MULBLANK of a bordered style over A2:E2 and
+    then xlwt's date, text and number in B2:D2 (blanks first for a formatted
+    block, then the values); a MULRK over A3:C3, then a text for A3 and B3;
+    a MULBLANK over A4:D4 whose date in C4 comes only after the last row; a
+    MULBLANK over A5:C5 and a MULRK over B5:D5 after it; a text in A9, the
+    last string of the table and no other cell's, that a number after the
+    last row takes over. A second sheet holds a text of its own."""
+    wb = xlwt.Workbook()
+    sheet = wb.add_sheet('Superseded')
+    date = xlwt.easyxf(num_format_str='yyyy-mm-dd')
+    sheet.write(0, 0, 'Heading apple')
+    sheet.write(1, 1, 45000, date)
+    sheet.write(1, 2, 'a text cell')
+    sheet.write(1, 3, 12.5)
+    sheet.write(2, 0, 'seven')
+    sheet.write(2, 1, 'late text')
+    sheet.write(3, 0, 'row four')
+    sheet.write(3, 2, 44927, date)
+    sheet.write(4, 5, 'row five')
+    sheet.write(6, 0, None, xlwt.easyxf('borders: left thin, right thin'))
+    sheet.write(7, 0, 'apple tail')
+    wb.add_sheet('Other').write(0, 0, 'apple other')
+    sheet.write(8, 0, 'stale text')
+    globals_, sheets = split(wb.get_biff_data())
+    cells = sheets[0]
+    boxed, plain = xf_at(cells, 6, 0), xf_at(cells, 2, 0)
+    add_cells(cells, 8, [[0x0203, cell(8, 0, plain) + struct.pack('<d', 8.5)]], at_end=True)
+    add_cells(cells, 1, [mul(MULBLANK, 1, 0, [boxed] * 5)])
+    add_cells(cells, 2, [mul(MULRK, 2, 0, [(plain, 1), (plain, 2), (plain, 3)])])
+    late = next(r for r in cells if r[0] in CELLS and r[1][:4] == struct.pack('<HH', 3, 2))
+    cells.remove(late)
+    add_cells(cells, 3, [mul(MULBLANK, 3, 0, [boxed] * 4)])
+    add_cells(cells, 3, [late], at_end=True)
+    add_cells(cells, 4, [mul(MULBLANK, 4, 0, [boxed] * 3),
+                         mul(MULRK, 4, 1, [(plain, 5), (plain, 6), (plain, 7)])])
+    save('superseded.xls', join(globals_, sheets))
+
+
+def empty_label():
+    """Texts as LABEL records, the empty ones without their option byte
+    (eight bytes long), as some writers leave them."""
+    wb = xlwt.Workbook()
+    sheet = wb.add_sheet('Labels')
+    sheet.write(0, 0, 'label apple')
+    sheet.write(2, 3, 'below')
+    globals_, sheets = split(wb.get_biff_data())
+    cells = sheets[0]
+    add_cells(cells, 0, [[LABEL, cell(0, 1, 15) + struct.pack('<H', 0)],
+                         [LABEL, cell(0, 2, 15) + u16string('after the empty one')]])
+    add_cells(cells, 2, [[LABEL, cell(2, 0, 15) + struct.pack('<H', 0)]])
+    save('empty-label.xls', join(globals_, sheets))
+
+
+def small_streams():
+    """A workbook small enough to live in the mini stream with another
+    stream after it, the root entry recording where that stream ends rather
+    than the end of its last mini sector."""
+    wb = xlwt.Workbook()
+    sheet = wb.add_sheet('Small')
+    sheet.write(0, 0, 'small apple')
+    sheet.write(1, 0, 2.5)
+    stream = wb.get_biff_data()
+    assert len(stream) < 4096 and len(stream) % 64 != 0
+    save('mini-stream-size.xls', stream, {'\x05SummaryInformation': b'\xfe\xff' + bytes(198)},
+         pad=False, mini_size_exact=True)
+
+
+def book_stream():
+    """BIFF8 records in a stream named "BOOK", the Excel 5 name in capitals,
+    as some writers name it."""
+    wb = xlwt.Workbook()
+    sheet = wb.add_sheet('Book')
+    sheet.write(0, 0, 'book apple')
+    sheet.write(0, 1, 3)
+    save('book-stream.xls', wb.get_biff_data(), stream_name='BOOK')
+
+
+def encrypted_package():
+    """An Office Open XML workbook encrypted with a password: a compound
+    file of an EncryptionInfo stream (agile, version 4.4), the
+    EncryptedPackage stream (its size, then the cipher text) and the
+    DataSpaces storage, which the server refuses as encrypted."""
+    info = struct.pack('<HHI', 4, 4, 0x40) + (
+        b'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\r\n'
+        b'<encryption xmlns="http://schemas.microsoft.com/office/2006/encryption">'
+        b'<keyData saltSize="16" blockSize="16" keyBits="256" hashSize="64" '
+        b'cipherAlgorithm="AES" cipherChaining="ChainingModeCBC" hashAlgorithm="SHA512" '
+        b'saltValue="AAAAAAAAAAAAAAAAAAAAAA=="/></encryption>')
+    package = struct.pack('<Q', 6000) + bytes((i * 37 + 11) % 256 for i in range(6000 + 16 - 6000 % 16))
+    with open('encrypted-package.xlsx', 'wb') as f:
+        f.write(compound({'\x06DataSpaces/Version': b'\x3c\x00\x00\x00' + bytes(72),
+                          'EncryptionInfo': info, 'EncryptedPackage': package}))
+
+
 def libreoffice():
     """libreoffice.xls: a workbook as LibreOffice saves it in its own BIFF8
     dialect (its shared-string table and CONTINUE splitting, MULRK,
@@ -483,3 +624,8 @@ if __name__ == '__main__':
     records_()
     formulas()
     refused()
+    superseded()
+    empty_label()
+    small_streams()
+    book_stream()
+    encrypted_package()

@@ -131,7 +131,7 @@ private slots:
         QTest::addColumn<QString>("file");
         for (const char *name : {"not-a-zip.xlsx", "truncated.xlsx", "no-workbook.xlsx",
                                  "bad-xml.xlsx", "not-text.csv", "encrypted.xls", "biff5.xls",
-                                 "biff5-in-workbook.xls"})
+                                 "biff5-in-workbook.xls", "encrypted-package.xlsx"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void badFilesAreRefusedUntouched()

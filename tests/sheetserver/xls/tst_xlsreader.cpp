@@ -98,6 +98,19 @@ private slots:
             {"libreoffice.xls", 1, "D204", QStringLiteral("条目 199")},
             {"libreoffice.xls", 2, "G39", QStringLiteral("273")},
             {"libreoffice.xls", 2, "H1", QStringLiteral("3.142")},
+            // The later of two records for a cell is the one shown.
+            {"superseded.xls", 0, "B2", QStringLiteral("2023-03-15")},
+            {"superseded.xls", 0, "C2", QStringLiteral("a text cell")},
+            {"superseded.xls", 0, "B3", QStringLiteral("late text")},
+            {"superseded.xls", 0, "C3", QStringLiteral("3")},
+            {"superseded.xls", 0, "C4", QStringLiteral("2023-01-01")},
+            {"superseded.xls", 0, "B5", QStringLiteral("5")},
+            {"superseded.xls", 0, "A9", QStringLiteral("8.5")},
+            {"empty-label.xls", 0, "C1", QStringLiteral("after the empty one")},
+            {"mini-stream-size.xls", 0, "A1", QStringLiteral("small apple")},
+            {"mini-stream-size.xls", 0, "A2", QStringLiteral("2.5")},
+            {"book-stream.xls", 0, "A1", QStringLiteral("book apple")},
+            {"book-stream.xls", 0, "B1", QStringLiteral("3")},
         };
         for (const auto &[file, sheet, cell, shown] : rows)
             QTest::newRow(qPrintable(QStringLiteral("%1 %2 %3").arg(file).arg(sheet).arg(cell)))
@@ -144,6 +157,15 @@ private slots:
         QCOMPARE(read.layout.stream.mid(int(end)),
                  QByteArray(read.layout.stream.size() - int(end), '\0'));
 
+        // An empty LABEL without its option byte is an empty text.
+        Read labels(fixtureBytes(QStringLiteral("empty-label.xls")));
+        QVERIFY2(labels.ok, qPrintable(labels.why));
+        for (const auto &[row, column] : {std::pair{1, 2}, std::pair{3, 1}}) {
+            const Cell *empty = labels.document.sheets.at(0)->cells.find(row, column);
+            QVERIFY(empty && empty->type == Cell::Text);
+            QCOMPARE(labels.document.sheets.at(0)->texts.at(empty->index), QString());
+        }
+
         Read basic(fixtureBytes(QStringLiteral("basic.xls")));
         QCOMPARE(basic.document.activeSheet, 0);
         QVERIFY(!basic.document.date1904);
@@ -160,6 +182,8 @@ private slots:
         const QByteArray basic = fixtureBytes(QStringLiteral("basic.xls"));
         QTest::newRow("encrypted")
             << fixtureBytes(QStringLiteral("encrypted.xls")) << QStringLiteral("encrypted");
+        QTest::newRow("encrypted package") << fixtureBytes(QStringLiteral("encrypted-package.xlsx"))
+                                           << QStringLiteral("encrypted");
         QTest::newRow("Excel 5/95 Book stream")
             << fixtureBytes(QStringLiteral("biff5.xls")) << QStringLiteral("Excel 5/95");
         QTest::newRow("BIFF5 records in a Workbook stream")

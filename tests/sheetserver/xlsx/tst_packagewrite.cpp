@@ -49,11 +49,18 @@ private slots:
     void noOpSaveLeavesTheFileAsItWas_data()
     {
         QTest::addColumn<QString>("file");
-        for (const char *name :
-             {"basic.xlsx", "numfmt.xlsx", "inline.xlsx", "chartsheet.xlsx", "grid-2000x10.xlsx",
-              "openpyxl.xlsx", "xlsxwriter.xlsx", "placeholder-sheet.xlsx", "utf16-parts.xlsx",
-              "empty-string-index.xlsx", "sample.csv", "sample.txt", "gb18030.csv", "utf16le.txt",
-              "utf16be.txt", "basic.xls", "records.xls", "formulas.xls", "libreoffice.xls"})
+        for (const char *name : {"basic.xlsx",        "numfmt.xlsx",
+                                 "inline.xlsx",       "chartsheet.xlsx",
+                                 "grid-2000x10.xlsx", "openpyxl.xlsx",
+                                 "xlsxwriter.xlsx",   "placeholder-sheet.xlsx",
+                                 "utf16-parts.xlsx",  "empty-string-index.xlsx",
+                                 "sample.csv",        "sample.txt",
+                                 "gb18030.csv",       "utf16le.txt",
+                                 "utf16be.txt",       "basic.xls",
+                                 "records.xls",       "formulas.xls",
+                                 "libreoffice.xls",   "superseded.xls",
+                                 "empty-label.xls",   "mini-stream-size.xls",
+                                 "book-stream.xls"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void noOpSaveLeavesTheFileAsItWas()
