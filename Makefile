@@ -13,12 +13,12 @@ RUN_DIR      ?= workdir
 
 # Toolchain, Qt, zip container, MIME database, the fonts the plug-in's panels
 # draw in where their Windows fonts are missing (a CJK face and a condensed
-# one), what the tests use (Debian's Python with openpyxl, clang's libFuzzer
-# runtime) and what screenshots under a virtual display need.
+# one), what the tests use (Debian's Python with openpyxl, setfacl, clang's
+# libFuzzer runtime) and what screenshots under a virtual display need.
 PACKAGES := build-essential cmake pkg-config qtbase5-dev libquazip1-qt5-dev \
             shared-mime-info zlib1g-dev fonts-wqy-microhei fonts-dejavu-extra \
             python3 python3-openpyxl \
-            python3-xlrd python3-xlwt \
+            python3-xlrd python3-xlwt acl \
             clang libclang-rt-14-dev xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -1,61 +1,87 @@
 #include "files/AtomicSave.h"
 
+#include "files/FileAttributes.h"
+#include "files/TemporaryCopy.h"
+#include "files/WorkbookHold.h"
+
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
-bool anyoneMayWrite(const QFileInfo &info)
+// The rename is on disk only once the folder is: a file system that cannot
+// sync a folder keeps it another way.
+bool syncFolder(const QString &folder, QString *why)
 {
-    const QFile::Permissions write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return info.isWritable() && (info.permissions() & write);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && (::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP);
+    if (!synced)
+        *why = QStringLiteral("replaced, but the folder could not be synced: ") +
+               qt_error_string(errno);
+    if (fd >= 0)
+        ::close(fd);
+    return synced;
 }
 
 } // namespace
 
-bool AtomicSave::write(const QString &path, const QByteArray &bytes, QString *why)
+bool AtomicSave::mayWrite(const QString &path)
 {
-    return write(
-        path,
-        [&bytes](QIODevice *out, QString *error) {
-            if (out->write(bytes) == bytes.size())
-                return true;
-            *error = out->errorString();
-            return false;
-        },
-        why);
+    const QFileInfo info(path);
+    const QFile::Permissions write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.isWritable() && (info.permissions() & write);
 }
 
-bool AtomicSave::write(const QString &path, const Writer &writer, QString *why)
+bool AtomicSave::write(const QByteArray &bytes, QString *why)
 {
-    const QFileInfo file(path);
-    if (!file.exists()) {
+    return write([&bytes](QIODevice *out, QString *) { return out->write(bytes) == bytes.size(); },
+                 why);
+}
+
+bool AtomicSave::write(const Writer &writer, QString *why)
+{
+    m_replaced = false;
+    const QString target = m_hold->target();
+    if (target.isEmpty() || !QFileInfo::exists(target)) {
         *why = QStringLiteral("file gone");
         return false;
     }
-    if (!anyoneMayWrite(file)) {
+    if (!mayWrite(target)) {
         *why = QStringLiteral("file is read-only");
         return false;
     }
-    if (!anyoneMayWrite(QFileInfo(file.absolutePath()))) {
+    if (!mayWrite(QFileInfo(target).absolutePath())) {
         *why = QStringLiteral("folder is read-only");
         return false;
     }
-    const QFile::Permissions permissions = file.permissions();
-    QSaveFile out(file.absoluteFilePath());
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *why = out.errorString();
+    if (!m_hold->isUndisturbed(why))
+        return false;
+    TemporaryCopy copy(target);
+    if (!copy.create(why))
+        return false;
+    QString error;
+    const bool written = writer(&copy, &error);
+    // The device's own account comes first: a writer may not have looked.
+    if (!copy.drain(why))
+        return false;
+    if (!written) {
+        *why = error;
         return false;
     }
-    if (!writer(&out, why)) {
-        out.cancelWriting();
+    if (!FileAttributes::copy(m_hold->descriptor(), copy.descriptor(), why) || !copy.sync(why))
         return false;
-    }
-    if (!out.commit()) {
-        *why = out.errorString();
+    // Held before it is in place, so that nobody finds it free.
+    WorkbookHold::lock(copy.descriptor(), true);
+    // Another program may have changed or taken the file while this one
+    // was being made.
+    if (!m_hold->isUndisturbed(why) || !copy.replace(target, why))
         return false;
-    }
-    QFile::setPermissions(file.absoluteFilePath(), permissions);
-    return true;
+    m_replaced = true;
+    m_hold->adopt(copy.takeDescriptor());
+    return syncFolder(QFileInfo(target).absolutePath(), why);
 }

@@ -2,6 +2,7 @@
 
 #include "delimited/DelimitedText.h"
 #include "files/AtomicSave.h"
+#include "files/WorkbookHold.h"
 #include "model/WorkbookDocument.h"
 #include "xls/XlsLayout.h"
 #include "xls/XlsReader.h"
@@ -60,7 +61,6 @@ bool WorkbookFile::readDelimited(const QByteArray &bytes, QString *why)
 
 std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString &path, QString *why)
 {
-    QFile file(path);
     const QFileInfo info(path);
     if (!info.isFile()) {
         *why = QStringLiteral("no such file");
@@ -70,15 +70,13 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString &path, QString *w
         *why = QStringLiteral("file too large");
         return nullptr;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = file.errorString();
+    auto hold = std::make_unique<WorkbookHold>();
+    QByteArray bytes;
+    if (!hold->take(path, why) || !hold->read(&bytes, why))
         return nullptr;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close(); // nothing of the file stays open while the workbook is
     auto opened = fromBytes(bytes, info.absoluteFilePath(), why);
     if (opened)
-        opened->m_fileModified = info.lastModified();
+        opened->m_hold = std::move(hold);
     return opened;
 }
 
@@ -137,11 +135,13 @@ bool WorkbookFile::save(QString *why)
         }
         return true;
     }
-    const QFileInfo info(path);
-    if (!info.exists() || info.size() != m_fileSize || info.lastModified() != m_fileModified) {
-        *why = QStringLiteral("the file was changed or removed since it was opened");
+    // Not a moment spent on writing a file that cannot replace this one.
+    if (!m_hold) {
+        *why = QStringLiteral("not opened from a file");
         return false;
     }
+    if (!m_hold->isUndisturbed(why))
+        return false;
     if (m_format != Format::Delimited && m_document->changesTextLongerThan(WorkbookDocument::MaxCellText)) {
         *why = QStringLiteral("a cell holds more text than a workbook cell can");
         return false;
@@ -152,14 +152,16 @@ bool WorkbookFile::save(QString *why)
     WorkbookWriter::Written written;
     if (!write(&bytes, &written, why))
         return false;
-    if (!AtomicSave::write(path, bytes, why))
+    AtomicSave atomic(m_hold.get());
+    const bool saved = atomic.write(bytes, why);
+    if (!atomic.replaced())
         return false;
     noteSaved();
     if (m_format != Format::Package) {
         // Read again when next needed: the new file's records and positions
         // are where the next save starts from.
         m_savedBytes = bytes;
-        return true;
+        return saved;
     }
     // The sheets take their places in the new file; nothing is read again.
     for (auto it = written.layouts.cbegin(); it != written.layouts.cend(); ++it)
@@ -170,15 +172,14 @@ bool WorkbookFile::save(QString *why)
     QString ignored;
     if (!reopened->load(bytes, &ignored)) {
         m_savedBytes = bytes;
-        return true;
+        return saved;
     }
     m_package->package = std::move(reopened);
-    return true;
+    return saved;
 }
 
 bool WorkbookFile::saveXls(QString *why)
 {
-    const QString &path = m_document->path;
     QByteArray stream;
     if (!XlsWriter::writeStream(*m_document, *m_xls, &stream, why))
         return false;
@@ -187,27 +188,22 @@ bool WorkbookFile::saveXls(QString *why)
     const auto writeFile = [&](QIODevice *out, QString *error) {
         return m_xls->container.replaceStream(m_xls->workbookEntry, stream, out, error);
     };
-    if (!AtomicSave::write(path, writeFile, why))
+    AtomicSave atomic(m_hold.get());
+    const bool saved = atomic.write(writeFile, why);
+    if (!atomic.replaced())
         return false;
     noteSaved();
     stream = QByteArray();
     // Read again when next needed: the new file's records and positions are
     // where the next save starts from. Should reading the file just written
     // fail, the same bytes are made again.
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        m_savedBytes = file.readAll();
-    file.close();
-    if (m_savedBytes.size() != m_fileSize) {
-        QString ignored;
+    QString ignored;
+    if (!m_hold->read(&m_savedBytes, &ignored) || m_savedBytes.size() != m_fileSize)
         XlsWriter::write(*m_document, *m_xls, &m_savedBytes, &ignored);
-    }
-    return true;
+    return saved;
 }
 
 void WorkbookFile::noteSaved()
 {
-    const QFileInfo saved(m_document->path);
-    m_fileSize = saved.size();
-    m_fileModified = saved.lastModified();
+    m_fileSize = m_hold->size();
 }

@@ -5,18 +5,19 @@
 #include "xlsx/WorkbookWriter.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 #include <memory>
 
 class WorkbookDocument;
 struct PackageLayout;
 struct XlsLayout;
+class WorkbookHold;
 
 // A workbook file as the server opens and saves it: the document read from
 // it, the format it was recognised as, and what that format needs to write
 // the file back as it was apart from the changes. Opening reads the whole
-// file into memory and closes it; the file is touched again only by save().
+// file into memory; from then until this goes the workbook is held (see
+// WorkbookHold), and the file is written only by save().
 class WorkbookFile
 {
 public:
@@ -61,16 +62,15 @@ private:
     void readSaved();
     bool write(QByteArray *out, WorkbookWriter::Written *written, QString *why);
     bool saveXls(QString *why);
-    void noteSaved(); // the saved file's size and time, to notice others' changes
+    void noteSaved();
 
     std::unique_ptr<WorkbookDocument> m_document;
     Format m_format = Format::Package;
     std::unique_ptr<PackageLayout> m_package;
     DelimitedLayout m_delimited;
     std::unique_ptr<XlsLayout> m_xls;
-    // What the file was when opened, to notice another program's changes.
+    std::unique_ptr<WorkbookHold> m_hold; // none when made from bytes alone
     qint64 m_fileSize = -1;
-    QDateTime m_fileModified;
     QByteArray m_savedBytes; // the file as last saved, until read again
 };
 

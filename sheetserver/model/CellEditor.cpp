@@ -1,21 +1,47 @@
 #include "model/CellEditor.h"
 
+#include "model/OwnThread.h"
 #include "model/SheetModel.h"
 #include "model/WildcardPattern.h"
 #include "model/WorkbookDocument.h"
 
 #include <QRegularExpression>
-#include <algorithm>
+#include <vector>
 
 namespace {
 
 constexpr qint64 MaxBlockWrite = 1 << 20;
+
+// Fewer cells than this are not worth another thread.
+constexpr int MinCellsPerThread = 16384;
 
 struct Position
 {
     int row;
     int column;
 };
+
+// What a Replace makes of the cells of one piece of the rows, in order, in
+// a bit a cell: a changed cell takes the next text of the piece's own pool,
+// unless it is among the few that become a number or empty.
+struct PieceChanges
+{
+    struct Special
+    {
+        int cell; // its place among the piece's cells
+        bool emptied;
+        double number;
+    };
+    TextPool texts;
+    std::vector<bool> changed;
+    QVector<Special> specials;
+};
+
+bool replaceable(const Cell &cell, const CellBlock &block)
+{
+    return cell.column >= block.left && cell.column <= block.right &&
+           cell.formula == Cell::NoFormula && cell.type != Cell::Blank && cell.type != Cell::Error;
+}
 
 } // namespace
 
@@ -73,38 +99,104 @@ bool CellEditor::parsePlainNumber(const QString &text, double *value)
 int CellEditor::replace(const CellBlock &block, const QString &what, const QString &replacement,
                         int lookAt, int searchOrder, bool matchCase)
 {
+    // Each cell's new text depends on its own text alone, so the order of
+    // the visits changes nothing that stays, and the cells are worked out in
+    // pieces of rows at once, each piece into texts of its own; the cells
+    // change afterwards, piece by piece, on this thread.
+    Q_UNUSED(searchOrder)
     const WildcardPattern pattern(what, lookAt == 1, matchCase);
     if (!pattern.isValid())
         return 0;
-    QVector<Position> order;
     auto &rows = m_sheet->cells.rows();
-    for (auto it = rows.lower_bound(block.top); it != rows.end() && it->first <= block.bottom;
-         ++it) {
+    const auto first = rows.lower_bound(block.top);
+    const auto last = rows.upper_bound(block.bottom);
+    qint64 cells = 0;
+    for (auto it = first; it != last; ++it) {
+        for (const Cell &cell : it->second.cells)
+            cells += replaceable(cell, block) ? 1 : 0;
+    }
+    const int pieces = int(qBound<qint64>(1, cells / MinCellsPerThread, OwnThread::share()));
+    // Where each piece begins, the rows holding its share of the cells, and
+    // how many it holds: what a piece keeps is sized once, so that no thread
+    // leaves a trail of outgrown copies behind.
+    std::vector<SheetCells::Rows::iterator> bounds{first};
+    std::vector<int> counts{0};
+    qint64 seen = 0;
+    for (auto it = first; it != last; ++it) {
+        if (int(bounds.size()) < pieces && it != bounds.back() &&
+            seen >= cells * qint64(bounds.size()) / pieces) {
+            bounds.push_back(it);
+            counts.push_back(0);
+        }
         for (const Cell &cell : it->second.cells) {
-            if (cell.column >= block.left && cell.column <= block.right &&
-                cell.formula == Cell::NoFormula && cell.type != Cell::Blank &&
-                cell.type != Cell::Error)
-                order.append({it->first, cell.column});
+            if (replaceable(cell, block)) {
+                ++counts.back();
+                ++seen;
+            }
         }
     }
-    if (searchOrder == 2) {
-        std::stable_sort(order.begin(), order.end(), [](const Position &a, const Position &b) {
-            return a.column < b.column || (a.column == b.column && a.row < b.row);
-        });
-    }
+    bounds.push_back(last);
+
+    std::vector<PieceChanges> made = OwnThread::each(int(bounds.size()) - 1, [&](int piece) {
+        PieceChanges result;
+        result.changed.reserve(size_t(counts.at(size_t(piece))));
+        result.texts.reserve(counts.at(size_t(piece)));
+        for (auto it = bounds.at(size_t(piece)); it != bounds.at(size_t(piece) + 1); ++it) {
+            for (const Cell &cell : it->second.cells) {
+                if (!replaceable(cell, block))
+                    continue;
+                const QString before = m_document->valueText(*m_sheet, cell);
+                QString after;
+                double number = 0;
+                const int at = int(result.changed.size());
+                const bool changed =
+                    pattern.replace(before, replacement, &after) && after != before;
+                result.changed.push_back(changed);
+                if (!changed)
+                    continue;
+                if (after.isEmpty())
+                    result.specials.append({at, true, 0});
+                else if (cell.type == Cell::Number && parsePlainNumber(after, &number))
+                    result.specials.append({at, false, number});
+                else
+                    result.texts.append(after);
+            }
+        }
+        return result;
+    });
+
     int replaced = 0;
-    for (const Position &p : qAsConst(order)) {
-        const Cell *cell = m_sheet->cells.find(p.row, p.column);
-        const QString before = m_document->valueText(*m_sheet, *cell);
-        QString after;
-        if (!pattern.replace(before, replacement, &after) || after == before)
-            continue;
-        double number = 0;
-        if (cell->type == Cell::Number && parsePlainNumber(after, &number))
-            m_sheet->setNumber(p.row, p.column, number);
-        else
-            m_sheet->setText(p.row, p.column, after);
-        ++replaced;
+    // Gathered a row at a time: a change may not touch the list it walks.
+    std::vector<QPair<int, int>> changedColumns; // column, place in the piece
+    for (size_t piece = 0; piece < made.size(); ++piece) {
+        PieceChanges &changes = made.at(piece);
+        int text = m_sheet->texts.take(std::move(changes.texts));
+        int at = 0;
+        int special = 0;
+        for (auto it = bounds.at(piece); it != bounds.at(piece + 1); ++it) {
+            const int row = it->first;
+            changedColumns.clear();
+            for (const Cell &cell : it->second.cells) {
+                if (!replaceable(cell, block))
+                    continue;
+                if (changes.changed.at(size_t(at)))
+                    changedColumns.push_back({cell.column, at});
+                ++at;
+            }
+            for (const auto &change : changedColumns) {
+                const bool isSpecial = special < changes.specials.size() &&
+                                       changes.specials.at(special).cell == change.second;
+                if (!isSpecial)
+                    m_sheet->setPooledText(row, change.first, text++);
+                else if (changes.specials.at(special).emptied)
+                    m_sheet->clearContents(row, change.first);
+                else
+                    m_sheet->setNumber(row, change.first, changes.specials.at(special).number);
+                special += isSpecial ? 1 : 0;
+                ++replaced;
+            }
+        }
+        changes = PieceChanges();
     }
     return replaced;
 }

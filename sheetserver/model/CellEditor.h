@@ -20,7 +20,8 @@ public:
     bool setText(const CellBlock &block, const QString &text);
     void clearContents(const CellBlock &block);
     // Replace over the constants of the block (text, numbers, booleans),
-    // visiting by rows (searchOrder 1) or by columns (2). lookAt 1: whole
+    // visiting by rows (searchOrder 1) or by columns (2), which comes to the
+    // same cells, since each changes by its own text alone. lookAt 1: whole
     // cell, 2: part. A number is matched through its plain value and stays
     // a number when the new text is a plain number.
     int replace(const CellBlock &block, const QString &what, const QString &replacement, int lookAt,

@@ -33,6 +33,13 @@ void SheetModel::setText(int row, int column, const QString &text)
     cell->index = texts.append(text);
 }
 
+void SheetModel::setPooledText(int row, int column, int index)
+{
+    Cell *cell = prepare(row, column, true);
+    cell->type = Cell::Text;
+    cell->index = index;
+}
+
 void SheetModel::setNumber(int row, int column, double value)
 {
     const Cell *existing = cells.find(row, column);

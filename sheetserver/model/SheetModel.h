@@ -51,6 +51,8 @@ public:
 
     // Edits. Each keeps the cell's style and removes its formula.
     void setText(int row, int column, const QString &text);
+    // The text already at `index` in `texts`, not empty.
+    void setPooledText(int row, int column, int index);
     void setNumber(int row, int column, double value);
     void clearContents(int row, int column);
 

@@ -57,6 +57,20 @@ int TextPool::append(QStringView text)
     return m_entries.size() - 1;
 }
 
+int TextPool::appendUtf8(const char *data, int length)
+{
+    if (m_blocks.isEmpty() || m_blocks.last().size() + length > m_blocks.last().capacity()) {
+        QByteArray block;
+        block.reserve(qMax(BlockSize, length));
+        m_blocks.append(block);
+    }
+    QByteArray &block = m_blocks.last();
+    const int offset = block.size();
+    block.append(data, length); // within the reserved capacity
+    m_entries.append({m_blocks.size() - 1, offset, length});
+    return m_entries.size() - 1;
+}
+
 const char *TextPool::bytes(int index, int *length) const
 {
     if (index < 0 || index >= m_entries.size()) {
@@ -117,6 +131,9 @@ bool TextPool::equals(int index, QStringView text) const
 int TextPool::take(TextPool &&other)
 {
     const int base = m_entries.size();
+    // The room left in the last block here would never be used again.
+    if (!m_blocks.isEmpty() && !other.m_blocks.isEmpty())
+        m_blocks.last().squeeze();
     const int blocks = m_blocks.size();
     m_blocks.append(other.m_blocks);
     m_entries.reserve(base + other.m_entries.size());

@@ -18,6 +18,8 @@ class TextPool
 {
 public:
     int append(QStringView text);
+    // UTF-8 of characters below U+10000 only, as append stores their text.
+    int appendUtf8(const char *data, int length);
     int size() const { return m_entries.size(); }
     QString at(int index) const;
     // The stored bytes of a string: UTF-8 wherever the text has no unpaired

@@ -107,11 +107,7 @@ void SstWriter::add(const BiffContinuedData::RichString &string)
     const int first = string.text.isEmpty() ? 0 : splitsPair(string.text, 1) ? 4 : wide ? 2 : 1;
     if (room() < header + first)
         startRecord(Biff::Continue);
-    if (m_count % m_perBucket == 0) {
-        const int inRecord = m_out.size() - m_recordStart;
-        m_buckets.append({m_position + quint32(m_out.size() - m_base), quint16(inRecord)});
-    }
-    ++m_count;
+    startString();
     Biff::append16(&m_out, quint16(string.text.size()));
     m_out.append(char((wide ? 0x01 : 0) | (phonetic ? 0x04 : 0) | (rich ? 0x08 : 0)));
     if (rich)
@@ -125,6 +121,38 @@ void SstWriter::add(const BiffContinuedData::RichString &string)
         m_out.append(string.runs.constData() + r, 4);
     }
     write(string.phonetic.constData(), string.phonetic.size());
+}
+
+void SstWriter::startString()
+{
+    if (m_count % m_perBucket == 0) {
+        const int inRecord = m_out.size() - m_recordStart;
+        m_buckets.append({m_position + quint32(m_out.size() - m_base), quint16(inRecord)});
+    }
+    ++m_count;
+}
+
+void SstWriter::addAscii(const char *text, int length)
+{
+    // As add() writes it, without a QString on the way: the header and the
+    // first character in one record, the characters continuing in the next
+    // records after a fresh option byte.
+    if (room() < 3 + (length > 0 ? 1 : 0))
+        startRecord(Biff::Continue);
+    startString();
+    Biff::append16(&m_out, quint16(length));
+    m_out.append(char(0));
+    while (length > 0) {
+        if (room() == 0) {
+            startRecord(Biff::Continue);
+            m_out.append(char(0));
+            continue;
+        }
+        const int n = qMin(length, room());
+        m_out.append(text, n);
+        text += n;
+        length -= n;
+    }
 }
 
 void SstWriter::add(const QString &text)

@@ -24,6 +24,8 @@ public:
     // A string with its formatting runs and phonetic block as they were.
     void add(const BiffContinuedData::RichString &string);
     void add(const QString &text);
+    // Plain text of ASCII characters only, one byte each as it is stored.
+    void addAscii(const char *text, int length);
     // Ends the SST record or its last CONTINUE record.
     void finish();
     // The EXTSST record for them, whose buckets point at every dsst-th
@@ -36,6 +38,7 @@ private:
     int room() const;
     void write(const char *data, int length);
     void writeCharacters(const QString &text, bool wide);
+    void startString();
 
     QByteArray &m_out;
     int m_base; // where the records start in m_out

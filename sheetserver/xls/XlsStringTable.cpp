@@ -15,14 +15,23 @@ XlsStringTable::XlsStringTable(const WorkbookDocument &document, const XlsLayout
     for (const SheetModel *sheet : document.sheets)
         everySheetRead = everySheetRead && sheet->kind != SheetModel::OtherSheet;
     m_kept.fill(everySheetRead ? Dropped : 0, count);
+    int written = 0;
     for (const SheetModel *sheet : document.sheets) {
         for (const auto &row : sheet->cells.rows()) {
             for (const Cell &cell : row.second.cells) {
                 if (cell.type == Cell::SharedString)
                     m_kept[cell.index] = 0;
+                written += cell.type == Cell::Text && cell.changed ? 1 : 0;
             }
         }
     }
+    // Sized once for every text the save may add, rather than grown from a
+    // thousand slots, each time placing every text again.
+    m_added.reserve(written);
+    int slotCount = 1024;
+    while (slotCount < 2 * written + 2 && slotCount < (1 << 30))
+        slotCount *= 2;
+    m_slots.fill(0, slotCount);
     for (quint32 &kept : m_kept) {
         if (kept != Dropped)
             kept = m_keptCount++;

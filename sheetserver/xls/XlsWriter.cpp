@@ -177,7 +177,12 @@ bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &
 bool BookWriter::addTexts()
 {
     for (const XlsStringTable::Added &added : m_strings.added()) {
-        m_sst->add(added.pool->at(added.index));
+        int length = 0;
+        const char *bytes = added.pool->bytes(added.index, &length);
+        if (std::all_of(bytes, bytes + length, [](char c) { return uchar(c) < 0x80; }))
+            m_sst->addAscii(bytes, length);
+        else
+            m_sst->add(added.pool->at(added.index));
     }
     m_sst->finish();
     return true;

@@ -1,6 +1,7 @@
 #include "xlsx/ParallelDeflater.h"
 
-#include "xlsx/OwnThread.h"
+#include "model/OwnThread.h"
+#include "xlsx/WorkerThreads.h"
 
 #include <zlib.h>
 
@@ -56,14 +57,12 @@ ParallelDeflater::ParallelDeflater(int level, int threads, int blockSize, QObjec
 {
     m_block.reserve(m_blockSize);
     m_crc = quint32(crc32(0, nullptr, 0));
+    if (m_threads > 1)
+        m_workers = std::make_unique<WorkerThreads>(m_threads);
     open(QIODevice::WriteOnly);
 }
 
-ParallelDeflater::~ParallelDeflater()
-{
-    // Waits for whatever is still running before the buffers go.
-    m_pending.clear();
-}
+ParallelDeflater::~ParallelDeflater() = default;
 
 qint64 ParallelDeflater::readData(char *, qint64)
 {
@@ -89,8 +88,6 @@ qint64 ParallelDeflater::writeData(const char *data, qint64 size)
 void ParallelDeflater::submit(bool last)
 {
     const QByteArray block = m_block;
-    m_crc = quint32(
-        crc32(m_crc, reinterpret_cast<const Bytef *>(block.constData()), uInt(block.size())));
     m_size += block.size();
     const QByteArray dictionary = m_dictionary;
     m_dictionary = block.right(WindowSize);
@@ -99,21 +96,26 @@ void ParallelDeflater::submit(bool last)
 
     const int level = m_level;
     auto work = [block, dictionary, level, last] {
-        return deflateBlock(block, dictionary, level, last);
+        Piece piece;
+        piece.size = block.size();
+        piece.crc = quint32(
+            crc32(0, reinterpret_cast<const Bytef *>(block.constData()), uInt(block.size())));
+        piece.compressed = deflateBlock(block, dictionary, level, last);
+        return piece;
     };
-    m_pending.push_back(m_threads == 1 ? std::async(std::launch::deferred, work)
-                                       : OwnThread::start(work));
+    m_pending.push_back(m_workers ? m_workers->run(work) : std::async(std::launch::deferred, work));
     while (int(m_pending.size()) >= m_threads)
         collectOldest();
 }
 
 void ParallelDeflater::collectOldest()
 {
-    const QByteArray piece = m_pending.front().get();
+    const Piece piece = m_pending.front().get();
     m_pending.pop_front();
-    if (piece.isEmpty())
+    if (piece.compressed.isEmpty())
         m_failed = true;
-    m_compressed.append(piece);
+    m_compressed.append(piece.compressed);
+    m_crc = quint32(crc32_combine(m_crc, piece.crc, piece.size));
 }
 
 bool ParallelDeflater::finish()

@@ -5,15 +5,19 @@
 #include <QIODevice>
 #include <deque>
 #include <future>
+#include <memory>
+
+class WorkerThreads;
 
 // A write-only device that deflates what is written to it into one raw
 // deflate stream, as a zip entry stores it, on several threads at once.
 //
-// The input is cut into blocks; each block is deflated on its own thread
-// with the end of the block before it as its dictionary, and ends on a byte
-// boundary (a sync flush), so the pieces joined in order are one valid
-// stream that compresses nearly as well as a single pass. Only a few blocks
-// are in flight at a time: memory stays bounded whatever the size.
+// The input is cut into blocks; each block is deflated, and its checksum
+// taken, on one of a few threads of the deflater's own, with the end of the
+// block before it as its dictionary, and ends on a byte boundary (a sync
+// flush), so the pieces joined in order are one valid stream that
+// compresses nearly as well as a single pass. Only a few blocks are in
+// flight at a time: memory stays bounded whatever the size.
 class ParallelDeflater : public QIODevice
 {
     Q_OBJECT
@@ -42,6 +46,13 @@ protected:
     qint64 writeData(const char *data, qint64 size) override;
 
 private:
+    struct Piece
+    {
+        QByteArray compressed; // empty when zlib refused the block
+        quint32 crc = 0;
+        int size = 0;
+    };
+
     void submit(bool last);
     void collectOldest();
 
@@ -50,12 +61,14 @@ private:
     int m_blockSize;
     QByteArray m_block;
     QByteArray m_dictionary;
-    std::deque<std::future<QByteArray>> m_pending;
+    std::deque<std::future<Piece>> m_pending;
     QByteArray m_compressed;
     quint32 m_crc = 0;
     qint64 m_size = 0;
     bool m_failed = false;
     bool m_finished = false;
+    // Last, so that its threads are done before anything else goes.
+    std::unique_ptr<WorkerThreads> m_workers;
 };
 
 #endif // PARALLELDEFLATER_H

@@ -1,17 +1,77 @@
 #include "xlsx/SharedStringsReader.h"
 
+#include "model/OwnThread.h"
 #include "model/TextPool.h"
 #include "model/Utf8.h"
-#include "xlsx/OwnThread.h"
+#include "model/WorkbookDocument.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"
 
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
+
+// Whether UTF-8 of characters below U+10000 holds no more units than a
+// cell; each unit takes at least a byte.
+bool fitsACell(const char *from, const char *to)
+{
+    if (to - from <= WorkbookDocument::MaxCellText)
+        return true;
+    const qint64 units = std::count_if(
+        from, to, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    return units <= WorkbookDocument::MaxCellText;
+}
+
+// Items of the plainest form, <si><t>text</t></si> (the <t> perhaps with
+// xml:space="preserve"), with nothing but spaces, tabs and line feeds
+// between them, taken straight from their bytes into the pool. Text with
+// anything an XML reader would change or refuse (references, carriage
+// returns, "]]>", control characters, noncharacters), or that might hold
+// an escape, or characters beyond U+FFFF (which the pool stores as a pair),
+// is not plain, nor is text longer than a cell holds: then false, and the
+// caller reads the piece with the XML reader (which refuses the latter). The whole data is valid
+// UTF-8.
+bool readPlainItems(const char *p, const char *end, TextPool *strings)
+{
+    static const QByteArray open = "<si><t>";
+    static const QByteArray openPreserved = "<si><t xml:space=\"preserve\">";
+    static const QByteArray close = "</t></si>";
+    auto startsWith = [&](const char *at, const QByteArray &what) {
+        return end - at >= what.size() && memcmp(at, what.constData(), size_t(what.size())) == 0;
+    };
+    while (p < end) {
+        if (*p == ' ' || *p == '\t' || *p == '\n') {
+            ++p;
+            continue;
+        }
+        if (startsWith(p, open))
+            p += open.size();
+        else if (startsWith(p, openPreserved))
+            p += openPreserved.size();
+        else
+            return false;
+        const char *text = p;
+        for (; p < end && *p != '<'; ++p) {
+            const auto c = static_cast<unsigned char>(*p);
+            if ((c < 0x20 && c != '\t' && c != '\n') || c == '&' || c == '_' || c >= 0xF0)
+                return false;
+            if (c == '>' && p - text >= 2 && p[-1] == ']' && p[-2] == ']')
+                return false;
+            if (c == 0xEF && end - p >= 3 && static_cast<unsigned char>(p[1]) == 0xBF &&
+                static_cast<unsigned char>(p[2]) >= 0xBE)
+                return false;
+        }
+        if (!startsWith(p, close) || !fitsACell(text, p))
+            return false;
+        strings->appendUtf8(text, int(p - text));
+        p += close.size();
+    }
+    return true;
+}
 
 // Every string item the reader meets, at any depth, in order.
 bool readItems(XmlPartReader &part, TextPool *strings, QString *why)
@@ -92,9 +152,13 @@ bool readInPieces(const QByteArray &data, TextPool *strings, int count)
     std::vector<TextPool> parts(size_t(pieces.pieces().size()));
     const std::vector<char> read = OwnThread::each(int(parts.size()), [&](int i) {
         const XmlPieces::Piece &piece = pieces.pieces().at(i);
+        TextPool &strings = parts[size_t(i)];
+        if (readPlainItems(data.constData() + piece.from, data.constData() + piece.to, &strings))
+            return char(true);
+        strings.clear();
         XmlPartReader reader(data, piece.from, piece.to, opening, closing);
         QString why;
-        return char(readItems(reader, &parts[size_t(i)], &why));
+        return char(readItems(reader, &strings, &why));
     });
     if (std::find(read.cbegin(), read.cend(), char(false)) != read.cend())
         return false;

@@ -1,10 +1,10 @@
 #include "xlsx/SheetReader.h"
 
 #include "model/CellAddress.h"
+#include "model/OwnThread.h"
 #include "model/SheetModel.h"
 #include "model/Utf8.h"
 #include "model/WorkbookDocument.h"
-#include "xlsx/OwnThread.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"

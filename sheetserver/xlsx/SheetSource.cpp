@@ -1,5 +1,6 @@
 #include "xlsx/SheetSource.h"
 
+#include "xlsx/ReadAhead.h"
 #include "xlsx/ZipPackage.h"
 
 SheetSource::~SheetSource() = default;
@@ -15,10 +16,13 @@ EntrySource::EntrySource(const ZipPackage &package, int index) : m_package(packa
     m_open = declared < quint64(0xFFFFFFF0u) && package.openEntry(index);
     m_failed = !m_open;
     m_size = quint32(declared);
+    if (m_open)
+        m_ahead = std::make_unique<ReadAhead>(package);
 }
 
 EntrySource::~EntrySource()
 {
+    m_ahead.reset();
     if (m_open)
         m_package.closeEntry();
 }
@@ -37,15 +41,13 @@ const char *EntrySource::data(quint32 from, quint32 to)
         m_base += drop;
     }
     while (m_base + quint32(m_window.size()) < to) {
-        const int start = m_window.size();
-        const int piece = 256 * 1024;
-        m_window.resize(start + piece);
-        const int n = m_package.readEntry(m_window.data() + start, piece);
-        m_window.resize(start + qMax(0, n));
-        if (n <= 0 || m_base + quint32(m_window.size()) > m_size) {
+        QByteArray piece;
+        if (!m_ahead->next(&piece) || piece.isEmpty() ||
+            m_base + quint64(m_window.size()) + quint64(piece.size()) > m_size) {
             m_failed = true;
             return nullptr;
         }
+        m_window.append(piece);
     }
     return m_window.constData() + (from - m_base);
 }
@@ -54,16 +56,12 @@ bool EntrySource::finish()
 {
     if (m_failed || !m_open)
         return false;
-    char sink[65536];
     quint64 total = m_base + quint64(m_window.size());
-    for (;;) {
-        const int n = m_package.readEntry(sink, sizeof sink);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        total += quint64(n);
-    }
+    QByteArray piece;
+    bool read = true;
+    while ((read = m_ahead->next(&piece)) && !piece.isEmpty())
+        total += quint64(piece.size());
+    m_ahead.reset();
     m_open = false;
-    return m_package.closeEntry() && total == m_size;
+    return m_package.closeEntry() && read && total == m_size;
 }

@@ -3,7 +3,9 @@
 
 #include <QByteArray>
 #include <QtGlobal>
+#include <memory>
 
+class ReadAhead;
 class ZipPackage;
 
 // The bytes of a sheet part as a save reads them: ranges asked in order,
@@ -48,6 +50,7 @@ private:
     quint32 m_size = 0;
     quint32 m_base = 0; // offset of the window's first byte
     QByteArray m_window;
+    std::unique_ptr<ReadAhead> m_ahead;
 };
 
 #endif // SHEETSOURCE_H

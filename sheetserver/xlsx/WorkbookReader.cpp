@@ -1,8 +1,8 @@
 #include "xlsx/WorkbookReader.h"
 
+#include "model/OwnThread.h"
 #include "model/Utf8.h"
 #include "model/WorkbookDocument.h"
-#include "xlsx/OwnThread.h"
 #include "xlsx/PackageLayout.h"
 #include "xlsx/PartEncoding.h"
 #include "xlsx/SharedStringsReader.h"

@@ -50,46 +50,67 @@ bool readSharedFormula(const QByteArray &cellXml, QString *text)
 // When the first cell of a shared formula loses its formula, the next cell
 // of the group takes over the formula text, moved to its own place, and
 // the group's block; otherwise the rest of the group would lose theirs.
+// One walk over the cells finds the new first cell of every such group at
+// once: a run that clears a whole sheet removes thousands of them.
 void reanchorSharedFormulas(SheetModel *sheet, const QByteArray &original,
                             SheetWriter::NewFormulas *formulas)
 {
-    for (const SheetModel::RemovedFormula &removed : qAsConst(sheet->removedFormulas)) {
-        if (removed.kind != Cell::SharedMaster || removed.end <= removed.start)
-            continue;
-        QString text;
-        if (!readSharedFormula(original.mid(int(removed.start), int(removed.end - removed.start)),
-                               &text))
-            continue;
+    struct Group
+    {
+        const SheetModel::RemovedFormula *removed = nullptr;
         Cell *anchor = nullptr;
         int anchorRow = 0;
         CellBlock block;
-        for (auto &entry : sheet->cells.rows()) {
-            for (Cell &cell : entry.second.cells) {
-                if (cell.formula != Cell::SharedChild || cell.sharedIndex != removed.sharedIndex)
-                    continue;
-                if (!anchor) {
-                    anchor = &cell;
-                    anchorRow = entry.first;
-                    block = {entry.first, cell.column, entry.first, cell.column};
-                }
-                block.top = qMin(block.top, entry.first);
-                block.bottom = qMax(block.bottom, entry.first);
-                block.left = qMin(block.left, cell.column);
-                block.right = qMax(block.right, cell.column);
-            }
-        }
-        if (!anchor)
+    };
+    QHash<int, Group> groups;
+    QVector<int> order;
+    for (const SheetModel::RemovedFormula &removed : qAsConst(sheet->removedFormulas)) {
+        if (removed.kind != Cell::SharedMaster || removed.end <= removed.start ||
+            groups.contains(removed.sharedIndex))
             continue;
-        const QString moved =
-            FormulaShifter::shift(text, anchorRow - removed.row, anchor->column - removed.column);
+        groups[removed.sharedIndex].removed = &removed;
+        order.append(removed.sharedIndex);
+    }
+    if (groups.isEmpty())
+        return;
+    for (auto &entry : sheet->cells.rows()) {
+        for (Cell &cell : entry.second.cells) {
+            if (cell.formula != Cell::SharedChild)
+                continue;
+            auto it = groups.find(cell.sharedIndex);
+            if (it == groups.end())
+                continue;
+            Group &group = it.value();
+            if (!group.anchor) {
+                group.anchor = &cell;
+                group.anchorRow = entry.first;
+                group.block = {entry.first, cell.column, entry.first, cell.column};
+            }
+            group.block.top = qMin(group.block.top, entry.first);
+            group.block.bottom = qMax(group.block.bottom, entry.first);
+            group.block.left = qMin(group.block.left, cell.column);
+            group.block.right = qMax(group.block.right, cell.column);
+        }
+    }
+    for (int sharedIndex : qAsConst(order)) {
+        const Group &group = groups.value(sharedIndex);
+        const SheetModel::RemovedFormula &removed = *group.removed;
+        QString text;
+        if (!group.anchor ||
+            !readSharedFormula(original.mid(int(removed.start), int(removed.end - removed.start)),
+                               &text))
+            continue;
+        const QString moved = FormulaShifter::shift(text, group.anchorRow - removed.row,
+                                                    group.anchor->column - removed.column);
         SheetWriter::NewFormula formula;
-        formula.attributes = " t=\"shared\" ref=\"" + CellAddress::blockName(block).toLatin1() +
-                             "\" si=\"" + QByteArray::number(removed.sharedIndex) + '"';
+        formula.attributes = " t=\"shared\" ref=\"" +
+                             CellAddress::blockName(group.block).toLatin1() + "\" si=\"" +
+                             QByteArray::number(removed.sharedIndex) + '"';
         XmlText::appendEscaped(&formula.text, moved);
-        formulas->insert(qMakePair(anchorRow, anchor->column), formula);
-        anchor->formula = Cell::SharedMaster;
-        anchor->changed = true;
-        sheet->cells.rows()[anchorRow].changed = true;
+        formulas->insert(qMakePair(group.anchorRow, group.anchor->column), formula);
+        group.anchor->formula = Cell::SharedMaster;
+        group.anchor->changed = true;
+        sheet->cells.rows()[group.anchorRow].changed = true;
     }
 }
 

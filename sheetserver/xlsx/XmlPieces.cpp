@@ -1,6 +1,6 @@
 #include "xlsx/XmlPieces.h"
 
-#include "xlsx/OwnThread.h"
+#include "model/OwnThread.h"
 #include "xlsx/XmlText.h"
 
 #include <QString>

@@ -21,7 +21,7 @@ class XmlPieces
 {
 public:
     // Below this a piece is not worth a thread of its own.
-    static constexpr int MinPieceSize = 2 << 20;
+    static constexpr int MinPieceSize = 512 << 10;
     // How many pieces a part of this size is worth cutting into, with the
     // cores this job has (OwnThread::share).
     static int countFor(qint64 size);

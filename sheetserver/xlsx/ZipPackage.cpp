@@ -1,7 +1,7 @@
 #include "xlsx/ZipPackage.h"
 
+#include "model/OwnThread.h"
 #include "model/ProcessMemory.h"
-#include "xlsx/OwnThread.h"
 
 #include <QBuffer>
 #include <QHash>

@@ -421,6 +421,7 @@ private slots:
         QVERIFY(session.save());
         session.set(3, QStringLiteral("B1"), QStringLiteral("second save"));
         QVERIFY(session.save());
+        session.book->dynamicCall("Close()"); // held until then
         ServerSession fresh(path);
         QCOMPARE(fresh.text(1, QStringLiteral("A3")), QStringLiteral("tag text"));
         QCOMPARE(fresh.text(1, QStringLiteral("A4")), QStringLiteral("rich tag"));

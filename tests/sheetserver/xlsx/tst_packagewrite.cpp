@@ -78,6 +78,14 @@ private slots:
         if (file != QLatin1String("numfmt.xlsx") && file != QLatin1String("chartsheet.xlsx") &&
             file != QLatin1String("formulas.xls"))
             session.set(1, QStringLiteral("A1"), shown);
+        // Nor is a Replace that finds nothing, or puts back what it found.
+        const int sheets = session.book->querySubObject("Sheets")->dynamicCall("Count()").toInt();
+        for (int n = 1; n <= sheets; ++n) {
+            if (session.sheet(n)->querySubObject("UsedRange")->isNull())
+                continue; // a chart sheet
+            session.replace(n, QStringLiteral("\u2603 nowhere"), QStringLiteral("x"));
+            session.replace(n, QStringLiteral("a"), QStringLiteral("a"));
+        }
         QVERIFY(session.save());
         QCOMPARE(readFile(path), before);
         QCOMPARE(QFileInfo(path).lastModified(), stamp);
@@ -209,6 +217,52 @@ private slots:
                 "<calcChain xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
                 "<c r=\"E3\" i=\"3\"/><c r=\"E4\"/><c r=\"D5\"/><c r=\"B1\" "
                 "i=\"7\"/></calcChain>"));
+    }
+
+    // Groups that lose their first cells in one save each give their formula
+    // to their own next cell, however they interleave; a group left with no
+    // cell gives it to none.
+    void sharedFormulasSurviveTogether()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("groups.xlsx"));
+        Parts parts = WorkbookMaker::textWorkbook(QStringLiteral("Data"), 1, 1,
+                                                  [](int, int) { return QStringLiteral("x"); });
+        auto shared = [](const QByteArray &ref, int si, const QByteArray &block,
+                         const QByteArray &text) {
+            return "<c r=\"" + ref + "\"><f t=\"shared\" si=\"" + QByteArray::number(si) + '"' +
+                   (block.isEmpty() ? QByteArray("/>")
+                                    : " ref=\"" + block + "\">" + text + "</f>") +
+                   "<v>1</v></c>";
+        };
+        const QByteArray sheet =
+            WorkbookMaker::declaration() + "<worksheet " + WorkbookMaker::namespaces() +
+            "><sheetData><row r=\"1\">" + shared("C1", 0, "C1:C3", "A1*2") +
+            shared("D1", 1, "D1:D3", "A1+1") + shared("E1", 3, "E1", "A1") + "</row><row r=\"2\">" +
+            shared("C2", 0, "", "") + shared("D2", 1, "", "") + "</row><row r=\"3\">" +
+            shared("C3", 0, "", "") + shared("D3", 1, "", "") + "</row><row r=\"4\">" +
+            shared("C4", 2, "C4:D4", "A4*3") + shared("D4", 2, "", "") +
+            "</row></sheetData></worksheet>";
+        for (auto &part : parts) {
+            if (part.first == QLatin1String("xl/worksheets/sheet1.xml"))
+                part.second = sheet;
+        }
+        QVERIFY(writePackage(path, parts));
+        {
+            ServerSession session(path);
+            for (const char *cell : {"C1", "D1", "C4", "E1"})
+                session.cell(1, QString::fromLatin1(cell))->dynamicCall("ClearContents()");
+            QVERIFY(session.save());
+        }
+        const QByteArray written = entry(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+        for (const QByteArray &kept :
+             {QByteArray("<c r=\"C2\"><f t=\"shared\" ref=\"C2:C3\" si=\"0\">A2*2</f><v>1</v></c>"),
+              QByteArray("<c r=\"D2\"><f t=\"shared\" ref=\"D2:D3\" si=\"1\">A2+1</f><v>1</v></c>"),
+              QByteArray("<c r=\"D4\"><f t=\"shared\" ref=\"D4\" si=\"2\">B4*3</f><v>1</v></c>"),
+              shared("C3", 0, "", ""), shared("D3", 1, "", "")})
+            QVERIFY2(written.contains(kept), written.constData());
+        QCOMPARE(written.count("ref="), 3);
+        QVERIFY(!written.contains("r=\"E1\"") && !written.contains("r=\"C1\""));
     }
 
     // A chain left without entries goes, with its relationship and type.

@@ -1,9 +1,9 @@
 // Large parts are read in pieces on several threads. Whatever the cuts, the
 // result must be exactly that of one pass: the same cells, texts and byte
 // places, or the same refusal.
+#include "model/OwnThread.h"
 #include "model/SheetModel.h"
 #include "model/TextPool.h"
-#include "xlsx/OwnThread.h"
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SheetReader.h"
 #include "xlsx/XmlPieces.h"
@@ -322,6 +322,19 @@ private slots:
                                   << true;
         QTest::newRow("root of another name")
             << QByteArray("<strings>" + items + "</strings>") << false;
+        // Items plain enough to be taken from their bytes, alone and among
+        // items that need the XML reader's work.
+        QByteArray plain, mixed;
+        for (int i = 0; i < 60; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            plain += "<si><t>plain " + n + " 文字\tand</t></si>\n<si><t xml:space=\"preserve\"> " +
+                     n + " </t></si><si><t></t></si>";
+            mixed += "<si><t>plain " + n + "</t></si><si><t>a &amp; b &#x41;" + n +
+                     "</t></si><si><t>cr\r\nlf</t></si><si><t>x_x0041_" + n +
+                     "</t></si><si><t/></si><si><t>]] &gt; é</t></si>";
+        }
+        QTest::newRow("plain items") << head + plain + "</sst>" << true;
+        QTest::newRow("plain items among others") << head + mixed + "</sst>" << true;
     }
     void stringsInPiecesAreTheStringsOfOnePass()
     {
@@ -355,6 +368,13 @@ private slots:
         QTest::newRow("entity never declared") << head + items + "<si><t>&ghost;</t></si></sst>";
         QTest::newRow("document type declaration")
             << "<!DOCTYPE sst [<!ENTITY e \"x\">]>" + head + items + "</sst>";
+        QTest::newRow("]]> in text") << head + items + "<si><t>a]]>b</t></si>" + items + "</sst>";
+        QTest::newRow("noncharacter")
+            << head + items + "<si><t>a\xEF\xBF\xBF</t></si>" + items + "</sst>";
+        QTest::newRow("text longer than a cell holds")
+            << head + items + "<si><t>" + QByteArray(32768, 'a') + "</t></si>" + items + "</sst>";
+        QTest::newRow("control character")
+            << head + items + "<si><t>a\x01</t></si>" + items + "</sst>";
     }
     void badStringsAreRefusedAsOnePassRefusesThem()
     {

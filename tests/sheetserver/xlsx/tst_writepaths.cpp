@@ -5,11 +5,16 @@
 #include "model/SheetCells.h"
 #include "model/TextPool.h"
 #include "xlsx/ParallelDeflater.h"
+#include "xlsx/ReadAhead.h"
 #include "xlsx/XmlStartTag.h"
 #include "xlsx/XmlText.h"
+#include "xlsx/ZipPackage.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
 #include <zlib.h>
 
 namespace {
@@ -91,6 +96,55 @@ private slots:
                      qPrintable(QStringLiteral("%1 against %2")
                                     .arg(deflater.compressed().size())
                                     .arg(whole.size())));
+        }
+    }
+
+    // Reading ahead gives the entry piece by piece as it is, whether the
+    // taker keeps up, falls behind the pieces held, or stops halfway.
+    void readAheadGivesTheEntry()
+    {
+        const QByteArray data = sample(3 * ReadAhead::PieceSize * 4 + 1234);
+        QByteArray bytes;
+        {
+            QBuffer buffer(&bytes);
+            QuaZip zip(&buffer);
+            QVERIFY(zip.open(QuaZip::mdCreate));
+            QuaZipFile file(&zip);
+            QVERIFY(file.open(QIODevice::WriteOnly, QuaZipNewInfo(QStringLiteral("big.xml"))));
+            file.write(data);
+            file.close();
+            zip.close();
+        }
+        ZipPackage package;
+        QString why;
+        QVERIFY2(package.load(bytes, &why), qPrintable(why));
+        for (int stopAfter : {2, -1}) {
+            QVERIFY(package.openEntry(0));
+            QByteArray read;
+            {
+                ReadAhead ahead(package);
+                // Behind: the reader fills every place it may before this
+                // takes anything.
+                QThread::msleep(50);
+                QByteArray piece;
+                for (int taken = 0; taken != stopAfter; ++taken) {
+                    QVERIFY(ahead.next(&piece));
+                    if (piece.isEmpty())
+                        break;
+                    QVERIFY(piece.size() <= ReadAhead::PieceSize);
+                    read += piece;
+                }
+                if (stopAfter < 0) {
+                    QVERIFY(ahead.next(&piece) && piece.isEmpty()); // stays at the end
+                }
+            }
+            if (stopAfter < 0) {
+                QCOMPARE(read, data);
+                QVERIFY(package.closeEntry());
+            } else {
+                QCOMPARE(read, data.left(read.size()));
+                package.closeEntry();
+            }
         }
     }
 
