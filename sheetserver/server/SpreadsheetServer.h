@@ -19,8 +19,8 @@
 //   Workbooks    Open(path): the workbook, or no object when the file is not
 //                one this server reads or is damaged; the file is untouched
 //   Workbook     Path(), Sheets, ActiveSheet, Save() (true when written;
-//                false, and nothing written, when a workbook cell would
-//                hold more than MaxCellText), Close() (without saving)
+//                false, and nothing written, when a cell would hold
+//                more than MaxCellText), Close() (without saving)
 //   Sheets       Count(), Item(n from 1, or a sheet name)
 //   Worksheet    UsedRange, Range("B3" or "A1:C3"); chart sheets answer
 //                no ranges
@@ -38,8 +38,7 @@
 class SpreadsheetServer
 {
 public:
-    // The most UTF-16 units a cell of a workbook (either format) holds.
-    // Delimited text has no such limit.
+    // The most UTF-16 units a cell holds, in every format.
     static constexpr int MaxCellText = WorkbookDocument::MaxCellText;
 
     static const char *className() { return "Excel.Application"; }

@@ -1,10 +1,16 @@
 #include "AutomationClient.h"
 #include "WorkbookFixtures.h"
+#include "delimited/DelimitedText.h"
+#include "files/WorkbookFile.h"
+#include "model/ProcessMemory.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/resource.h>
+#include <time.h>
 
 using namespace WorkbookFixtures;
 
@@ -34,6 +40,30 @@ QString cellName(int row, int column)
     for (int c = column; c > 0; c = (c - 1) / 26)
         letters.prepend(QChar('A' + (c - 1) % 26));
     return letters + QString::number(row);
+}
+
+// Quotes enough for a quadratic pass to show in an optimised build; a tenth
+// where unoptimised code would take seconds over them.
+#ifdef QT_NO_DEBUG
+constexpr int QuotesInAField = 1000000;
+#else
+constexpr int QuotesInAField = 100000;
+#endif
+
+// The processor time this thread has taken, in nanoseconds.
+qint64 threadTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// The most memory the process has held so far.
+qint64 residentPeak()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
 }
 
 } // namespace
@@ -289,6 +319,9 @@ private slots:
                                  << "" << QByteArray("a,,c\n");
         QTest::newRow("leading zeros stay") << "zeros.csv" << QByteArray("007,1\n") << "B1"
                                             << "2" << QByteArray("007,2\n");
+        QTest::newRow("quotes only, empty quoted")
+            << "quotes.csv" << QByteArray("\"\"\"\"\"\",\"\",\"a\"\"\"\n") << "B1"
+            << "\"" << QByteArray("\"\"\"\"\"\",\"\"\"\",\"a\"\"\"\n");
     }
     void delimitedRoundTrips()
     {
@@ -450,8 +483,8 @@ private slots:
         QCOMPARE(readFile(path), before);
     }
 
-    // A workbook whose changed cell would hold more than 32,767 UTF-16
-    // units is not written at all; delimited text holds any length.
+    // A file whose changed cell would hold more than 32,767 UTF-16 units is
+    // not written at all, whatever its format.
     void cellsPastAWorkbookCellAreNotSaved_data()
     {
         const QString pair = QString::fromUcs4(U"\U0001F600");
@@ -467,7 +500,12 @@ private slots:
             << "basic.xls" << QStringList{QString(32767, u'汉')} << true;
         QTest::newRow("one past, .xls")
             << "basic.xls" << QStringList{QString(32768, u'汉')} << false;
-        QTest::newRow("far past, .csv") << "sample.csv" << QStringList{QString(40000, 'a')} << true;
+        QTest::newRow("full cell, .csv")
+            << "sample.csv" << QStringList{QString(32767, u'"')} << true;
+        QTest::newRow("far past, .csv")
+            << "sample.csv" << QStringList{QString(40000, 'a')} << false;
+        QTest::newRow("pairs past, UTF-16 .txt")
+            << "utf16be.txt" << QStringList{pair.repeated(16384)} << false;
     }
     void cellsPastAWorkbookCellAreNotSaved()
     {
@@ -488,6 +526,69 @@ private slots:
             return;
         }
         QCOMPARE(ServerSession(path).text(1, QStringLiteral("B2")), texts.last());
+    }
+
+    // Delimited text larger than its round trip can hold in the memory the
+    // process may take is refused from its size alone: at once, without
+    // reading it, the file untouched. The files are sparse, so they cost
+    // neither disk nor time to make.
+    void delimitedTextTooLargeIsRefusedUnread_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("nothing but zeros") << "zeros.csv" << QByteArray();
+        QTest::newRow("a row, then zeros") << "rows.txt" << QByteArray("a\t\"b\"\r\n");
+    }
+    void delimitedTextTooLargeIsRefusedUnread()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        const qint64 size = DelimitedText::largestFile(ProcessMemory::bytes()) + 1;
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(start) == start.size() &&
+                file.resize(size));
+        file.close();
+        const QDateTime modified = QFileInfo(path).lastModified();
+        const qint64 peakBefore = residentPeak();
+        QElapsedTimer timer;
+        timer.start();
+        {
+            ServerSession session(path);
+            QVERIFY(session.book->isNull());
+        }
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(residentPeak() - peakBefore < (32 << 20));
+        QCOMPARE(QFileInfo(path).size(), size);
+        QCOMPARE(QFileInfo(path).lastModified(), modified);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(name));
+    }
+
+    // Reading a field back undoubles its quotes, and the check that it
+    // writes back exactly doubles them again; both take time in proportion
+    // to the field: ten times the quotes cost nowhere near a hundred times
+    // the time. The time is the thread's own, which other programs running
+    // meanwhile hardly change.
+    void delimitedQuotingStaysLinear()
+    {
+        const auto bestReadOf = [](int quotes) {
+            const QByteArray bytes = '"' + QByteArray("\"\"").repeated(quotes) + '"';
+            qint64 best = std::numeric_limits<qint64>::max();
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                const qint64 start = threadTime();
+                QString why;
+                if (!WorkbookFile::fromBytes(bytes, QStringLiteral("q.csv"), &why))
+                    return qint64(-1);
+                best = qMin(best, threadTime() - start);
+            }
+            return best;
+        };
+        const qint64 small = bestReadOf(QuotesInAField);
+        const qint64 large = bestReadOf(10 * QuotesInAField);
+        QVERIFY(small >= 0 && large >= 0);
+        QVERIFY2(large < 50 * small,
+                 qPrintable(QStringLiteral("%1 ns, %2 ns").arg(small).arg(large)));
     }
 
     void delimitedTextThatCannotComeBackIsRefused()
