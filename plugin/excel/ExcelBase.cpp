@@ -1,5 +1,6 @@
 #include "excel/ExcelBase.h"
 
+#include "ContentCodec.h"
 #include "ThreadInit.h"
 #include "excel/ExcelApplication.h"
 #include "excel/ExcelSheets.h"
@@ -9,6 +10,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextCodec>
 #include <QTextStream>
 #include <limits>
 
@@ -189,6 +191,7 @@ bool ExcelBase::writeTextFile(const QString &fileName, const QString &text)
         return false;
     }
     QTextStream stream(&file);
+    stream.setCodec(ContentCodec::chosen());
     stream << text;
     stream.flush();
     file.close();

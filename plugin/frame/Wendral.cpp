@@ -1,5 +1,6 @@
 #include "frame/Wendral.h"
 
+#include "ContentCodec.h"
 #include "FileType.h"
 #include "excel/ExcelBase.h"
 #include "panels/WidgetText.h"
@@ -48,6 +49,9 @@ Wendral::Wendral(std::unique_ptr<WorkbookBudget> budget)
     , mVersion(QStringLiteral("V") + QCoreApplication::applicationVersion())
     , mExplainFormat(QStringLiteral("<b>%1</b><br>%2"))
 {
+    // The host's choice of text encoding is found here, in the GUI thread,
+    // before any job thread asks for it.
+    ContentCodec::chosen();
     for (const OperationKind &kind : OperationKinds::all())
         mTextInfo[kind.kind - 1] = QStringList{kind.title, kind.description};
 

@@ -22,3 +22,8 @@ WorkbookMeasure SpreadsheetServer::measure(const QString &path)
 {
     return WorkbookMeasure::of(path);
 }
+
+void SpreadsheetServer::setNewTextEncoding(TextEncoding::NewTextKind ask)
+{
+    TextEncoding::setNewTextKind(ask);
+}

@@ -3,6 +3,7 @@
 
 #include "ServerObject.h"
 #include "delimited/DelimitedText.h"
+#include "delimited/TextEncoding.h"
 #include "files/WorkbookMeasure.h"
 #include "model/WorkbookDocument.h"
 
@@ -30,7 +31,10 @@
 //                Replace(What, Replacement, LookAt, SearchOrder, MatchCase)
 //
 // Files: .xlsx/.xlsm (and templates) and Excel 97-2003 .xls by content;
-// .csv (comma) and .txt/.tsv (tab) as one sheet named after the file.
+// .csv (comma) and .txt/.tsv (tab) as one sheet named after the file,
+// written back in the encoding they were read in; plain ASCII without a
+// byte-order mark tells none, and takes the one setNewTextEncoding names
+// once non-ASCII text comes into it.
 // Excel 5/95 and encrypted .xls, XML 2003 spreadsheets, web pages and
 // everything else are refused.
 class SpreadsheetServer
@@ -51,6 +55,10 @@ public:
     // What opening the file at path would unpack, without opening it: for a
     // client that weighs a workbook before it asks for it.
     static WorkbookMeasure measure(const QString &path);
+    // Who names the encoding (TextEncoding::Utf8 or Gb18030) of non-ASCII
+    // text coming into delimited text whose bytes tell none. Asked at every
+    // such save, from the saving thread; UTF-8 while nothing is set.
+    static void setNewTextEncoding(TextEncoding::NewTextKind ask);
 };
 
 #endif // SPREADSHEETSERVER_H

@@ -1,3 +1,4 @@
+#include "ContentCodec.h"
 #include "NamedChild.h"
 #include "TestTips.h"
 #include "WordListFolder.h"
@@ -70,7 +71,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8")); }
+    void initTestCase() { ContentCodec::choose(QTextCodec::codecForName("UTF-8")); }
 
     void init()
     {

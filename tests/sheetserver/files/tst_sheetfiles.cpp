@@ -18,6 +18,22 @@ namespace {
 
 // Opens a workbook through the automation client, as the plug-in does.
 
+TextEncoding::Kind chooseGb18030()
+{
+    return TextEncoding::Gb18030;
+}
+
+TextEncoding::Kind chooseUtf8()
+{
+    return TextEncoding::Utf8;
+}
+
+// What the plug-in does with the host's text-encoding option.
+void choose(const QByteArray &codec)
+{
+    SpreadsheetServer::setNewTextEncoding(codec == "GB18030" ? &chooseGb18030 : &chooseUtf8);
+}
+
 QString cellName(int row, int column)
 {
     QString letters;
@@ -60,6 +76,7 @@ private slots:
     {
         QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
     }
+    void cleanup() { SpreadsheetServer::setNewTextEncoding(nullptr); }
 
     // Every cell of every fixture shows what an independent spreadsheet
     // application shows.
@@ -389,6 +406,60 @@ private slots:
         QCOMPARE(readFile(path), after);
         ServerSession again(path);
         compareShown(again, what, with);
+    }
+
+    // Plain ASCII without a mark tells no encoding: non-ASCII text coming
+    // into it is written in the encoding the server's user chooses, and text
+    // that stays ASCII stays as it was. Bytes that tell their encoding keep
+    // it whatever is chosen.
+    void delimitedTextWithoutAnEncodingTakesTheChosenOne_data()
+    {
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray gb("GB18030");
+        const QByteArray utf8("UTF-8");
+        const QString apple = QStringLiteral("苹果");
+        QTest::newRow("ASCII, ANSI chosen")
+            << gb << QByteArray("a,b\r\n") << "B1" << apple << "a," + encoded(gb, apple) + "\r\n";
+        QTest::newRow("ASCII, UTF-8 chosen")
+            << utf8 << QByteArray("a,b\r\n") << "B1" << apple << "a," + apple.toUtf8() + "\r\n";
+        QTest::newRow("ASCII stays ASCII") << gb << QByteArray("a,b\n") << "B1"
+                                           << QStringLiteral("pear") << QByteArray("a,pear\n");
+        QTest::newRow("empty file, ANSI chosen")
+            << gb << QByteArray() << "A1" << apple << encoded(gb, apple) + "\r\n";
+        const QByteArray mark("\xEF\xBB\xBF");
+        QTest::newRow("UTF-8 mark over ASCII")
+            << gb << mark + "a,b\r\n"
+            << "B1" << apple << mark + "a," + apple.toUtf8() + "\r\n";
+        QTest::newRow("UTF-8 text, ANSI chosen")
+            << gb << QStringLiteral("梨,b\r\n").toUtf8() << "B1" << apple
+            << QStringLiteral("梨,苹果\r\n").toUtf8();
+        QTest::newRow("GB18030 text, UTF-8 chosen")
+            << utf8 << encoded(gb, QStringLiteral("梨,b\r\n")) << "B1" << apple
+            << encoded(gb, QStringLiteral("梨,苹果\r\n"));
+    }
+    void delimitedTextWithoutAnEncodingTakesTheChosenOne()
+    {
+        QFETCH(QByteArray, chosen);
+        QFETCH(QByteArray, before);
+        QFETCH(QString, cell);
+        QFETCH(QString, value);
+        choose(chosen);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plain.csv"));
+        QVERIFY(writeFile(path, before));
+        {
+            ServerSession session(path);
+            QVERIFY(!session.book->isNull());
+            session.set(1, cell, value);
+            QVERIFY(session.save());
+        }
+        QTEST(readFile(path), "after");
+        ServerSession again(path);
+        QCOMPARE(again.text(1, cell), value);
     }
 
     // What no encoding can carry (half a surrogate pair) fails the save
