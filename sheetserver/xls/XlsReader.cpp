@@ -395,7 +395,9 @@ bool BookReader::readFormula(SheetModel *sheet, const BiffRecord &record, BiffRe
             reader.next(&next);
             BiffContinuedData data = BiffContinuedData::following(next, reader);
             const quint16 count = data.u16();
-            text = data.characters(count, data.byte() & 1);
+            // Some writers leave out the option byte of an empty text.
+            if (count > 0 || !data.atEnd())
+                text = data.characters(count, data.byte() & 1);
             if (data.failed())
                 return fail(QStringLiteral("damaged STRING record"));
         }

@@ -70,6 +70,18 @@ QByteArray XlsSheetWriter::group(quint32 offset) const
     return m_stream.mid(int(offset), int(end - offset));
 }
 
+quint16 XlsSheetWriter::definitionAt(quint32 offset) const
+{
+    if (offset + 4 > quint32(m_stream.size()))
+        return 0;
+    const quint16 type = Biff::u16(m_stream.constData() + offset);
+    if (type == Biff::Array || type == Biff::Table)
+        return type;
+    const bool shared = type == Biff::SharedFormula && offset + 12 <= quint32(m_stream.size()) &&
+                        Biff::u16(m_stream.constData() + offset + 2) >= 8;
+    return shared ? type : 0;
+}
+
 qint64 XlsSheetWriter::pointsAt(quint32 offset) const
 {
     const char *d = m_stream.constData() + offset + 4;
@@ -144,19 +156,9 @@ void XlsSheetWriter::findRemovedAnchors()
             const quint16 type = Biff::u16(m_stream.constData() + cell.start);
             if (type == Biff::MulRk || type == Biff::MulBlank)
                 m_split.insert(cell.start);
-            if (type != Biff::Formula || cell.end + 4 > quint32(m_stream.size()))
-                continue;
-            const quint16 next = Biff::u16(m_stream.constData() + cell.end);
-            const bool definition =
-                next == Biff::Array || next == Biff::Table ||
-                (next == Biff::SharedFormula && cell.end + 12 <= quint32(m_stream.size()) &&
-                 Biff::u16(m_stream.constData() + cell.end + 2) >= 8);
-            if (definition) {
-                Anchor anchor;
-                anchor.kind = next;
-                anchor.definition = record(cell.end);
-                m_anchors.insert(key(entry.first - 1, cell.column - 1), anchor);
-            }
+            const quint16 kind = type == Biff::Formula ? definitionAt(cell.end) : 0;
+            if (kind != 0)
+                addAnchor(key(entry.first - 1, cell.column - 1), kind, cell.end);
         }
     }
     if (m_anchors.isEmpty())
@@ -204,6 +206,29 @@ void XlsSheetWriter::findSupersededRecords()
                 m_split.insert(first.start);
         }
     }
+    // A FORMULA that a later record took over may still hold the shared
+    // formula (or array, or table) of other cells: it goes on as when the
+    // anchor is overwritten, unless the later record anchors a group itself.
+    for (auto it = m_groupEnd.cbegin(); it != m_groupEnd.cend(); ++it) {
+        const char *d = m_stream.constData() + it.key() + 4;
+        const quint32 end = it.key() + 4 + Biff::u16(d - 2);
+        const quint16 kind = definitionAt(end);
+        const Cell *cell = m_sheet.cells.find(Biff::u16(d) + 1, Biff::u16(d + 2) + 1);
+        if (kind == 0 || !cell || !cell->original || cell->start == it.key())
+            continue;
+        if (Biff::u16(m_stream.constData() + cell->start) == Biff::Formula &&
+            definitionAt(cell->end) != 0)
+            continue;
+        addAnchor(key(Biff::u16(d), Biff::u16(d + 2)), kind, end);
+    }
+}
+
+void XlsSheetWriter::addAnchor(qint64 cell, quint16 kind, quint32 definition)
+{
+    Anchor anchor;
+    anchor.kind = kind;
+    anchor.definition = record(definition);
+    m_anchors.insert(cell, anchor);
 }
 
 void XlsSheetWriter::writeRecord(QByteArray *out, quint16 type, int row, int column, int style,

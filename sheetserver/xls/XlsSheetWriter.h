@@ -21,9 +21,10 @@ struct Cell;
 // with its style index kept. INDEX, DIMENSIONS and row extents follow; all
 // other records are copied as they were.
 //
-// A cell whose formula goes may anchor other cells: the cells that shared
-// its formula keep it, anchored on the first of them; the other cells of
-// an array or data table it held keep their last values as constants.
+// A cell whose formula goes (overwritten, or taken over by a later record)
+// may anchor other cells: the cells that shared its formula keep it,
+// anchored on the first of them; the other cells of an array or data table
+// it held keep their last values as constants.
 //
 // The positions in INDEX are counted from the sheet's own BOF; the caller
 // moves them to where the sheet lands in the stream.
@@ -55,6 +56,9 @@ private:
     // Only for a sheet where some cell has more than one record.
     void findSupersededRecords();
     void findRemovedAnchors();
+    void addAnchor(qint64 cell, quint16 kind, quint32 definition);
+    // The type of the SHRFMLA, ARRAY or TABLE record at offset, or 0.
+    quint16 definitionAt(quint32 offset) const;
     void writeCell(QByteArray *out, int row, const Cell &cell);
     void writeFormula(QByteArray *out, int row, const Cell &cell);
     void writeValue(QByteArray *out, int row, const Cell &cell);

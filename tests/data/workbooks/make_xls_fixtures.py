@@ -349,11 +349,14 @@ def records_():
     save('records.xls', join(globals_, [sheets[0], chart, sheets[1]]))
 
 
-def formulas():
+def formulas(name='formulas.xls', later=False):
     """Two sheets laid out as Excel lays them out (row blocks, DBCELL,
     INDEX), 70 rows each so that there are three blocks; the first holds a
     shared formula over A1:A3 anchored on A1 and an array formula over
-    B1:B2 anchored on B1, each cell with its last value."""
+    B1:B2 anchored on B1, each cell with its last value. With later, A1 and
+    B1 are written again after the table's last cell (a number, a text),
+    as some writers leave a cell they set twice; Excel shows the later
+    record."""
     wb = xlwt.Workbook()
     first = wb.add_sheet('Formulas')
     second = wb.add_sheet('Second')
@@ -390,11 +393,14 @@ def formulas():
     own = [r for r in sheet[at:] if r[0] == 0x0208 and struct.unpack('<H', r[1][:2])[0] < 3]
     sheet[:] = [r for r in sheet if r not in own]
     sheet[at:at] = rows
+    if later:
+        add_cells(sheet, 0, [[0x0203, cell(0, 0) + struct.pack('<d', 42)],
+                             [LABEL, cell(0, 1) + u16string('late text')]], at_end=True)
     # xlwt's C1:C3 follow without their ROW records now; with_index puts
     # every cell back with its row.
     sheets[0] = with_index(sheet)
     sheets[1] = with_index(sheets[1])
-    save('formulas.xls', join(globals_, sheets))
+    save(name, join(globals_, sheets))
 
 
 def refused():
@@ -414,15 +420,15 @@ def row_of(rec):
 
 
 def add_cells(sheet, row, recs, at_end=False):
-    """Puts cell records into a sheet of xlwt's: before the row's own cells,
-    or after the last cell of the table; the row's extent and DIMENSIONS
-    grow to hold them."""
+    """Puts cell records (and the STRING after a formula) into a sheet of
+    xlwt's: before the row's own cells, or after the last cell of the table;
+    the row's extent and DIMENSIONS grow to hold them."""
     if at_end:
         at = max(i for i, r in enumerate(sheet) if r[0] == 0x0208 or r[0] in CELLS) + 1
     else:
         at = next(i for i, r in enumerate(sheet) if r[0] in CELLS and row_of(r) == row)
     sheet[at:at] = recs
-    for rec in recs:
+    for rec in (r for r in recs if r[0] != STRING):
         first = struct.unpack('<H', rec[1][2:4])[0]
         last = struct.unpack('<H', rec[1][-2:])[0] if rec[0] in (MULRK, MULBLANK) else first
         for r in sheet:
@@ -500,6 +506,28 @@ def empty_label():
                          [LABEL, cell(0, 2, 15) + u16string('after the empty one')]])
     add_cells(cells, 2, [[LABEL, cell(2, 0, 15) + struct.pack('<H', 0)]])
     save('empty-label.xls', join(globals_, sheets))
+
+
+def empty_string():
+    """Formulas whose cached text is empty, the STRING record after them
+    without its option byte (two bytes long), as some writers leave it,
+    and one with a cached text after them."""
+    wb = xlwt.Workbook()
+    sheet = wb.add_sheet('Results')
+    sheet.write(0, 0, 'result apple')
+    sheet.write(2, 3, 'below')
+    globals_, sheets = split(wb.get_biff_data())
+    cells = sheets[0]
+
+    def text_formula(row, col, text):
+        # ="text": a ptgStr; the result is in the STRING record after it.
+        tokens = bytes([0x17]) + u16string(text, 1)
+        return [[FORMULA, cell(row, col) + bytes([0, 0, 0, 0, 0, 0, 0xFF, 0xFF]) +
+                 struct.pack('<HIH', 0, 0, len(tokens)) + tokens],
+                [STRING, u16string(text) if text else struct.pack('<H', 0)]]
+    add_cells(cells, 0, text_formula(0, 1, '') + text_formula(0, 2, 'after the empty one'))
+    add_cells(cells, 2, text_formula(2, 0, ''))
+    save('empty-string.xls', join(globals_, sheets))
 
 
 def small_streams():
@@ -626,6 +654,8 @@ if __name__ == '__main__':
     refused()
     superseded()
     empty_label()
+    empty_string()
+    formulas('superseded-anchor.xls', later=True)
     small_streams()
     book_stream()
     encrypted_package()
