@@ -36,6 +36,8 @@ private:
     // Starts or ends an item, counts a cell, or starts a section to skip;
     // false for an item that ends too far from its start.
     bool take(Tag tag, qint64 at);
+    // Keeps the start of a tag cut by the piece's end for the next piece.
+    void carry(const char *tag, const char *end);
     // Past the end of a skipped section, from `from`; `end` when in it still.
     const char *skipped(const char *from, const char *end);
 
