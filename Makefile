@@ -7,6 +7,9 @@ BUILD_FUZZ   ?= build-fuzz
 JOBS         ?= $(shell nproc)
 BUILD_TYPE   ?= RelWithDebInfo
 FUZZ_SECONDS ?= 60
+# The working folder of `make run`: settings, logs and the word lists the user
+# edits live here, out of the tracked tree (git ignores the default).
+RUN_DIR      ?= workdir
 
 # Toolchain, Qt, zip container, MIME database, the fonts the plug-in's panels
 # draw in where their Windows fonts are missing (a CJK face and a condensed
@@ -20,7 +23,7 @@ PACKAGES := build-essential cmake pkg-config qtbase5-dev libquazip1-qt5-dev \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test test-sanitize bench fuzz clean
+.PHONY: deps build run run-folder test test-sanitize bench fuzz clean
 
 deps:
 	@missing=""; \
@@ -39,8 +42,14 @@ $(BUILD)/CMakeCache.txt:
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	./$(BUILD)/bin/Quorvane
+# The word lists are copied from data/ once; later runs keep the user's edits,
+# and data/ itself is never written.
+run-folder:
+	@mkdir -p "$(RUN_DIR)"
+	@[ -e "$(RUN_DIR)/data" ] || cp -R data "$(RUN_DIR)/data"
+
+run: build run-folder
+	cd "$(RUN_DIR)" && "$(abspath $(BUILD))/bin/Quorvane"
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -1,4 +1,5 @@
 #include "Settings.h"
+#include "ContentCodec.h"
 
 #include <QSettings>
 #include <QTextCodec>
@@ -29,5 +30,7 @@ QTextCodec *codecForSetting(const QString &name)
 
 void applyCodecSetting(const QString &name)
 {
-    QTextCodec::setCodecForLocale(codecForSetting(name));
+    // Never the locale codec: on Linux Qt also encodes file names with it,
+    // and a file under a Chinese folder name would no longer be found.
+    ContentCodec::choose(codecForSetting(name));
 }

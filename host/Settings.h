@@ -34,8 +34,8 @@ void writeSetting(const QString &file, const QString &group, const QString &key,
 // Chinese code page of the desktops the files come from; a name that no
 // codec answers gives UTF-8 rather than whatever the system locale uses.
 QTextCodec *codecForSetting(const QString &name);
-// Makes that codec the locale codec, through which every text file is read
-// and written.
+// Makes that codec the encoding of every text content read or written from
+// now on (ContentCodec); file names keep the system's encoding.
 void applyCodecSetting(const QString &name);
 
 #endif // SETTINGS_H

@@ -1,5 +1,6 @@
 #include "ExcelBase.h"
 
+#include "ContentCodec.h"
 #include "ExcelApplication.h"
 #include "ExcelSheets.h"
 #include "ExcelWorkbook.h"
@@ -10,6 +11,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextCodec>
 #include <QTextStream>
 #include <limits>
 
@@ -26,11 +28,26 @@ public:
     ThreadInitScope &operator=(const ThreadInitScope &) = delete;
 };
 
+// Delimited text whose bytes tell no encoding takes the one the options
+// choose for text contents when non-ASCII text comes into it.
+TextEncoding::Kind chosenEncodingForNewText()
+{
+    switch (ContentCodec::chosen()->mibEnum()) {
+    case 113:  // GBK
+    case 114:  // GB18030
+    case 2025: // GB2312
+        return TextEncoding::Gb18030;
+    default:
+        return TextEncoding::Utf8;
+    }
+}
+
 // The plug-in answers "Excel.Application" with its own in-process server as
 // soon as the library is loaded, in every process that links it.
 void installSpreadsheetServer()
 {
     SpreadsheetServer::install();
+    SpreadsheetServer::setNewTextEncoding(&chosenEncodingForNewText);
 }
 
 } // namespace
@@ -199,6 +216,7 @@ bool ExcelBase::writeTextFile(const QString &fileName, const QString &text)
         return false;
     }
     QTextStream stream(&file);
+    stream.setCodec(ContentCodec::chosen());
     stream << text;
     stream.flush();
     file.close();

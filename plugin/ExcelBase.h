@@ -55,7 +55,7 @@ public:
     // parse. Values that would overflow stay at the largest int.
     void parseCellName(const QString &name, int &row, int &column);
 
-    // Writes text through the locale codec, truncating the file.
+    // Writes text in the encoding the options choose, truncating the file.
     static bool writeTextFile(const QString &fileName, const QString &text);
 
 public slots:

@@ -1,5 +1,6 @@
 #include "TextBase.h"
 
+#include "ContentCodec.h"
 #include "ReadWriteTxt.h"
 
 #include <QDebug>
@@ -19,6 +20,7 @@ Tip::Pair TextBase::writeWhole(const QString &fileName, const QString &text,
     if (!file.isWritable())
         return Tip::FileUnwritable;
     QTextStream stream(&file);
+    stream.setCodec(ContentCodec::chosen());
     stream << text;
     stream.flush();
     return Tip::FileSaved;

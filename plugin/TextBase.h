@@ -18,7 +18,7 @@ public:
 
     virtual QString process() = 0;
 
-    // Whole file through the locale codec; tips FileNotFound not opened,
+    // Whole file in the encoding the options choose (ContentCodec); tips FileNotFound not opened,
     // FileUnreadable not readable.
     bool readTxt(const QString &fileName, QString &text);
     // Truncates and writes; tips FileSaved written, FileUnwritable not

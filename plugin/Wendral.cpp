@@ -1,5 +1,6 @@
 #include "Wendral.h"
 
+#include "ContentCodec.h"
 #include "ExcelBase.h"
 #include "FileType.h"
 #include "RunHold.h"
@@ -49,6 +50,9 @@ Wendral::Wendral(std::unique_ptr<WorkbookBudget> budget)
     , mVersion(QStringLiteral("V") + QCoreApplication::applicationVersion())
     , mExplainFormat(QStringLiteral("<b>%1</b><br>%2"))
 {
+    // The host's choice of text encoding is found here, in the GUI thread,
+    // before any job thread asks for it.
+    ContentCodec::chosen();
     mTextInfo = {{
         {QStringLiteral("字符处理:替换1"),
          QStringLiteral("将指定文本文件相同的关键字替换为【相同】的内容")},

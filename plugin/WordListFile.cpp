@@ -1,9 +1,9 @@
 #include "WordListFile.h"
 
+#include "ContentCodec.h"
 #include "ReadWriteTxt.h"
 
 #include <QFileInfo>
-#include <QTextCodec>
 
 bool WordListFile::read(const QString &path)
 {
@@ -16,7 +16,7 @@ bool WordListFile::read(const QString &path)
         m_mayWrite = !QFileInfo::exists(path);
         return false;
     }
-    m_mayWrite = ContentEncoding::decode(bytes, QTextCodec::codecForLocale(), &m_encoding, &m_text);
+    m_mayWrite = ContentEncoding::decode(bytes, ContentCodec::chosen(), &m_encoding, &m_text);
     m_text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return true;
 }

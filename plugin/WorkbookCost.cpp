@@ -1,5 +1,6 @@
 #include "WorkbookCost.h"
 
+#include "delimited/DelimitedText.h"
 #include "xls/CompoundFile.h"
 #include "xls/XlsReader.h"
 
@@ -15,13 +16,14 @@ namespace {
 // package's parts are held inflated and parsed into cells, more per byte
 // for short cells such as numbers than for long texts; an .xls stream is
 // parsed into cells; delimited text is held as text and as cells, its
-// fields being far shorter than their cells.
+// fields being far shorter than their cells (the server refuses, unread,
+// delimited text it cannot afford at the same price).
 constexpr double PackageCostPerByte = 3.5;
 // What a package costs however small: the buffers of the threads that
 // deflate its parts again.
 constexpr double PackageBaseCost = 6 << 20;
 constexpr double XlsCostPerByte = 4.5;
-constexpr double TextCostPerByte = 11.5;
+constexpr double TextCostPerByte = DelimitedText::MemoryPerByte;
 
 constexpr qint64 NoSize = -1;
 

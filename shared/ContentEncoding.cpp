@@ -1,4 +1,5 @@
 #include "ContentEncoding.h"
+#include "ContentCodec.h"
 
 #include <QTextCodec>
 
@@ -37,7 +38,7 @@ bool ContentEncoding::decode(const QByteArray &bytes, QTextCodec *fallback,
     *encoding = ContentEncoding();
     if (encoding->decodeBody(bytes, text))
         return true;
-    *encoding = ContentEncoding(fallback ? fallback : QTextCodec::codecForLocale(), false);
+    *encoding = ContentEncoding(fallback ? fallback : ContentCodec::chosen(), false);
     return encoding->decodeBody(bytes, text);
 }
 

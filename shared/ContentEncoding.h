@@ -9,8 +9,8 @@ class QTextCodec;
 // The encoding of a text file told by its bytes rather than by the desktop's
 // settings, so that a file written under one setting reads the same under
 // another. In this order: a byte-order mark (UTF-8, UTF-16, UTF-32); text
-// that is valid UTF-8; the fallback codec the caller names (the locale codec,
-// which the host's "ANSI" setting makes GB18030).
+// that is valid UTF-8; the fallback codec the caller names (by default the
+// one the options choose, ContentCodec, which "ANSI" makes GB18030).
 class ContentEncoding
 {
 public:

@@ -1,4 +1,5 @@
 #include "ReadWriteTxt.h"
+#include "ContentCodec.h"
 #include "Tip.h"
 
 #include <QBuffer>
@@ -35,6 +36,7 @@ bool ReadWriteTxt::readTxt(const QString &path, QString &text)
     if (!openForReading(file, QIODevice::Text))
         return false;
     QTextStream stream(&file);
+    stream.setCodec(ContentCodec::chosen());
     text = stream.readAll();
     file.close();
     return true;
@@ -44,8 +46,9 @@ namespace {
 
 bool bytesDecodeLosslessly(const QByteArray &bytes)
 {
-    // The stream behind readTxt follows a byte-order mark before the locale.
-    QTextCodec *codec = QTextCodec::codecForUtfText(bytes, QTextCodec::codecForLocale());
+    // The stream behind readTxt follows a byte-order mark before the chosen
+    // encoding.
+    QTextCodec *codec = QTextCodec::codecForUtfText(bytes, ContentCodec::chosen());
     const QString text = codec->toUnicode(bytes);
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     const QByteArray back = codec->fromUnicode(text.constData(), text.size(), &state);
@@ -79,6 +82,7 @@ bool ReadWriteTxt::readTxt(const QString &path, QString &text, bool &lossless)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly | QIODevice::Text);
     QTextStream stream(&buffer);
+    stream.setCodec(ContentCodec::chosen());
     text = stream.readAll();
     return true;
 }
@@ -87,6 +91,7 @@ bool ReadWriteTxt::writeTxt(const QString &path, const QString &text)
 {
     return write(path, QIODevice::Text, [&text](QFileDevice &file) {
         QTextStream stream(&file);
+        stream.setCodec(ContentCodec::chosen());
         stream << text;
         stream.flush();
         return stream.status() == QTextStream::Ok;

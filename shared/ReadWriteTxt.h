@@ -7,7 +7,8 @@
 
 #include <functional>
 
-// Reads and writes whole text files through the locale codec. Outcomes are
+// Reads and writes whole text files in the encoding the options choose
+// (ContentCodec); a byte-order mark, when a file has one, wins on reading. Outcomes are
 // reported both as the result and as a tip code pair; callers that must tell
 // the user look at the result, since nothing listens to the tips.
 class ReadWriteTxt : public QObject

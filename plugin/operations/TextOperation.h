@@ -30,8 +30,7 @@ public:
     // memory holds, 999999999 blanks in every cell; what is built stops one
     // unit past what a workbook cell holds, so such a cell is still too long
     // and the workbook's save refuses it like any other over-long cell,
-    // while nothing near a gigabyte is ever made. Delimited text, which
-    // holds cells of any length, gets this many where more was asked.
+    // while nothing near a gigabyte is ever made.
     static constexpr int MaxBuiltText = SpreadsheetServer::MaxCellText + 1;
 
     // The sheets that a record's sheet text names, in the order to handle

@@ -4,19 +4,75 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace {
+
+const QChar Quote = QLatin1Char('"');
 
 bool needsQuotes(const QString &field, QChar delimiter)
 {
     for (const QChar c : field) {
-        if (c == delimiter || c == QLatin1Char('"') || c == QLatin1Char('\r') ||
-            c == QLatin1Char('\n'))
+        if (c == delimiter || c == Quote || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
             return true;
     }
     return false;
 }
 
+bool endsField(QChar c, QChar delimiter)
+{
+    return c == delimiter || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
+// Appends field, in quotes with each of its quotes doubled when asked, in
+// one pass into room made once, so that the work stays linear however many
+// quotes there are. False, with nothing appended, when text would grow past
+// what a file may hold.
+bool appendField(QString *text, const QString &field, bool quote)
+{
+    const QChar *at = field.constData();
+    const QChar *const end = at + field.size();
+    const qint64 quotes = quote ? std::count(at, end, Quote) + 2 : 0;
+    const qint64 from = text->size();
+    if (from + field.size() + quotes > DelimitedText::MaxTextUnits)
+        return false;
+    if (!quote) {
+        text->append(field);
+        return true;
+    }
+    text->resize(int(from + field.size() + quotes));
+    QChar *out = text->data() + from;
+    *out++ = Quote;
+    for (; at < end; ++at) {
+        *out++ = *at;
+        if (*at == Quote)
+            *out++ = Quote;
+    }
+    *out = Quote;
+    return true;
+}
+
+// The text of a quoted field, from just after its opening quote to its
+// closing quote, each doubled quote made single.
+QString undoubled(const QChar *from, const QChar *closing)
+{
+    QString field(int(closing - from), Qt::Uninitialized);
+    QChar *out = field.data();
+    for (const QChar *at = from; at < closing; ++at) {
+        *out++ = *at;
+        if (*at == Quote)
+            ++at;
+    }
+    field.truncate(int(out - field.constData()));
+    return field;
+}
+
 } // namespace
+
+qint64 DelimitedText::largestFile(qint64 memory)
+{
+    return qMin(qint64(qMax<qint64>(0, memory) / MemoryPerByte), qint64(MaxTextUnits));
+}
 
 bool DelimitedText::read(const QByteArray &bytes, QChar delimiter, SheetModel *sheet,
                          DelimitedLayout *layout, QString *why)
@@ -35,39 +91,53 @@ bool DelimitedText::read(const QByteArray &bytes, QChar delimiter, SheetModel *s
     bool everyQuoted = true;
     bool anyField = false;
     int row = 0;
-    const int size = text.size();
-    int i = 0;
-    while (i < size) {
+    const QChar *at = text.constData();
+    const QChar *const end = at + text.size();
+    while (at < end) {
         ++row;
         int column = 0;
         QVector<bool> quotedRow;
         for (;;) {
             ++column;
-            QString field;
-            bool quoted = false;
-            if (i < size && text.at(i) == QLatin1Char('"')) {
-                quoted = true;
-                ++i;
+            // A field is a view of the text, unless doubled quotes in it
+            // must be made single.
+            QStringView field;
+            QString unquoted;
+            const bool quoted = at < end && *at == Quote;
+            if (quoted) {
+                const QChar *from = ++at;
+                bool doubled = false;
                 for (;;) {
-                    if (i >= size)
-                        break;
-                    if (text.at(i) == QLatin1Char('"')) {
-                        if (i + 1 < size && text.at(i + 1) == QLatin1Char('"')) {
-                            field += QLatin1Char('"');
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
+                    at = std::find(at, end, Quote);
+                    if (at + 1 < end && at[1] == Quote) {
+                        doubled = true;
+                        at += 2;
+                        continue;
                     }
-                    field += text.at(i++);
+                    break;
+                }
+                const QChar *closing = at;
+                if (at < end)
+                    ++at;
+                if (doubled) {
+                    unquoted = undoubled(from, closing);
+                    field = unquoted;
+                } else {
+                    field = QStringView(from, closing);
                 }
             }
             // Unquoted text, or whatever follows a closing quote (which the
             // exact round trip below then refuses).
-            while (i < size && text.at(i) != delimiter && text.at(i) != QLatin1Char('\r') &&
-                   text.at(i) != QLatin1Char('\n'))
-                field += text.at(i++);
+            const QChar *rest = at;
+            while (at < end && !endsField(*at, delimiter))
+                ++at;
+            if (!quoted) {
+                field = QStringView(rest, at);
+            } else if (at != rest) {
+                unquoted = field.toString();
+                unquoted.append(rest, int(at - rest));
+                field = unquoted;
+            }
             quotedRow.append(quoted);
             everyQuoted = everyQuoted && quoted;
             anyField = true;
@@ -77,19 +147,19 @@ bool DelimitedText::read(const QByteArray &bytes, QChar delimiter, SheetModel *s
                 cell.original = true;
                 cell.index = sheet->texts.append(field);
             }
-            if (i < size && text.at(i) == delimiter) {
-                ++i;
+            if (at < end && *at == delimiter) {
+                ++at;
                 continue;
             }
             break;
         }
         QByteArray lineEnd;
-        if (i < size && text.at(i) == QLatin1Char('\r')) {
-            lineEnd = (i + 1 < size && text.at(i + 1) == QLatin1Char('\n')) ? "\r\n" : "\r";
-        } else if (i < size && text.at(i) == QLatin1Char('\n')) {
+        if (at < end && *at == QLatin1Char('\r')) {
+            lineEnd = (at + 1 < end && at[1] == QLatin1Char('\n')) ? "\r\n" : "\r";
+        } else if (at < end && *at == QLatin1Char('\n')) {
             lineEnd = "\n";
         }
-        i += lineEnd.size();
+        at += lineEnd.size();
         layout->lineEnds.append(lineEnd);
         layout->fieldCounts.append(column);
         layout->quoted.append(quotedRow);
@@ -97,6 +167,7 @@ bool DelimitedText::read(const QByteArray &bytes, QChar delimiter, SheetModel *s
             layout->newLineEnd = lineEnd;
     }
     layout->quoteAll = anyField && everyQuoted;
+    text = QString(); // every field is a cell now: the check below need not hold it too
 
     QByteArray again;
     if (!write(*sheet, *layout, &again, why) || again != bytes) {
@@ -143,12 +214,9 @@ bool DelimitedText::write(const SheetModel &sheet, const DelimitedLayout &layout
                     ? (layout.quoteAll || needsQuotes(field, layout.delimiter))
                 : changed ? (wasQuoted || layout.quoteAll || needsQuotes(field, layout.delimiter))
                           : wasQuoted;
-            if (quote) {
-                text += QLatin1Char('"');
-                text += QString(field).replace(QLatin1String("\""), QLatin1String("\"\""));
-                text += QLatin1Char('"');
-            } else {
-                text += field;
+            if (!appendField(&text, field, quote)) {
+                *why = QStringLiteral("more text than one file is written with");
+                return false;
             }
         }
         QByteArray lineEnd =

@@ -5,7 +5,29 @@
 #include <QTextCodec>
 #include <QtEndian>
 
+#include <atomic>
+
 namespace {
+
+std::atomic<TextEncoding::NewTextKind> newTextAsk{nullptr};
+
+bool isAscii(const QByteArray &bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool isAscii(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
 
 const QByteArray Utf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
 const QByteArray Utf16LEMark = QByteArrayLiteral("\xFF\xFE");
@@ -54,6 +76,11 @@ bool TextEncoding::decode(const QByteArray &bytes, TextEncoding *encoding, QStri
     encoding->byteOrderMark = bytes.startsWith(Utf8Mark);
     const int skip = encoding->byteOrderMark ? Utf8Mark.size() : 0;
     const QByteArray body = QByteArray::fromRawData(bytes.constData() + skip, bytes.size() - skip);
+    if (!encoding->byteOrderMark && isAscii(body)) {
+        encoding->kind = Ascii;
+        *text = QString::fromLatin1(body);
+        return true;
+    }
     if (Utf8::isValid(body)) {
         *text = QString::fromUtf8(body);
         return true;
@@ -65,12 +92,33 @@ bool TextEncoding::decode(const QByteArray &bytes, TextEncoding *encoding, QStri
     return decodeGb18030(bytes, text);
 }
 
+void TextEncoding::setNewTextKind(NewTextKind ask)
+{
+    newTextAsk.store(ask);
+}
+
+TextEncoding::Kind TextEncoding::newTextKind()
+{
+    const NewTextKind ask = newTextAsk.load();
+    return ask && ask() == Gb18030 ? Gb18030 : Utf8;
+}
+
 bool TextEncoding::encode(const QString &text, QByteArray *out) const
 {
     // UTF-8 would write a question mark, and UTF-16 a file no reader takes.
     if (!text.isValidUtf16())
         return false;
     switch (kind) {
+    case Ascii:
+        if (isAscii(text)) {
+            *out = text.toLatin1();
+            return true;
+        }
+        {
+            TextEncoding chosen; // without a mark, as the file was
+            chosen.kind = newTextKind();
+            return chosen.encode(text, out);
+        }
     case Utf8:
         *out = byteOrderMark ? Utf8Mark : QByteArray();
         out->append(text.toUtf8());

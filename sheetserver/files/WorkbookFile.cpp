@@ -3,6 +3,7 @@
 #include "delimited/DelimitedText.h"
 #include "files/AtomicSave.h"
 #include "files/WorkbookHold.h"
+#include "model/ProcessMemory.h"
 #include "model/WorkbookDocument.h"
 #include "xls/XlsLayout.h"
 #include "xls/XlsReader.h"
@@ -13,6 +14,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
 
 WorkbookFile::WorkbookFile() : m_document(std::make_unique<WorkbookDocument>()) {}
 
@@ -35,6 +39,25 @@ bool WorkbookFile::read(const QByteArray &bytes, QString *why)
         return XlsReader::read(bytes, m_document.get(), m_xls.get(), why);
     }
     return readDelimited(bytes, why);
+}
+
+bool WorkbookFile::isDelimitedBeyondMemory(const WorkbookHold &hold)
+{
+    // Whether its round trip fits in memory, the size alone tells; whether
+    // it is delimited text, that it has neither signature. Read through the
+    // held descriptor: opening and closing another would drop the locks
+    // this process holds on the file.
+    if (hold.size() <= DelimitedText::largestFile(ProcessMemory::bytes()))
+        return false;
+    QByteArray start(SignatureBytes, Qt::Uninitialized);
+    ssize_t got;
+    do
+        got = ::pread(hold.descriptor(), start.data(), size_t(start.size()), 0);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return false; // reading the whole file says why
+    start.truncate(int(got));
+    return !ZipPackage::looksLikeZip(start) && !CompoundFile::looksLikeCompoundFile(start);
 }
 
 bool WorkbookFile::readDelimited(const QByteArray &bytes, QString *why)
@@ -72,7 +95,13 @@ std::unique_ptr<WorkbookFile> WorkbookFile::open(const QString &path, QString *w
     }
     auto hold = std::make_unique<WorkbookHold>();
     QByteArray bytes;
-    if (!hold->take(path, why) || !hold->read(&bytes, why))
+    if (!hold->take(path, why))
+        return nullptr;
+    if (isDelimitedBeyondMemory(*hold)) {
+        *why = QStringLiteral("delimited text too large for the memory this process may take");
+        return nullptr;
+    }
+    if (!hold->read(&bytes, why))
         return nullptr;
     auto opened = fromBytes(bytes, info.absoluteFilePath(), why);
     if (opened)
@@ -142,7 +171,7 @@ bool WorkbookFile::save(QString *why)
     }
     if (!m_hold->isUndisturbed(why))
         return false;
-    if (m_format != Format::Delimited && m_document->changesTextLongerThan(WorkbookDocument::MaxCellText)) {
+    if (m_document->changesTextLongerThan(WorkbookDocument::MaxCellText)) {
         *why = QStringLiteral("a cell holds more text than a workbook cell can");
         return false;
     }

@@ -26,7 +26,9 @@ public:
     // Opens a workbook of the Office Open XML family or an Excel 97-2003
     // workbook (both recognised by their content) or a .csv/.txt/.tsv file;
     // null, with the reason, for anything else and for any file that is
-    // damaged or hostile.
+    // damaged or hostile. Delimited text larger than
+    // DelimitedText::largestFile of the memory this process may take
+    // (ProcessMemory) is refused from its size, unread.
     static std::unique_ptr<WorkbookFile> open(const QString &path, QString *why);
     // The same from bytes already read; the name's suffix tells delimited
     // text apart (the fuzz target reads through here).
@@ -43,9 +45,9 @@ public:
     }
 
     // Writes the changes in place, atomically; true and nothing written when
-    // there is no change. On failure the file is as it was. A workbook
-    // (either format, not delimited text) in which a changed cell holds more
-    // than WorkbookDocument::MaxCellText units is not written at all: a
+    // there is no change. On failure the file is as it was. A workbook of
+    // any format, delimited text included, in which a changed cell holds
+    // more than WorkbookDocument::MaxCellText units is not written at all: a
     // spreadsheet application would cut such a cell, or refuse the file.
     bool save(QString *why);
     // The file's bytes with the changes, as a save would make them; the file
@@ -59,6 +61,11 @@ private:
     Q_DISABLE_COPY(WorkbookFile)
     bool read(const QByteArray &bytes, QString *why);
     bool readDelimited(const QByteArray &bytes, QString *why);
+    // Whether the held file is delimited text (neither a package nor a
+    // compound file, as its first SignatureBytes tell) larger than
+    // DelimitedText::largestFile of the memory this process may take.
+    static constexpr int SignatureBytes = 512; // a compound file's header
+    static bool isDelimitedBeyondMemory(const WorkbookHold &hold);
     void readSaved();
     bool write(QByteArray *out, WorkbookWriter::Written *written, QString *why);
     bool saveXls(QString *why);

@@ -14,8 +14,8 @@
 class WorkbookDocument
 {
 public:
-    // The most UTF-16 units a cell of a workbook file (either format) holds;
-    // delimited text has no such limit.
+    // The most UTF-16 units a cell holds, in every format: Excel cuts a
+    // longer field of delimited text too.
     static constexpr int MaxCellText = 32767;
 
     WorkbookDocument();

@@ -17,3 +17,8 @@ QString SpreadsheetServer::version()
 {
     return QStringLiteral("Quorvane sheet server " QUORVANE_VERSION);
 }
+
+void SpreadsheetServer::setNewTextEncoding(TextEncoding::NewTextKind ask)
+{
+    TextEncoding::setNewTextKind(ask);
+}

@@ -2,6 +2,7 @@
 #define SPREADSHEETSERVER_H
 
 #include "ServerObject.h"
+#include "delimited/TextEncoding.h"
 #include "model/WorkbookDocument.h"
 
 // The in-process spreadsheet server that answers "Excel.Application".
@@ -18,8 +19,8 @@
 //   Workbooks    Open(path): the workbook, or no object when the file is not
 //                one this server reads or is damaged; the file is untouched
 //   Workbook     Path(), Sheets, ActiveSheet, Save() (true when written;
-//                false, and nothing written, when a workbook cell would
-//                hold more than MaxCellText), Close() (without saving)
+//                false, and nothing written, when a cell would hold
+//                more than MaxCellText), Close() (without saving)
 //   Sheets       Count(), Item(n from 1, or a sheet name)
 //   Worksheet    UsedRange, Range("B3" or "A1:C3"); chart sheets answer
 //                no ranges
@@ -28,14 +29,16 @@
 //                Replace(What, Replacement, LookAt, SearchOrder, MatchCase)
 //
 // Files: .xlsx/.xlsm (and templates) and Excel 97-2003 .xls by content;
-// .csv (comma) and .txt/.tsv (tab) as one sheet named after the file.
+// .csv (comma) and .txt/.tsv (tab) as one sheet named after the file,
+// written back in the encoding they were read in; plain ASCII without a
+// byte-order mark tells none, and takes the one setNewTextEncoding names
+// once non-ASCII text comes into it.
 // Excel 5/95 and encrypted .xls, XML 2003 spreadsheets, web pages and
 // everything else are refused.
 class SpreadsheetServer
 {
 public:
-    // The most UTF-16 units a cell of a workbook (either format) holds.
-    // Delimited text has no such limit.
+    // The most UTF-16 units a cell holds, in every format.
     static constexpr int MaxCellText = WorkbookDocument::MaxCellText;
 
     static const char *className() { return "Excel.Application"; }
@@ -44,6 +47,10 @@ public:
     // A new, independent application instance.
     static ServerObjectPtr create();
     static QString version();
+    // Who names the encoding (TextEncoding::Utf8 or Gb18030) of non-ASCII
+    // text coming into delimited text whose bytes tell none. Asked at every
+    // such save, from the saving thread; UTF-8 while nothing is set.
+    static void setNewTextEncoding(TextEncoding::NewTextKind ask);
 };
 
 #endif // SPREADSHEETSERVER_H

@@ -1,4 +1,5 @@
 #include "CodeEditorEx.h"
+#include "ContentCodec.h"
 #include "DialogAnswer.h"
 #include "HostTestHelpers.h"
 #include "TestFiles.h"
@@ -212,10 +213,9 @@ void TestCodeEditorEx::editedFileSavesOnlyWhatItsEncodingDecoded()
     QFETCH(QByteArray, encoding);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, saves);
-    QTextCodec *const before = QTextCodec::codecForLocale();
     QTextCodec *const codec = QTextCodec::codecForName(encoding);
-    QTextCodec::setCodecForLocale(codec);
-    const auto restore = qScopeGuard([before] { QTextCodec::setCodecForLocale(before); });
+    ContentCodec::choose(codec);
+    const auto restore = qScopeGuard([] { ContentCodec::choose(nullptr); });
 
     const QString path = make(QStringLiteral("list.csv"), bytes);
     auto editor = std::make_unique<CodeEditorEx>(1, 3, path);
@@ -457,9 +457,8 @@ void TestCodeEditorEx::closeAsksOnceAndStaysWhenSaveFails()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, closes);
-    QTextCodec *const before = QTextCodec::codecForLocale();
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
-    const auto restore = qScopeGuard([before] { QTextCodec::setCodecForLocale(before); });
+    ContentCodec::choose(QTextCodec::codecForName("UTF-8"));
+    const auto restore = qScopeGuard([] { ContentCodec::choose(nullptr); });
     make(QStringLiteral("plain"), "a file, no folder");
     const QString path = dir->filePath(name);
     if (!bytes.isEmpty())

@@ -1,3 +1,4 @@
+#include "ContentCodec.h"
 #include "DialogAnswer.h"
 #include "DockWidgetTips.h"
 #include "MainWindow.h"
@@ -65,9 +66,6 @@ private slots:
     void codecFromSettings_data();
     void codecFromSettings();
     void answersTheInterface();
-
-private:
-    QTextCodec *m_savedCodec = QTextCodec::codecForLocale();
 };
 
 void TestMainWindow::initTestCase()
@@ -87,7 +85,7 @@ void TestMainWindow::cleanup()
 
 void TestMainWindow::cleanupTestCase()
 {
-    QTextCodec::setCodecForLocale(m_savedCodec);
+    ContentCodec::choose(nullptr);
 }
 
 void TestMainWindow::titleAndForm()
@@ -321,11 +319,14 @@ void TestMainWindow::codecFromSettings()
 {
     QFETCH(QString, stored);
     QFETCH(QByteArray, codec);
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
+    ContentCodec::choose(QTextCodec::codecForName("ISO-8859-1"));
+    QTextCodec *const locale = QTextCodec::codecForLocale();
     if (!stored.isNull())
         writeSetting(configureFile(), QStringLiteral("text"), QStringLiteral("code"), stored);
     MainWindow window;
-    QCOMPARE(QTextCodec::codecForLocale(), QTextCodec::codecForName(codec));
+    QCOMPARE(ContentCodec::chosen(), QTextCodec::codecForName(codec));
+    // File names stay in the system's encoding.
+    QCOMPARE(QTextCodec::codecForLocale(), locale);
 }
 
 void TestMainWindow::answersTheInterface()

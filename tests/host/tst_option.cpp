@@ -1,3 +1,4 @@
+#include "ContentCodec.h"
 #include "Option.h"
 #include "ReadWriteTxt.h"
 #include "Settings.h"
@@ -55,9 +56,6 @@ private slots:
     void everySaveWritesAndSignals();
     void typedListCountIsStoredAsTyped();
     void filterLinesShowWhole();
-
-private:
-    QTextCodec *m_savedCodec = QTextCodec::codecForLocale();
 };
 
 void TestOption::init()
@@ -65,12 +63,12 @@ void TestOption::init()
     QFile::remove(configureFile());
     QFile::remove(QStringLiteral("suffix.ini"));
     QFile::remove(QStringLiteral("plus.ini"));
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    ContentCodec::choose(QTextCodec::codecForName("UTF-8"));
 }
 
 void TestOption::cleanupTestCase()
 {
-    QTextCodec::setCodecForLocale(m_savedCodec);
+    ContentCodec::choose(nullptr);
 }
 
 void TestOption::windowAndTabs()
@@ -225,7 +223,7 @@ void TestOption::saveAppliesTheCodecAtOnce()
     child<QPlainTextEdit>(option, "plainTextEdit_suffix")
         ->setPlainText(QStringLiteral("文本(*.txt)"));
     QTest::mouseClick(child<QPushButton>(option, "pushButton_save"), Qt::LeftButton);
-    QCOMPARE(QTextCodec::codecForLocale(), QTextCodec::codecForName("GB18030"));
+    QCOMPARE(ContentCodec::chosen(), QTextCodec::codecForName("GB18030"));
     // The filter list is already written in the new code page.
     QCOMPARE(readTestFile(QStringLiteral("suffix.ini")),
              QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("文本(*.txt)")));

@@ -1,3 +1,4 @@
+#include "ContentCodec.h"
 #include "Settings.h"
 
 #include <QFile>
@@ -17,10 +18,7 @@ private slots:
     void numbersThatAreNotNumbersReadAsZero();
     void codecForSetting_data();
     void codecForSetting();
-    void applyingSetsTheLocaleCodec();
-
-private:
-    QTextCodec *m_savedCodec = QTextCodec::codecForLocale();
+    void applyingChoosesTheContentCodecOnly();
 };
 
 void TestSettings::init()
@@ -30,7 +28,7 @@ void TestSettings::init()
 
 void TestSettings::cleanupTestCase()
 {
-    QTextCodec::setCodecForLocale(m_savedCodec);
+    ContentCodec::choose(nullptr);
 }
 
 void TestSettings::missingFileGivesDefault()
@@ -116,14 +114,19 @@ void TestSettings::codecForSetting()
     QCOMPARE(found, QTextCodec::codecForName(codec));
 }
 
-void TestSettings::applyingSetsTheLocaleCodec()
+// The setting is the encoding of text contents; file names keep the
+// system's encoding, so the locale codec stays as it was.
+void TestSettings::applyingChoosesTheContentCodecOnly()
 {
+    QTextCodec *const locale = QTextCodec::codecForLocale();
     applyCodecSetting(QStringLiteral("ANSI"));
     // GBK bytes of 中文, which files from those desktops hold.
-    QCOMPARE(QTextCodec::codecForLocale()->toUnicode(QByteArray("\xd6\xd0\xce\xc4")),
+    QCOMPARE(ContentCodec::chosen()->toUnicode(QByteArray("\xd6\xd0\xce\xc4")),
              QStringLiteral("中文"));
+    QCOMPARE(QTextCodec::codecForLocale(), locale);
     applyCodecSetting(QStringLiteral("UTF-8"));
-    QCOMPARE(QTextCodec::codecForLocale()->name(), QByteArray("UTF-8"));
+    QCOMPARE(ContentCodec::chosen()->name(), QByteArray("UTF-8"));
+    QCOMPARE(QTextCodec::codecForLocale(), locale);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

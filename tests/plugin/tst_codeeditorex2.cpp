@@ -1,5 +1,6 @@
 #include "CodeEditor.h"
 #include "CodeEditorEx2.h"
+#include "ContentCodec.h"
 #include "HarlithFace.h"
 #include "PluginGlobals.h"
 #include "TestTips.h"
@@ -89,7 +90,7 @@ private:
 private slots:
     void init()
     {
-        QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+        ContentCodec::choose(QTextCodec::codecForName("UTF-8"));
         host.tips.clear();
     }
 
@@ -230,7 +231,7 @@ private slots:
     {
         QFETCH(QByteArray, locale);
         QFETCH(QByteArray, bytes);
-        QTextCodec::setCodecForLocale(QTextCodec::codecForName(locale));
+        ContentCodec::choose(QTextCodec::codecForName(locale));
         folder->writeBytes(QStringLiteral("left.txt"), bytes);
         folder->writeBytes(QStringLiteral("right.txt"), "x");
         CodeEditorEx2 *editor = show();

@@ -1,7 +1,9 @@
 #include "CodeEditorEx.h"
+#include "ContentCodec.h"
 #include "DialogAnswer.h"
 #include "MainWindow.h"
 #include "NamedChild.h"
+#include "Option.h"
 #include "TableViewWidget.h"
 #include "WorkbookFixtures.h"
 #include "WorkbookSnapshot.h"
@@ -14,9 +16,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTextCodec>
 #include <QtTest>
 
 // The real host with the real plug-in file from the plugins folder beside
@@ -38,6 +42,10 @@ private slots:
     void allListsAreProcessed();
     void operationNotAvailableYetEndsAtOnce();
     void stepsRunOneAfterAnother();
+    void chineseFolderNamesUnderEitherEncoding_data();
+    void chineseFolderNamesUnderEitherEncoding();
+    void delimitedEncodingSurvivesBase64_data();
+    void delimitedEncodingSurvivesBase64();
     void optionsFollowTheWindowHeight();
     void closeGivenDuringARunIsAnswered_data();
     void closeGivenDuringARunIsAnswered();
@@ -62,6 +70,8 @@ private:
     void chooseReplaceOverTheList();
     CodeEditorEx *document() { return m_window->findChild<CodeEditorEx *>(); }
     int tipCount(Tip::Pair pair) const;
+    // 文件编码格式 in the options window, saved.
+    void chooseEncoding(const QString &name);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     int m_copies = 0;
@@ -103,6 +113,10 @@ void TestEndToEnd::cleanup()
     m_tips.reset();
     m_window.reset();
     m_dir.reset();
+    cancelPendingDialogAnswers();
+    ContentCodec::choose(nullptr);
+    for (const char *file : {"configure.ini", "suffix.ini"})
+        QFile::remove(QString::fromLatin1(file));
 }
 
 QList<TableViewWidget *> TestEndToEnd::lists() const
@@ -151,6 +165,16 @@ void TestEndToEnd::runAndWait()
     // Nothing more is on its way.
     QCoreApplication::processEvents();
     QCOMPARE(tipCount(Tip::AllThreadsDone), 1);
+}
+
+void TestEndToEnd::chooseEncoding(const QString &name)
+{
+    namedChild<QAction>(m_window.get(), "action_option")->trigger();
+    auto *option = m_window->findChild<Option *>();
+    QVERIFY(option && option->isVisible());
+    namedChild<QComboBox>(option, "comboBox_code")->setCurrentText(name);
+    click(option, "pushButton_save");
+    QVERIFY(!option->isVisible());
 }
 
 void TestEndToEnd::chooseReplaceOverTheList()
@@ -427,6 +451,125 @@ void TestEndToEnd::stepsRunOneAfterAnother()
         QCOMPARE(cellsAfter.value(it.key()).toString(), expected);
     }
     QVERIFY(changed > 10);
+}
+
+void TestEndToEnd::chineseFolderNamesUnderEitherEncoding_data()
+{
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QByteArray>("codec");
+    QTest::newRow("ANSI") << QStringLiteral("ANSI") << QByteArray("GB18030");
+    QTest::newRow("UTF-8") << QStringLiteral("UTF-8") << QByteArray("UTF-8");
+}
+
+// The encoding chosen is that of the files' text, never of their names:
+// files under Chinese folder names are listed, run, kept at a refresh and
+// exported, and a document under such a path saves to its own file.
+void TestEndToEnd::chineseFolderNamesUnderEitherEncoding()
+{
+    QFETCH(QString, encoding);
+    QFETCH(QByteArray, codec);
+    QTextCodec *text = QTextCodec::codecForName(codec);
+    const QString batch = m_dir->filePath(QStringLiteral("批次 A"));
+    QVERIFY(QDir().mkpath(batch + QStringLiteral("/子目录")));
+    const QString book = batch + QStringLiteral("/表一.xlsx");
+    const QString csv = batch + QStringLiteral("/子目录/表二.csv");
+    QVERIFY(QFile::copy(WorkbookFixtures::dataPath(QStringLiteral("basic.xlsx")), book));
+    QVERIFY(WorkbookFixtures::writeFile(csv, "apple,1\r\n"));
+    const QString notes = m_dir->filePath(QStringLiteral("笔记 C"));
+    QVERIFY(QDir().mkpath(notes));
+    const QString note = notes + QStringLiteral("/gb笔记.txt");
+    QVERIFY(WorkbookFixtures::writeFile(note, text->fromUnicode(QStringLiteral("旧的"))));
+    chooseEncoding(encoding);
+
+    TableViewWidget *list = lists().first();
+    DialogAnswer<QFileDialog> folder([&batch](QFileDialog *dialog) {
+        dialog->setDirectory(batch);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    list->addDirectory();
+    QVERIFY(folder.answered());
+    auto listed = [list] {
+        QStringList paths;
+        for (const FileType *file : list->fileList())
+            paths << file->path;
+        return paths;
+    };
+    const auto sorted = [](QStringList paths) {
+        paths.sort();
+        return paths;
+    };
+    QCOMPARE(sorted(listed()), (QStringList{csv, book}));
+
+    click(panel(), "toolButton_textReplaced");
+    click(panel(), "toolButton_rangeList");
+    setKeys(QStringLiteral("apple"), QStringLiteral("pear"));
+    setSheets(QStringLiteral("首表"));
+    runAndWait();
+    QCOMPARE(tipCount(Tip::FileDone), 2);
+    QCOMPARE(WorkbookFixtures::readFile(csv), QByteArray("pear,1\r\n"));
+    QCOMPARE(WorkbookSnapshot::take(book).value("cells").toMap().value("Data!A2").toString(),
+             QStringLiteral("pear"));
+
+    list->addFile(note, 2000);
+    list->refresh();
+    const QStringList order = listed();
+    QCOMPARE(sorted(order), (QStringList{csv, book, note}));
+    auto exported = chooseFiles(notes, {QStringLiteral("路径.txt")});
+    list->exportPathList();
+    QVERIFY(exported.answered());
+    QCOMPARE(WorkbookFixtures::readFile(notes + QStringLiteral("/路径.txt")),
+             text->fromUnicode(order.join(QLatin1Char('\n'))));
+    list->clearList();
+    auto imported = chooseFiles(notes, {QStringLiteral("路径.txt")});
+    list->importPathList();
+    QVERIFY(imported.answered());
+    QCOMPARE(listed(), order);
+
+    list->tableView()->selectRow(order.indexOf(note));
+    list->openSelectedFiles();
+    const QList<CodeEditorEx *> documents = m_window->findChildren<CodeEditorEx *>();
+    QCOMPARE(documents.size(), 1);
+    CodeEditorEx *document = documents.first();
+    QCOMPARE(document->toPlainText(), QStringLiteral("旧的"));
+    document->setPlainText(QStringLiteral("新的笔记"));
+    namedChild<QAction>(m_window.get(), "action_save")->trigger();
+    QVERIFY(!document->windowTitle().startsWith(QLatin1Char('*')));
+    QCOMPARE(WorkbookFixtures::readFile(note), text->fromUnicode(QStringLiteral("新的笔记")));
+    QCOMPARE(QDir(notes).entryList(QDir::Files),
+             (QStringList{QStringLiteral("gb笔记.txt"), QStringLiteral("路径.txt")}));
+}
+
+void TestEndToEnd::delimitedEncodingSurvivesBase64_data()
+{
+    chineseFolderNamesUnderEitherEncoding_data();
+}
+
+// A GB18030 CSV encoded to Base64 is plain ASCII; decoded again it is
+// written in the encoding the host's options choose: byte for byte the
+// original under ANSI, its text in UTF-8 under UTF-8.
+void TestEndToEnd::delimitedEncodingSurvivesBase64()
+{
+    QFETCH(QString, encoding);
+    QFETCH(QByteArray, codec);
+    const QString path = copy(QStringLiteral("gb18030.csv"));
+    const QByteArray before = WorkbookFixtures::readFile(path);
+    chooseEncoding(encoding);
+    addToList(lists().first(), {path});
+    click(panel(), "toolButton_textCode");
+    click(panel(), "toolButton_rangeList");
+    namedChild<QComboBox>(options(), "comboBox_CodeOption")
+        ->setCurrentText(QStringLiteral("BASIC64"));
+    setSheets(QStringLiteral("所有表"));
+    click(options(), "radioButton_CodeCode");
+    runAndWait();
+    const QByteArray ascii = WorkbookFixtures::readFile(path);
+    QVERIFY(!ascii.isEmpty());
+    QVERIFY(std::all_of(ascii.cbegin(), ascii.cend(), [](char c) { return uchar(c) < 0x80; }));
+    click(options(), "radioButton_45");
+    runAndWait();
+    QCOMPARE(WorkbookFixtures::readFile(path),
+             QTextCodec::codecForName(codec)->fromUnicode(
+                 QTextCodec::codecForName("GB18030")->toUnicode(before)));
 }
 
 // The panel opened before the window took its final size (shown at start,

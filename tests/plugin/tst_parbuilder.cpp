@@ -1,3 +1,4 @@
+#include "ContentCodec.h"
 #include "NamedChild.h"
 #include "ParAdd.h"
 #include "ParChar.h"
@@ -70,7 +71,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8")); }
+    void initTestCase() { ContentCodec::choose(QTextCodec::codecForName("UTF-8")); }
 
     void init()
     {

@@ -1,3 +1,4 @@
+#include "ContentCodec.h"
 #include "NamedChild.h"
 #include "PluginGlobals.h"
 #include "PluginPanels.h"
@@ -73,7 +74,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     // The shipped word lists, with a pair of lines a user added.
     QTemporaryDir m_lists;
-    QTextCodec *m_savedCodec = nullptr;
     int m_copies = 0;
     std::unique_ptr<RunHost> m_host;
     std::unique_ptr<Wendral> m_plugin;
@@ -108,7 +108,6 @@ void TestRunOptions::cleanupTestCase()
 
 void TestRunOptions::init()
 {
-    m_savedCodec = QTextCodec::codecForLocale();
     SpreadsheetServer::install();
     m_dir = std::make_unique<QTemporaryDir>();
     m_copies = 0;
@@ -128,7 +127,7 @@ void TestRunOptions::init()
 
 void TestRunOptions::cleanup()
 {
-    QTextCodec::setCodecForLocale(m_savedCodec);
+    ContentCodec::choose(nullptr);
     delete m_panel;
     delete m_options;
     m_plugin.reset();
@@ -602,7 +601,7 @@ void TestRunOptions::scriptConversionUnderEitherEncoding()
 {
     QFETCH(QByteArray, locale);
     QFETCH(int, direction);
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName(locale));
+    ContentCodec::choose(QTextCodec::codecForName(locale));
     const QStringList texts{"国家", "國家", "發展"};
     const QString path = m_dir->filePath(QStringLiteral("script.xlsx"));
     QVERIFY(WorkbookFixtures::writePackage(
@@ -615,7 +614,7 @@ void TestRunOptions::scriptConversionUnderEitherEncoding()
     setSheets(QStringLiteral("首表"));
     start();
     QTRY_COMPARE(m_host->count(RunHost::tipCall(Tip::AllThreadsDone)), 1);
-    QTextCodec::setCodecForLocale(m_savedCodec);
+    ContentCodec::choose(nullptr);
     QStringList column;
     for (int row = 1; row <= texts.size(); ++row)
         column << cell(path, QStringLiteral("S!A%1").arg(row));

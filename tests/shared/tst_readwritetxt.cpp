@@ -1,3 +1,4 @@
+#include "ContentCodec.h"
 #include "ReadWriteTxt.h"
 #include "TestFiles.h"
 #include "TestTips.h"
@@ -63,25 +64,24 @@ private slots:
     void unwritableDeviceIsNotSuccess();
     void failedWriteKeepsOldText();
     void unreadableDeviceKeepsText();
-    void usesLocaleCodec();
+    void usesChosenCodec_data();
+    void usesChosenCodec();
     void readWithCheckReadsOnce_data();
     void readWithCheckReadsOnce();
     void bytesPassAsTheyAre();
 
 private:
     QTemporaryDir m_dir;
-    QTextCodec *m_savedCodec = nullptr;
 };
 
 void TestReadWriteTxt::init()
 {
-    m_savedCodec = QTextCodec::codecForLocale();
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    ContentCodec::choose(QTextCodec::codecForName("UTF-8"));
 }
 
 void TestReadWriteTxt::cleanup()
 {
-    QTextCodec::setCodecForLocale(m_savedCodec);
+    ContentCodec::choose(nullptr);
 }
 
 void TestReadWriteTxt::readMissingFileKeepsText()
@@ -240,21 +240,43 @@ void TestReadWriteTxt::unreadableDeviceKeepsText()
     QCOMPARE(tips.at(0), tipArgs(Tip::FileUnreadable, path));
 }
 
-void TestReadWriteTxt::usesLocaleCodec()
+void TestReadWriteTxt::usesChosenCodec_data()
 {
-    QTextCodec *gb = QTextCodec::codecForName("GB18030");
-    QVERIFY(gb);
-    QTextCodec::setCodecForLocale(gb);
-    const QString path = m_dir.filePath(QStringLiteral("gb.txt"));
+    QTest::addColumn<QByteArray>("codec");
+    QTest::newRow("UTF-8") << QByteArray("UTF-8");
+    QTest::newRow("GB18030") << QByteArray("GB18030");
+}
+
+// The chosen encoding is that of the file's text, never that of its name: a
+// file under Chinese folder and file names, made before the choice, is read
+// and written in place, and its folder holds no other file afterwards.
+void TestReadWriteTxt::usesChosenCodec()
+{
+    QFETCH(QByteArray, codec);
+    QTextCodec *chosen = QTextCodec::codecForName(codec);
+    QVERIFY(chosen);
+    QTemporaryDir dir;
+    const QString path = writeTestFile(dir, QStringLiteral("批次 A/gb笔记.txt"),
+                                       chosen->fromUnicode(QStringLiteral("旧的")));
+    QVERIFY(!path.isEmpty());
+    ContentCodec::choose(chosen);
+
     const QString text = QStringLiteral("简体中文");
     ReadWriteTxt rw;
+    QString before;
+    QVERIFY(rw.readTxt(path, before));
+    QCOMPARE(before, QStringLiteral("旧的"));
     QVERIFY(rw.writeTxt(path, text));
-    QCOMPARE(readTestFile(path), gb->fromUnicode(text));
-    QVERIFY(readTestFile(path) != text.toUtf8());
-
     QString back;
     QVERIFY(rw.readTxt(path, back));
     QCOMPARE(back, text);
+
+    ContentCodec::choose(nullptr);
+    QCOMPARE(readTestFile(path), chosen->fromUnicode(text));
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("批次 A"))).entryList(QDir::Files),
+             QStringList{QStringLiteral("gb笔记.txt")});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("批次 A")});
 }
 
 void TestReadWriteTxt::readWithCheckReadsOnce_data()

@@ -1,10 +1,16 @@
 #include "AutomationClient.h"
 #include "WorkbookFixtures.h"
+#include "delimited/DelimitedText.h"
+#include "files/WorkbookFile.h"
+#include "model/ProcessMemory.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/resource.h>
+#include <time.h>
 
 using namespace WorkbookFixtures;
 
@@ -12,12 +18,52 @@ namespace {
 
 // Opens a workbook through the automation client, as the plug-in does.
 
+TextEncoding::Kind chooseGb18030()
+{
+    return TextEncoding::Gb18030;
+}
+
+TextEncoding::Kind chooseUtf8()
+{
+    return TextEncoding::Utf8;
+}
+
+// What the plug-in does with the host's text-encoding option.
+void choose(const QByteArray &codec)
+{
+    SpreadsheetServer::setNewTextEncoding(codec == "GB18030" ? &chooseGb18030 : &chooseUtf8);
+}
+
 QString cellName(int row, int column)
 {
     QString letters;
     for (int c = column; c > 0; c = (c - 1) / 26)
         letters.prepend(QChar('A' + (c - 1) % 26));
     return letters + QString::number(row);
+}
+
+// Quotes enough for a quadratic pass to show in an optimised build; a tenth
+// where unoptimised code would take seconds over them.
+#ifdef QT_NO_DEBUG
+constexpr int QuotesInAField = 1000000;
+#else
+constexpr int QuotesInAField = 100000;
+#endif
+
+// The processor time this thread has taken, in nanoseconds.
+qint64 threadTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// The most memory the process has held so far.
+qint64 residentPeak()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
 }
 
 } // namespace
@@ -30,6 +76,7 @@ private slots:
     {
         QLoggingCategory::setFilterRules(QStringLiteral("default.warning=false"));
     }
+    void cleanup() { SpreadsheetServer::setNewTextEncoding(nullptr); }
 
     // Every cell of every fixture shows what an independent spreadsheet
     // application shows.
@@ -272,6 +319,9 @@ private slots:
                                  << "" << QByteArray("a,,c\n");
         QTest::newRow("leading zeros stay") << "zeros.csv" << QByteArray("007,1\n") << "B1"
                                             << "2" << QByteArray("007,2\n");
+        QTest::newRow("quotes only, empty quoted")
+            << "quotes.csv" << QByteArray("\"\"\"\"\"\",\"\",\"a\"\"\"\n") << "B1"
+            << "\"" << QByteArray("\"\"\"\"\"\",\"\"\"\",\"a\"\"\"\n");
     }
     void delimitedRoundTrips()
     {
@@ -358,6 +408,60 @@ private slots:
         compareShown(again, what, with);
     }
 
+    // Plain ASCII without a mark tells no encoding: non-ASCII text coming
+    // into it is written in the encoding the server's user chooses, and text
+    // that stays ASCII stays as it was. Bytes that tell their encoding keep
+    // it whatever is chosen.
+    void delimitedTextWithoutAnEncodingTakesTheChosenOne_data()
+    {
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray gb("GB18030");
+        const QByteArray utf8("UTF-8");
+        const QString apple = QStringLiteral("苹果");
+        QTest::newRow("ASCII, ANSI chosen")
+            << gb << QByteArray("a,b\r\n") << "B1" << apple << "a," + encoded(gb, apple) + "\r\n";
+        QTest::newRow("ASCII, UTF-8 chosen")
+            << utf8 << QByteArray("a,b\r\n") << "B1" << apple << "a," + apple.toUtf8() + "\r\n";
+        QTest::newRow("ASCII stays ASCII") << gb << QByteArray("a,b\n") << "B1"
+                                           << QStringLiteral("pear") << QByteArray("a,pear\n");
+        QTest::newRow("empty file, ANSI chosen")
+            << gb << QByteArray() << "A1" << apple << encoded(gb, apple) + "\r\n";
+        const QByteArray mark("\xEF\xBB\xBF");
+        QTest::newRow("UTF-8 mark over ASCII")
+            << gb << mark + "a,b\r\n"
+            << "B1" << apple << mark + "a," + apple.toUtf8() + "\r\n";
+        QTest::newRow("UTF-8 text, ANSI chosen")
+            << gb << QStringLiteral("梨,b\r\n").toUtf8() << "B1" << apple
+            << QStringLiteral("梨,苹果\r\n").toUtf8();
+        QTest::newRow("GB18030 text, UTF-8 chosen")
+            << utf8 << encoded(gb, QStringLiteral("梨,b\r\n")) << "B1" << apple
+            << encoded(gb, QStringLiteral("梨,苹果\r\n"));
+    }
+    void delimitedTextWithoutAnEncodingTakesTheChosenOne()
+    {
+        QFETCH(QByteArray, chosen);
+        QFETCH(QByteArray, before);
+        QFETCH(QString, cell);
+        QFETCH(QString, value);
+        choose(chosen);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("plain.csv"));
+        QVERIFY(writeFile(path, before));
+        {
+            ServerSession session(path);
+            QVERIFY(!session.book->isNull());
+            session.set(1, cell, value);
+            QVERIFY(session.save());
+        }
+        QTEST(readFile(path), "after");
+        ServerSession again(path);
+        QCOMPARE(again.text(1, cell), value);
+    }
+
     // What no encoding can carry (half a surrogate pair) fails the save
     // rather than going out as a question mark.
     void delimitedTextRefusesWhatItCannotWrite_data()
@@ -379,8 +483,8 @@ private slots:
         QCOMPARE(readFile(path), before);
     }
 
-    // A workbook whose changed cell would hold more than 32,767 UTF-16
-    // units is not written at all; delimited text holds any length.
+    // A file whose changed cell would hold more than 32,767 UTF-16 units is
+    // not written at all, whatever its format.
     void cellsPastAWorkbookCellAreNotSaved_data()
     {
         const QString pair = QString::fromUcs4(U"\U0001F600");
@@ -396,7 +500,12 @@ private slots:
             << "basic.xls" << QStringList{QString(32767, u'汉')} << true;
         QTest::newRow("one past, .xls")
             << "basic.xls" << QStringList{QString(32768, u'汉')} << false;
-        QTest::newRow("far past, .csv") << "sample.csv" << QStringList{QString(40000, 'a')} << true;
+        QTest::newRow("full cell, .csv")
+            << "sample.csv" << QStringList{QString(32767, u'"')} << true;
+        QTest::newRow("far past, .csv")
+            << "sample.csv" << QStringList{QString(40000, 'a')} << false;
+        QTest::newRow("pairs past, UTF-16 .txt")
+            << "utf16be.txt" << QStringList{pair.repeated(16384)} << false;
     }
     void cellsPastAWorkbookCellAreNotSaved()
     {
@@ -417,6 +526,69 @@ private slots:
             return;
         }
         QCOMPARE(ServerSession(path).text(1, QStringLiteral("B2")), texts.last());
+    }
+
+    // Delimited text larger than its round trip can hold in the memory the
+    // process may take is refused from its size alone: at once, without
+    // reading it, the file untouched. The files are sparse, so they cost
+    // neither disk nor time to make.
+    void delimitedTextTooLargeIsRefusedUnread_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("nothing but zeros") << "zeros.csv" << QByteArray();
+        QTest::newRow("a row, then zeros") << "rows.txt" << QByteArray("a\t\"b\"\r\n");
+    }
+    void delimitedTextTooLargeIsRefusedUnread()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        const qint64 size = DelimitedText::largestFile(ProcessMemory::bytes()) + 1;
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(start) == start.size() &&
+                file.resize(size));
+        file.close();
+        const QDateTime modified = QFileInfo(path).lastModified();
+        const qint64 peakBefore = residentPeak();
+        QElapsedTimer timer;
+        timer.start();
+        {
+            ServerSession session(path);
+            QVERIFY(session.book->isNull());
+        }
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(residentPeak() - peakBefore < (32 << 20));
+        QCOMPARE(QFileInfo(path).size(), size);
+        QCOMPARE(QFileInfo(path).lastModified(), modified);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(name));
+    }
+
+    // Reading a field back undoubles its quotes, and the check that it
+    // writes back exactly doubles them again; both take time in proportion
+    // to the field: ten times the quotes cost nowhere near a hundred times
+    // the time. The time is the thread's own, which other programs running
+    // meanwhile hardly change.
+    void delimitedQuotingStaysLinear()
+    {
+        const auto bestReadOf = [](int quotes) {
+            const QByteArray bytes = '"' + QByteArray("\"\"").repeated(quotes) + '"';
+            qint64 best = std::numeric_limits<qint64>::max();
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                const qint64 start = threadTime();
+                QString why;
+                if (!WorkbookFile::fromBytes(bytes, QStringLiteral("q.csv"), &why))
+                    return qint64(-1);
+                best = qMin(best, threadTime() - start);
+            }
+            return best;
+        };
+        const qint64 small = bestReadOf(QuotesInAField);
+        const qint64 large = bestReadOf(10 * QuotesInAField);
+        QVERIFY(small >= 0 && large >= 0);
+        QVERIFY2(large < 50 * small,
+                 qPrintable(QStringLiteral("%1 ns, %2 ns").arg(small).arg(large)));
     }
 
     void delimitedTextThatCannotComeBackIsRefused()
