@@ -1,8 +1,10 @@
 #include "xlsx/WorkbookReader.h"
 
 #include "model/OwnThread.h"
+#include "model/ProcessMemory.h"
 #include "model/Utf8.h"
 #include "model/WorkbookDocument.h"
+#include "xlsx/MarkupLimit.h"
 #include "xlsx/PackageLayout.h"
 #include "xlsx/PartEncoding.h"
 #include "xlsx/SharedStringsReader.h"
@@ -88,7 +90,13 @@ bool PackageReader::part(const QString &name, QByteArray *data, bool required)
 
 bool PackageReader::text(int index, QByteArray *data)
 {
-    if (!m_zip->inflate(index, data, m_why, TextRunLimit()))
+    TextRunLimit runs;
+    MarkupLimit markup(qint64(m_zip->entries().at(index).info.uncompressedSize),
+                       ProcessMemory::bytes());
+    const auto accept = [&](const char *piece, int size) {
+        return runs(piece, size) && markup(piece, size);
+    };
+    if (!m_zip->inflate(index, data, m_why, accept))
         return false;
     if (!PartEncoding::toUtf8(data))
         return fail(QStringLiteral("bad UTF-16 in ") + m_zip->entries().at(index).name);

@@ -58,6 +58,20 @@ QByteArray bombBlock()
     return block;
 }
 
+// About a megabyte of `unit` repeated, every 257th unit `odd` with its '~'
+// a random digit: enough disorder to deflate within the ratio allowed.
+QByteArray bombOf(const QByteArray &unit, const QByteArray &odd)
+{
+    QByteArray block;
+    quint32 seed = 1;
+    while (block.size() < 1 << 20) {
+        block += unit.repeated(256);
+        seed = seed * 1103515245u + 12345u;
+        block += QByteArray(odd).replace('~', QByteArray(1, char('0' + (seed >> 16) % 10)));
+    }
+    return block;
+}
+
 QByteArray sheetWith(const QByteArray &cells)
 {
     return "<worksheet " + Main + "><sheetData><row r=\"1\">" + cells +
@@ -216,9 +230,53 @@ private slots:
             block, 700, "</t></is></c></row></sheetData></worksheet>");
         QTest::newRow("one inline string of 700 MB") << entries << "refused content";
 
+        // Tens of millions of tiny cells, or one item of short runs.
+        const struct
+        {
+            const char *row, *part, *head, *unit, *odd, *tail;
+        } floods[] = {
+            {"a gigabyte of tiny cells", "xl/worksheets/sheet1.xml",
+             "<worksheet %1><sheetData><row>", "<c/>", "<c><v>~</v></c></row><row>",
+             "</row></sheetData></worksheet>"},
+            {"a gigabyte of tiny prefixed cells", "xl/worksheets/sheet1.xml",
+             "<x:worksheet %x><x:sheetData><x:row>", "<x:c/>",
+             "<x:c><x:v>~</x:v></x:c></x:row><x:row>", "</x:row></x:sheetData></x:worksheet>"},
+            {"one shared string of 700 MB in short runs", "xl/sharedStrings.xml", "<sst %1><si>",
+             "<r><t>ab</t></r>", "<r><t>~</t></r>", "</si></sst>"},
+            {"one inline string of 700 MB in short runs", "xl/worksheets/sheet1.xml",
+             "<worksheet %1><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is>",
+             "<r><t>ab</t></r>", "<r><t>~</t></r>", "</is></c></row></sheetData></worksheet>"},
+            {"one prefixed shared string of 700 MB, its end tags in CDATA", "xl/sharedStrings.xml",
+             "<x:sst %x><x:si>", "<x:r><x:t><![CDATA[</x:si><x:si>]]></x:t></x:r>",
+             "<x:r><x:t>~</x:t></x:r>", "</x:si></x:sst>"},
+        };
+        for (const auto &flood : floods) {
+            entries = smallBook();
+            const QString part = QString::fromLatin1(flood.part);
+            const int index = part.startsWith(QLatin1String("xl/shared")) ? 5 : 4;
+            QCOMPARE(QString::fromUtf8(entries.at(index).name), part);
+            entries[index] = WorkbookMaker::repeated(
+                part,
+                QByteArray(flood.head)
+                    .replace("%1", Main)
+                    .replace("%x", QByteArray(Main).replace("xmlns=", "xmlns:x=")),
+                bombOf(flood.unit, flood.odd), index == 4 ? 1000 : 700, flood.tail);
+            QTest::newRow(flood.row) << entries << "refused content";
+        }
+
         QTest::newRow("longest shared string")
             << smallBook({}, stringsWith("<si><t>" + longest + "</t></si>" +
                                          QByteArray("<si><t>b</t></si>").repeated(3)))
+            << QString();
+        QTest::newRow("shared string of the most runs, each with its properties")
+            << smallBook({}, stringsWith("<si>" +
+                                         QByteArray("<r><rPr><b/><i/><strike/><u val=\"double\"/>"
+                                                    "<sz val=\"11\"/><color rgb=\"FF1F497D\"/>"
+                                                    "<rFont val=\"Calibri\"/><family val=\"2\"/>"
+                                                    "<charset val=\"1\"/><scheme val=\"minor\"/>"
+                                                    "</rPr><t xml:space=\"preserve\">a</t></r>")
+                                             .repeated(32767) +
+                                         "</si>" + QByteArray("<si><t>b</t></si>").repeated(3)))
             << QString();
         QTest::newRow("shared string longer than a cell holds")
             << smallBook({}, stringsWith("<si><r><t>" + longest + "</t></r><r><t>b</t></r></si>" +
