@@ -1,7 +1,7 @@
 #include "run/WorkbookBudget.h"
 
-#include "run/MachineMemory.h"
 #include "run/WorkbookCost.h"
+#include "server/SpreadsheetServer.h"
 
 #include <QThread>
 
@@ -54,7 +54,7 @@ WorkbookBudget::WorkbookBudget(qint64 bytes, int workbooks)
 
 std::unique_ptr<WorkbookBudget> WorkbookBudget::forMachine()
 {
-    return std::make_unique<WorkbookBudget>(MachineMemory::bytes() / 4,
+    return std::make_unique<WorkbookBudget>(SpreadsheetServer::memoryBytes() / 4,
                                             QThread::idealThreadCount());
 }
 

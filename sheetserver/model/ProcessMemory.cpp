@@ -1,5 +1,6 @@
 #include "model/ProcessMemory.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sys/resource.h>
@@ -28,12 +29,29 @@ qint64 smaller(qint64 a, qint64 b)
     return b > 0 && (a <= 0 || b < a) ? b : a;
 }
 
-// The smallest limit of the process's memory control group and of the
-// groups above it (v1 memory.limit_in_bytes, v2 memory.max); -1 when none
-// is limited or nothing can be read.
-qint64 groupLimit()
+qint64 measure()
 {
-    QFile groups(QStringLiteral("/proc/self/cgroup"));
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    qint64 bytes = pages > 0 && pageSize > 0 ? qint64(pages) * pageSize : FallbackBytes;
+    rlimit space{};
+    if (getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY &&
+        space.rlim_cur < rlim_t(NoRealLimit))
+        bytes = smaller(bytes, qint64(space.rlim_cur));
+    return smaller(bytes, ProcessMemory::cgroupLimit());
+}
+
+} // namespace
+
+qint64 ProcessMemory::bytes()
+{
+    static const qint64 figure = measure();
+    return figure;
+}
+
+qint64 ProcessMemory::cgroupLimit(const QString &root)
+{
+    QFile groups(QDir(root).filePath(QStringLiteral("proc/self/cgroup")));
     if (!groups.open(QIODevice::ReadOnly))
         return -1;
     // Lines "id:controllers:path": v1 names the memory controller; v2 has
@@ -64,31 +82,11 @@ qint64 groupLimit()
     QStringList parts = group.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.contains(QStringLiteral("..")))
         parts.clear();
-    QString dir = QLatin1Char('/') + hierarchy;
+    QString dir = QDir(root).filePath(hierarchy);
     qint64 smallest = limitIn(dir + QLatin1Char('/') + file);
     for (const QString &part : qAsConst(parts)) {
         dir += QLatin1Char('/') + part;
         smallest = smaller(smallest, limitIn(dir + QLatin1Char('/') + file));
     }
     return smallest;
-}
-
-qint64 measure()
-{
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    qint64 bytes = pages > 0 && pageSize > 0 ? qint64(pages) * pageSize : FallbackBytes;
-    rlimit space{};
-    if (getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY &&
-        space.rlim_cur < rlim_t(NoRealLimit))
-        bytes = smaller(bytes, qint64(space.rlim_cur));
-    return smaller(bytes, groupLimit());
-}
-
-} // namespace
-
-qint64 ProcessMemory::bytes()
-{
-    static const qint64 figure = measure();
-    return figure;
 }

@@ -1,6 +1,7 @@
 #include "server/SpreadsheetServer.h"
 
 #include "ServerRegistry.h"
+#include "model/ProcessMemory.h"
 #include "server/ServerApplication.h"
 
 void SpreadsheetServer::install()
@@ -16,6 +17,11 @@ ServerObjectPtr SpreadsheetServer::create()
 QString SpreadsheetServer::version()
 {
     return QStringLiteral("Quorvane sheet server " QUORVANE_VERSION);
+}
+
+qint64 SpreadsheetServer::memoryBytes()
+{
+    return ProcessMemory::bytes();
 }
 
 WorkbookMeasure SpreadsheetServer::measure(const QString &path)

@@ -55,6 +55,8 @@ public:
     // What opening the file at path would unpack, without opening it: for a
     // client that weighs a workbook before it asks for it.
     static WorkbookMeasure measure(const QString &path);
+    // How much memory this process may take, as the server weighs files.
+    static qint64 memoryBytes();
     // Who names the encoding (TextEncoding::Utf8 or Gb18030) of non-ASCII
     // text coming into delimited text whose bytes tell none. Asked at every
     // such save, from the saving thread; UTF-8 while nothing is set.

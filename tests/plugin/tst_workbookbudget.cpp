@@ -1,5 +1,5 @@
 #include "WorkbookFixtures.h"
-#include "run/MachineMemory.h"
+#include "model/ProcessMemory.h"
 #include "run/WorkbookBudget.h"
 #include "run/WorkbookCost.h"
 #include "xls/CompoundFile.h"
@@ -341,8 +341,8 @@ void TestWorkbookBudget::readsTheCgroupLimit()
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QVERIFY(WorkbookFixtures::writeFile(path, file.section(QLatin1Char('='), 1).toLatin1()));
     }
-    QCOMPARE(MachineMemory::cgroupLimit(root.path()), limit);
-    QVERIFY(MachineMemory::bytes() > 0);
+    QCOMPARE(ProcessMemory::cgroupLimit(root.path()), limit);
+    QVERIFY(ProcessMemory::bytes() > 0);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbookBudget)
