@@ -3,6 +3,7 @@
 
 #include "frame/PluginGlobals.h"
 #include "panels/OptionPages.h"
+#include "records/ParTypes.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,13 +18,6 @@ class WidgetTextOption;
 class ParBuilder;
 class QTableWidgetItem;
 class QValidator;
-struct ParReplaced;
-struct ParRetain;
-struct ParTo;
-struct ParCode;
-struct ParChar;
-struct ParSpace;
-struct ParAdd;
 
 // The plug-in's options panel: one page of settings per operation, a sheet
 // chooser shared by all of them, and the builders of the parameter records.

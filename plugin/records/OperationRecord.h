@@ -1,16 +1,10 @@
 #ifndef OPERATIONRECORD_H
 #define OPERATIONRECORD_H
 
+#include "records/ParTypes.h"
+
 #include <memory>
 #include <variant>
-
-struct ParReplaced;
-struct ParRetain;
-struct ParTo;
-struct ParCode;
-struct ParChar;
-struct ParSpace;
-struct ParAdd;
 
 // A parameter record of one of the operations' record types, or none. It is
 // shared by every job of a run and by the step that keeps it, and goes with

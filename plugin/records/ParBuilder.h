@@ -2,6 +2,7 @@
 #define PARBUILDER_H
 
 #include "Tip.h"
+#include "records/ParTypes.h"
 #include "wordlists/WordLists.h"
 
 #include <QObject>
@@ -10,14 +11,6 @@
 namespace Ui {
 class WidgetTextOption;
 }
-
-struct ParReplaced;
-struct ParRetain;
-struct ParTo;
-struct ParCode;
-struct ParChar;
-struct ParSpace;
-struct ParAdd;
 
 // Reads the options panel's widgets into parameter records. Each builder
 // returns a new record the caller owns, or null when the input is unusable.
