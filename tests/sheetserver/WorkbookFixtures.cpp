@@ -11,6 +11,8 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
+#include <sys/resource.h>
+
 namespace WorkbookFixtures {
 
 QString dataPath(const QString &name)
@@ -359,6 +361,13 @@ bool ServerSession::replace(int n, const QString &what, const QString &with)
 bool ServerSession::save()
 {
     return book->dynamicCall("Save()").toBool();
+}
+
+qint64 residentPeak()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
 }
 
 } // namespace WorkbookFixtures

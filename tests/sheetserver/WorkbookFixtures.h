@@ -62,6 +62,8 @@ Parts dialectWorkbook(const Dialect &dialect);
 // Runs Debian's Python with openpyxl on a script; its standard output.
 bool runPython(const QString &script, QString *output);
 bool writeFile(const QString &path, const QByteArray &bytes);
+// The most memory the process has held so far, in bytes.
+qint64 residentPeak();
 
 // A workbook opened through the automation client, as the plug-in opens it,
 // on a new instance of the real server.

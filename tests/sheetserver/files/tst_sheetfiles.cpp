@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/resource.h>
 #include <time.h>
 
 using namespace WorkbookFixtures;
@@ -56,14 +55,6 @@ qint64 threadTime()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-// The most memory the process has held so far.
-qint64 residentPeak()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_maxrss) * 1024;
 }
 
 } // namespace
