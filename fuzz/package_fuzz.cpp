@@ -2,7 +2,8 @@
 // delimited text, then walks, edits and writes whatever it accepts. Any
 // crash, hang, leak or undefined behaviour is a bug: bad input must only
 // ever be refused. Bytes that are no zip are also read as a sheet part and
-// as a shared-string table, in pieces and in one pass, which must agree.
+// as a shared-string table, in pieces and in one pass, which must agree;
+// the sheet part also with its rows scanned and with the XML reader alone.
 // Compound files go through the Excel 97-2003 reader and writer: the
 // container, then the records of their workbook stream.
 #include "files/WorkbookFile.h"
@@ -70,15 +71,19 @@ quint64 fingerprint(const SheetModel &sheet)
     return h;
 }
 
-// The same bytes read as one part in pieces and in one pass: the two must
-// agree on everything, refusals included.
+// The same bytes read as one part in pieces and in one pass, and with
+// and without the scanner: all must agree on everything, refusals included.
 void comparePieces(const QByteArray &bytes)
 {
-    QString why;
-    SheetModel once, cut;
-    const bool sheetOnce = SheetReader::read(bytes, &once, &why, 1);
+    QString why, onceWhy, plainWhy;
+    SheetModel once, cut, plain;
+    const bool sheetOnce = SheetReader::read(bytes, &once, &onceWhy, 1);
     const bool sheetCut = SheetReader::read(bytes, &cut, &why, 3);
     if (sheetOnce != sheetCut || (sheetOnce && fingerprint(once) != fingerprint(cut)))
+        abort();
+    const bool sheetPlain = SheetReader::read(bytes, &plain, &plainWhy, 1, nullptr, false);
+    if (sheetPlain != sheetOnce || (!sheetPlain && plainWhy != onceWhy) ||
+        (sheetPlain && fingerprint(plain) != fingerprint(once)))
         abort();
     TextPool stringsOnce, stringsCut;
     const bool poolOnce = SharedStringsReader::read(bytes, &stringsOnce, &why, 1);

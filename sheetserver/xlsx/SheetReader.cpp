@@ -5,6 +5,7 @@
 #include "model/SheetModel.h"
 #include "model/Utf8.h"
 #include "model/WorkbookDocument.h"
+#include "xlsx/SheetScanner.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"
@@ -446,15 +447,16 @@ bool Reader::storeDate(Cell *cell, const CellContent &)
     return true;
 }
 
-// The cells table read in pieces on threads of their own; false, with the
-// sheet untouched, whenever anything is not exactly as one pass would have
-// read it.
-bool readInPieces(const QByteArray &xml, SheetModel *sheet, int count)
+// The cells table read in pieces on threads of their own, each piece by
+// the scanner where it can and by the XML reader where it cannot; false,
+// with the sheet untouched, whenever anything is not exactly as one pass
+// would have read it. With the scanner a single piece is worth it too.
+bool readInPieces(const QByteArray &xml, SheetModel *sheet, int count, bool scan, bool *cut)
 {
-    if (count < 2)
+    if (count < 2 && !scan)
         return false;
-    const XmlPieces pieces(xml, "sheetData", "row", count);
-    if (!pieces.isValid() || pieces.pieces().size() < 2)
+    const XmlPieces pieces(xml, "sheetData", "row", qMax(count, 1));
+    if (!pieces.isValid() || (pieces.pieces().size() < 2 && !scan))
         return false;
     // Everything but the rows, read as one pass reads it: the cells table
     // must come out empty, at the very place where the pieces begin.
@@ -472,13 +474,29 @@ bool readInPieces(const QByteArray &xml, SheetModel *sheet, int count)
     const QByteArray opening = XmlPieces::opening(head.scopes());
     const qint64 openingCharacters = XmlPieces::characters(opening);
     const QByteArray closing = XmlPieces::closing(2);
+    QVector<QByteArray> prefixes;
+    for (const QXmlStreamNamespaceDeclarations &scope : head.scopes()) {
+        for (const QXmlStreamNamespaceDeclaration &declaration : scope)
+            prefixes.append(declaration.prefix().toUtf8());
+    }
+    const bool several = pieces.pieces().size() > 1;
     std::vector<std::unique_ptr<SheetModel>> parts;
     for (int i = 0; i < pieces.pieces().size(); ++i)
         parts.push_back(std::make_unique<SheetModel>());
     // Each piece's first and last row; -1 when it failed.
     const auto rows = OwnThread::each(int(parts.size()), [&](int i) -> std::pair<int, int> {
-        Reader reader(xml, pieces.pieces().at(i), opening, openingCharacters, closing,
-                      parts[size_t(i)].get());
+        const XmlPieces::Piece &piece = pieces.pieces().at(i);
+        if (scan) {
+            SheetScanner scanner(xml, prefixes, parts[size_t(i)].get());
+            if (scanner.scan(piece.from, piece.to, piece.from == from))
+                return {scanner.firstRow(), scanner.lastRow()};
+            parts[size_t(i)] = std::make_unique<SheetModel>();
+            // One piece alone is left to one pass, which also tells why it
+            // fails when it does.
+            if (!several)
+                return {-1, -1};
+        }
+        Reader reader(xml, piece, opening, openingCharacters, closing, parts[size_t(i)].get());
         QString why;
         if (!reader.run(&why))
             return {-1, -1};
@@ -514,13 +532,14 @@ bool readInPieces(const QByteArray &xml, SheetModel *sheet, int count)
         }
         sheet->cells.appendRows(std::move(part->cells));
     }
+    *cut = several;
     return true;
 }
 
 } // namespace
 
 bool SheetReader::read(const QByteArray &xml, SheetModel *sheet, QString *why, int pieces,
-                       bool *readInPieces)
+                       bool *readInPieces, bool scan)
 {
     if (readInPieces)
         *readInPieces = false;
@@ -532,9 +551,11 @@ bool SheetReader::read(const QByteArray &xml, SheetModel *sheet, QString *why, i
         *why = QStringLiteral("sheet too large");
         return false;
     }
-    if (::readInPieces(xml, sheet, pieces > 0 ? pieces : XmlPieces::countFor(xml.size()))) {
+    bool cut = false;
+    if (::readInPieces(xml, sheet, pieces > 0 ? pieces : XmlPieces::countFor(xml.size()), scan,
+                       &cut)) {
         if (readInPieces)
-            *readInPieces = true;
+            *readInPieces = cut;
         return true;
     }
     Reader reader(xml, sheet);

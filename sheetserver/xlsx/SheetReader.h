@@ -17,14 +17,19 @@ class SheetModel;
 // telling its number. The sheet comes out exactly as one pass reads it;
 // when anything about a piece is off, the part is read again in one pass,
 // which also gives the reason of a refusal.
+//
+// Rows of plain markup are taken straight from their bytes (SheetScanner),
+// whatever the part's size; a piece the scanner gives up on is read by
+// the XML reader, and the sheet comes out the same either way.
 class SheetReader
 {
 public:
     // pieces: how many to cut the rows into; 0 for as many as the part's
     // size and the machine's cores make worth it (XmlPieces::countFor), 1 for one pass. Whether
-    // the pieces were taken goes to *readInPieces.
+    // the pieces were taken goes to *readInPieces. scan false leaves every
+    // row to the XML reader, against which the scanner is checked.
     static bool read(const QByteArray &xml, SheetModel *sheet, QString *why, int pieces = 0,
-                     bool *readInPieces = nullptr);
+                     bool *readInPieces = nullptr, bool scan = true);
 };
 
 #endif // SHEETREADER_H

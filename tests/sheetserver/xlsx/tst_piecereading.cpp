@@ -1,11 +1,14 @@
 // Large parts are read in pieces on several threads. Whatever the cuts, the
 // result must be exactly that of one pass: the same cells, texts and byte
-// places, or the same refusal.
+// places, or the same refusal. Rows taken straight from their bytes must
+// come out as the XML reader reads them.
+#include "WorkbookFixtures.h"
 #include "model/OwnThread.h"
 #include "model/SheetModel.h"
 #include "model/TextPool.h"
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SheetReader.h"
+#include "xlsx/SheetScanner.h"
 #include "xlsx/XmlPieces.h"
 
 #include <QSemaphore>
@@ -106,6 +109,37 @@ QByteArray mixedRows(int count, int first = 1)
 bool readSheet(const QByteArray &xml, int pieces, SheetModel *sheet, QString *why, bool *inPieces)
 {
     return SheetReader::read(xml, sheet, why, pieces, inPieces);
+}
+
+// The part read with the scanner and with the XML reader alone, in one
+// piece and in several: the same sheet or the same refusal.
+void compareWithXmlReader(const QByteArray &xml, const QString &name)
+{
+    for (int pieces = 1; pieces <= 4; ++pieces) {
+        SheetModel scanned, read;
+        QString scanWhy, readWhy;
+        const bool scanOk = SheetReader::read(xml, &scanned, &scanWhy, pieces, nullptr, true);
+        const bool readOk = SheetReader::read(xml, &read, &readWhy, pieces, nullptr, false);
+        QVERIFY2(
+            scanOk == readOk && scanWhy == readWhy,
+            qPrintable(name + QStringLiteral(": ") + scanWhy + QStringLiteral(" / ") + readWhy));
+        QCOMPARE(dump(scanned), dump(read));
+    }
+}
+
+// Whether the scanner takes the whole cells table on its own; the
+// prefixes are those the part declares anywhere.
+bool scansWhole(const QByteArray &xml)
+{
+    const XmlPieces whole(xml, "sheetData", "row", 1);
+    if (!whole.isValid())
+        return false;
+    QVector<QByteArray> prefixes;
+    const QRegularExpression declaration(QStringLiteral("xmlns:([A-Za-z0-9_.-]+)="));
+    for (auto it = declaration.globalMatch(QString::fromUtf8(xml)); it.hasNext();)
+        prefixes.append(it.next().captured(1).toUtf8());
+    SheetModel sheet;
+    return SheetScanner(xml, prefixes, &sheet).scan(whole.contentFrom(), whole.contentTo(), true);
 }
 
 } // namespace
@@ -390,6 +424,147 @@ private slots:
             QVERIFY(!inPieces);
             QCOMPARE(why, expectedWhy);
         }
+    }
+
+    // Every sheet part of the workbooks the tests keep and of the dialects
+    // they make, read both ways.
+    void scannerReadsWorkbooksAsTheXmlReader()
+    {
+        using namespace WorkbookFixtures;
+        QVector<QPair<QString, QByteArray>> parts;
+        const auto addSheets = [&parts](const QString &from, const Parts &package) {
+            for (const auto &entry : package) {
+                if (entry.first.contains(QLatin1String("worksheets/")) &&
+                    entry.first.endsWith(QLatin1String(".xml")))
+                    parts.append({from + QLatin1Char(':') + entry.first, entry.second});
+            }
+        };
+        for (const QString &folder : {QStringLiteral("."), QStringLiteral("../fuzz-seeds")}) {
+            const QDir dir(dataPath(folder));
+            for (const QString &file :
+                 dir.entryList({QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm")}, QDir::Files))
+                addSheets(file, readPackage(dir.filePath(file)));
+        }
+        parts.append({QStringLiteral("sheet-part.xml"),
+                      readFile(dataPath(QStringLiteral("../fuzz-seeds/sheet-part.xml")))});
+        for (const Dialect &dialect : {Dialect{"", "", true}, Dialect{"x:", "x:", true},
+                                       Dialect{"x:", "", true}, Dialect{"", "", false}})
+            addSheets(QStringLiteral("dialect ") + dialect.prefix, dialectWorkbook(dialect));
+        addSheets(QStringLiteral("rich"), richWorkbook());
+        int scanned = 0;
+        for (const auto &part : parts) {
+            compareWithXmlReader(part.second, part.first);
+            scanned += scansWhole(part.second);
+        }
+        QVERIFY(parts.size() >= 20);
+        QVERIFY2(scanned * 2 >= parts.size(), qPrintable(QString::number(scanned)));
+    }
+
+    // Rows of small parts with what the scanner takes and what it leaves
+    // to the XML reader (scanned false), in whole and in pieces.
+    void scannerReadsAsTheXmlReader_data()
+    {
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<bool>("scanned");
+        const auto row = [](const QByteArray &cells) { return "<row r=\"1\">" + cells + "</row>"; };
+        const auto inlineText = [&row](const QByteArray &text) {
+            return row("<c r=\"A1\" t=\"inlineStr\"><is><t>" + text + "</t></is></c>");
+        };
+        QTest::newRow("every kind of cell") << mixedRows(12) << true;
+        QTest::newRow("predefined entities and numeric references")
+            << inlineText("a&amp;b&lt;&gt;&quot;&apos; &#65;&#x42;&#x1F600;&#13;") +
+                   "<row r=\"2\"><c r=\"A2\" t=\"str\"><v>x&#10;y&#9;</v></c></row>"
+            << true;
+        QTest::newRow("whitespace and &#13; around values")
+            << row("<c r=\"A1\"><v> 12.5&#13;\n</v></c><c r=\"B1\" t=\"s\"><v>3</v></c>"
+                   "<c r=\"C1\" t=\"b\"><v> true </v></c><c r=\"D1\"><v>  </v></c>"
+                   "<c r=\"E1\" t=\"s\"><v>\t</v></c><c r=\"F1\"><v>-1.5E+300</v></c>")
+            << true;
+        QTest::newRow("empty values, self-closing cells and rows")
+            << QByteArray("<row r=\"1\"/><row r=\"2\"><c r=\"A2\"/><c r=\"B2\" s=\"4\"><v/></c>"
+                          "<c r=\"C2\" t=\"s\"><v></v></c><c r=\"D2\" t=\"inlineStr\"/>"
+                          "<c r=\"E2\" t=\"inlineStr\"><is/></c><c r=\"F2\" t=\"b\"><v/></c>"
+                          "<c r=\"G2\" t=\"inlineStr\"><v>9</v></c></row><row r=\"3\"></row>")
+            << true;
+        QTest::newRow("attributes in any order and quoting")
+            << QByteArray(
+                   "<row spans='1:2' r='1' x14ac:dyDescent=\"0.25\" ><c t='s' s=\"2\" "
+                   "r='A1' ><v>0</v></c ><c s=\"1\"\n r=\"B1\" t=\"n\" a=\"x>y\"><v>1e-05</v>"
+                   "</c></row >")
+            << true;
+        QTest::newRow("rows and cells without references")
+            << QByteArray("<row><c><v>1</v></c><c t=\"inlineStr\"><is><t>x</t></is></c></row>"
+                          "<row><c/><c><v>2</v><v>3</v></c></row>")
+            << true;
+        QTest::newRow("xml:space and rich text with phonetic runs")
+            << row("<c r=\"A1\" t=\"inlineStr\"><is><r><rPr><b/><sz val=\"11\"/></rPr><t "
+                   "xml:space=\"preserve\"> rich </t></r><r><t>run<u/>s</t></r><rPh sb=\"0\" "
+                   "eb=\"1\"><t>ふり</t></rPh><phoneticPr fontId=\"1\"/></is></c>")
+            << true;
+        QTest::newRow("formula kinds")
+            << row("<c r=\"A1\"><f>1+1</f><v>2</v></c><c r=\"B1\"><f t=\"shared\" ref=\"B1:B3\" "
+                   "si=\"0\">A1</f><v>2</v></c><c r=\"C1\"><f t=\"shared\" si=\"12\"/></c><c "
+                   "r=\"D1\"><f t=\"array\" ref=\"D1\">{1}</f><v>1</v></c><c r=\"E1\" t=\"str\">"
+                   "<f>\"a\"</f><v>a_x0041__x000d__xD83D_</v></c><c r=\"F1\"><f t=\"dataTable\" "
+                   "ref=\"F1\"/><v>3</v></c>")
+            << true;
+        QTest::newRow("errors and booleans")
+            << row("<c r=\"A1\" t=\"e\"><v>#DIV/0!</v></c><c r=\"B1\" t=\"b\"><v>0</v></c>"
+                   "<c r=\"C1\" t=\"b\"><v>yes</v></c><c r=\"D1\" t=\"b\"><v>1</v></c>")
+            << true;
+        QTest::newRow("other elements in the table, rows and cells")
+            << QByteArray("<row r=\"1\"><c r=\"A1\"><v>1</v><extLst><ext uri=\"x\"><y a=\"1\">t"
+                          "</y></ext></extLst></c><extLst/></row><foo r=\"2\"><c r=\"A2\"><v>9</v>"
+                          "</c></foo> text ")
+            << true;
+        const QByteArray emoji = "\xF0\x9F\x98\x80";
+        QTest::newRow("text at the cell limit, a surrogate pair last")
+            << inlineText(QByteArray(32765, 'a') + emoji) << true;
+        QTest::newRow("text beyond the cell limit")
+            << inlineText(QByteArray(32766, 'a') + emoji) << false;
+        QTest::newRow("escapes spelling a full cell")
+            << inlineText(QByteArray("_x0041_").repeated(32767)) << true;
+        QTest::newRow("dates") << row("<c r=\"A1\" t=\"d\"><v>2024-01-02T03:04:05</v></c>")
+                               << false;
+        QTest::newRow("comment") << row("<!-- x --><c r=\"A1\"><v>1</v></c>") << false;
+        QTest::newRow("CDATA") << row("<c r=\"A1\" t=\"str\"><v><![CDATA[x]]></v></c>") << false;
+        QTest::newRow("processing instruction") << row("<?pi x?>") << false;
+        QTest::newRow("entity of no definition") << inlineText("&nbsp;") << false;
+        QTest::newRow("prefixed element") << row("<x14ac:c r=\"A1\"/>") << false;
+        QTest::newRow("undeclared attribute prefix") << row("<c r=\"A1\" z:odd=\"1\"/>") << false;
+        QTest::newRow("namespace declared on a row")
+            << QByteArray("<row r=\"1\" xmlns:q=\"urn:q\" q:a=\"1\"/>") << false;
+        QTest::newRow("attribute twice") << row("<c r=\"A1\" r=\"A1\"/>") << false;
+        QTest::newRow("carriage return") << row("<c r=\"A1\" t=\"str\"><v>a\r\nb</v></c>") << false;
+        QTest::newRow("space around =") << row("<c r = \"A1\"/>") << false;
+        QTest::newRow("non-ASCII name") << row("<c r=\"A1\"><vé>1</vé></c>") << false;
+        QTest::newRow("markup in a value") << row("<c r=\"A1\"><v>1<x/>2</v></c>") << false;
+        QTest::newRow("absolute reference") << row("<c r=\"$A$1\"/>") << false;
+        QTest::newRow("lower-case reference") << row("<c r=\"a1\"/>") << false;
+        for (const char *number : {"+1", ".5", "-0", "1e-400", "1e400", "1,5", "00"})
+            QTest::newRow(number) << row(QByteArray("<c r=\"A1\"><v>") + number + "</v></c>")
+                                  << false;
+        QTest::newRow("shared index in spaces")
+            << row("<c r=\"A1\" t=\"s\"><v> 3 </v></c>") << false;
+        QTest::newRow("reference in an attribute") << row("<c r=\"A1\" s=\"&#49;\"/>") << false;
+        QTest::newRow("tab in a type") << row("<c r=\"A1\" t=\"s\t\"/>") << false;
+        QTest::newRow("control character") << inlineText("&#1;") << false;
+        QTest::newRow("C1 control") << inlineText("a\xC2\x85") << false;
+        QTest::newRow("unclosed cell") << row("<c r=\"A1\"><v>1</v>") << false;
+        QTest::newRow("end tag of another name") << row("<c r=\"A1\"><v>1</v></x>") << false;
+        QTest::newRow("end of the table among the rows")
+            << mixedRows(3) + "</sheetData><sheetData>" + mixedRows(3, 4) << false;
+        QTest::newRow("cut inside a comment that hides a row")
+            << mixedRows(12) + "<!-- <row r=\"99\"><c/></row> -->" + mixedRows(12, 13) << false;
+    }
+    void scannerReadsAsTheXmlReader()
+    {
+        QFETCH(QByteArray, rows);
+        QFETCH(bool, scanned);
+        const QByteArray xml = worksheet(rows).replace(
+            "<worksheet xmlns=", "<worksheet xmlns:x14ac=\"urn:x14ac\" xmlns=");
+        QCOMPARE(scansWhole(xml), scanned);
+        compareWithXmlReader(xml, QString::fromLatin1(QTest::currentDataTag()));
     }
 
     // Large parts are cut without being asked, into as many pieces as the
