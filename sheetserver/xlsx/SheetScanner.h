@@ -37,10 +37,12 @@ public:
     static constexpr int MaxDepth = 32;
 
 private:
+    // Left uninitialised: a tag holds room for many attributes and uses
+    // only the first few.
     struct Name
     {
-        const char *data = nullptr;
-        int size = 0;
+        const char *data;
+        int size;
         bool is(const char *name, int length) const;
     };
     struct Attribute
@@ -52,7 +54,7 @@ private:
     {
         const char *start = nullptr; // '<'
         const char *end = nullptr;   // after '>'
-        Name name;
+        Name name{nullptr, 0};
         bool empty = false;
         int count = 0;
         Attribute attributes[MaxAttributes];

@@ -6,6 +6,7 @@
 #include "model/OwnThread.h"
 #include "model/SheetModel.h"
 #include "model/TextPool.h"
+#include "model/Utf8.h"
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SheetReader.h"
 #include "xlsx/SheetScanner.h"
@@ -565,6 +566,29 @@ private slots:
             "<worksheet xmlns=", "<worksheet xmlns:x14ac=\"urn:x14ac\" xmlns=");
         QCOMPARE(scansWhole(xml), scanned);
         compareWithXmlReader(xml, QString::fromLatin1(QTest::currentDataTag()));
+    }
+
+    // Whole words of ASCII are passed over at once: a fault is found at
+    // whatever place it falls.
+    void utf8FaultsAreFoundAnywhere()
+    {
+        const struct
+        {
+            QByteArray bytes;
+            bool valid;
+        } cases[] = {{"\xC3\xA9", true},  {"\xE6\x96\x87", true},  {"\xF0\x9F\x98\x80", true},
+                     {"\x80", false},     {"\xC3", false},         {"\xE6\x96", false},
+                     {"\xC0\xAF", false}, {"\xED\xA0\x80", false}, {"\xF4\x90\x80\x80", false},
+                     {"\xFF", false}};
+        for (const auto &c : cases) {
+            for (int at = 0; at <= 17; ++at) {
+                QByteArray data(at, 'a');
+                data += c.bytes;
+                QCOMPARE(Utf8::isValid(data), c.valid);
+                data += QByteArray(17 - at, 'b');
+                QCOMPARE(Utf8::isValid(data), c.valid);
+            }
+        }
     }
 
     // Large parts are cut without being asked, into as many pieces as the
