@@ -481,6 +481,14 @@ private slots:
                    "<c r=\"C1\" t=\"b\"><v> true </v></c><c r=\"D1\"><v>  </v></c>"
                    "<c r=\"E1\" t=\"s\"><v>\t</v></c><c r=\"F1\"><v>-1.5E+300</v></c>")
             << true;
+        QTest::newRow("spellings of numbers, indexes and booleans taken")
+            << QByteArray("<row r=\"01\"><c r=\"A1\"><v>123456789012345678901234567890</v></c>"
+                          "<c r=\"B1\"><v>2.2250738585072014e-308</v></c><c r=\"C1\"><v>"
+                          "1.7976931348623157E+308</v></c><c r=\"D1\"><v>0.30000000000000004</v>"
+                          "</c><c r=\"E1\"><v>-12.5e-3</v></c><c r=\"F1\" t=\"s\"><v>007</v>"
+                          "</c><c r=\"G1\" t=\"b\"><v>TRUE</v></c><c r=\"H1\"><v>0.0</v></c>"
+                          "<c r=\"I1\" s=\"0012\"><v>1E0300</v></c></row>")
+            << true;
         QTest::newRow("empty values, self-closing cells and rows")
             << QByteArray("<row r=\"1\"/><row r=\"2\"><c r=\"A2\"/><c r=\"B2\" s=\"4\"><v/></c>"
                           "<c r=\"C2\" t=\"s\"><v></v></c><c r=\"D2\" t=\"inlineStr\"/>"
