@@ -3,11 +3,13 @@
 itself and the layers below it, and the three formats, side by side, never
 include one another. Everywhere in the project a server header is included
 by its layer ("model/SheetModel.h"), and no source lies loose in
-sheetserver/. The plug-in meets the server only at server/, names its own
-headers by their folder from plugin/ ("run/RunHold.h"), and no folder of it
-includes a header of a folder above it; the host includes neither plug-in
-nor server, and shared/ neither of the three. The zip container is xlsx/'s
-alone. Prints each fault; fails when there is one."""
+sheetserver/. The plug-in meets the server only at server/ (what it names
+of a lower layer, such as the cell-text limit, comes with server/'s
+headers), names its own headers by their folder from plugin/
+("run/RunHold.h"), and no folder of it includes a header of a folder above
+it; the host includes neither plug-in nor server, and shared/ neither of
+the three. The zip container is xlsx/'s alone. Prints each fault; fails
+when there is one."""
 import os
 import re
 import sys
