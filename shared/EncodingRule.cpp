@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr int Utf8Mib = 106; // as IANA numbers it, and Qt after it
+
 void readIn(QTextCodec *codec, const QByteArray &bytes, EncodingRule::Reading *reading)
 {
     reading->codec = codec;
@@ -24,7 +26,7 @@ EncodingRule::Reading EncodingRule::read(const QByteArray &bytes, QTextCodec *fa
                &reading);
         return reading;
     }
-    readIn(QTextCodec::codecForMib(106), bytes, &reading);
+    readIn(QTextCodec::codecForMib(Utf8Mib), bytes, &reading);
     if (!reading.exact && fallback)
         readIn(fallback, bytes, &reading);
     return reading;
