@@ -1,8 +1,8 @@
 #include "xlsx/SheetScanner.h"
 
 #include "model/CellAddress.h"
+#include "model/CellTextLimit.h"
 #include "model/SheetModel.h"
-#include "model/WorkbookDocument.h"
 #include "xlsx/XmlText.h"
 
 #include <cfloat>
@@ -717,8 +717,8 @@ bool SheetScanner::readInline(const char **at, const Tag &tag)
         *at = p;
     }
     decodeEscapes(&m_inline);
-    return qint64(m_inline.size()) <= WorkbookDocument::MaxCellText ||
-           units(m_inline) <= WorkbookDocument::MaxCellText;
+    return qint64(m_inline.size()) <= MaxCellText ||
+           units(m_inline) <= MaxCellText;
 }
 
 bool SheetScanner::store(Kind kind, bool hasInline, Cell *cell)
@@ -753,8 +753,8 @@ bool SheetScanner::store(Kind kind, bool hasInline, Cell *cell)
         return true;
     case KindFormulaText:
         decodeEscapes(&m_value);
-        if (qint64(m_value.size()) > WorkbookDocument::MaxCellText &&
-            units(m_value) > WorkbookDocument::MaxCellText)
+        if (qint64(m_value.size()) > MaxCellText &&
+            units(m_value) > MaxCellText)
             return false;
         cell->type = Cell::Text;
         cell->index = m_sheet->texts.appendUtf8(m_value.data(), int(m_value.size()));
