@@ -26,8 +26,9 @@ class SheetReader
 public:
     // pieces: how many to cut the rows into; 0 for as many as the part's
     // size and the machine's cores make worth it (XmlPieces::countFor), 1 for one pass. Whether
-    // the pieces were taken goes to *readInPieces. scan false leaves every
-    // row to the XML reader, against which the scanner is checked.
+    // more than one piece was taken goes to *readInPieces. scan false
+    // leaves every row to the XML reader, against which the scanner is
+    // checked; pieces 1 then reads the part in the XML reader's one pass.
     static bool read(const QByteArray &xml, SheetModel *sheet, QString *why, int pieces = 0,
                      bool *readInPieces = nullptr, bool scan = true);
 };
