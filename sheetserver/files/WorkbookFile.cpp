@@ -195,6 +195,7 @@ bool WorkbookFile::save(QString *why)
     // The sheets take their places in the new file; nothing is read again.
     for (auto it = written.layouts.cbegin(); it != written.layouts.cend(); ++it)
         it.value().apply(it.key());
+    m_document->noteStringsSaved();
     if (written.chainRemoved)
         m_package->calcChainPart.clear();
     auto reopened = std::make_unique<ZipPackage>();

@@ -145,6 +145,21 @@ int TextPool::take(TextPool &&other)
     return base;
 }
 
+void TextPool::replace(const std::vector<int> &indexes, TextPool &&other)
+{
+    Q_ASSERT(int(indexes.size()) == other.m_entries.size());
+    if (!m_blocks.isEmpty() && !other.m_blocks.isEmpty())
+        m_blocks.last().squeeze();
+    const int blocks = m_blocks.size();
+    m_blocks.append(other.m_blocks);
+    for (size_t i = 0; i < indexes.size(); ++i) {
+        Entry e = other.m_entries.at(int(i));
+        e.block += blocks;
+        m_entries[indexes[i]] = e;
+    }
+    other.clear();
+}
+
 void TextPool::clear()
 {
     m_blocks.clear();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 #include <QVector>
+#include <vector>
 
 // An append-only list of strings kept in large blocks. A workbook holds a
 // string per cell, often a million of them: blocks plus a small record each
@@ -30,6 +31,10 @@ public:
     // Moves every string of other to the end of this pool; the index the
     // first of them has here. Nothing is copied but the small records.
     int take(TextPool &&other);
+    // Moves the strings of other in as the new text of the strings at
+    // `indexes` (the first of other for the first index, and so on); the
+    // text they had stays behind unused. Nothing is copied but the records.
+    void replace(const std::vector<int> &indexes, TextPool &&other);
     void clear();
 
 private:

@@ -63,6 +63,7 @@ private:
     bool writeSheets();
     bool writeGlobals(QByteArray *out);
     bool writeSharedStrings(const BiffRecord &record, BiffRecordReader &reader, QByteArray *out);
+    void addText(const TextPool &pool, int index);
     bool addTexts();
     bool placeSheets(QByteArray *out);
 
@@ -164,26 +165,34 @@ bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &
                                         m_strings.keptCount() + quint32(m_strings.added().size()));
     BiffContinuedData::RichString string;
     for (quint32 i = 0; i < unique && int(i) < m_document.sharedStrings.size(); ++i) {
-        // A string no cell uses any more is only moved past.
+        // A string no cell uses any more is only moved past, and so is the
+        // old text of one a Replace rewrote.
         const bool keep = m_strings.keeps(int(i));
-        if (!data.richString(&string, keep))
+        const bool rewritten = keep && m_document.isRewritten(int(i));
+        if (!data.richString(&string, keep && !rewritten))
             return fail(QStringLiteral("damaged shared-string table"));
-        if (keep)
+        if (rewritten)
+            addText(m_document.sharedStrings, int(i));
+        else if (keep)
             m_sst->add(string);
     }
     return addTexts();
 }
 
+void BookWriter::addText(const TextPool &pool, int index)
+{
+    int length = 0;
+    const char *bytes = pool.bytes(index, &length);
+    if (std::all_of(bytes, bytes + length, [](char c) { return uchar(c) < 0x80; }))
+        m_sst->addAscii(bytes, length);
+    else
+        m_sst->add(pool.at(index));
+}
+
 bool BookWriter::addTexts()
 {
-    for (const XlsStringTable::Added &added : m_strings.added()) {
-        int length = 0;
-        const char *bytes = added.pool->bytes(added.index, &length);
-        if (std::all_of(bytes, bytes + length, [](char c) { return uchar(c) < 0x80; }))
-            m_sst->addAscii(bytes, length);
-        else
-            m_sst->add(added.pool->at(added.index));
-    }
+    for (const XlsStringTable::Added &added : m_strings.added())
+        addText(*added.pool, added.index);
     m_sst->finish();
     return true;
 }

@@ -10,7 +10,8 @@ struct XlsLayout;
 // Writes the changes of an Excel 97-2003 workbook into a new copy of its
 // file. Changed worksheets are written again (see XlsSheetWriter); the
 // shared-string table keeps every string it had, in place and with its
-// formatting runs and phonetic data, and gains the new texts; EXTSST is
+// formatting runs and phonetic data (a string a Replace rewrote holds its
+// new text, plain), and gains the new texts; EXTSST is
 // rebuilt for it; every sheet position that moves is set again (BOUNDSHEET8
 // and each sheet's INDEX). Every other record of the workbook stream, and
 // every other stream and storage of the compound file, stays byte for byte.

@@ -7,6 +7,7 @@
 #include "xlsx/ParallelDeflater.h"
 #include "xlsx/PartEditor.h"
 #include "xlsx/PartEncoding.h"
+#include "xlsx/SharedStringsWriter.h"
 #include "xlsx/SheetSource.h"
 #include "xlsx/SheetWriter.h"
 #include "xlsx/XmlText.h"
@@ -201,6 +202,22 @@ bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *s
     return true;
 }
 
+// The shared strings with the ones a Replace rewrote, deflated as a large
+// sheet is.
+bool writeSharedStrings(QuaZip *zip, const ZipPackage &package, int index,
+                        const WorkbookDocument &document, QString *why)
+{
+    QByteArray original;
+    if (!inflateText(package, index, &original, why))
+        return false;
+    ParallelDeflater deflated(Z_DEFAULT_COMPRESSION);
+    const bool ok =
+        SharedStringsWriter::write(original, document, &deflated) && deflated.finish() &&
+        writeStored(zip, package.entries().at(index).info, deflated.compressed(), deflated.crc(),
+                    quint64(deflated.uncompressedSize()), Z_DEFLATED, Z_DEFAULT_COMPRESSION);
+    return ok;
+}
+
 bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
 {
     const ZipPackage::Entry &entry = package.entries().at(index);
@@ -234,6 +251,11 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
         for (const SheetModel::RemovedFormula &removed : qAsConst(sheet->removedFormulas))
             chainCells.insert(QString::number(sheet->sheetId) + QLatin1Char('!') +
                               CellAddress::cellName(removed.row, removed.column));
+    }
+
+    if (document->hasRewrittenStrings() && package.indexOf(layout.sharedStringsPart) < 0) {
+        *why = QStringLiteral("shared strings part gone");
+        return false;
     }
 
     if (!chainCells.isEmpty() && !layout.calcChainPart.isEmpty()) {
@@ -299,7 +321,9 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
             continue;
         auto it = replaced.constFind(entry.name);
         bool ok = false;
-        if (changedSheets.contains(entry.name))
+        if (document->hasRewrittenStrings() && entry.name == layout.sharedStringsPart)
+            ok = writeSharedStrings(&zip, package, i, *document, why);
+        else if (changedSheets.contains(entry.name))
             ok = writeSheet(&zip, package, i, changedSheets.value(entry.name),
                             &written->layouts[changedSheets.value(entry.name)], why);
         else if (it != replaced.constEnd())
