@@ -1,9 +1,8 @@
 #ifndef SHAREDSTRINGSWRITER_H
 #define SHAREDSTRINGSWRITER_H
 
-#include <QByteArray>
-
 class QIODevice;
+class SheetSource;
 class WorkbookDocument;
 
 // Writes the shared-string table of a package again after some of its
@@ -11,13 +10,15 @@ class WorkbookDocument;
 // of those items keeps its start and end tags and holds the new text as one
 // plain text element; every other byte of the part is copied. The items are
 // found as the reader counts them: every string item, at any depth, that is
-// not inside another.
+// not inside another. The part is read as the writing goes (SheetSource),
+// so a large table is never held whole.
 class SharedStringsWriter
 {
 public:
-    // original is the part as read (UTF-8). False when its items are not the
-    // table the document holds, or out refuses a write.
-    static bool write(const QByteArray &original, const WorkbookDocument &document, QIODevice *out);
+    // original: the part as read (UTF-8). False when its items are not the
+    // table the document holds, the part cannot be read, or out refuses a
+    // write.
+    static bool write(SheetSource *original, const WorkbookDocument &document, QIODevice *out);
 };
 
 #endif // SHAREDSTRINGSWRITER_H

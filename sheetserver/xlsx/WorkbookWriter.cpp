@@ -202,20 +202,32 @@ bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *s
     return true;
 }
 
-// The shared strings with the ones a Replace rewrote, deflated as a large
-// sheet is.
+// The shared strings with the ones a Replace rewrote, read and deflated as
+// a large sheet is.
 bool writeSharedStrings(QuaZip *zip, const ZipPackage &package, int index,
                         const WorkbookDocument &document, QString *why)
 {
+    const bool utf16 = storedAsUtf16(package, index);
     QByteArray original;
-    if (!inflateText(package, index, &original, why))
+    if (utf16 && !inflateText(package, index, &original, why))
         return false;
+    std::unique_ptr<EntrySource> streamed;
+    std::unique_ptr<BytesSource> held;
+    SheetSource *source = nullptr;
+    if (utf16) {
+        held = std::make_unique<BytesSource>(original);
+        source = held.get();
+    } else {
+        streamed = std::make_unique<EntrySource>(package, index);
+        source = streamed.get();
+    }
     ParallelDeflater deflated(Z_DEFAULT_COMPRESSION);
     const bool ok =
-        SharedStringsWriter::write(original, document, &deflated) && deflated.finish() &&
+        SharedStringsWriter::write(source, document, &deflated) && deflated.finish() &&
         writeStored(zip, package.entries().at(index).info, deflated.compressed(), deflated.crc(),
                     quint64(deflated.uncompressedSize()), Z_DEFLATED, Z_DEFAULT_COMPRESSION);
-    return ok;
+    // Reading the rest checks the original entry's checksum too.
+    return (!streamed || streamed->finish()) && ok;
 }
 
 bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)

@@ -9,6 +9,7 @@
 #include "xlsx/ReadAhead.h"
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SharedStringsWriter.h"
+#include "xlsx/SheetSource.h"
 #include "xlsx/XmlStartTag.h"
 #include "xlsx/XmlText.h"
 #include "xlsx/ZipPackage.h"
@@ -272,6 +273,15 @@ private slots:
             << QByteArray("<si><r><t>a</t></r><rPh sb=\"0\" eb=\"1\"><t>ア</t></rPh></si>"
                           "<si><t>b</t></si>")
             << 0 << "new" << QStringList{"new", "b"};
+        // Read in windows: a comment longer than one, items across their
+        // edges.
+        QByteArray many = "<!--" + QByteArray(3 << 20, 'c') + "-->";
+        QStringList manyStrings;
+        for (int i = 0; i < 100000; ++i) {
+            many += "<si><t>text " + QByteArray::number(i) + "</t></si>";
+            manyStrings << (i == 99999 ? QStringLiteral("new") : QStringLiteral("text %1").arg(i));
+        }
+        QTest::newRow("a part of several windows") << many << 99999 << "new" << manyStrings;
         QTest::newRow("text to escape")
             << QByteArray("<si><t>a</t></si>") << 0 << " a<b & \r _x0041_ 😀 "
             << QStringList{" a<b & \r _x0041_ 😀 "};
@@ -294,7 +304,8 @@ private slots:
         QByteArray written;
         QBuffer out(&written);
         out.open(QIODevice::WriteOnly);
-        QVERIFY(SharedStringsWriter::write(part, document, &out));
+        BytesSource source(part);
+        QVERIFY(SharedStringsWriter::write(&source, document, &out));
         TextPool again;
         QVERIFY2(SharedStringsReader::read(written, &again, &why), qPrintable(why));
         QStringList strings;
