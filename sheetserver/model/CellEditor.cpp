@@ -7,6 +7,7 @@
 #include "model/WorkbookDocument.h"
 
 #include <QRegularExpression>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -53,6 +54,50 @@ struct StringChanges
 {
     std::vector<int> indexes;
     TextPool texts;
+};
+
+// The Replace of a text a pool holds, its new text going into a pool of
+// the piece. Plain text matched with case is worked on the stored bytes,
+// without a text made on the way.
+class TextReplace
+{
+public:
+    enum Outcome { Unchanged, Changed, Emptied };
+    TextReplace(const WildcardPattern &pattern, const QString &replacement,
+                const QByteArray &storedReplacement)
+        : m_pattern(pattern), m_replacement(replacement), m_storedReplacement(storedReplacement)
+    {
+        m_stored.reserve(256); // kept from one text to the next
+    }
+    Outcome replace(const TextPool &pool, int index, TextPool *texts)
+    {
+        if (!m_pattern.isPlain()) {
+            const QString before = pool.at(index);
+            QString after;
+            if (!m_pattern.replace(before, m_replacement, &after) || after == before)
+                return Unchanged;
+            if (after.isEmpty())
+                return Emptied;
+            texts->append(after);
+            return Changed;
+        }
+        int length = 0;
+        const char *bytes = pool.bytes(index, &length);
+        if (!m_pattern.replaceStored(bytes, length, m_storedReplacement, &m_stored) ||
+            (m_stored.size() == length &&
+             std::memcmp(m_stored.constData(), bytes, size_t(length)) == 0))
+            return Unchanged;
+        if (m_stored.isEmpty())
+            return Emptied;
+        texts->appendUtf8(m_stored.constData(), m_stored.size());
+        return Changed;
+    }
+
+private:
+    const WildcardPattern &m_pattern;
+    const QString &m_replacement;
+    const QByteArray &m_storedReplacement;
+    QByteArray m_stored;
 };
 
 bool replaceable(const Cell &cell, const CellBlock &block)
@@ -187,6 +232,9 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
     }
     bounds.push_back(last);
 
+    const QByteArray replacementStored =
+        pattern.isPlain() ? TextPool::stored(replacement) : QByteArray();
+
     // The claimed strings, each once, in pieces of their own.
     const int planPieces =
         plans.empty()
@@ -198,26 +246,27 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
         const size_t to = plans.size() * size_t(piece + 1) / size_t(planPieces);
         result.indexes.reserve(to - from);
         result.texts.reserve(int(to - from));
+        TextReplace texts(pattern, replacement, replacementStored);
         for (size_t k = from; k < to; ++k) {
             StringPlan &plan = plans[k];
-            const QString before = m_document->sharedStrings.at(plan.index);
-            QString after;
-            if (!pattern.replace(before, replacement, &after) || after == before)
-                continue;
-            // An emptied cell is no text at all: its cells are emptied.
-            if (after.isEmpty()) {
+            switch (texts.replace(m_document->sharedStrings, plan.index, &result.texts)) {
+            case TextReplace::Unchanged:
+                break;
+            case TextReplace::Emptied: // an emptied cell holds no text: its cells are emptied
                 plan.outcome = StringPlan::Emptied;
-                continue;
+                break;
+            case TextReplace::Changed:
+                plan.outcome = StringPlan::Rewritten;
+                result.indexes.push_back(plan.index);
+                break;
             }
-            plan.outcome = StringPlan::Rewritten;
-            result.indexes.push_back(plan.index);
-            result.texts.append(after);
         }
         return result;
     });
 
     std::vector<PieceChanges> made = OwnThread::each(int(bounds.size()) - 1, [&](int piece) {
         PieceChanges result;
+        TextReplace texts(pattern, replacement, replacementStored);
         result.changed.reserve(size_t(counts.at(size_t(piece))));
         result.texts.reserve(alone.at(size_t(piece)));
         for (auto it = bounds.at(size_t(piece)); it != bounds.at(size_t(piece) + 1); ++it) {
@@ -230,6 +279,16 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
                         plans[size_t(-uses[cell.index] - 1)].outcome == StringPlan::Emptied;
                     result.changed.push_back(emptied);
                     if (emptied)
+                        result.specials.append({at, true, 0});
+                    continue;
+                }
+                if (cell.type == Cell::Text || cell.type == Cell::SharedString) {
+                    const TextPool &pool =
+                        cell.type == Cell::Text ? m_sheet->texts : m_document->sharedStrings;
+                    const TextReplace::Outcome outcome =
+                        texts.replace(pool, cell.index, &result.texts);
+                    result.changed.push_back(outcome != TextReplace::Unchanged);
+                    if (outcome == TextReplace::Emptied)
                         result.specials.append({at, true, 0});
                     continue;
                 }

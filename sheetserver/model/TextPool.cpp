@@ -57,6 +57,13 @@ int TextPool::append(QStringView text)
     return m_entries.size() - 1;
 }
 
+QByteArray TextPool::stored(QStringView text)
+{
+    QByteArray bytes(encodedSize(text), Qt::Uninitialized);
+    encode(text, bytes.data());
+    return bytes;
+}
+
 int TextPool::appendUtf8(const char *data, int length)
 {
     if (m_blocks.isEmpty() || m_blocks.last().size() + length > m_blocks.last().capacity()) {

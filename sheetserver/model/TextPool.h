@@ -19,6 +19,8 @@ class TextPool
 {
 public:
     int append(QStringView text);
+    // The bytes append stores for a text.
+    static QByteArray stored(QStringView text);
     // UTF-8 of characters below U+10000 only, as append stores their text.
     int appendUtf8(const char *data, int length);
     int size() const { return m_entries.size(); }

@@ -303,6 +303,12 @@ private slots:
         QTest::newRow("whole misses on case") << "Apple"
                                               << "apple"
                                               << "pear" << 1 << true << "Apple";
+        QTest::newRow("beyond the BMP") << "😀a😀😀"
+                                        << "😀"
+                                        << "é" << 2 << true << "éaéé";
+        QTest::newRow("beyond the BMP, any case") << "x😀A"
+                                                  << "😀a"
+                                                  << "b" << 2 << false << "xb";
         QTest::newRow("chinese") << "红苹果"
                                  << "苹果"
                                  << "梨" << 2 << true << "红梨";
