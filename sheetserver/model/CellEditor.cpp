@@ -187,13 +187,16 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
         return uses && cell.type == Cell::SharedString && uint(cell.index) < strings;
     };
     qint64 cells = 0;
+    qint64 onStrings = 0;
     for (auto it = first; it != last; ++it) {
         for (const Cell &cell : it->second.cells) {
             if (!replaceable(cell, block))
                 continue;
             ++cells;
-            if (onString(cell))
+            if (onString(cell)) {
                 --uses[cell.index];
+                ++onStrings;
+            }
         }
     }
     const int pieces = int(qBound<qint64>(1, cells / MinCellsPerThread, OwnThread::share()));
@@ -204,6 +207,8 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
     std::vector<int> counts{0};
     std::vector<int> alone{0}; // of them, cells not on a claimed string
     std::vector<StringPlan> plans;
+    // As many as the cells on strings may claim: most often every one.
+    plans.reserve(size_t(qMin<qint64>(onStrings, strings)));
     qint64 seen = 0;
     for (auto it = first; it != last; ++it) {
         if (int(bounds.size()) < pieces && it != bounds.back() &&
