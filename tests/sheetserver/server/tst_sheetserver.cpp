@@ -506,6 +506,21 @@ private slots:
         QCOMPARE(again.text(1, QStringLiteral("A4")), a4.section(QLatin1Char('\''), 1, 1));
     }
 
+    // A shared string a Replace makes longer than a cell holds keeps the
+    // file from being saved, as a cell given such a text does.
+    void aStringPastACellIsNotSaved()
+    {
+        QTemporaryDir dir;
+        const QString path = sharedStringBook(dir.path());
+        const QByteArray before = readFile(path);
+        ServerSession session(path);
+        QVERIFY(session.cell(1, QStringLiteral("A1:C6"))
+                    ->dynamicCall(kReplace, QStringLiteral("pie"), QString(32767, 'x'), 2, 1, true)
+                    .toBool());
+        QVERIFY(!session.save());
+        QCOMPARE(readFile(path), before);
+    }
+
     // Several instances in parallel threads, one file each.
     void parallelInstancesDoNotMeet()
     {
