@@ -59,6 +59,33 @@ public:
         }
     }
 
+    // Where an item of the plainest form, <si><t>text</t></si> (the <t>
+    // perhaps keeping white space), ends, when tag opens one and it lies in
+    // the window; 0 otherwise. Most tables hold nothing else, and such an
+    // item is passed in one step (passOver).
+    quint32 plainItemEnd(const Tag &tag) const
+    {
+        static const QByteArray open = "<si><t>", openPreserving = "<si><t xml:space=\"preserve\">",
+                                close = "</t></si>";
+        const char *p = at(tag.start);
+        const char *end = at(m_to);
+        const auto startsWith = [&end](const char *at, const QByteArray &what) {
+            return end - at >= what.size() &&
+                   std::memcmp(at, what.constData(), size_t(what.size())) == 0;
+        };
+        if (tag.kind != Start || tag.end - tag.start != 4)
+            return 0;
+        if (startsWith(p, open))
+            p += open.size();
+        else if (startsWith(p, openPreserving))
+            p += openPreserving.size();
+        else
+            return 0;
+        p = static_cast<const char *>(std::memchr(p, '<', size_t(end - p)));
+        return p && startsWith(p, close) ? quint32(p + close.size() - at(m_from)) + m_from : 0;
+    }
+    void passOver(quint32 end) { m_position = end; }
+
 private:
     static constexpr quint32 Window = 1 << 20;
 
@@ -202,7 +229,12 @@ bool SharedStringsWriter::write(SheetSource *original, const WorkbookDocument &d
         const bool opensItem = depth == 0 &&
                                (tag.kind == TagWalker::Start || tag.kind == TagWalker::Empty) &&
                                isItem(tag);
-        if (!opensItem || !document.isRewritten(item)) {
+        const quint32 plainEnd = opensItem ? walker.plainItemEnd(tag) : 0;
+        if (plainEnd > 0 && !document.isRewritten(item)) {
+            ++item;
+            copyTo(plainEnd);
+            walker.passOver(plainEnd);
+        } else if (!opensItem || !document.isRewritten(item)) {
             if (depth > 0)
                 depth += tag.kind == TagWalker::Start ? 1 : tag.kind == TagWalker::End ? -1 : 0;
             else if (opensItem)
@@ -217,6 +249,10 @@ bool SharedStringsWriter::write(SheetSource *original, const WorkbookDocument &d
             if (tag.kind == TagWalker::Empty) {
                 copyTo(tag.end - 2);
                 buffer.append('>');
+            } else if (plainEnd > 0) {
+                copyTo(tag.end);
+                walker.passOver(plainEnd);
+                tag.end = plainEnd;
             } else {
                 copyTo(tag.end);
                 for (int nested = 1; nested > 0;) {
