@@ -258,8 +258,6 @@ private slots:
         QTest::addColumn<int>("rewritten");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("strings"); // read back
-        QTest::newRow("plain") << QByteArray("<si><t>a</t></si><si><t>b</t></si>") << 1 << "new"
-                               << QStringList{"a", "new"};
         QTest::newRow("markup in a comment and in CDATA")
             << QByteArray("<!-- <si><t>no</t></si> --><si><t><![CDATA[<si>]]></t></si>"
                           "<si><t>b</t></si>")
@@ -269,10 +267,6 @@ private slots:
         QTest::newRow("prefixed, quoted '>'")
             << QByteArray("<x:si><x:t a=\">\">a</x:t></x:si><x:si><x:t>b</x:t></x:si>") << 0
             << "new" << QStringList{"new", "b"};
-        QTest::newRow("rich with phonetic text")
-            << QByteArray("<si><r><t>a</t></r><rPh sb=\"0\" eb=\"1\"><t>ア</t></rPh></si>"
-                          "<si><t>b</t></si>")
-            << 0 << "new" << QStringList{"new", "b"};
         // Read in windows: a comment longer than one, items across their
         // edges.
         QByteArray many = "<!--" + QByteArray(3 << 20, 'c') + "-->";
