@@ -2,7 +2,9 @@
 #include "WorkbookFixtures.h"
 #include "delimited/DelimitedText.h"
 #include "files/WorkbookFile.h"
+#include "model/CellEditor.h"
 #include "model/ProcessMemory.h"
+#include "model/WorkbookDocument.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QDir>
@@ -517,6 +519,40 @@ private slots:
             return;
         }
         QCOMPARE(ServerSession(path).text(1, QStringLiteral("B2")), texts.last());
+    }
+
+    // In every format, once the saved file is read again the workbook holds
+    // no unsaved change: a save with nothing new leaves the file as it is,
+    // and the next change is saved on top of the last.
+    void savedFilesAreReadAgainOnRequest_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char *file : {"basic.xlsx", "basic.xls", "sample.csv", "sample.txt"})
+            QTest::newRow(file) << file;
+    }
+    void savedFilesAreReadAgainOnRequest()
+    {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString path = copy(file, dir.path());
+        QString why;
+        std::unique_ptr<WorkbookFile> opened = WorkbookFile::open(path, &why);
+        QVERIFY2(opened, qPrintable(why));
+        for (int row : {1, 2}) {
+            WorkbookDocument &document = opened->document();
+            CellEditor(&document, document.sheet(0))
+                .setText({row, 1, row, 1}, QStringLiteral("saved %1").arg(row));
+            QVERIFY2(opened->save(&why), qPrintable(why));
+            opened->readSaved();
+            QVERIFY(!opened->document().isChanged());
+        }
+        const QByteArray saved = readFile(path);
+        QVERIFY2(opened->save(&why), qPrintable(why));
+        QCOMPARE(readFile(path), saved);
+        opened.reset();
+        ServerSession fresh(path);
+        QCOMPARE(fresh.text(1, QStringLiteral("A1")), QStringLiteral("saved 1"));
+        QCOMPARE(fresh.text(1, QStringLiteral("A2")), QStringLiteral("saved 2"));
     }
 
     // Delimited text larger than its round trip can hold in the memory the
