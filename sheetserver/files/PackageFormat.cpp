@@ -12,7 +12,7 @@ PackageFormat::~PackageFormat() = default;
 
 bool PackageFormat::read(const QByteArray &bytes, WorkbookDocument *document, QString *why)
 {
-    m_layout.reset(); // the old package goes before the new one is read
+    m_layout.reset(); // never the old package and the new one at once
     m_layout = std::make_unique<PackageLayout>();
     return WorkbookReader::read(bytes, document, m_layout.get(), why);
 }

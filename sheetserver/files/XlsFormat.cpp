@@ -12,7 +12,7 @@ XlsFormat::~XlsFormat() = default;
 
 bool XlsFormat::read(const QByteArray &bytes, WorkbookDocument *document, QString *why)
 {
-    m_layout.reset(); // the old file goes before the new one is read
+    m_layout.reset(); // never the old file and the new one at once
     m_layout = std::make_unique<XlsLayout>();
     return XlsReader::read(bytes, document, m_layout.get(), why);
 }
