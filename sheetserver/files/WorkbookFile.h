@@ -41,8 +41,8 @@ public:
     WorkbookDocument &document() { return *m_document; }
     // Reads the file the last save wrote, when the document still describes
     // the one it replaced (its format cannot follow the new file otherwise);
-    // nothing otherwise. Left until needed: a workbook saved and closed is
-    // never read again.
+    // nothing otherwise. Left until needed, so that a workbook saved and
+    // closed is never read again; save() and write() call it first.
     void readSaved();
 
     // Writes the changes in place, atomically; true and nothing written when
