@@ -378,6 +378,14 @@ void XlsSheetWriter::writeBlock(QByteArray *out, const QVector<int> &rows,
             firstRowEnd = out->size() + rowRecord.size();
         out->append(rowRecord);
     }
+    for (int row : rows) {
+        const Row *cells = const_cast<SheetCells &>(m_sheet.cells).findRow(row + 1);
+        for (int i = 0; cells && i < cells->cells.size(); ++i) {
+            const Cell &cell = cells->cells.at(i);
+            if (cell.type == Cell::Text && (cell.changed || !cell.original))
+                m_strings->prefetch(m_sheet.texts, cell.index);
+        }
+    }
     QVector<int> cellStarts;
     for (int row : rows) {
         cellStarts.append(out->size());
