@@ -209,7 +209,7 @@ bool WorkbookFile::save(QString *why)
 
 bool WorkbookFile::saveXls(QString *why)
 {
-    QByteArray stream;
+    CompoundFile::Pieces stream;
     if (!XlsWriter::writeStream(*m_document, *m_xls, &stream, why))
         return false;
     // The new file goes to disk as it is made: the old file and its stream
@@ -222,7 +222,7 @@ bool WorkbookFile::saveXls(QString *why)
     if (!atomic.replaced())
         return false;
     noteSaved();
-    stream = QByteArray();
+    stream.clear();
     // Read again when next needed: the new file's records and positions are
     // where the next save starts from. Should reading the file just written
     // fail, the same bytes are made again.

@@ -503,3 +503,16 @@ void XlsSheetWriter::moveIndex(QByteArray *sheet, qint64 delta)
         return;
     }
 }
+
+quint32 XlsSheetWriter::indexEnd(const QByteArray &stream, quint32 start)
+{
+    BiffRecordReader reader(stream, start);
+    BiffRecord record;
+    while (reader.next(&record)) {
+        if (isTableRecord(record.type) || record.type == Biff::Eof)
+            break;
+        if (record.type == Biff::Index && record.length >= 16)
+            return record.end();
+    }
+    return start;
+}
