@@ -280,6 +280,30 @@ qint64 BiffContinuedData::remaining() const
     return qMax<qint64>(0, left);
 }
 
+const char *BiffContinuedData::position() const
+{
+    for (int p = m_piece; p < m_pieces.size(); ++p) {
+        const int offset = p == m_piece ? m_offset : 0;
+        if (offset < m_pieces.at(p).length)
+            return m_pieces.at(p).data + offset;
+    }
+    return nullptr;
+}
+
+bool BiffContinuedData::seek(const char *at)
+{
+    for (int p = 0; p < m_pieces.size(); ++p) {
+        const Piece &piece = m_pieces.at(p);
+        if (at >= piece.data && at < piece.data + piece.length) {
+            m_piece = p;
+            m_offset = int(at - piece.data);
+            m_failed = false;
+            return true;
+        }
+    }
+    return false;
+}
+
 void BiffContinuedData::charactersUtf8(int count, bool wide, std::string *utf8)
 {
     // As characters() reads them, each character encoded as it is read.

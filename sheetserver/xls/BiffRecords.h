@@ -137,6 +137,10 @@ public:
     bool richStringUtf8(std::string *utf8);
     // The bytes left to read, in this piece and the ones after it.
     qint64 remaining() const;
+    // Where the next byte lies in the stream; null at the end.
+    const char *position() const;
+    // Reading goes on from `at`, which must lie in one of the pieces.
+    bool seek(const char *at);
 
 private:
     void charactersUtf8(int count, bool wide, std::string *utf8);

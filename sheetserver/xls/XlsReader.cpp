@@ -3,6 +3,7 @@
 #include "model/OwnThread.h"
 #include "model/WorkbookDocument.h"
 #include "xls/BiffRecords.h"
+#include "xls/SstReader.h"
 #include "xls/XlsLayout.h"
 #include "xls/XlsSheetReader.h"
 
@@ -25,24 +26,6 @@ struct BoundSheet
     quint8 kind = 0;
     QString name;
 };
-
-// The strings of an SST record and its CONTINUE records, each decoded
-// straight into the pool. False when the table is damaged.
-bool readStringTable(BiffContinuedData data, TextPool *strings)
-{
-    data.u32(); // references, counted again on save
-    const quint32 unique = data.u32();
-    // Every string takes three bytes at least: a damaged count cannot make
-    // the list take more than the table could hold.
-    strings->reserve(strings->size() + int(qMin<qint64>(unique, data.remaining() / 3)));
-    std::string text;
-    for (quint32 i = 0; i < unique && !data.failed(); ++i) {
-        if (!data.richStringUtf8(&text))
-            break;
-        strings->appendUtf8(text.data(), int(text.size()));
-    }
-    return !data.failed();
-}
 
 // One sheet to read: what its BOUNDSHEET8 record says, and what reading
 // it gave.
@@ -204,13 +187,19 @@ bool BookReader::readSharedStrings(const BiffRecord &record, BiffRecordReader &r
     if (!stringsRead())
         return fail(QStringLiteral("damaged shared-string table"));
     BiffContinuedData data = BiffContinuedData::following(record, reader);
+    BiffRecord extSst; // where strings start, if it comes next
+    if (!reader.peek(&extSst) || extSst.type != Biff::ExtSst)
+        extSst = BiffRecord();
     TextPool *strings = &m_document->sharedStrings;
-    if (m_layout->stream.size() < ParallelFrom)
-        return readStringTable(data, strings) ||
+    const QByteArray &stream = m_layout->stream;
+    if (stream.size() < ParallelFrom)
+        return SstReader::read(data, stream, extSst, strings) ||
                fail(QStringLiteral("damaged shared-string table"));
     // Only this thread's reading of the sheets goes on meanwhile, and it
     // never looks at the strings.
-    m_strings = OwnThread::start([data, strings] { return readStringTable(data, strings); });
+    m_strings = OwnThread::start([data, &stream, extSst, strings] {
+        return SstReader::read(data, stream, extSst, strings);
+    });
     return true;
 }
 

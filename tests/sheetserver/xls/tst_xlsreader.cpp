@@ -210,6 +210,42 @@ private slots:
         }
     }
 
+    // EXTSST only hints where strings start: wrong, the table reads the same.
+    void readsTheStringsWhateverTheirIndexSays_data()
+    {
+        QTest::addColumn<int>("field"); // of each bucket: 0 the offset
+        QTest::addColumn<int>("change");
+        QTest::newRow("offsets a byte on") << 0 << 1;
+        QTest::newRow("offsets those of the next bucket") << 0 << -1;
+        QTest::newRow("offsets past the stream") << 0 << 0x7FFFFFF0;
+        QTest::newRow("strings per bucket one more") << -1 << 1;
+    }
+
+    void readsTheStringsWhateverTheirIndexSays()
+    {
+        QFETCH(int, field);
+        QFETCH(int, change);
+        Read good(m_large);
+        QVERIFY(good.ok);
+        Read read(withStream(good, [&](QByteArray &stream) {
+            const int data = int(recordOf(stream, Biff::ExtSst)) + 4;
+            const int buckets = (Biff::u16(stream.constData() + data - 2) - 2) / 8;
+            if (field < 0)
+                Biff::patch16(&stream, data,
+                              quint16(Biff::u16(stream.constData() + data) + change));
+            for (int b = 0; field == 0 && b < buckets; ++b) {
+                const int at = data + 2 + 8 * b;
+                const quint32 next = b + 1 < buckets ? Biff::u32(stream.constData() + at + 8) : 0;
+                Biff::patch32(&stream, at,
+                              change < 0 ? next : Biff::u32(stream.constData() + at) + change);
+            }
+        }));
+        QVERIFY2(read.ok, qPrintable(read.why));
+        QCOMPARE(read.document.sharedStrings.size(), good.document.sharedStrings.size());
+        for (int i = 0; i < good.document.sharedStrings.size(); ++i)
+            QCOMPARE(read.document.sharedStrings.at(i), good.document.sharedStrings.at(i));
+    }
+
     // Damage in several places of a workbook read side by side is reported
     // as a reader going record by record meets it first.
     void reportsTheFirstDamageOfALargeWorkbook_data()
