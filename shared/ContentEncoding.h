@@ -6,11 +6,9 @@
 
 class QTextCodec;
 
-// The encoding of a text file told by its bytes rather than by the desktop's
-// settings, so that a file written under one setting reads the same under
-// another. In this order: a byte-order mark (UTF-8, UTF-16, UTF-32); text
-// that is valid UTF-8; the fallback codec the caller names (by default the
-// one the options choose, ContentCodec, which "ANSI" makes GB18030).
+// The encoding of a text file told by its bytes (EncodingRule), its fallback
+// the codec the caller names, by default the one the options choose
+// (ContentCodec, which "ANSI" makes GB18030).
 class ContentEncoding
 {
 public:
@@ -32,9 +30,6 @@ public:
 
 private:
     ContentEncoding(QTextCodec *codec, bool byteOrderMark);
-    QByteArray byteOrderMark() const;
-    // The text of bytes in the codec; false unless it encodes back to them.
-    bool decodeBody(const QByteArray &bytes, QString *text) const;
 
     QTextCodec *m_codec;
     bool m_byteOrderMark;

@@ -31,7 +31,7 @@ public:
     // unit past what a workbook cell holds, so such a cell is still too long
     // and the workbook's save refuses it like any other over-long cell,
     // while nothing near a gigabyte is ever made.
-    static constexpr int MaxBuiltText = SpreadsheetServer::MaxCellText + 1;
+    static constexpr int MaxBuiltText = MaxCellText + 1;
 
     // The sheets that a record's sheet text names, in the order to handle
     // them: ActiveSheet for "默认页", 1 for "首表", sheetsCount for "尾表",

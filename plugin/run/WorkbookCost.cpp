@@ -16,7 +16,7 @@ constexpr double PackageCostPerByte = 3.5;
 // deflate its parts again.
 constexpr double PackageBaseCost = 6 << 20;
 constexpr double XlsCostPerByte = 4.5;
-constexpr double TextCostPerByte = SpreadsheetServer::DelimitedMemoryPerByte;
+constexpr double TextCostPerByte = DelimitedText::MemoryPerByte;
 
 } // namespace
 

@@ -1,6 +1,6 @@
 #include "delimited/TextEncoding.h"
 
-#include "model/Utf8.h"
+#include "EncodingRule.h"
 
 #include <QTextCodec>
 #include <QtEndian>
@@ -38,58 +38,42 @@ QTextCodec *gb18030()
     return QTextCodec::codecForName("GB18030");
 }
 
-bool decodeUtf16(const QByteArray &bytes, TextEncoding::Kind kind, QString *text)
+// The kind of what the rule read in codec; false for UTF-32, which nothing
+// here writes back.
+bool kindOf(const QTextCodec *codec, TextEncoding::Kind *kind)
 {
-    const int size = bytes.size() - 2;
-    if (size % 2 != 0)
-        return false;
-    text->resize(size / 2);
-    const char *from = bytes.constData() + 2;
-    if (kind == TextEncoding::Utf16LE)
-        qFromLittleEndian<quint16>(from, text->size(), text->data());
-    else
-        qFromBigEndian<quint16>(from, text->size(), text->data());
-    return text->isValidUtf16();
-}
-
-bool decodeGb18030(const QByteArray &bytes, QString *text)
-{
-    QTextCodec *codec = gb18030();
-    if (!codec)
-        return false;
-    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-    *text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
-    return state.invalidChars == 0 && state.remainingChars == 0 &&
-           codec->fromUnicode(*text) == bytes;
+    // Qt knows its codecs by their IANA MIB numbers.
+    static const struct
+    {
+        int mib;
+        TextEncoding::Kind kind;
+    } kinds[] = {{106, TextEncoding::Utf8},
+                 {1014, TextEncoding::Utf16LE},
+                 {1013, TextEncoding::Utf16BE},
+                 {114, TextEncoding::Gb18030}};
+    for (const auto &known : kinds) {
+        if (codec->mibEnum() == known.mib) {
+            *kind = known.kind;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
 
 bool TextEncoding::decode(const QByteArray &bytes, TextEncoding *encoding, QString *text)
 {
+    EncodingRule::Reading reading = EncodingRule::read(bytes, gb18030());
     *encoding = TextEncoding();
-    if (bytes.startsWith(Utf16LEMark) || bytes.startsWith(Utf16BEMark)) {
-        encoding->kind = bytes.startsWith(Utf16LEMark) ? Utf16LE : Utf16BE;
-        encoding->byteOrderMark = true;
-        return decodeUtf16(bytes, encoding->kind, text);
-    }
-    encoding->byteOrderMark = bytes.startsWith(Utf8Mark);
-    const int skip = encoding->byteOrderMark ? Utf8Mark.size() : 0;
-    const QByteArray body = QByteArray::fromRawData(bytes.constData() + skip, bytes.size() - skip);
-    if (!encoding->byteOrderMark && isAscii(body)) {
-        encoding->kind = Ascii;
-        *text = QString::fromLatin1(body);
-        return true;
-    }
-    if (Utf8::isValid(body)) {
-        *text = QString::fromUtf8(body);
-        return true;
-    }
-    // A mark that promises UTF-8 over text that is not: no file to trust.
-    if (encoding->byteOrderMark)
+    encoding->byteOrderMark = reading.byteOrderMark;
+    // Half a surrogate pair reads back exactly as UTF-16, but is no text.
+    if (!reading.exact || !reading.text.isValidUtf16() || !kindOf(reading.codec, &encoding->kind))
         return false;
-    encoding->kind = Gb18030;
-    return decodeGb18030(bytes, text);
+    if (encoding->kind == Utf8 && !encoding->byteOrderMark && isAscii(bytes))
+        encoding->kind = Ascii;
+    *text = std::move(reading.text);
+    return true;
 }
 
 void TextEncoding::setNewTextKind(NewTextKind ask)

@@ -4,15 +4,16 @@
 #include <QByteArray>
 #include <QString>
 
-// The encoding of a text file, told by its content alone, so that a file
-// reads the same whatever the desktop's settings, in every thread. In this
-// order: a byte-order mark (UTF-8, UTF-16 LE, UTF-16 BE); plain ASCII, which
-// tells no encoding; text that is valid UTF-8; text that GB18030 (the code
-// page of Chinese desktops, which the host calls "ANSI"; it holds GBK)
+// The encoding of a text file, told by its content alone by the rule every
+// reader of text files here shares (EncodingRule), so that a file reads the
+// same whatever the desktop's settings, in every thread: a byte-order mark
+// (UTF-8, UTF-16 LE, UTF-16 BE); text that is valid UTF-8, plain ASCII
+// among it telling no encoding; then the fallback, text that GB18030 (the
+// code page of Chinese desktops, which the host calls "ANSI"; it holds GBK)
 // decodes and encodes back to exactly its bytes. Anything else is not
-// taken. Each of these maps every character on its own, so a file whose
-// text encodes back to its bytes keeps the bytes of every character that
-// stays.
+// taken, UTF-32 included. Each of these maps every character on its own,
+// so a file whose text encodes back to its bytes keeps the bytes of every
+// character that stays.
 class TextEncoding
 {
 public:

@@ -3,6 +3,7 @@
 #include "delimited/DelimitedText.h"
 #include "files/AtomicSave.h"
 #include "files/WorkbookHold.h"
+#include "model/CellTextLimit.h"
 #include "model/ProcessMemory.h"
 #include "model/WorkbookDocument.h"
 #include "xls/XlsLayout.h"
@@ -171,7 +172,7 @@ bool WorkbookFile::save(QString *why)
     }
     if (!m_hold->isUndisturbed(why))
         return false;
-    if (m_document->changesTextLongerThan(WorkbookDocument::MaxCellText)) {
+    if (m_document->changesTextLongerThan(MaxCellText)) {
         *why = QStringLiteral("a cell holds more text than a workbook cell can");
         return false;
     }

@@ -51,8 +51,8 @@ public:
     // Writes the changes in place, atomically; true and nothing written when
     // there is no change. On failure the file is as it was. A workbook of
     // any format, delimited text included, in which a changed cell holds
-    // more than WorkbookDocument::MaxCellText units is not written at all: a
-    // spreadsheet application would cut such a cell, or refuse the file.
+    // more than MaxCellText units is not written at all: a spreadsheet
+    // application would cut such a cell, or refuse the file.
     bool save(QString *why);
     // The file's bytes with the changes, as a save would make them; the file
     // is not touched.

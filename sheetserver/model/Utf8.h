@@ -3,8 +3,9 @@
 
 #include <QByteArray>
 
-// The one test of UTF-8 that every reader of text applies, the workbook
-// parts and delimited text alike.
+// The one test of UTF-8 that every reader of a workbook's parts applies.
+// Delimited text is read by the rule the host shares (EncodingRule), whose
+// test of UTF-8 is Qt's and refuses just what this refuses.
 class Utf8
 {
 public:

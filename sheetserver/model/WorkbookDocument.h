@@ -14,10 +14,6 @@
 class WorkbookDocument
 {
 public:
-    // The most UTF-16 units a cell holds, in every format: Excel cuts a
-    // longer field of delimited text too.
-    static constexpr int MaxCellText = 32767;
-
     WorkbookDocument();
     ~WorkbookDocument();
 

@@ -5,7 +5,7 @@
 #include "delimited/DelimitedText.h"
 #include "delimited/TextEncoding.h"
 #include "files/WorkbookMeasure.h"
-#include "model/WorkbookDocument.h"
+#include "model/CellTextLimit.h"
 
 // The in-process spreadsheet server that answers "Excel.Application".
 //
@@ -37,15 +37,15 @@
 // once non-ASCII text comes into it.
 // Excel 5/95 and encrypted .xls, XML 2003 spreadsheets, web pages and
 // everything else are refused.
+//
+// A client meets the server here alone; what it names of the layers below
+// comes with this header under the name it has there: MaxCellText, the most
+// UTF-16 units a cell holds; DelimitedText::MemoryPerByte, the price in
+// memory of each byte of delimited text (text the process cannot afford at
+// that price is refused unread); TextEncoding's kinds; WorkbookMeasure.
 class SpreadsheetServer
 {
 public:
-    // The most UTF-16 units a cell holds, in every format.
-    static constexpr int MaxCellText = WorkbookDocument::MaxCellText;
-    // What reading and writing delimited text holds per byte of the file;
-    // text that the process cannot afford at this price is refused unread.
-    static constexpr double DelimitedMemoryPerByte = DelimitedText::MemoryPerByte;
-
     static const char *className() { return "Excel.Application"; }
     // Registers the server under "Excel.Application".
     static void install();

@@ -1,9 +1,9 @@
 #include "xlsx/SharedStringsReader.h"
 
+#include "model/CellTextLimit.h"
 #include "model/OwnThread.h"
 #include "model/TextPool.h"
 #include "model/Utf8.h"
-#include "model/WorkbookDocument.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"
@@ -19,11 +19,11 @@ namespace {
 // cell; each unit takes at least a byte.
 bool fitsACell(const char *from, const char *to)
 {
-    if (to - from <= WorkbookDocument::MaxCellText)
+    if (to - from <= MaxCellText)
         return true;
     const qint64 units = std::count_if(
         from, to, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-    return units <= WorkbookDocument::MaxCellText;
+    return units <= MaxCellText;
 }
 
 // Items of the plainest form, <si><t>text</t></si> (the <t> perhaps with

@@ -1,10 +1,10 @@
 #include "xlsx/SheetReader.h"
 
 #include "model/CellAddress.h"
+#include "model/CellTextLimit.h"
 #include "model/OwnThread.h"
 #include "model/SheetModel.h"
 #include "model/Utf8.h"
-#include "model/WorkbookDocument.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"
@@ -410,7 +410,7 @@ bool Reader::storeInline(Cell *cell, const CellContent &content)
 bool Reader::storeFormulaText(Cell *cell, const CellContent &)
 {
     const QString text = XmlText::decodeEscapes(m_value);
-    if (text.size() > WorkbookDocument::MaxCellText)
+    if (text.size() > MaxCellText)
         return fail(QStringLiteral("cell text longer than a cell holds"));
     cell->type = Cell::Text;
     cell->index = m_sheet->texts.append(text);

@@ -1,6 +1,5 @@
 #include "xlsx/XmlText.h"
 
-#include "model/WorkbookDocument.h"
 #include "xlsx/XmlPartReader.h"
 
 #include <QXmlStreamReader>
@@ -209,7 +208,7 @@ bool XmlText::readStringItem(XmlPartReader &part, QString *text)
     if (reader.hasError())
         return false;
     *text = raw.contains(QLatin1Char('_')) ? decodeEscapes(raw) : raw;
-    return text->size() <= WorkbookDocument::MaxCellText;
+    return text->size() <= MaxCellText;
 }
 
 Utf8Offsets::Utf8Offsets(const QByteArray &data) : m_data(data)
@@ -246,6 +245,3 @@ qint64 Utf8Offsets::byteAt(qint64 characterOffset)
     }
     return qMin(m_byte, n);
 }
-
-static_assert(XmlText::MaxRawText == 7 * WorkbookDocument::MaxCellText,
-              "an escape spells one unit in seven characters");

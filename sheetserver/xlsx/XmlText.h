@@ -1,6 +1,8 @@
 #ifndef XMLTEXT_H
 #define XMLTEXT_H
 
+#include "model/CellTextLimit.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -13,10 +15,10 @@ class XmlText
 {
 public:
     // The longest text a part may spell for one cell: a cell holds at most
-    // WorkbookDocument::MaxCellText units, and each may be spelt as an
-    // escape of seven ("_x000D_"). Text beyond it is refused as it is read,
-    // before a hostile part makes it a gigabyte.
-    static constexpr int MaxRawText = 7 * 32767;
+    // MaxCellText units, and each may be spelt as an escape of seven
+    // ("_x000D_"). Text beyond it is refused as it is read, before a hostile
+    // part makes it a gigabyte.
+    static constexpr int MaxRawText = 7 * MaxCellText;
 
     // "_x000D_" and its kin stand for characters XML cannot carry.
     static QString decodeEscapes(QStringView text);

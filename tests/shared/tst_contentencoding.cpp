@@ -45,6 +45,10 @@ private slots:
             << "\xEF\xBB\xBF" + guo.toUtf8() << QByteArray("GB18030") << guo << true;
         QTest::newRow("UTF-16 LE mark") << utf16(guo, true) << QByteArray("GB18030") << guo << true;
         QTest::newRow("UTF-16 BE mark") << utf16(guo, false) << QByteArray("UTF-8") << guo << true;
+        // Its mark begins with UTF-16 LE's.
+        QTest::newRow("UTF-32 LE mark")
+            << QByteArray("\xFF\xFE\0\0\xFD\x56\0\0\n\0\0\0\xF8\x66\0\0", 16)
+            << QByteArray("GB18030") << guo << true;
         QTest::newRow("Latin-1 under Latin-1")
             << QByteArray("caf\xE9") << QByteArray("ISO-8859-1") << QStringLiteral("café") << true;
         QTest::newRow("empty") << QByteArray() << QByteArray("GB18030") << QString() << true;

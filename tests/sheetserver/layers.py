@@ -3,11 +3,13 @@
 itself and the layers below it, and the three formats, side by side, never
 include one another. Everywhere in the project a server header is included
 by its layer ("model/SheetModel.h"), and no source lies loose in
-sheetserver/. The plug-in meets the server only at server/, names its own
-headers by their folder from plugin/ ("run/RunHold.h"), and no folder of it
-includes a header of a folder above it; the host includes neither plug-in
-nor server, and shared/ neither of the three. The zip container is xlsx/'s
-alone. Prints each fault; fails when there is one."""
+sheetserver/. The plug-in meets the server only at server/ (what it names
+of a lower layer, such as the cell-text limit, comes with server/'s
+headers), names its own headers by their folder from plugin/
+("run/RunHold.h"), and no folder of it includes a header of a folder above
+it; the host includes neither plug-in nor server, and shared/ neither of
+the three; of shared/ the server includes only EncodingRule.h. The zip
+container is xlsx/'s alone. Prints each fault; fails when there is one."""
 import os
 import re
 import sys
@@ -22,6 +24,10 @@ PLUGIN = os.path.join(ROOT, 'plugin')
 plugin_header = {name: os.path.relpath(os.path.join(where, name), PLUGIN)
                  for where, _, names in os.walk(PLUGIN) for name in names if name.endswith('.h')}
 host_header = {name for name in os.listdir(os.path.join(ROOT, 'host')) if name.endswith('.h')}
+shared_header = {name for name in os.listdir(os.path.join(ROOT, 'shared')) if name.endswith('.h')}
+# What the server takes of shared/: the one rule that tells a text file's
+# encoding, which needs Qt Core alone and is its own library.
+SERVER_SHARED = 'EncodingRule.h'
 
 
 def deliverable_faults(parts, quote, target):
@@ -66,6 +72,8 @@ for folder in ('sheetserver', 'host', 'plugin', 'automation', 'shared', 'tests',
                 fault = deliverable_faults(parts, quote, target)
                 if fault:
                     faults.append(at + fault)
+                if own and base in shared_header and target != SERVER_SHARED:
+                    faults.append(at + ' (of shared/ the server takes %s alone)' % SERVER_SHARED)
                 if quote == '<':
                     if own and own != 'xlsx' and target.split('/')[0] in ('quazip', 'zlib.h'):
                         faults.append(at + ' (the zip container belongs to xlsx/)')

@@ -240,6 +240,10 @@ private slots:
                                                              6);
         QTest::newRow("UTF-8 mark over GB18030")
             << "gb.csv" << QByteArray("\xEF\xBB\xBF\xC6\xBB\xB9\xFB");
+        // Nothing here writes UTF-32 back, and its little-endian mark begins
+        // with UTF-16's.
+        QTest::newRow("UTF-32 LE") << "wide.txt" << QByteArray("\xFF\xFE\0\0a\0\0\0", 8);
+        QTest::newRow("UTF-32 BE") << "wide.txt" << QByteArray("\0\0\xFE\xFF\0\0\0a", 8);
     }
     void legacyAndOtherFormatsAreRefused()
     {
