@@ -46,7 +46,13 @@ public:
         : m_document(document), m_layout(layout), m_why(why)
     {
     }
-    ~BookReader() { stringsRead(); }
+    ~BookReader()
+    {
+        // Only when reading stopped early: the strings' thread may still
+        // write to the document.
+        if (m_strings.valid())
+            m_strings.wait();
+    }
     bool read(const QByteArray &file);
 
 private:
