@@ -248,7 +248,7 @@ void XlsSheetWriter::writeValue(QByteArray *out, int row, const Cell &cell)
 {
     // A cell new to the file takes the workbook's plain cell style.
     const int style = cell.original || cell.style != 0 ? cell.style : m_defaultStyle;
-    char value[8];
+    char value[8] = {};
     switch (cell.type) {
     case Cell::Number:
         qToLittleEndian<double>(cell.number, value);
