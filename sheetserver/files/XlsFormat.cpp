@@ -25,7 +25,7 @@ bool XlsFormat::write(WorkbookDocument *document, QByteArray *out, QString *why)
 bool XlsFormat::save(WorkbookDocument *document, WorkbookHold *hold, QByteArray *readAgain,
                      QString *why)
 {
-    QByteArray stream;
+    CompoundFile::Pieces stream;
     if (!XlsWriter::writeStream(*document, *m_layout, &stream, why))
         return false;
     // The new file goes to disk as it is made: the old file and its stream
@@ -37,7 +37,7 @@ bool XlsFormat::save(WorkbookDocument *document, WorkbookHold *hold, QByteArray 
     const bool saved = atomic.write(writeFile, why);
     if (!atomic.replaced())
         return false;
-    stream = QByteArray();
+    stream.clear();
     // Should reading the file just written fail, the same bytes are made
     // again.
     QString ignored;

@@ -1,6 +1,8 @@
 #ifndef XLSWRITER_H
 #define XLSWRITER_H
 
+#include "xls/CompoundFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,9 +25,11 @@ public:
     static bool write(const WorkbookDocument &document, const XlsLayout &layout, QByteArray *file,
                       QString *why);
     // Only the new workbook stream, for the file to be written from it as
-    // it is made (CompoundFile::replaceStream).
+    // it is made (CompoundFile::replaceStream). What stays as it was, a
+    // sheet's records past its INDEX for one, is left in the layout's
+    // stream, which must outlive the pieces.
     static bool writeStream(const WorkbookDocument &document, const XlsLayout &layout,
-                            QByteArray *stream, QString *why);
+                            CompoundFile::Pieces *stream, QString *why);
 };
 
 #endif // XLSWRITER_H

@@ -303,6 +303,9 @@ private slots:
             << "strings.xls" << replace(0, "A1:B3003", "number", QStringLiteral("𠀀")) << astral;
         QTest::newRow("a string no cell uses leaves; the next sheet's strings move")
             << "formulas.xls" << setText(0, "A4", "T") << QVariantMap{{"Formulas!3,0", text("T")}};
+        QTest::newRow("a new string; the next sheet moves as it was")
+            << "formulas.xls" << setText(0, "H20", "new")
+            << QVariantMap{{"Formulas!19,7", QVariantList{1, "new", 16}}};
         QTest::newRow("shared and array formula anchors overwritten")
             << "formulas.xls" << Edit([](WorkbookDocument &d) {
                    CellEditor(&d, d.sheets.at(0)).setText(block("A1:B1"), "x");
