@@ -1,23 +1,20 @@
 #ifndef WORKBOOKFILE_H
 #define WORKBOOKFILE_H
 
-#include "delimited/DelimitedLayout.h"
-#include "xlsx/WorkbookWriter.h"
-
 #include <QByteArray>
 #include <QString>
 #include <memory>
 
 class WorkbookDocument;
-struct PackageLayout;
-struct XlsLayout;
+class WorkbookFormat;
 class WorkbookHold;
 
 // A workbook file as the server opens and saves it: the document read from
-// it, the format it was recognised as, and what that format needs to write
-// the file back as it was apart from the changes. Opening reads the whole
-// file into memory; from then until this goes the workbook is held (see
-// WorkbookHold), and the file is written only by save().
+// it and the handler of the format it was recognised as (WorkbookFormats),
+// which keeps what is needed to write the file back as it was apart from
+// the changes. Opening reads the whole file into memory; from then until
+// this goes the workbook is held (see WorkbookHold), and the file is written
+// only by save().
 class WorkbookFile
 {
 public:
@@ -39,14 +36,14 @@ public:
     static std::unique_ptr<WorkbookFile> fromBytes(const QByteArray &bytes, const QString &path,
                                                    QString *why);
 
-    // The workbook, read again from the saved bytes the first time it is
-    // asked for after a save (the next save needs the new file's layout).
-    WorkbookDocument &document()
-    {
-        if (!m_savedBytes.isEmpty())
-            readSaved();
-        return *m_document;
-    }
+    // After a save, the document may still describe the file the save
+    // replaced; readSaved() must come before it is shown or changed again.
+    WorkbookDocument &document() { return *m_document; }
+    // Reads the file the last save wrote, when the document still describes
+    // the one it replaced (its format cannot follow the new file otherwise);
+    // nothing otherwise. Left until needed, so that a workbook saved and
+    // closed is never read again; save() and write() call it first.
+    void readSaved();
 
     // Writes the changes in place, atomically; true and nothing written when
     // there is no change. On failure the file is as it was. A workbook of
@@ -59,30 +56,18 @@ public:
     bool write(QByteArray *out, QString *why);
 
 private:
-    enum class Format { Package, Delimited, Xls };
-
-    WorkbookFile();
+    explicit WorkbookFile(std::unique_ptr<WorkbookFormat> format);
     Q_DISABLE_COPY(WorkbookFile)
     bool read(const QByteArray &bytes, QString *why);
-    bool readDelimited(const QByteArray &bytes, QString *why);
-    // Whether the held file is delimited text (neither a package nor a
-    // compound file, as its first SignatureBytes tell) larger than
-    // DelimitedText::largestFile of the memory this process may take.
-    static constexpr int SignatureBytes = 512; // a compound file's header
+    // Whether the held file is delimited text (no detector knows it from its
+    // first bytes) larger than DelimitedText::largestFile of the memory this
+    // process may take.
     static bool isDelimitedBeyondMemory(const WorkbookHold &hold);
-    void readSaved();
-    bool write(QByteArray *out, WorkbookWriter::Written *written, QString *why);
-    bool saveXls(QString *why);
-    void noteSaved();
 
     std::unique_ptr<WorkbookDocument> m_document;
-    Format m_format = Format::Package;
-    std::unique_ptr<PackageLayout> m_package;
-    DelimitedLayout m_delimited;
-    std::unique_ptr<XlsLayout> m_xls;
+    std::unique_ptr<WorkbookFormat> m_format;
     std::unique_ptr<WorkbookHold> m_hold; // none when made from bytes alone
-    qint64 m_fileSize = -1;
-    QByteArray m_savedBytes; // the file as last saved, until read again
+    QByteArray m_savedBytes;              // the file as last saved, until read again
 };
 
 #endif // WORKBOOKFILE_H

@@ -1,5 +1,6 @@
 #include "files/WorkbookMeasure.h"
 
+#include "files/WorkbookFormats.h"
 #include "xls/CompoundFile.h"
 #include "xls/XlsReader.h"
 #include "xlsx/PackageSize.h"
@@ -12,8 +13,6 @@
 namespace {
 
 constexpr qint64 NoSize = -1;
-// A compound file's header, which is where its signature is.
-constexpr int SignatureBytes = 512;
 
 // The size of an .xls file's workbook stream, read through the compound-file
 // reader over a mapping of the file: only the header, allocation table and
@@ -45,7 +44,7 @@ WorkbookMeasure WorkbookMeasure::of(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray start = file.peek(SignatureBytes);
+    const QByteArray start = file.peek(WorkbookFormats::SignatureBytes);
     WorkbookMeasure measure{Format::Text, file.size()};
     if (ZipPackage::looksLikeZip(start)) {
         const qint64 size = PackageSize::ofFile(path);

@@ -1,11 +1,13 @@
 #include "model/CellEditor.h"
 
 #include "model/OwnThread.h"
+#include "model/SharedStringUses.h"
 #include "model/SheetModel.h"
 #include "model/WildcardPattern.h"
 #include "model/WorkbookDocument.h"
 
 #include <QRegularExpression>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -35,6 +37,67 @@ struct PieceChanges
     TextPool texts;
     std::vector<bool> changed;
     QVector<Special> specials;
+};
+
+// A shared string whose every cell lies in the block, and what becomes of
+// it.
+struct StringPlan
+{
+    enum Outcome : quint8 { Unchanged, Rewritten, Emptied };
+    int index;  // into the shared strings
+    int inside; // its cells, every one in the block
+    Outcome outcome;
+};
+
+// The new texts of the strings a piece of the plans rewrote.
+struct StringChanges
+{
+    std::vector<int> indexes;
+    TextPool texts;
+};
+
+// The Replace of a text a pool holds, its new text going into a pool of
+// the piece. Plain text matched with case is worked on the stored bytes,
+// without a text made on the way.
+class TextReplace
+{
+public:
+    enum Outcome { Unchanged, Changed, Emptied };
+    TextReplace(const WildcardPattern &pattern, const QString &replacement,
+                const QByteArray &storedReplacement)
+        : m_pattern(pattern), m_replacement(replacement), m_storedReplacement(storedReplacement)
+    {
+        m_stored.reserve(256); // kept from one text to the next
+    }
+    Outcome replace(const TextPool &pool, int index, TextPool *texts)
+    {
+        if (!m_pattern.isPlain()) {
+            const QString before = pool.at(index);
+            QString after;
+            if (!m_pattern.replace(before, m_replacement, &after) || after == before)
+                return Unchanged;
+            if (after.isEmpty())
+                return Emptied;
+            texts->append(after);
+            return Changed;
+        }
+        int length = 0;
+        const char *bytes = pool.bytes(index, &length);
+        if (!m_pattern.replaceStored(bytes, length, m_storedReplacement, &m_stored) ||
+            (m_stored.size() == length &&
+             std::memcmp(m_stored.constData(), bytes, size_t(length)) == 0))
+            return Unchanged;
+        if (m_stored.isEmpty())
+            return Emptied;
+        texts->appendUtf8(m_stored.constData(), m_stored.size());
+        return Changed;
+    }
+
+private:
+    const WildcardPattern &m_pattern;
+    const QString &m_replacement;
+    const QByteArray &m_storedReplacement;
+    QByteArray m_stored;
 };
 
 bool replaceable(const Cell &cell, const CellBlock &block)
@@ -103,6 +166,13 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
     // the visits changes nothing that stays, and the cells are worked out in
     // pieces of rows at once, each piece into texts of its own; the cells
     // change afterwards, piece by piece, on this thread.
+    //
+    // A shared string whose every cell lies in the block changes the same
+    // way for all of them: it is worked out once and changed in place, and
+    // its cells keep it (their sheet stays as the file has it). Its cells
+    // are found by taking the block's cells off each string's count; a
+    // string left with none is claimed, its count standing for its plan
+    // (-1 - place) until the cells have changed.
     Q_UNUSED(searchOrder)
     const WildcardPattern pattern(what, lookAt == 1, matchCase);
     if (!pattern.isValid())
@@ -110,10 +180,24 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
     auto &rows = m_sheet->cells.rows();
     const auto first = rows.lower_bound(block.top);
     const auto last = rows.upper_bound(block.bottom);
+    SharedStringUses *stringUses = m_document->sharedStringUses();
+    int *const uses = stringUses ? stringUses->counts() : nullptr;
+    const uint strings = uint(m_document->sharedStrings.size());
+    const auto onString = [uses, strings](const Cell &cell) {
+        return uses && cell.type == Cell::SharedString && uint(cell.index) < strings;
+    };
     qint64 cells = 0;
+    qint64 onStrings = 0;
     for (auto it = first; it != last; ++it) {
-        for (const Cell &cell : it->second.cells)
-            cells += replaceable(cell, block) ? 1 : 0;
+        for (const Cell &cell : it->second.cells) {
+            if (!replaceable(cell, block))
+                continue;
+            ++cells;
+            if (onString(cell)) {
+                --uses[cell.index];
+                ++onStrings;
+            }
+        }
     }
     const int pieces = int(qBound<qint64>(1, cells / MinCellsPerThread, OwnThread::share()));
     // Where each piece begins, the rows holding its share of the cells, and
@@ -121,34 +205,101 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
     // leaves a trail of outgrown copies behind.
     std::vector<SheetCells::Rows::iterator> bounds{first};
     std::vector<int> counts{0};
+    std::vector<int> alone{0}; // of them, cells not on a claimed string
+    std::vector<StringPlan> plans;
+    // As many as the cells on strings may claim: most often every one.
+    plans.reserve(size_t(qMin<qint64>(onStrings, strings)));
     qint64 seen = 0;
     for (auto it = first; it != last; ++it) {
         if (int(bounds.size()) < pieces && it != bounds.back() &&
             seen >= cells * qint64(bounds.size()) / pieces) {
             bounds.push_back(it);
             counts.push_back(0);
+            alone.push_back(0);
         }
         for (const Cell &cell : it->second.cells) {
-            if (replaceable(cell, block)) {
-                ++counts.back();
-                ++seen;
+            if (!replaceable(cell, block))
+                continue;
+            ++counts.back();
+            ++seen;
+            if (!onString(cell) || uses[cell.index] > 0) {
+                ++alone.back();
+                continue;
+            }
+            int &left = uses[cell.index];
+            if (left == 0) {
+                plans.push_back({cell.index, 1, StringPlan::Unchanged});
+                left = -int(plans.size());
+            } else if (left < 0) {
+                ++plans[size_t(-left - 1)].inside;
             }
         }
     }
     bounds.push_back(last);
 
+    const QByteArray replacementStored =
+        pattern.isPlain() ? TextPool::stored(replacement) : QByteArray();
+
+    // The claimed strings, each once, in pieces of their own.
+    const int planPieces =
+        plans.empty()
+            ? 0
+            : int(qBound<qint64>(1, qint64(plans.size()) / MinCellsPerThread, OwnThread::share()));
+    std::vector<StringChanges> rewritten = OwnThread::each(planPieces, [&](int piece) {
+        StringChanges result;
+        const size_t from = plans.size() * size_t(piece) / size_t(planPieces);
+        const size_t to = plans.size() * size_t(piece + 1) / size_t(planPieces);
+        result.indexes.reserve(to - from);
+        result.texts.reserve(int(to - from));
+        TextReplace texts(pattern, replacement, replacementStored);
+        for (size_t k = from; k < to; ++k) {
+            StringPlan &plan = plans[k];
+            switch (texts.replace(m_document->sharedStrings, plan.index, &result.texts)) {
+            case TextReplace::Unchanged:
+                break;
+            case TextReplace::Emptied: // an emptied cell holds no text: its cells are emptied
+                plan.outcome = StringPlan::Emptied;
+                break;
+            case TextReplace::Changed:
+                plan.outcome = StringPlan::Rewritten;
+                result.indexes.push_back(plan.index);
+                break;
+            }
+        }
+        return result;
+    });
+
     std::vector<PieceChanges> made = OwnThread::each(int(bounds.size()) - 1, [&](int piece) {
         PieceChanges result;
+        TextReplace texts(pattern, replacement, replacementStored);
         result.changed.reserve(size_t(counts.at(size_t(piece))));
-        result.texts.reserve(counts.at(size_t(piece)));
+        result.texts.reserve(alone.at(size_t(piece)));
         for (auto it = bounds.at(size_t(piece)); it != bounds.at(size_t(piece) + 1); ++it) {
             for (const Cell &cell : it->second.cells) {
                 if (!replaceable(cell, block))
                     continue;
+                const int at = int(result.changed.size());
+                if (onString(cell) && uses[cell.index] < 0) {
+                    const bool emptied =
+                        plans[size_t(-uses[cell.index] - 1)].outcome == StringPlan::Emptied;
+                    result.changed.push_back(emptied);
+                    if (emptied)
+                        result.specials.append({at, true, 0});
+                    continue;
+                }
+                if (cell.type == Cell::Text || cell.type == Cell::SharedString) {
+                    const TextPool &pool =
+                        cell.type == Cell::Text ? m_sheet->texts : m_document->sharedStrings;
+                    const TextReplace::Outcome outcome =
+                        texts.replace(pool, cell.index, &result.texts);
+                    result.changed.push_back(outcome != TextReplace::Unchanged);
+                    if (outcome == TextReplace::Emptied)
+                        result.specials.append({at, true, 0});
+                    continue;
+                }
                 const QString before = m_document->valueText(*m_sheet, cell);
                 QString after;
                 double number = 0;
-                const int at = int(result.changed.size());
                 const bool changed =
                     pattern.replace(before, replacement, &after) && after != before;
                 result.changed.push_back(changed);
@@ -179,6 +330,10 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
             for (const Cell &cell : it->second.cells) {
                 if (!replaceable(cell, block))
                     continue;
+                // The cell counts again; should it change, the change
+                // takes it off.
+                if (onString(cell) && uses[cell.index] > 0)
+                    ++uses[cell.index];
                 if (changes.changed.at(size_t(at)))
                     changedColumns.push_back({cell.column, at});
                 ++at;
@@ -198,5 +353,11 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
         }
         changes = PieceChanges();
     }
+    for (const StringPlan &plan : plans) {
+        uses[plan.index] = plan.outcome == StringPlan::Emptied ? 0 : plan.inside;
+        replaced += plan.outcome == StringPlan::Rewritten ? plan.inside : 0;
+    }
+    for (StringChanges &changes : rewritten)
+        m_document->rewriteSharedStrings(changes.indexes, std::move(changes.texts));
     return replaced;
 }

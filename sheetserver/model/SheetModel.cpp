@@ -1,5 +1,7 @@
 #include "model/SheetModel.h"
 
+#include "model/SharedStringUses.h"
+
 Cell *SheetModel::prepare(int row, int column, bool create)
 {
     Cell *cell = create ? &cells.ensure(row, column) : cells.find(row, column);
@@ -12,6 +14,9 @@ Cell *SheetModel::prepare(int row, int column, bool create)
             {row, column, cell->formula, cell->sharedIndex, cell->start, cell->end});
         cell->formula = Cell::NoFormula;
     }
+    // Every edit gives the cell a value of another kind.
+    if (cell->type == Cell::SharedString && sharedStringUses)
+        sharedStringUses->release(cell->index);
     cell->changed = true;
     changed = true;
     cells.findRow(row)->changed = true;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVector>
 
+class SharedStringUses;
+
 // One sheet of an open workbook: its cells, the texts its cells own, and
 // where the parts of its XML lie so that a save can rewrite only what
 // changed.
@@ -48,6 +50,9 @@ public:
     // The largest shared-string index a cell uses (-1: none), checked
     // against the table once both are read.
     int maxSharedIndex = -1;
+    // The workbook's count of the cells on each shared string, once it is
+    // counted: an edit taking a cell off its string tells it.
+    SharedStringUses *sharedStringUses = nullptr;
 
     // Edits. Each keeps the cell's style and removes its formula.
     void setText(int row, int column, const QString &text);

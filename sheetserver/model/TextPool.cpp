@@ -57,6 +57,13 @@ int TextPool::append(QStringView text)
     return m_entries.size() - 1;
 }
 
+QByteArray TextPool::stored(QStringView text)
+{
+    QByteArray bytes(encodedSize(text), Qt::Uninitialized);
+    encode(text, bytes.data());
+    return bytes;
+}
+
 int TextPool::appendUtf8(const char *data, int length)
 {
     if (m_blocks.isEmpty() || m_blocks.last().size() + length > m_blocks.last().capacity()) {
@@ -143,6 +150,21 @@ int TextPool::take(TextPool &&other)
     }
     other.clear();
     return base;
+}
+
+void TextPool::replace(const std::vector<int> &indexes, TextPool &&other)
+{
+    Q_ASSERT(int(indexes.size()) == other.m_entries.size());
+    if (!m_blocks.isEmpty() && !other.m_blocks.isEmpty())
+        m_blocks.last().squeeze();
+    const int blocks = m_blocks.size();
+    m_blocks.append(other.m_blocks);
+    for (size_t i = 0; i < indexes.size(); ++i) {
+        Entry e = other.m_entries.at(int(i));
+        e.block += blocks;
+        m_entries[indexes[i]] = e;
+    }
+    other.clear();
 }
 
 void TextPool::clear()

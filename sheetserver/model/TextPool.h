@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 #include <QVector>
+#include <vector>
 
 // An append-only list of strings kept in large blocks. A workbook holds a
 // string per cell, often a million of them: blocks plus a small record each
@@ -18,6 +19,8 @@ class TextPool
 {
 public:
     int append(QStringView text);
+    // The bytes append stores for a text.
+    static QByteArray stored(QStringView text);
     // UTF-8 of characters below U+10000 only, as append stores their text.
     int appendUtf8(const char *data, int length);
     int size() const { return m_entries.size(); }
@@ -30,6 +33,10 @@ public:
     // Moves every string of other to the end of this pool; the index the
     // first of them has here. Nothing is copied but the small records.
     int take(TextPool &&other);
+    // Moves the strings of other in as the new text of the strings at
+    // `indexes` (the first of other for the first index, and so on); the
+    // text they had stays behind unused. Nothing is copied but the records.
+    void replace(const std::vector<int> &indexes, TextPool &&other);
     void clear();
 
 private:

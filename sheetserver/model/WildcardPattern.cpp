@@ -1,5 +1,9 @@
 #include "model/WildcardPattern.h"
 
+#include "model/TextPool.h"
+
+#include <cstring>
+
 WildcardPattern::WildcardPattern(const QString &what, bool wholeCell, bool matchCase)
     : m_wholeCell(wholeCell), m_valid(!what.isEmpty())
 {
@@ -18,6 +22,11 @@ WildcardPattern::WildcardPattern(const QString &what, bool wholeCell, bool match
         } else if (c == QLatin1Char('?')) {
             wildcards = true;
             pattern += QLatin1Char('.');
+        } else if (c.isHighSurrogate() && i + 1 < what.size() && what.at(i + 1).isLowSurrogate()) {
+            // A character beyond the BMP is escaped whole: half of it alone
+            // makes the expression invalid, and nothing would be found.
+            m_literal += what.midRef(i, 2);
+            pattern += QRegularExpression::escape(what.mid(i++, 2));
         } else {
             m_literal += c;
             pattern += QRegularExpression::escape(c);
@@ -26,6 +35,8 @@ WildcardPattern::WildcardPattern(const QString &what, bool wholeCell, bool match
     // Plain text matched with case is found without the expression, which
     // costs far more per cell; folding case is left to the expression.
     m_plain = !wildcards && matchCase;
+    if (m_plain)
+        m_storedLiteral = TextPool::stored(m_literal);
     if (wholeCell)
         pattern = QStringLiteral("\\A(?:") + pattern + QStringLiteral(")\\z");
     QRegularExpression::PatternOptions options = QRegularExpression::DotMatchesEverythingOption |
@@ -59,6 +70,39 @@ bool WildcardPattern::replacePlain(const QString &text, const QString &replaceme
     }
     out += text.midRef(cursor);
     *result = out;
+    return true;
+}
+
+bool WildcardPattern::replaceStored(const char *text, int length, const QByteArray &replacement,
+                                    QByteArray *result) const
+{
+    // Each code unit's bytes begin with a byte no other unit's bytes hold
+    // in between, so the bytes match where the units match.
+    const char *literal = m_storedLiteral.constData();
+    const size_t literalLength = size_t(m_storedLiteral.size());
+    if (!isPlain())
+        return false;
+    if (m_wholeCell) {
+        if (size_t(length) != literalLength || std::memcmp(text, literal, literalLength) != 0)
+            return false;
+        *result = replacement;
+        return true;
+    }
+    const char *end = text + length;
+    const auto find = [&](const char *from) {
+        return static_cast<const char *>(memmem(from, size_t(end - from), literal, literalLength));
+    };
+    const char *found = find(text);
+    if (!found)
+        return false;
+    result->resize(0);
+    const char *cursor = text;
+    for (; found; found = find(cursor)) {
+        result->append(cursor, int(found - cursor));
+        result->append(replacement);
+        cursor = found + literalLength;
+    }
+    result->append(cursor, int(end - cursor));
     return true;
 }
 

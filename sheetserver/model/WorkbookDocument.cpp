@@ -17,6 +17,40 @@ void WorkbookDocument::clear()
     date1904 = false;
     sharedStrings.clear();
     styles = CellStyles();
+    m_uses.clear();
+    noteStringsSaved();
+}
+
+SharedStringUses *WorkbookDocument::sharedStringUses()
+{
+    if (!m_uses.isCounted()) {
+        if (!m_uses.count(*this))
+            return nullptr;
+        for (SheetModel *sheet : qAsConst(sheets))
+            sheet->sharedStringUses = &m_uses;
+    }
+    return &m_uses;
+}
+
+void WorkbookDocument::rewriteSharedStrings(const std::vector<int> &indexes, TextPool &&texts)
+{
+    if (indexes.empty())
+        return;
+    m_rewritten.resize(size_t(sharedStrings.size()), false);
+    for (int index : indexes) {
+        if (!m_rewritten[size_t(index)]) {
+            m_rewritten[size_t(index)] = true;
+            ++m_rewrittenCount;
+        }
+    }
+    sharedStrings.replace(indexes, std::move(texts));
+}
+
+void WorkbookDocument::noteStringsSaved()
+{
+    m_rewritten.clear();
+    m_rewritten.shrink_to_fit();
+    m_rewrittenCount = 0;
 }
 
 int WorkbookDocument::sheetCount() const
@@ -85,6 +119,10 @@ bool longerThan(const TextPool &pool, int index, int units)
 
 bool WorkbookDocument::changesTextLongerThan(int units) const
 {
+    for (size_t i = 0; i < m_rewritten.size(); ++i) {
+        if (m_rewritten[i] && longerThan(sharedStrings, int(i), units))
+            return true;
+    }
     for (const SheetModel *sheet : sheets) {
         if (!sheet->changed)
             continue;
@@ -106,6 +144,8 @@ bool WorkbookDocument::changesTextLongerThan(int units) const
 
 bool WorkbookDocument::isChanged() const
 {
+    if (hasRewrittenStrings())
+        return true;
     for (const SheetModel *sheet : qAsConst(sheets)) {
         if (sheet->changed)
             return true;

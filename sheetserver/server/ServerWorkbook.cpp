@@ -18,6 +18,11 @@ QVariant ServerWorkbook::invoke(const MemberSignature &member, const QVariantLis
                    ? ServerObject::objectValue(ServerObjectPtr())
                    : QVariant();
     }
+    // A workbook saved and closed needs no reading of the file just saved.
+    if (is(member, arguments, "Close")) {
+        m_workbook->close();
+        return QVariant();
+    }
     WorkbookDocument &document = m_workbook->document();
     if (is(member, arguments, "Path"))
         return QDir::toNativeSeparators(QFileInfo(document.path).absolutePath());
@@ -38,10 +43,6 @@ QVariant ServerWorkbook::invoke(const MemberSignature &member, const QVariantLis
             return false;
         }
         return true;
-    }
-    if (is(member, arguments, "Close")) {
-        m_workbook->close();
-        return QVariant();
     }
     return unknown(known);
 }

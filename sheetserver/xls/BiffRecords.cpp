@@ -271,3 +271,104 @@ bool BiffContinuedData::richString(RichString *out, bool keep)
     }
     return !m_failed;
 }
+
+qint64 BiffContinuedData::remaining() const
+{
+    qint64 left = 0;
+    for (int p = m_piece; p < m_pieces.size(); ++p)
+        left += m_pieces.at(p).length - (p == m_piece ? m_offset : 0);
+    return qMax<qint64>(0, left);
+}
+
+const char *BiffContinuedData::position() const
+{
+    for (int p = m_piece; p < m_pieces.size(); ++p) {
+        const int offset = p == m_piece ? m_offset : 0;
+        if (offset < m_pieces.at(p).length)
+            return m_pieces.at(p).data + offset;
+    }
+    return nullptr;
+}
+
+bool BiffContinuedData::seek(const char *at)
+{
+    for (int p = 0; p < m_pieces.size(); ++p) {
+        const Piece &piece = m_pieces.at(p);
+        if (at >= piece.data && at < piece.data + piece.length) {
+            m_piece = p;
+            m_offset = int(at - piece.data);
+            m_failed = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+void BiffContinuedData::charactersUtf8(int count, bool wide, std::string *utf8)
+{
+    // As characters() reads them, each character encoded as it is read.
+    while (count > 0 && !m_failed) {
+        if (m_piece < m_pieces.size() && m_offset >= m_pieces.at(m_piece).length) {
+            if (!ensure())
+                break;
+            wide = (byte() & 1) != 0;
+            continue;
+        }
+        if (m_piece >= m_pieces.size()) {
+            m_failed = true;
+            break;
+        }
+        const Piece &piece = m_pieces.at(m_piece);
+        const int width = wide ? 2 : 1;
+        const int n = qMin(count, (piece.length - m_offset) / width);
+        if (n == 0) {
+            m_failed = true;
+            break;
+        }
+        const auto *p = reinterpret_cast<const uchar *>(piece.data + m_offset);
+        const size_t at = utf8->size();
+        utf8->resize(at + size_t(3 * n));
+        char *out = &(*utf8)[at];
+        for (int i = 0; i < n; ++i) {
+            const ushort u = wide ? ushort(p[2 * i] | (p[2 * i + 1] << 8)) : p[i];
+            if (u < 0x80) {
+                *out++ = char(u);
+            } else if (u < 0x800) {
+                *out++ = char(0xC0 | (u >> 6));
+                *out++ = char(0x80 | (u & 0x3F));
+            } else {
+                *out++ = char(0xE0 | (u >> 12));
+                *out++ = char(0x80 | ((u >> 6) & 0x3F));
+                *out++ = char(0x80 | (u & 0x3F));
+            }
+        }
+        utf8->resize(size_t(out - utf8->data()));
+        m_offset += n * width;
+        count -= n;
+    }
+}
+
+bool BiffContinuedData::richStringUtf8(std::string *utf8)
+{
+    utf8->clear();
+    quint16 count;
+    quint8 flags;
+    if (!m_failed && m_piece < m_pieces.size() && m_pieces.at(m_piece).length - m_offset >= 3) {
+        // The usual case, the whole header in this piece: read at once.
+        const char *p = m_pieces.at(m_piece).data + m_offset;
+        count = Biff::u16(p);
+        flags = quint8(p[2]);
+        m_offset += 3;
+    } else {
+        count = u16();
+        flags = byte();
+    }
+    const int runs = (flags & 0x08) ? u16() : 0;
+    const quint32 phonetic = (flags & 0x04) ? u32() : 0;
+    if (m_failed || phonetic > quint32(Biff::MaxRecordData) * 1024)
+        return false;
+    charactersUtf8(count, flags & 0x01, utf8);
+    skip(runs * 4);
+    skip(int(phonetic));
+    return !m_failed;
+}

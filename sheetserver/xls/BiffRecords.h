@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+#include <string>
 
 // The record types of the Excel 97-2003 workbook stream that the server
 // reads or rewrites.
@@ -129,8 +130,20 @@ public:
     };
     // Unless `keep`, only moved past: nothing of the string is made.
     bool richString(RichString *out, bool keep = true);
+    // The same string's text alone, in `utf8` as a TextPool stores text
+    // (each UTF-16 code unit on its own), without a QString on the way:
+    // a table may hold millions. Formatting runs and phonetic data are
+    // moved past.
+    bool richStringUtf8(std::string *utf8);
+    // The bytes left to read, in this piece and the ones after it.
+    qint64 remaining() const;
+    // Where the next byte lies in the stream; null at the end.
+    const char *position() const;
+    // Reading goes on from `at`, which must lie in one of the pieces.
+    bool seek(const char *at);
 
 private:
+    void charactersUtf8(int count, bool wide, std::string *utf8);
     struct Piece
     {
         const char *data;

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QHash>
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -356,11 +357,37 @@ bool CompoundFile::replaceStream(int entry, const QByteArray &content, QByteArra
 bool CompoundFile::replaceStream(int entry, const QByteArray &content, QIODevice *device,
                                  QString *why) const
 {
+    return replaceStream(entry, Pieces{content}, device, why);
+}
+
+bool CompoundFile::replaceStream(int entry, const Pieces &pieces, QIODevice *device,
+                                 QString *why) const
+{
+    // Where each piece starts in the stream, and the stream's size.
+    QVector<qint64> starts;
+    qint64 contentSize = 0;
+    for (const QByteArray &piece : pieces) {
+        starts.append(contentSize);
+        contentSize += piece.size();
+    }
+    // Appends the stream's bytes [from, from + length) to `out`.
+    const auto copyContent = [&](qint64 from, qint64 length, QByteArray *out) {
+        int p = int(std::upper_bound(starts.cbegin(), starts.cend(), from) - starts.cbegin()) - 1;
+        for (; length > 0 && p < pieces.size(); ++p) {
+            const qint64 offset = from - starts.at(p);
+            const qint64 n = qMin<qint64>(length, pieces.at(p).size() - offset);
+            if (n <= 0)
+                continue;
+            out->append(pieces.at(p).constData() + offset, int(n));
+            from += n;
+            length -= n;
+        }
+    };
     if (entry <= 0 || entry >= m_entries.size() || m_entries.at(entry).type != Stream)
         return fail(why, QStringLiteral("no such stream"));
     if (m_taken >= 0 && entry != m_taken)
         return fail(why, QStringLiteral("another stream was taken"));
-    if (quint32(content.size()) < m_cutoff || content.size() > MaxStreamSize)
+    if (contentSize < m_cutoff || contentSize > MaxStreamSize)
         return fail(why, QStringLiteral("stream size out of range"));
     const Entry &e = m_entries.at(entry);
     const quint32 oldCount = sectorCount();
@@ -406,7 +433,7 @@ bool CompoundFile::replaceStream(int entry, const QByteArray &content, QIODevice
         }
     }
 
-    const int needed = int((quint64(content.size()) + m_sectorSize - 1) / m_sectorSize);
+    const int needed = int((quint64(contentSize) + m_sectorSize - 1) / m_sectorSize);
     QVector<quint32> sectors = old.mid(0, needed);
     QVector<quint32> zeroed;
     for (int i = needed; i < old.size(); ++i) {
@@ -476,7 +503,7 @@ bool CompoundFile::replaceStream(int entry, const QByteArray &content, QIODevice
     char dirEntry[EntrySize];
     std::memcpy(dirEntry, patch(directorySector) + entryOffset % m_sectorSize, EntrySize);
     put32(dirEntry + 116, sectors.first());
-    put32(dirEntry + 120, quint32(content.size()));
+    put32(dirEntry + 120, quint32(contentSize));
     put32(dirEntry + 124, 0);
     std::memcpy(patch(directorySector) + entryOffset % m_sectorSize, dirEntry, EntrySize);
 
@@ -503,8 +530,8 @@ bool CompoundFile::replaceStream(int entry, const QByteArray &content, QIODevice
             chunk.append(*it);
         } else if (source.at(int(s)) >= 0) {
             const qint64 from = qint64(source.at(int(s))) * m_sectorSize;
-            const int length = int(qMin<qint64>(m_sectorSize, content.size() - from));
-            chunk.append(content.constData() + from, length);
+            const int length = int(qMin<qint64>(m_sectorSize, contentSize - from));
+            copyContent(from, length, &chunk);
             chunk.append(zeros.constData(), int(m_sectorSize) - length);
         } else if (source.at(int(s)) == -1 && s < oldCount) {
             chunk.append(sector(s), int(m_sectorSize));

@@ -54,6 +54,11 @@ public:
     // be replaced, and no other stream can be.
     bool takeStream(int entry, QByteArray *data, QString *why);
 
+    // A stream's content as pieces, one after the other: a part that is
+    // already in memory elsewhere (another stream) is written from where it
+    // lies rather than copied into one array first.
+    using Pieces = QVector<QByteArray>;
+
     // The whole file with the stream's content replaced. The content must
     // be at least the cutoff below which streams live in the mini stream
     // (4096 bytes); a stream that lived there moves out of it.
@@ -61,6 +66,7 @@ public:
     // The same written to `device` as it is made, so that the new file is
     // never held whole in memory.
     bool replaceStream(int entry, const QByteArray &content, QIODevice *device, QString *why) const;
+    bool replaceStream(int entry, const Pieces &content, QIODevice *device, QString *why) const;
     quint32 miniStreamCutoff() const { return m_cutoff; }
 
 private:

@@ -248,7 +248,7 @@ void XlsSheetWriter::writeValue(QByteArray *out, int row, const Cell &cell)
 {
     // A cell new to the file takes the workbook's plain cell style.
     const int style = cell.original || cell.style != 0 ? cell.style : m_defaultStyle;
-    char value[8];
+    char value[8] = {};
     switch (cell.type) {
     case Cell::Number:
         qToLittleEndian<double>(cell.number, value);
@@ -378,6 +378,14 @@ void XlsSheetWriter::writeBlock(QByteArray *out, const QVector<int> &rows,
             firstRowEnd = out->size() + rowRecord.size();
         out->append(rowRecord);
     }
+    for (int row : rows) {
+        const Row *cells = const_cast<SheetCells &>(m_sheet.cells).findRow(row + 1);
+        for (int i = 0; cells && i < cells->cells.size(); ++i) {
+            const Cell &cell = cells->cells.at(i);
+            if (cell.type == Cell::Text && (cell.changed || !cell.original))
+                m_strings->prefetch(m_sheet.texts, cell.index);
+        }
+    }
     QVector<int> cellStarts;
     for (int row : rows) {
         cellStarts.append(out->size());
@@ -494,4 +502,17 @@ void XlsSheetWriter::moveIndex(QByteArray *sheet, qint64 delta)
             Biff::patch32(sheet, d + at, quint32(Biff::u32(sheet->constData() + d + at) + delta));
         return;
     }
+}
+
+quint32 XlsSheetWriter::indexEnd(const QByteArray &stream, quint32 start)
+{
+    BiffRecordReader reader(stream, start);
+    BiffRecord record;
+    while (reader.next(&record)) {
+        if (isTableRecord(record.type) || record.type == Biff::Eof)
+            break;
+        if (record.type == Biff::Index && record.length >= 16)
+            return record.end();
+    }
+    return start;
 }

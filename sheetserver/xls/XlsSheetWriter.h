@@ -40,6 +40,9 @@ public:
 
     // Moves the file positions in the INDEX record of a sheet's bytes.
     static void moveIndex(QByteArray *sheet, qint64 delta);
+    // Just after the INDEX record moveIndex would move in the sheet whose
+    // BOF is at `start`; `start` when there is none. Nothing past it moves.
+    static quint32 indexEnd(const QByteArray &stream, quint32 start);
 
 private:
     struct Anchor

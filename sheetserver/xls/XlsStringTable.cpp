@@ -64,6 +64,14 @@ quint32 XlsStringTable::addedIndex(const TextPool &pool, int index)
     }
 }
 
+void XlsStringTable::prefetch(const TextPool &pool, int index) const
+{
+    int length = 0;
+    const char *bytes = pool.bytes(index, &length);
+    const quint32 mask = quint32(m_slots.size()) - 1;
+    __builtin_prefetch(m_slots.constData() + (qHashBits(bytes, size_t(length)) & mask));
+}
+
 void XlsStringTable::grow()
 {
     m_slots.fill(0, qMax(1024, m_slots.size() * 2));

@@ -23,6 +23,10 @@ public:
     quint32 keptCount() const { return m_keptCount; }
     // The index of a text written into a cell (text `index` of `pool`).
     quint32 addedIndex(const TextPool &pool, int index);
+    // Asks for the slot addedIndex will look at first for this text: on a
+    // table larger than the caches, a block of cells asked for together
+    // waits for memory once rather than once per cell.
+    void prefetch(const TextPool &pool, int index) const;
 
     struct Added
     {

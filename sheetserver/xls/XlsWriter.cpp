@@ -6,6 +6,7 @@
 #include "xls/XlsSheetWriter.h"
 #include "xls/XlsStringTable.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QtEndian>
 #include <algorithm>
@@ -52,7 +53,7 @@ public:
         : m_document(document), m_layout(layout), m_why(why), m_strings(document, layout)
     {
     }
-    bool write(QByteArray *stream);
+    bool write(CompoundFile::Pieces *stream);
 
 private:
     bool fail(const QString &reason)
@@ -63,8 +64,9 @@ private:
     bool writeSheets();
     bool writeGlobals(QByteArray *out);
     bool writeSharedStrings(const BiffRecord &record, BiffRecordReader &reader, QByteArray *out);
+    void addText(const TextPool &pool, int index);
     bool addTexts();
-    bool placeSheets(QByteArray *out);
+    bool placeSheets(QByteArray *globals, CompoundFile::Pieces *out);
 
     const WorkbookDocument &m_document;
     const XlsLayout &m_layout;
@@ -73,18 +75,23 @@ private:
     quint32 m_references = 0;
     QVector<QByteArray> m_bodies;
     QVector<bool> m_rewritten;
+    QVector<bool> m_asItWas; // left in the old stream: no body made
     std::unique_ptr<SstWriter> m_sst;
     QVector<QPair<int, quint32>> m_sheetPositions; // BOUNDSHEET8 field, old value
 };
 
-bool BookWriter::write(QByteArray *stream)
+bool BookWriter::write(CompoundFile::Pieces *stream)
 {
     stream->clear();
-    stream->reserve(m_layout.stream.size() + m_layout.stream.size() / 8);
-    if (!writeSheets() || !writeGlobals(stream) || !placeSheets(stream))
+    QByteArray globals;
+    globals.reserve(int(m_layout.globalsEnd + m_layout.globalsEnd / 8));
+    if (!writeSheets() || !writeGlobals(&globals) || !placeSheets(&globals, stream))
         return false;
-    if (stream->size() < 4096)
-        stream->append(QByteArray(4096 - stream->size(), '\0'));
+    qint64 size = 0;
+    for (const QByteArray &piece : qAsConst(*stream))
+        size += piece.size();
+    if (size < 4096)
+        stream->append(QByteArray(int(4096 - size), '\0'));
     return true;
 }
 
@@ -106,13 +113,15 @@ bool BookWriter::writeSheets()
                 return false;
             m_references += writer.sharedStringCells();
         } else {
-            body = stream.mid(int(place.start), int(place.end - place.start));
             m_references += sharedStringCells(sheet);
-            if (m_strings.renumbers())
+            if (m_strings.renumbers()) {
+                body = stream.mid(int(place.start), int(place.end - place.start));
                 renumber(sheet, place.start, m_strings, &body);
+            }
         }
         m_bodies.append(body);
         m_rewritten.append(rewrite);
+        m_asItWas.append(!rewrite && !m_strings.renumbers());
     }
     return true;
 }
@@ -164,31 +173,39 @@ bool BookWriter::writeSharedStrings(const BiffRecord &record, BiffRecordReader &
                                         m_strings.keptCount() + quint32(m_strings.added().size()));
     BiffContinuedData::RichString string;
     for (quint32 i = 0; i < unique && int(i) < m_document.sharedStrings.size(); ++i) {
-        // A string no cell uses any more is only moved past.
+        // A string no cell uses any more is only moved past, and so is the
+        // old text of one a Replace rewrote.
         const bool keep = m_strings.keeps(int(i));
-        if (!data.richString(&string, keep))
+        const bool rewritten = keep && m_document.isRewritten(int(i));
+        if (!data.richString(&string, keep && !rewritten))
             return fail(QStringLiteral("damaged shared-string table"));
-        if (keep)
+        if (rewritten)
+            addText(m_document.sharedStrings, int(i));
+        else if (keep)
             m_sst->add(string);
     }
     return addTexts();
 }
 
+void BookWriter::addText(const TextPool &pool, int index)
+{
+    int length = 0;
+    const char *bytes = pool.bytes(index, &length);
+    if (std::all_of(bytes, bytes + length, [](char c) { return uchar(c) < 0x80; }))
+        m_sst->addAscii(bytes, length);
+    else
+        m_sst->add(pool.at(index));
+}
+
 bool BookWriter::addTexts()
 {
-    for (const XlsStringTable::Added &added : m_strings.added()) {
-        int length = 0;
-        const char *bytes = added.pool->bytes(added.index, &length);
-        if (std::all_of(bytes, bytes + length, [](char c) { return uchar(c) < 0x80; }))
-            m_sst->addAscii(bytes, length);
-        else
-            m_sst->add(added.pool->at(added.index));
-    }
+    for (const XlsStringTable::Added &added : m_strings.added())
+        addText(*added.pool, added.index);
     m_sst->finish();
     return true;
 }
 
-bool BookWriter::placeSheets(QByteArray *out)
+bool BookWriter::placeSheets(QByteArray *globals, CompoundFile::Pieces *out)
 {
     const QByteArray &stream = m_layout.stream;
     QVector<int> order(m_layout.sheets.size());
@@ -196,44 +213,65 @@ bool BookWriter::placeSheets(QByteArray *out)
     std::sort(order.begin(), order.end(), [this](int a, int b) {
         return m_layout.sheets.at(a).start < m_layout.sheets.at(b).start;
     });
+    out->append(QByteArray()); // the globals, once their positions are set
+    quint32 size = quint32(globals->size());
+    // What stays as it was is written from the old stream.
+    auto asItWas = [&](quint32 from, quint32 to) {
+        if (to > from) {
+            out->append(QByteArray::fromRawData(stream.constData() + from, int(to - from)));
+            size += to - from;
+        }
+    };
     QVector<Segment> segments;
     quint32 cursor = m_layout.globalsEnd;
     auto copyUpTo = [&](quint32 end) {
-        if (end > cursor) {
-            segments.append({cursor, end, quint32(out->size())});
-            out->append(stream.constData() + cursor, int(end - cursor));
-        }
+        if (end > cursor)
+            segments.append({cursor, end, size});
+        asItWas(cursor, end);
     };
     for (int i : qAsConst(order)) {
         const XlsLayout::Sheet &place = m_layout.sheets.at(i);
         if (place.start < cursor)
             return fail(QStringLiteral("sheets overlap in the workbook stream"));
         copyUpTo(place.start);
-        const quint32 start = quint32(out->size());
-        QByteArray &body = m_bodies[i];
-        XlsSheetWriter::moveIndex(&body,
-                                  m_rewritten.at(i) ? qint64(start) : qint64(start) - place.start);
+        const quint32 start = size;
         segments.append({place.start, place.end, start});
-        out->append(body);
-        body = QByteArray(); // the stream holds it now
+        QByteArray &body = m_bodies[i];
+        if (m_asItWas.at(i)) {
+            // Only the positions in INDEX move with the sheet.
+            const quint32 cut = XlsSheetWriter::indexEnd(stream, place.start);
+            QByteArray head = stream.mid(int(place.start), int(cut - place.start));
+            XlsSheetWriter::moveIndex(&head, qint64(start) - place.start);
+            out->append(head);
+            size += quint32(head.size());
+            asItWas(cut, place.end);
+        } else {
+            XlsSheetWriter::moveIndex(&body, m_rewritten.at(i) ? qint64(start)
+                                                               : qint64(start) - place.start);
+            size += quint32(body.size());
+            out->append(body);
+            body = QByteArray(); // the pieces hold it now
+        }
         cursor = place.end;
     }
     copyUpTo(quint32(stream.size()));
     for (const auto &[field, old] : qAsConst(m_sheetPositions)) {
         for (const Segment &segment : qAsConst(segments)) {
             if (old >= segment.oldStart && old < segment.oldEnd) {
-                Biff::patch32(out, field, segment.newStart + (old - segment.oldStart));
+                Biff::patch32(globals, field, segment.newStart + (old - segment.oldStart));
                 break;
             }
         }
     }
+    out->first() = *globals;
+    *globals = QByteArray();
     return true;
 }
 
 } // namespace
 
 bool XlsWriter::writeStream(const WorkbookDocument &document, const XlsLayout &layout,
-                            QByteArray *stream, QString *why)
+                            CompoundFile::Pieces *stream, QString *why)
 {
     return BookWriter(document, layout, why).write(stream);
 }
@@ -241,7 +279,15 @@ bool XlsWriter::writeStream(const WorkbookDocument &document, const XlsLayout &l
 bool XlsWriter::write(const WorkbookDocument &document, const XlsLayout &layout, QByteArray *file,
                       QString *why)
 {
-    QByteArray stream;
-    return writeStream(document, layout, &stream, why) &&
-           layout.container.replaceStream(layout.workbookEntry, stream, file, why);
+    CompoundFile::Pieces stream;
+    if (!writeStream(document, layout, &stream, why))
+        return false;
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    if (!layout.container.replaceStream(layout.workbookEntry, stream, &buffer, why))
+        return false;
+    buffer.close();
+    *file = out;
+    return true;
 }

@@ -15,6 +15,7 @@ struct PackageLayout
     QString workbookPart;
     QString workbookRelsPart;
     QString calcChainPart;
+    QString sharedStringsPart;
     QString contentTypesPart;
 };
 

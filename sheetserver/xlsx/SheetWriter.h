@@ -16,7 +16,8 @@ class SheetSource;
 // and formulas, row and column attributes, merged cells, conditional
 // formats, validations, hyperlinks, views, page setup, extension lists.
 // Text written into a cell goes in as an inline string, so the shared-string
-// table is never rewritten and cannot grow from one run to the next.
+// table cannot grow from one run to the next (a Replace that changes a
+// shared string for all its cells changes it in the table instead).
 //
 // What is written speaks the part's own dialect: new elements take the
 // prefix of the element they go into (or none, where that one relies on a

@@ -259,9 +259,11 @@ bool PackageReader::read(const QByteArray &bytes)
     // The shared strings are read in a thread of their own while the sheets
     // are read here; they meet only in the index check at the end.
     QByteArray stringsXml;
-    if (!stringsPart.isEmpty() && m_zip->indexOf(stringsPart) >= 0 &&
-        !part(stringsPart, &stringsXml, true))
-        return false;
+    if (!stringsPart.isEmpty() && m_zip->indexOf(stringsPart) >= 0) {
+        if (!part(stringsPart, &stringsXml, true))
+            return false;
+        m_layout->sharedStringsPart = m_zip->entries().at(m_zip->indexOf(stringsPart)).name;
+    }
     QString stringsWhy;
     TextPool *strings = &m_document->sharedStrings;
     std::future<bool> stringsRead = OwnThread::start([&stringsXml, strings, &stringsWhy] {

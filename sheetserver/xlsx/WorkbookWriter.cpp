@@ -7,6 +7,7 @@
 #include "xlsx/ParallelDeflater.h"
 #include "xlsx/PartEditor.h"
 #include "xlsx/PartEncoding.h"
+#include "xlsx/SharedStringsWriter.h"
 #include "xlsx/SheetSource.h"
 #include "xlsx/SheetWriter.h"
 #include "xlsx/XmlText.h"
@@ -201,6 +202,34 @@ bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *s
     return true;
 }
 
+// The shared strings with the ones a Replace rewrote, read and deflated as
+// a large sheet is.
+bool writeSharedStrings(QuaZip *zip, const ZipPackage &package, int index,
+                        const WorkbookDocument &document, QString *why)
+{
+    const bool utf16 = storedAsUtf16(package, index);
+    QByteArray original;
+    if (utf16 && !inflateText(package, index, &original, why))
+        return false;
+    std::unique_ptr<EntrySource> streamed;
+    std::unique_ptr<BytesSource> held;
+    SheetSource *source = nullptr;
+    if (utf16) {
+        held = std::make_unique<BytesSource>(original);
+        source = held.get();
+    } else {
+        streamed = std::make_unique<EntrySource>(package, index);
+        source = streamed.get();
+    }
+    ParallelDeflater deflated(Z_DEFAULT_COMPRESSION);
+    const bool ok =
+        SharedStringsWriter::write(source, document, &deflated) && deflated.finish() &&
+        writeStored(zip, package.entries().at(index).info, deflated.compressed(), deflated.crc(),
+                    quint64(deflated.uncompressedSize()), Z_DEFLATED, Z_DEFAULT_COMPRESSION);
+    // Reading the rest checks the original entry's checksum too.
+    return (!streamed || streamed->finish()) && ok;
+}
+
 bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
 {
     const ZipPackage::Entry &entry = package.entries().at(index);
@@ -234,6 +263,11 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
         for (const SheetModel::RemovedFormula &removed : qAsConst(sheet->removedFormulas))
             chainCells.insert(QString::number(sheet->sheetId) + QLatin1Char('!') +
                               CellAddress::cellName(removed.row, removed.column));
+    }
+
+    if (document->hasRewrittenStrings() && package.indexOf(layout.sharedStringsPart) < 0) {
+        *why = QStringLiteral("shared strings part gone");
+        return false;
     }
 
     if (!chainCells.isEmpty() && !layout.calcChainPart.isEmpty()) {
@@ -299,7 +333,9 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
             continue;
         auto it = replaced.constFind(entry.name);
         bool ok = false;
-        if (changedSheets.contains(entry.name))
+        if (document->hasRewrittenStrings() && entry.name == layout.sharedStringsPart)
+            ok = writeSharedStrings(&zip, package, i, *document, why);
+        else if (changedSheets.contains(entry.name))
             ok = writeSheet(&zip, package, i, changedSheets.value(entry.name),
                             &written->layouts[changedSheets.value(entry.name)], why);
         else if (it != replaced.constEnd())

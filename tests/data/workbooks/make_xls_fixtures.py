@@ -554,6 +554,25 @@ def book_stream():
     save('book-stream.xls', wb.get_biff_data(), stream_name='BOOK')
 
 
+def shared_strings():
+    """Texts whose shared strings are used by one cell, by two in one block,
+    by cells on both sides of a block (column D) and on two sheets; a rich
+    text; a number."""
+    wb = xlwt.Workbook()
+    data = wb.add_sheet('Data')
+    other = wb.add_sheet('Other')
+    data.write(0, 0, 'apple pie')
+    data.write(0, 1, 'apple pie')
+    data.write(0, 2, 12)
+    data.write(1, 0, 'apple')
+    data.write(1, 3, 'apple')
+    data.write(2, 0, 'crab apple')
+    other.write(0, 0, 'crab apple')
+    data.write_rich_text(3, 0, [('red ', xlwt.Font()), ('apple', xlwt.easyfont('bold true'))])
+    data.write(4, 0, 'Apple cart')
+    save('shared-strings.xls', wb.get_biff_data())
+
+
 def encrypted_package():
     """An Office Open XML workbook encrypted with a password: a compound
     file of an EncryptionInfo stream (agile, version 4.4), the
@@ -659,3 +678,4 @@ if __name__ == '__main__':
     small_streams()
     book_stream()
     encrypted_package()
+    shared_strings()

@@ -2,7 +2,9 @@
 #include "WorkbookFixtures.h"
 #include "delimited/DelimitedText.h"
 #include "files/WorkbookFile.h"
+#include "model/CellEditor.h"
 #include "model/ProcessMemory.h"
+#include "model/WorkbookDocument.h"
 #include "server/SpreadsheetServer.h"
 
 #include <QDir>
@@ -521,6 +523,47 @@ private slots:
             return;
         }
         QCOMPARE(ServerSession(path).text(1, QStringLiteral("B2")), texts.last());
+    }
+
+    // In every format, once the saved file is read again the workbook holds
+    // no unsaved change: a save with nothing new leaves the file as it is,
+    // and the next change is saved on top of the last. Saved text is read
+    // again as the text it is, even when it starts as a container does.
+    void savedFilesAreReadAgainOnRequest_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("first"); // for A1, then "second" for A2
+        for (const char *file : {"basic.xlsx", "basic.xls", "sample.csv", "sample.txt"})
+            QTest::newRow(file) << file << "first";
+        QTest::newRow("text starting as a zip") << "sample.txt"
+                                                << QStringLiteral("PK\x03\x04"
+                                                                  "first");
+    }
+    void savedFilesAreReadAgainOnRequest()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, first);
+        QTemporaryDir dir;
+        const QString path = copy(file, dir.path());
+        QString why;
+        std::unique_ptr<WorkbookFile> opened = WorkbookFile::open(path, &why);
+        QVERIFY2(opened, qPrintable(why));
+        for (int row : {1, 2}) {
+            WorkbookDocument &document = opened->document();
+            QVERIFY(document.sheet(0));
+            CellEditor(&document, document.sheet(0))
+                .setText({row, 1, row, 1}, row == 1 ? first : QStringLiteral("second"));
+            QVERIFY2(opened->save(&why), qPrintable(why));
+            opened->readSaved();
+            QVERIFY(!opened->document().isChanged());
+        }
+        const QByteArray saved = readFile(path);
+        QVERIFY2(opened->save(&why), qPrintable(why));
+        QCOMPARE(readFile(path), saved);
+        const WorkbookDocument &document = opened->document();
+        const SheetModel &sheet = *document.sheets.at(0);
+        QCOMPARE(document.displayText(sheet, sheet.cells.find(1, 1)), first);
+        QCOMPARE(document.displayText(sheet, sheet.cells.find(2, 1)), QStringLiteral("second"));
     }
 
     // Delimited text larger than its round trip can hold in the memory the

@@ -42,6 +42,52 @@ QString bookOf(const QString &dir, const QStringList &cells, const QByteArray &e
     return path;
 }
 
+// Two sheets of shared strings: "apple pie" in A1 and B1, "apple" in A2 and
+// D2, "crab apple" in A3 and Other!A1, a rich text with a phonetic run in
+// A4, "Apple cart" in A5, the number 12 in C1.
+QString sharedStringBook(const QString &dir)
+{
+    using M = WorkbookMaker;
+    const auto sheet = [](const QByteArray &rows) {
+        return M::declaration() + "<worksheet " + M::namespaces() + "><sheetData>" + rows +
+               "</sheetData></worksheet>";
+    };
+    const auto text = [](const QByteArray &cell, int index) {
+        return "<c r=\"" + cell + "\" t=\"s\"><v>" + QByteArray::number(index) + "</v></c>";
+    };
+    const Parts parts{
+        {QStringLiteral("[Content_Types].xml"),
+         M::contentTypes({{"/xl/workbook.xml", M::spreadsheetType("sheet.main")},
+                          {"/xl/worksheets/sheet1.xml", M::spreadsheetType("worksheet")},
+                          {"/xl/worksheets/sheet2.xml", M::spreadsheetType("worksheet")},
+                          {"/xl/sharedStrings.xml", M::spreadsheetType("sharedStrings")}})},
+        {QStringLiteral("_rels/.rels"), M::relationships({{"officeDocument", "xl/workbook.xml"}})},
+        {QStringLiteral("xl/workbook.xml"),
+         M::declaration() + "<workbook " + M::namespaces() +
+             "><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"Other\" "
+             "sheetId=\"2\" r:id=\"rId2\"/></sheets></workbook>"},
+        {QStringLiteral("xl/_rels/workbook.xml.rels"),
+         M::relationships({{"worksheet", "worksheets/sheet1.xml"},
+                           {"worksheet", "worksheets/sheet2.xml"},
+                           {"sharedStrings", "sharedStrings.xml"}})},
+        {QStringLiteral("xl/worksheets/sheet1.xml"),
+         sheet("<row r=\"1\">" + text("A1", 0) + text("B1", 0) +
+               "<c r=\"C1\"><v>12</v></c></row><row r=\"2\">" + text("A2", 1) + text("D2", 1) +
+               "</row><row r=\"3\">" + text("A3", 2) + "</row><row r=\"4\">" + text("A4", 3) +
+               "</row><row r=\"5\">" + text("A5", 4) + "</row>")},
+        {QStringLiteral("xl/worksheets/sheet2.xml"),
+         sheet("<row r=\"1\">" + text("A1", 2) + "</row>")},
+        {QStringLiteral("xl/sharedStrings.xml"),
+         M::declaration() + "<sst " + M::namespaces() +
+             " count=\"8\" uniqueCount=\"5\"><si><t>apple pie</t></si><si><t>apple</t></si>"
+             "<si><t>crab apple</t></si><si><r><t xml:space=\"preserve\">red </t></r><r><rPr><b/>"
+             "</rPr><t>apple</t></r><rPh sb=\"0\" eb=\"3\"><t>\xE3\x83\xAC\xE3\x83\x83\xE3\x83"
+             "\x89</t></rPh><phoneticPr fontId=\"0\"/></si><si><t>Apple cart</t></si></sst>"}};
+    const QString path = QDir(dir).filePath(QStringLiteral("shared.xlsx"));
+    writePackage(path, parts);
+    return path;
+}
+
 } // namespace
 
 class TestSheetServer : public QObject
@@ -257,6 +303,12 @@ private slots:
         QTest::newRow("whole misses on case") << "Apple"
                                               << "apple"
                                               << "pear" << 1 << true << "Apple";
+        QTest::newRow("beyond the BMP") << "😀a😀😀"
+                                        << "😀"
+                                        << "é" << 2 << true << "éaéé";
+        QTest::newRow("beyond the BMP, any case") << "x😀A"
+                                                  << "😀a"
+                                                  << "b" << 2 << false << "xb";
         QTest::newRow("chinese") << "红苹果"
                                  << "苹果"
                                  << "梨" << 2 << true << "红梨";
@@ -352,6 +404,121 @@ private slots:
         const QByteArray sheet = entry(path, QStringLiteral("xl/worksheets/sheet2.xml"));
         QVERIFY(sheet.contains("<c r=\"A3\"><v>29</v></c>"));
         QVERIFY(!sheet.contains("r=\"A2\""));
+    }
+
+    // A string whose every cell lies in the block changes once in the table
+    // and the sheet part stays as it was stored; a string with cells outside
+    // gives the cells inside texts of their own. D2 and Other!A1 lie outside
+    // block Data!A1:C6. Each Replace is saved; the next one starts from the
+    // file the one before saved.
+    void aStringChangesOnceForAllItsCells_data()
+    {
+        QTest::addColumn<QStringList>("replaces");  // block, what, with, lookAt, matchCase...
+        QTest::addColumn<QStringList>("changed");   // as openpyxl reads them; no '=': gone
+        QTest::addColumn<QStringList>("rewritten"); // every other entry keeps its bytes
+        const QString sheet1 = QStringLiteral("xl/worksheets/sheet1.xml");
+        const QString strings = QStringLiteral("xl/sharedStrings.xml");
+        QTest::newRow("part, any case")
+            << QStringList{"A1:C6", "apple", "pear", "2", "0"}
+            << QStringList{"Data!A1='pear pie'",  "Data!B1='pear pie'", "Data!A2='pear'",
+                           "Data!A3='crab pear'", "Data!A4='red pear'", "Data!A5='pear cart'"}
+            << QStringList{sheet1, strings};
+        QTest::newRow("whole cell, its string used outside")
+            << QStringList{"A1:C6", "apple", "pear", "1", "1"} << QStringList{"Data!A2='pear'"}
+            << QStringList{sheet1};
+        QTest::newRow("strings used only inside")
+            << QStringList{"A1:C6", "pie", "tart", "2", "1"}
+            << QStringList{"Data!A1='apple tart'", "Data!B1='apple tart'"} << QStringList{strings};
+        QTest::newRow("string also used on the other sheet")
+            << QStringList{"A1:C6", "crab", "king", "2", "1"} << QStringList{"Data!A3='king apple'"}
+            << QStringList{sheet1};
+        QTest::newRow("rich text") << QStringList{"A1:C6", "red", "blue", "2", "1"}
+                                   << QStringList{"Data!A4='blue apple'"} << QStringList{strings};
+        QTest::newRow("case matched") << QStringList{"A1:C6", "Apple", "Pear", "2", "1"}
+                                      << QStringList{"Data!A5='Pear cart'"} << QStringList{strings};
+        QTest::newRow("emptied cells") << QStringList{"A1:C6", "apple pie", "", "1", "1"}
+                                       << QStringList{"Data!A1", "Data!B1"} << QStringList{sheet1};
+        QTest::newRow("again after a save")
+            << QStringList{"A1:C6", "pie", "tart", "2", "1", "A1:C6", "tart", "cake", "2", "1"}
+            << QStringList{"Data!A1='apple cake'", "Data!B1='apple cake'"} << QStringList{strings};
+        // A2 takes a text of its own; "apple" is then D2's alone.
+        QTest::newRow("counts follow the edits")
+            << QStringList{"A1:C6", "apple", "pear", "1", "1", "D2", "apple", "plum", "1", "1"}
+            << QStringList{"Data!A2='pear'", "Data!D2='plum'"} << QStringList{sheet1, strings};
+        QTest::newRow("nothing matches")
+            << QStringList{"A1:C6", "plum", "x", "2", "1"} << QStringList{} << QStringList{};
+    }
+    void aStringChangesOnceForAllItsCells()
+    {
+        QFETCH(QStringList, replaces);
+        QFETCH(QStringList, changed);
+        QFETCH(QStringList, rewritten);
+        QTemporaryDir dir;
+        const QString path = sharedStringBook(dir.path());
+        const auto rawBefore = rawEntries(path);
+        {
+            ServerSession session(path);
+            for (int i = 0; i + 4 < replaces.size(); i += 5) {
+                QVERIFY(session.cell(1, replaces.at(i))
+                            ->dynamicCall(kReplace, replaces.at(i + 1), replaces.at(i + 2),
+                                          replaces.at(i + 3).toInt(), 1,
+                                          replaces.at(i + 4) == QLatin1String("1"))
+                            .toBool());
+                QVERIFY(session.save());
+            }
+        }
+        const auto rawAfter = rawEntries(path);
+        QCOMPARE(rawAfter.size(), rawBefore.size());
+        for (int i = 0; i < rawBefore.size(); ++i) {
+            QCOMPARE(rawAfter.at(i).first, rawBefore.at(i).first);
+            QVERIFY2((rawAfter.at(i).second != rawBefore.at(i).second) ==
+                         rewritten.contains(rawBefore.at(i).first),
+                     qPrintable(rawBefore.at(i).first));
+        }
+        QStringList expected{
+            "Data!A1='apple pie'", "Data!B1='apple pie'",  "Data!C1=12",
+            "Data!A2='apple'",     "Data!D2='apple'",      "Data!A3='crab apple'",
+            "Data!A4='red apple'", "Data!A5='Apple cart'", "Other!A1='crab apple'"};
+        for (const QString &change : changed) {
+            const QString cell = change.section(QLatin1Char('='), 0, 0);
+            const int at = expected.indexOf(QRegularExpression(
+                QStringLiteral("^") + QRegularExpression::escape(cell) + QStringLiteral("=.*")));
+            QVERIFY(at >= 0);
+            if (change.contains(QLatin1Char('=')))
+                expected[at] = change;
+            else
+                expected.removeAt(at);
+        }
+        QString output;
+        QVERIFY(runPython(QStringLiteral("import openpyxl\n"
+                                         "for sheet in openpyxl.load_workbook(%1).worksheets:\n"
+                                         "    for row in sheet.iter_rows():\n"
+                                         "        for c in row:\n"
+                                         "            if c.value is not None:\n"
+                                         "                print(f'{sheet.title}!{c.coordinate}="
+                                         "{c.value!r}')\n")
+                              .arg(QLatin1Char('\'') + path + QLatin1Char('\'')),
+                          &output));
+        QCOMPARE(output.split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+        // And the server reads the file back as openpyxl does.
+        ServerSession again(path);
+        const QString a4 = expected.filter(QStringLiteral("Data!A4=")).value(0);
+        QCOMPARE(again.text(1, QStringLiteral("A4")), a4.section(QLatin1Char('\''), 1, 1));
+    }
+
+    // A shared string a Replace makes longer than a cell holds keeps the
+    // file from being saved, as a cell given such a text does.
+    void aStringPastACellIsNotSaved()
+    {
+        QTemporaryDir dir;
+        const QString path = sharedStringBook(dir.path());
+        const QByteArray before = readFile(path);
+        ServerSession session(path);
+        QVERIFY(session.cell(1, QStringLiteral("A1:C6"))
+                    ->dynamicCall(kReplace, QStringLiteral("pie"), QString(32767, 'x'), 2, 1, true)
+                    .toBool());
+        QVERIFY(!session.save());
+        QCOMPARE(readFile(path), before);
     }
 
     // Several instances in parallel threads, one file each.

@@ -186,6 +186,20 @@ QMap<QString, QByteArray> decoratedStrings(const QByteArray &stream)
     return out;
 }
 
+// A sheet's records as the stream holds them, but for INDEX, whose
+// positions move with whatever lies before the sheet.
+QByteArray sheetRecords(const XlsLayout &layout, int sheet)
+{
+    QByteArray out;
+    BiffRecordReader reader(layout.stream, layout.sheets.at(sheet).start);
+    BiffRecord record;
+    while (reader.position() < layout.sheets.at(sheet).end && reader.next(&record)) {
+        if (record.type != Biff::Index)
+            out.append(layout.stream.constData() + record.offset, 4 + int(record.length));
+    }
+    return out;
+}
+
 } // namespace
 
 class TestXlsWriter : public QObject
@@ -289,6 +303,9 @@ private slots:
             << "strings.xls" << replace(0, "A1:B3003", "number", QStringLiteral("𠀀")) << astral;
         QTest::newRow("a string no cell uses leaves; the next sheet's strings move")
             << "formulas.xls" << setText(0, "A4", "T") << QVariantMap{{"Formulas!3,0", text("T")}};
+        QTest::newRow("a new string; the next sheet moves as it was")
+            << "formulas.xls" << setText(0, "H20", "new")
+            << QVariantMap{{"Formulas!19,7", QVariantList{1, "new", 16}}};
         QTest::newRow("shared and array formula anchors overwritten")
             << "formulas.xls" << Edit([](WorkbookDocument &d) {
                    CellEditor(&d, d.sheets.at(0)).setText(block("A1:B1"), "x");
@@ -406,6 +423,93 @@ private slots:
             if (held.contains(it.key()))
                 QCOMPARE(kept.value(it.key()), it.value());
         }
+    }
+
+    // A string whose every cell lies in the block changes once in the table
+    // and its sheet stays as it was; a string with cells outside gives the
+    // cells inside texts of their own. Block A1:C6 of "Data"; D2 and
+    // Other!A1 lie outside. A second Replace goes to the file written and
+    // read again.
+    void aStringChangesOnceForAllItsCells_data()
+    {
+        QTest::addColumn<QStringList>("replaces"); // what, with, lookAt, matchCase...
+        QTest::addColumn<QVariantMap>("changed");
+        QTest::addColumn<QList<int>>("sheetsKept"); // their records as they were
+        QTest::addColumn<int>("strings");           // in the table written
+        QTest::addColumn<QStringList>("decorated"); // strings keeping their runs
+        const auto text = [](const QString &v) { return QVariantList{1, v}; };
+        QTest::newRow("part, any case")
+            << QStringList{"apple", "pear", "2", "0"}
+            << QVariantMap{{"Data!0,0", text("pear pie")}, {"Data!0,1", text("pear pie")},
+                           {"Data!1,0", text("pear")},     {"Data!2,0", text("crab pear")},
+                           {"Data!3,0", text("red pear")}, {"Data!4,0", text("pear cart")}}
+            << QList<int>{1} << 7 << QStringList{};
+        QTest::newRow("whole cell, its string used outside")
+            << QStringList{"apple", "pear", "1", "1"} << QVariantMap{{"Data!1,0", text("pear")}}
+            << QList<int>{1} << 6 << QStringList{"red apple"};
+        QTest::newRow("strings used only inside")
+            << QStringList{"pie", "tart", "2", "1"}
+            << QVariantMap{{"Data!0,0", text("apple tart")}, {"Data!0,1", text("apple tart")}}
+            << QList<int>{0, 1} << 5 << QStringList{"red apple"};
+        QTest::newRow("string also used on the other sheet")
+            << QStringList{"crab", "king", "2", "1"}
+            << QVariantMap{{"Data!2,0", text("king apple")}} << QList<int>{1} << 6
+            << QStringList{"red apple"};
+        QTest::newRow("rich text becomes plain")
+            << QStringList{"red", "blue", "2", "1"} << QVariantMap{{"Data!3,0", text("blue apple")}}
+            << QList<int>{0, 1} << 5 << QStringList{};
+        QTest::newRow("case matched") << QStringList{"Apple", "Pear", "2", "1"}
+                                      << QVariantMap{{"Data!4,0", text("Pear cart")}}
+                                      << QList<int>{0, 1} << 5 << QStringList{"red apple"};
+        QTest::newRow("emptied cells stay cells")
+            << QStringList{"apple pie", "", "1", "1"}
+            << QVariantMap{{"Data!0,0", QVariantList{6, ""}}, {"Data!0,1", QVariantList{6, ""}}}
+            << QList<int>{} << 4 << QStringList{"red apple"}; // the strings after it move
+        QTest::newRow("again after a save")
+            << QStringList{"pie", "tart", "2", "1", "tart", "cake", "2", "1"}
+            << QVariantMap{{"Data!0,0", text("apple cake")}, {"Data!0,1", text("apple cake")}}
+            << QList<int>{0, 1} << 5 << QStringList{"red apple"};
+    }
+    void aStringChangesOnceForAllItsCells()
+    {
+        QFETCH(QStringList, replaces);
+        QFETCH(QVariantMap, changed);
+        QFETCH(QList<int>, sheetsKept);
+        QFETCH(int, strings);
+        QFETCH(QStringList, decorated);
+        const QByteArray original = fixtureBytes(QStringLiteral("shared-strings.xls"));
+        QByteArray written = original;
+        WorkbookDocument first;
+        XlsLayout firstLayout;
+        QString why;
+        QVERIFY(XlsReader::read(original, &first, &firstLayout, &why));
+        for (int i = 0; i + 3 < replaces.size(); i += 4) {
+            WorkbookDocument document;
+            XlsLayout layout;
+            QVERIFY(XlsReader::read(written, &document, &layout, &why));
+            CellEditor(&document, document.sheets.at(0))
+                .replace(block("A1:C6"), replaces.at(i), replaces.at(i + 1),
+                         replaces.at(i + 2).toInt(), 1, replaces.at(i + 3) == QLatin1String("1"));
+            QVERIFY2(XlsWriter::write(document, layout, &written, &why), qPrintable(why));
+        }
+        WorkbookDocument last;
+        XlsLayout lastLayout;
+        QVERIFY2(XlsReader::read(written, &last, &lastLayout, &why), qPrintable(why));
+        for (int sheet : sheetsKept)
+            QCOMPARE(sheetRecords(lastLayout, sheet), sheetRecords(firstLayout, sheet));
+        QCOMPARE(last.sharedStrings.size(), strings);
+        checkLayout(lastLayout, last);
+        QCOMPARE(decoratedStrings(lastLayout.stream).keys(), decorated);
+
+        QTemporaryDir dir;
+        const QString before = dir.filePath("before.xls"), after = dir.filePath("after.xls");
+        QVERIFY(writeFile(before, original) && writeFile(after, written));
+        QVariantMap expected = cells(before);
+        QVERIFY(!expected.isEmpty());
+        for (auto it = changed.cbegin(); it != changed.cend(); ++it)
+            expected.insert(it.key(), it.value().toList()
+                                          << expected.value(it.key()).toList().value(2));
+        QCOMPARE(cells(after), expected);
     }
 
     // The cells that shared the anchor's formula keep it, anchored on the

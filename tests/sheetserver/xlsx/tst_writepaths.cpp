@@ -4,8 +4,12 @@
 #include "model/CellAddress.h"
 #include "model/SheetCells.h"
 #include "model/TextPool.h"
+#include "model/WorkbookDocument.h"
 #include "xlsx/ParallelDeflater.h"
 #include "xlsx/ReadAhead.h"
+#include "xlsx/SharedStringsReader.h"
+#include "xlsx/SharedStringsWriter.h"
+#include "xlsx/SheetSource.h"
 #include "xlsx/XmlStartTag.h"
 #include "xlsx/XmlText.h"
 #include "xlsx/ZipPackage.h"
@@ -233,6 +237,80 @@ private slots:
         QCOMPARE(pool.append(QStringLiteral("after")), base + 2);
         QCOMPARE(pool.at(base + 2), QStringLiteral("after"));
         QCOMPARE(pool.at(base), QStringLiteral("first of other"));
+
+        TextPool newer;
+        newer.append(QStringLiteral("new 1"));
+        newer.append(QStringLiteral("new 3"));
+        pool.replace({1, 3}, std::move(newer));
+        QCOMPARE(pool.size(), base + 3);
+        QCOMPARE(pool.at(1), QStringLiteral("new 1"));
+        QCOMPARE(pool.at(3), QStringLiteral("new 3"));
+        QCOMPARE(pool.at(2), QStringLiteral("中"));
+        QCOMPARE(pool.append(QStringLiteral("last")), base + 3);
+        QCOMPARE(pool.at(base + 2), QStringLiteral("after"));
+    }
+
+    // A table with strings given new text reads back with them where they
+    // were and every other string as it was, whatever else the part holds.
+    void rewrittenStringsReadBack_data()
+    {
+        QTest::addColumn<QByteArray>("items");
+        QTest::addColumn<int>("rewritten");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("strings"); // read back
+        QTest::newRow("markup in a comment and in CDATA")
+            << QByteArray("<!-- <si><t>no</t></si> --><si><t><![CDATA[<si>]]></t></si>"
+                          "<si><t>b</t></si>")
+            << 1 << "new" << QStringList{"<si>", "new"};
+        QTest::newRow("an empty item")
+            << QByteArray("<si/><si ><t>b</t></si>") << 0 << "new" << QStringList{"new", "b"};
+        QTest::newRow("prefixed, quoted '>'")
+            << QByteArray("<x:si><x:t a=\">\">a</x:t></x:si><x:si><x:t>b</x:t></x:si>") << 0
+            << "new" << QStringList{"new", "b"};
+        // Read in windows: a comment longer than one, items across their
+        // edges.
+        QByteArray many = "<!--" + QByteArray(3 << 20, 'c') + "-->";
+        QStringList manyStrings;
+        for (int i = 0; i < 100000; ++i) {
+            many += "<si><t>text " + QByteArray::number(i) + "</t></si>";
+            manyStrings << (i == 99999 ? QStringLiteral("new") : QStringLiteral("text %1").arg(i));
+        }
+        QTest::newRow("a part of several windows") << many << 99999 << "new" << manyStrings;
+        QTest::newRow("text to escape")
+            << QByteArray("<si><t>a</t></si>") << 0 << " a<b & \r _x0041_ 😀 "
+            << QStringList{" a<b & \r _x0041_ 😀 "};
+    }
+    void rewrittenStringsReadBack()
+    {
+        QFETCH(QByteArray, items);
+        QFETCH(int, rewritten);
+        QFETCH(QString, text);
+        const QByteArray part = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/"
+                                "2006/main\" xmlns:x=\"http://schemas.openxmlformats.org/"
+                                "spreadsheetml/2006/main\">" +
+                                items + "</sst>";
+        WorkbookDocument document;
+        QString why;
+        QVERIFY(SharedStringsReader::read(part, &document.sharedStrings, &why));
+        TextPool texts;
+        texts.append(text);
+        document.rewriteSharedStrings({rewritten}, std::move(texts));
+        QByteArray written;
+        QBuffer out(&written);
+        out.open(QIODevice::WriteOnly);
+        BytesSource source(part);
+        QVERIFY(SharedStringsWriter::write(&source, document, &out));
+        TextPool again;
+        QVERIFY2(SharedStringsReader::read(written, &again, &why), qPrintable(why));
+        QStringList strings;
+        for (int i = 0; i < again.size(); ++i)
+            strings << again.at(i);
+        QTEST(strings, "strings");
+        // The other items and whatever lies between them keep their bytes.
+        const QByteArray before = part.left(part.indexOf(">") + 1);
+        QVERIFY(written.startsWith(before) && written.endsWith("</sst>"));
+        if (rewritten > 0)
+            QVERIFY(written.startsWith(part.left(part.lastIndexOf("<si>"))));
     }
 
     // What a writer changes in a tag it keeps: the attribute's value alone,
