@@ -717,8 +717,7 @@ bool SheetScanner::readInline(const char **at, const Tag &tag)
         *at = p;
     }
     decodeEscapes(&m_inline);
-    return qint64(m_inline.size()) <= MaxCellText ||
-           units(m_inline) <= MaxCellText;
+    return qint64(m_inline.size()) <= MaxCellText || units(m_inline) <= MaxCellText;
 }
 
 bool SheetScanner::store(Kind kind, bool hasInline, Cell *cell)
@@ -753,8 +752,7 @@ bool SheetScanner::store(Kind kind, bool hasInline, Cell *cell)
         return true;
     case KindFormulaText:
         decodeEscapes(&m_value);
-        if (qint64(m_value.size()) > MaxCellText &&
-            units(m_value) > MaxCellText)
+        if (qint64(m_value.size()) > MaxCellText && units(m_value) > MaxCellText)
             return false;
         cell->type = Cell::Text;
         cell->index = m_sheet->texts.appendUtf8(m_value.data(), int(m_value.size()));
