@@ -122,14 +122,19 @@ private:
             }
             return -1; // beyond the window
         };
-        for (const auto &marks : {std::make_pair("<!--", "-->"), std::make_pair("<![CDATA[", "]]>"),
-                                  std::make_pair("<?", "?>")}) {
-            const int passed = passOver(marks.first, marks.second);
-            if (passed != 0)
-                return passed > 0;
-        }
         if (end - p < 2)
             return false;
+        // Only markup that starts "<!" or "<?" is passed whole; elements,
+        // nearly every tag, need not be tried against it.
+        if (p[1] == '!' || p[1] == '?') {
+            for (const auto &marks :
+                 {std::make_pair("<!--", "-->"), std::make_pair("<![CDATA[", "]]>"),
+                  std::make_pair("<?", "?>")}) {
+                const int passed = passOver(marks.first, marks.second);
+                if (passed != 0)
+                    return passed > 0;
+            }
+        }
         if (p[1] == '!') // a declaration: never in a part that was read
             return false;
         const bool closing = p[1] == '/';
