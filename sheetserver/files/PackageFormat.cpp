@@ -48,5 +48,7 @@ bool PackageFormat::save(WorkbookDocument *document, WorkbookHold *hold, QByteAr
         return saved;
     }
     m_layout->package = std::move(reopened);
+    if (written.stringsWritten)
+        m_layout->sharedStringsCuts = written.stringsCuts;
     return saved;
 }

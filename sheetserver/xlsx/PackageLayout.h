@@ -1,9 +1,11 @@
 #ifndef PACKAGELAYOUT_H
 #define PACKAGELAYOUT_H
 
+#include "xlsx/StringItemCut.h"
 #include "xlsx/ZipPackage.h"
 
 #include <QString>
+#include <QVector>
 #include <memory>
 
 // What a save needs of a workbook package to write it back as it was apart
@@ -16,6 +18,9 @@ struct PackageLayout
     QString workbookRelsPart;
     QString calcChainPart;
     QString sharedStringsPart;
+    // Where the shared strings as they are in the package can be cut to be
+    // rewritten on several threads; empty when that is not known.
+    QVector<StringItemCut> sharedStringsCuts;
     QString contentTypesPart;
 };
 

@@ -4,6 +4,7 @@
 #include "model/OwnThread.h"
 #include "model/TextPool.h"
 #include "model/Utf8.h"
+#include "xlsx/StringItemCut.h"
 #include "xlsx/XmlPartReader.h"
 #include "xlsx/XmlPieces.h"
 #include "xlsx/XmlText.h"
@@ -34,9 +35,13 @@ bool fitsACell(const char *from, const char *to)
 // an escape, or characters beyond U+FFFF (which the pool stores as a pair),
 // is not plain, nor is text longer than a cell holds: then false, and the
 // caller reads the piece with the XML reader (which refuses the latter). The whole data is valid
-// UTF-8.
-bool readPlainItems(const char *p, const char *end, TextPool *strings)
+// UTF-8. Every CutSpacing bytes or so, the start of an item goes to *cuts
+// (its offset from data, its index in strings), for a save to cut at.
+bool readPlainItems(const char *data, const char *p, const char *end, TextPool *strings,
+                    QVector<StringItemCut> *cuts)
 {
+    constexpr qint64 CutSpacing = 1 << 20;
+    const char *lastCut = p; // the piece's start is a cut of its own
     static const QByteArray open = "<si><t>";
     static const QByteArray openPreserved = "<si><t xml:space=\"preserve\">";
     static const QByteArray close = "</t></si>";
@@ -47,6 +52,10 @@ bool readPlainItems(const char *p, const char *end, TextPool *strings)
         if (*p == ' ' || *p == '\t' || *p == '\n') {
             ++p;
             continue;
+        }
+        if (p - lastCut >= CutSpacing) {
+            cuts->append({quint32(p - data), strings->size()});
+            lastCut = p;
         }
         if (startsWith(p, open))
             p += open.size();
@@ -137,7 +146,8 @@ bool checkSkeleton(const XmlPieces &pieces, QXmlStreamNamespaceDeclarations *sco
     return !reader.hasError() && rootMet && rootEmptyThere;
 }
 
-bool readInPieces(const QByteArray &data, TextPool *strings, int count)
+bool readInPieces(const QByteArray &data, TextPool *strings, int count,
+                  QVector<StringItemCut> *cuts)
 {
     if (count < 2)
         return false;
@@ -150,35 +160,48 @@ bool readInPieces(const QByteArray &data, TextPool *strings, int count)
     const QByteArray opening = XmlPieces::opening({scope});
     const QByteArray closing = XmlPieces::closing(1);
     std::vector<TextPool> parts(size_t(pieces.pieces().size()));
+    std::vector<QVector<StringItemCut>> partCuts(parts.size());
     const std::vector<char> read = OwnThread::each(int(parts.size()), [&](int i) {
         const XmlPieces::Piece &piece = pieces.pieces().at(i);
         TextPool &strings = parts[size_t(i)];
-        if (readPlainItems(data.constData() + piece.from, data.constData() + piece.to, &strings))
+        if (readPlainItems(data.constData(), data.constData() + piece.from,
+                           data.constData() + piece.to, &strings, &partCuts[size_t(i)]))
             return char(true);
         strings.clear();
+        partCuts[size_t(i)].clear();
         XmlPartReader reader(data, piece.from, piece.to, opening, closing);
         QString why;
         return char(readItems(reader, &strings, &why));
     });
     if (std::find(read.cbegin(), read.cend(), char(false)) != read.cend())
         return false;
-    for (TextPool &part : parts)
-        strings->take(std::move(part));
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (cuts) {
+            const quint32 offset = i == 0 ? 0 : quint32(pieces.pieces().at(int(i)).from);
+            cuts->append({offset, strings->size()});
+            for (const StringItemCut &cut : partCuts[i])
+                cuts->append({cut.offset, strings->size() + cut.firstItem});
+        }
+        strings->take(std::move(parts[i]));
+    }
     return true;
 }
 
 } // namespace
 
 bool SharedStringsReader::read(const QByteArray &data, TextPool *strings, QString *why, int pieces,
-                               bool *readInPieces)
+                               bool *readInPieces, QVector<StringItemCut> *cuts)
 {
     if (readInPieces)
         *readInPieces = false;
+    if (cuts)
+        cuts->clear();
     if (XmlText::declaresOtherEncoding(data) || !Utf8::isValid(data)) {
         *why = QStringLiteral("shared strings are not UTF-8");
         return false;
     }
-    if (::readInPieces(data, strings, pieces > 0 ? pieces : XmlPieces::countFor(data.size()))) {
+    if (::readInPieces(data, strings, pieces > 0 ? pieces : XmlPieces::countFor(data.size()),
+                       cuts)) {
         if (readInPieces)
             *readInPieces = true;
         return true;

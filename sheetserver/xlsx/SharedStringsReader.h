@@ -3,6 +3,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
+
+struct StringItemCut;
 
 class TextPool;
 
@@ -18,9 +21,10 @@ class TextPool;
 class SharedStringsReader
 {
 public:
-    // pieces as SheetReader::read takes them.
+    // pieces as SheetReader::read takes them. cuts: where the pieces began,
+    // when the table was read in pieces; left empty otherwise.
     static bool read(const QByteArray &data, TextPool *strings, QString *why, int pieces = 0,
-                     bool *readInPieces = nullptr);
+                     bool *readInPieces = nullptr, QVector<StringItemCut> *cuts = nullptr);
 };
 
 #endif // SHAREDSTRINGSREADER_H

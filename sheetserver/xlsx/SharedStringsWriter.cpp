@@ -1,11 +1,19 @@
 #include "xlsx/SharedStringsWriter.h"
 
+#include "model/OwnThread.h"
 #include "model/WorkbookDocument.h"
 #include "xlsx/SheetSource.h"
+#include "xlsx/WorkerThreads.h"
 #include "xlsx/XmlText.h"
 
 #include <QIODevice>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -211,35 +219,39 @@ struct ItemTags
     }
 };
 
-} // namespace
-
-bool SharedStringsWriter::write(SheetSource *original, const WorkbookDocument &document,
-                                QIODevice *out)
+// Rewrites the items of original, the first of them item firstItem of the
+// table, up to original's end; *items: how many there were. Written to out
+// a good piece at a time, or, without out, all into *buffer. False when
+// the part cannot be read, an item does not end, or out refuses a write.
+bool rewrite(SheetSource *original, const WorkbookDocument &document, int firstItem, int *items,
+             QIODevice *out, QByteArray *buffer)
 {
     constexpr int Piece = 1 << 20; // written a piece at a time
-    QByteArray buffer;
-    buffer.reserve(Piece + (Piece >> 2));
+    buffer->reserve(out ? Piece + (Piece >> 2) : int(original->size() + (original->size() >> 3)));
     TagWalker walker(original);
     quint32 copied = 0;
     const auto copyTo = [&](quint32 to) {
-        buffer.append(walker.at(copied), int(to - copied));
+        buffer->append(walker.at(copied), int(to - copied));
         copied = to;
     };
 
     const TextPool &strings = document.sharedStrings;
     ItemTags tags;
-    int item = 0;
+    int item = firstItem;
     int depth = 0; // within an item kept as it is
     for (TagWalker::Tag tag = walker.next(); tag.kind != TagWalker::Done; tag = walker.next()) {
         const bool opensItem = depth == 0 &&
                                (tag.kind == TagWalker::Start || tag.kind == TagWalker::Empty) &&
                                isItem(tag);
+        // Beyond the table, an item is not the document's: the caller
+        // finds the count wrong.
+        const bool rewritten = opensItem && item < strings.size() && document.isRewritten(item);
         const quint32 plainEnd = opensItem ? walker.plainItemEnd(tag) : 0;
-        if (plainEnd > 0 && !document.isRewritten(item)) {
+        if (plainEnd > 0 && !rewritten) {
             ++item;
             copyTo(plainEnd);
             walker.passOver(plainEnd);
-        } else if (!opensItem || !document.isRewritten(item)) {
+        } else if (!rewritten) {
             if (depth > 0)
                 depth += tag.kind == TagWalker::Start ? 1 : tag.kind == TagWalker::End ? -1 : 0;
             else if (opensItem)
@@ -253,7 +265,7 @@ bool SharedStringsWriter::write(SheetSource *original, const WorkbookDocument &d
             tags.follow(tag.name, tag.nameLength);
             if (tag.kind == TagWalker::Empty) {
                 copyTo(tag.end - 2);
-                buffer.append('>');
+                buffer->append('>');
             } else if (plainEnd > 0) {
                 copyTo(tag.end);
                 walker.passOver(plainEnd);
@@ -272,19 +284,184 @@ bool SharedStringsWriter::write(SheetSource *original, const WorkbookDocument &d
             copied = tag.end;
             int length = 0;
             const char *bytes = strings.bytes(index, &length);
-            buffer.append(needsPreserving(bytes, length) ? tags.openPreserving : tags.open);
-            if (!XmlText::appendPlain(&buffer, bytes, length))
-                XmlText::appendEscaped(&buffer, XmlText::encodeEscapes(strings.at(index)));
-            buffer.append(tags.close);
+            buffer->append(needsPreserving(bytes, length) ? tags.openPreserving : tags.open);
+            if (!XmlText::appendPlain(buffer, bytes, length))
+                XmlText::appendEscaped(buffer, XmlText::encodeEscapes(strings.at(index)));
+            buffer->append(tags.close);
         }
-        if (buffer.size() >= Piece) {
-            if (out->write(buffer) != buffer.size())
+        if (out && buffer->size() >= Piece) {
+            if (out->write(*buffer) != buffer->size())
                 return false;
-            buffer.resize(0);
+            buffer->resize(0);
         }
     }
-    if (walker.failed() || item != strings.size())
+    if (walker.failed())
         return false;
     copyTo(original->size());
-    return out->write(buffer) == buffer.size();
+    *items = item - firstItem;
+    return !out || out->write(*buffer) == buffer->size();
+}
+
+// Whether cuts can be the places a part of this size with this many items
+// was cut at.
+bool usable(const QVector<StringItemCut> &cuts, quint32 size, int items)
+{
+    if (cuts.size() < 2 || cuts.first().offset != 0 || cuts.first().firstItem != 0)
+        return false;
+    for (int i = 1; i < cuts.size(); ++i) {
+        if (cuts.at(i).offset <= cuts.at(i - 1).offset ||
+            cuts.at(i).firstItem < cuts.at(i - 1).firstItem)
+            return false;
+    }
+    return cuts.last().offset < size && cuts.last().firstItem <= items;
+}
+
+// The bytes [from, to) of a part read in order, a window at a time, so the
+// source never holds more than a window of them.
+bool take(SheetSource *source, quint32 from, quint32 to, QByteArray *bytes)
+{
+    constexpr quint32 Window = 1 << 20;
+    bytes->reserve(int(to - from));
+    for (quint32 at = from; at < to;) {
+        const quint32 end = qMin(to, at + Window);
+        const char *data = source->data(at, end);
+        if (!data)
+            return false;
+        bytes->append(data, int(end - at));
+        at = end;
+    }
+    return true;
+}
+
+struct RewrittenPiece
+{
+    bool ok = false;
+    QByteArray bytes;
+};
+
+// The pieces being rewritten, oldest first, handed from the thread that
+// reads them to the one that joins them; at most a few at a time.
+class PieceQueue
+{
+public:
+    explicit PieceQueue(int capacity) : m_capacity(size_t(capacity)) {}
+
+    // False once the joining stopped.
+    bool waitForRoom()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_stopped || m_pieces.size() < m_capacity; });
+        return !m_stopped;
+    }
+    void push(std::future<RewrittenPiece> piece)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_pieces.push_back(std::move(piece));
+        m_changed.notify_all();
+    }
+    // No more pieces will come.
+    void end()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_ended = true;
+        m_changed.notify_all();
+    }
+    // The oldest piece; false when none is left and none will come.
+    bool pop(std::future<RewrittenPiece> *piece)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_ended || !m_pieces.empty(); });
+        if (m_pieces.empty())
+            return false;
+        *piece = std::move(m_pieces.front());
+        m_pieces.pop_front();
+        m_changed.notify_all();
+        return true;
+    }
+    // No more pieces will be taken.
+    void stop()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+
+private:
+    const size_t m_capacity;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::future<RewrittenPiece>> m_pieces;
+    bool m_ended = false;
+    bool m_stopped = false;
+};
+
+} // namespace
+
+bool SharedStringsWriter::write(SheetSource *original, const WorkbookDocument &document,
+                                QIODevice *out)
+{
+    QByteArray buffer;
+    int items = 0;
+    return rewrite(original, document, 0, &items, out, &buffer) &&
+           items == document.sharedStrings.size();
+}
+
+bool SharedStringsWriter::write(SheetSource *original, const WorkbookDocument &document,
+                                const QVector<StringItemCut> &cuts, QIODevice *out,
+                                QVector<StringItemCut> *written)
+{
+    written->clear();
+    const int count = document.sharedStrings.size();
+    if (!usable(cuts, original->size(), count))
+        return write(original, document, out);
+
+    // The pieces are read in order on a thread of their own and each is
+    // rewritten on one of a few workers, while this thread joins them in
+    // order into out: the read never waits on out, nor out on the read,
+    // and only a few pieces are in flight.
+    const int threads = OwnThread::share();
+    WorkerThreads workers(threads);
+    PieceQueue queue(qMin(threads + 1, 4));
+    std::future<bool> reading = OwnThread::start([&] {
+        for (int i = 0; i < cuts.size(); ++i) {
+            const quint32 to = i + 1 < cuts.size() ? cuts.at(i + 1).offset : original->size();
+            const int firstItem = cuts.at(i).firstItem;
+            const int items = (i + 1 < cuts.size() ? cuts.at(i + 1).firstItem : count) - firstItem;
+            auto bytes = std::make_shared<QByteArray>();
+            if (!queue.waitForRoom() || !take(original, cuts.at(i).offset, to, bytes.get())) {
+                queue.end();
+                return false;
+            }
+            queue.push(workers.run([bytes, &document, firstItem, items] {
+                RewrittenPiece piece;
+                BytesSource source(*bytes);
+                int found = 0;
+                piece.ok = rewrite(&source, document, firstItem, &found, nullptr, &piece.bytes) &&
+                           found == items;
+                *bytes = QByteArray();
+                return piece;
+            }));
+        }
+        queue.end();
+        return true;
+    });
+    // Without a thread for the reading, nothing would come: one pass then,
+    // and the reading, never started, never runs.
+    if (reading.wait_for(std::chrono::seconds(0)) == std::future_status::deferred)
+        return write(original, document, out);
+
+    bool ok = true;
+    quint32 writtenSize = 0;
+    std::future<RewrittenPiece> next;
+    while (ok && queue.pop(&next)) {
+        const RewrittenPiece piece = next.get();
+        written->append({writtenSize, cuts.at(written->size()).firstItem});
+        writtenSize += quint32(piece.bytes.size());
+        ok = piece.ok && out->write(piece.bytes) == piece.bytes.size();
+    }
+    queue.stop();
+    ok = reading.get() && ok && written->size() == cuts.size();
+    if (!ok)
+        written->clear();
+    return ok;
 }

@@ -1,6 +1,10 @@
 #ifndef SHAREDSTRINGSWRITER_H
 #define SHAREDSTRINGSWRITER_H
 
+#include "xlsx/StringItemCut.h"
+
+#include <QVector>
+
 class QIODevice;
 class SheetSource;
 class WorkbookDocument;
@@ -19,6 +23,13 @@ public:
     // table the document holds, the part cannot be read, or out refuses a
     // write.
     static bool write(SheetSource *original, const WorkbookDocument &document, QIODevice *out);
+    // The same bytes, the part cut where cuts say (as the reader found
+    // them, or as a write before recorded them) and the pieces rewritten on
+    // several threads; without usable cuts, in one pass. *written: where
+    // the new part can be cut the same way; empty after a pass in one.
+    static bool write(SheetSource *original, const WorkbookDocument &document,
+                      const QVector<StringItemCut> &cuts, QIODevice *out,
+                      QVector<StringItemCut> *written);
 };
 
 #endif // SHAREDSTRINGSWRITER_H

@@ -266,8 +266,10 @@ bool PackageReader::read(const QByteArray &bytes)
     }
     QString stringsWhy;
     TextPool *strings = &m_document->sharedStrings;
-    std::future<bool> stringsRead = OwnThread::start([&stringsXml, strings, &stringsWhy] {
-        return stringsXml.isEmpty() || SharedStringsReader::read(stringsXml, strings, &stringsWhy);
+    QVector<StringItemCut> *cuts = &m_layout->sharedStringsCuts;
+    std::future<bool> stringsRead = OwnThread::start([&stringsXml, strings, &stringsWhy, cuts] {
+        return stringsXml.isEmpty() ||
+               SharedStringsReader::read(stringsXml, strings, &stringsWhy, 0, nullptr, cuts);
     });
 
     QVector<QStringList> sheetEntries;

@@ -204,9 +204,11 @@ bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *s
 
 // The shared strings with the ones a Replace rewrote, read and deflated as
 // a large sheet is.
-bool writeSharedStrings(QuaZip *zip, const ZipPackage &package, int index,
-                        const WorkbookDocument &document, QString *why)
+bool writeSharedStrings(QuaZip *zip, const PackageLayout &layout, int index,
+                        const WorkbookDocument &document, QVector<StringItemCut> *cuts,
+                        QString *why)
 {
+    const ZipPackage &package = *layout.package;
     const bool utf16 = storedAsUtf16(package, index);
     QByteArray original;
     if (utf16 && !inflateText(package, index, &original, why))
@@ -223,7 +225,10 @@ bool writeSharedStrings(QuaZip *zip, const ZipPackage &package, int index,
     }
     ParallelDeflater deflated(Z_DEFAULT_COMPRESSION);
     const bool ok =
-        SharedStringsWriter::write(source, document, &deflated) && deflated.finish() &&
+        SharedStringsWriter::write(source, document,
+                                   utf16 ? QVector<StringItemCut>() : layout.sharedStringsCuts,
+                                   &deflated, cuts) &&
+        deflated.finish() &&
         writeStored(zip, package.entries().at(index).info, deflated.compressed(), deflated.crc(),
                     quint64(deflated.uncompressedSize()), Z_DEFLATED, Z_DEFAULT_COMPRESSION);
     // Reading the rest checks the original entry's checksum too.
@@ -333,9 +338,10 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
             continue;
         auto it = replaced.constFind(entry.name);
         bool ok = false;
-        if (document->hasRewrittenStrings() && entry.name == layout.sharedStringsPart)
-            ok = writeSharedStrings(&zip, package, i, *document, why);
-        else if (changedSheets.contains(entry.name))
+        if (document->hasRewrittenStrings() && entry.name == layout.sharedStringsPart) {
+            written->stringsWritten = true;
+            ok = writeSharedStrings(&zip, layout, i, *document, &written->stringsCuts, why);
+        } else if (changedSheets.contains(entry.name))
             ok = writeSheet(&zip, package, i, changedSheets.value(entry.name),
                             &written->layouts[changedSheets.value(entry.name)], why);
         else if (it != replaced.constEnd())

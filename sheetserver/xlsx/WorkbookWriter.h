@@ -2,10 +2,12 @@
 #define WORKBOOKWRITER_H
 
 #include "xlsx/SheetLayout.h"
+#include "xlsx/StringItemCut.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QVector>
 
 class SheetModel;
 class WorkbookDocument;
@@ -23,6 +25,10 @@ public:
     {
         QHash<SheetModel *, SheetLayout> layouts;
         bool chainRemoved = false;
+        // Where the shared strings written can be cut at the next save;
+        // stringsWritten: whether they were written at all.
+        bool stringsWritten = false;
+        QVector<StringItemCut> stringsCuts;
     };
 
     static bool write(WorkbookDocument *document, const PackageLayout &layout, QByteArray *out,

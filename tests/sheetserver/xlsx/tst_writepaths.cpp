@@ -10,6 +10,7 @@
 #include "xlsx/SharedStringsReader.h"
 #include "xlsx/SharedStringsWriter.h"
 #include "xlsx/SheetSource.h"
+#include "xlsx/StringItemCut.h"
 #include "xlsx/XmlStartTag.h"
 #include "xlsx/XmlText.h"
 #include "xlsx/ZipPackage.h"
@@ -17,6 +18,7 @@
 #include <QBuffer>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <algorithm>
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 #include <zlib.h>
@@ -311,6 +313,102 @@ private slots:
         QVERIFY(written.startsWith(before) && written.endsWith("</sst>"));
         if (rewritten > 0)
             QVERIFY(written.startsWith(part.left(part.lastIndexOf("<si>"))));
+    }
+
+    // The table cut where the reader cut it, or where a save before cut it,
+    // and rewritten on several threads, gives the bytes one pass gives:
+    // rewritten items first and last in their pieces, markup near the cuts,
+    // items across the windows the pieces are read in.
+    void rewrittenInPiecesAsInOnePass_data()
+    {
+        QTest::addColumn<QByteArray>("items");
+        QTest::addColumn<int>("pieces"); // as the reader is asked to cut
+        QByteArray plain, large, mixed;
+        for (int i = 0; i < 2000; ++i)
+            plain += "<si><t>text " + QByteArray::number(i) + "</t></si>\n";
+        // Pieces of over a megabyte, cut again inside.
+        for (int i = 0; i < 120000; ++i)
+            large += "<si><t xml:space=\"preserve\">item " + QByteArray::number(i) + " </t></si>";
+        for (int i = 0; i < 600; ++i) {
+            mixed += i % 3 == 0   ? "<!-- <x:si> --><si><t><![CDATA[<x:si>]]></t></si>"
+                     : i % 3 == 1 ? "<x:si><x:r><x:t>a</x:t></x:r><x:r><x:t>b</x:t></x:r></x:si>"
+                                  : "<si/><?pi <x:si>?>";
+        }
+        QTest::newRow("plain items") << plain << 4;
+        QTest::newRow("pieces cut again inside") << large << 3;
+        QTest::newRow("comments, CDATA, rich text, empty items") << mixed << 5;
+    }
+    void rewrittenInPiecesAsInOnePass()
+    {
+        QFETCH(QByteArray, items);
+        QFETCH(int, pieces);
+        const QByteArray part =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+            "xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" +
+            items + "</sst>";
+        WorkbookDocument document;
+        QString why;
+        bool inPieces = false;
+        QVector<StringItemCut> cuts;
+        QVERIFY2(SharedStringsReader::read(part, &document.sharedStrings, &why, pieces, &inPieces,
+                                           &cuts),
+                 qPrintable(why));
+        QVERIFY(inPieces && cuts.size() >= pieces);
+
+        const auto write = [&document](const QByteArray &original,
+                                       const QVector<StringItemCut> &cuts, QByteArray *written,
+                                       QVector<StringItemCut> *writtenCuts) {
+            written->clear();
+            QBuffer out(written);
+            out.open(QIODevice::WriteOnly);
+            BytesSource source(original);
+            return cuts.isEmpty()
+                       ? SharedStringsWriter::write(&source, document, &out)
+                       : SharedStringsWriter::write(&source, document, cuts, &out, writtenCuts);
+        };
+        // Each save gives new text to the first and last item of every
+        // piece, the second to other items than the first.
+        QByteArray original = part;
+        for (int save = 0; save < 2; ++save) {
+            std::vector<int> indexes;
+            TextPool texts;
+            for (const StringItemCut &cut : qAsConst(cuts)) {
+                for (int index : {cut.firstItem + save, cut.firstItem - 1 - save}) {
+                    if (index >= 0 &&
+                        std::find(indexes.cbegin(), indexes.cend(), index) == indexes.cend()) {
+                        indexes.push_back(index);
+                        texts.append(QStringLiteral(" new <%1> & ").arg(save));
+                    }
+                }
+            }
+            const int last = document.sharedStrings.size() - 1;
+            if (std::find(indexes.cbegin(), indexes.cend(), last) == indexes.cend()) {
+                indexes.push_back(last);
+                texts.append(QStringLiteral("last"));
+            }
+            document.rewriteSharedStrings(indexes, std::move(texts));
+
+            QByteArray once, cut;
+            QVector<StringItemCut> writtenCuts;
+            QVERIFY(write(original, {}, &once, nullptr));
+            QVERIFY(write(original, cuts, &cut, &writtenCuts));
+            QCOMPARE(cut.size(), once.size());
+            QVERIFY(cut == once);
+            QCOMPARE(writtenCuts.size(), cuts.size());
+            for (int i = 0; i < cuts.size(); ++i)
+                QCOMPARE(writtenCuts.at(i).firstItem, cuts.at(i).firstItem);
+
+            // Cuts that do not match the part fail the write.
+            QVector<StringItemCut> wrong = cuts, none;
+            ++wrong.last().firstItem;
+            QVERIFY(!write(original, wrong, &cut, &none));
+            QVERIFY(none.isEmpty());
+
+            document.noteStringsSaved();
+            original = once;
+            cuts = writtenCuts;
+        }
     }
 
     // What a writer changes in a tag it keeps: the attribute's value alone,
