@@ -243,9 +243,7 @@ bool rewrite(SheetSource *original, const WorkbookDocument &document, int firstI
         const bool opensItem = depth == 0 &&
                                (tag.kind == TagWalker::Start || tag.kind == TagWalker::Empty) &&
                                isItem(tag);
-        // Beyond the table, an item is not the document's: the caller
-        // finds the count wrong.
-        const bool rewritten = opensItem && item < strings.size() && document.isRewritten(item);
+        const bool rewritten = opensItem && document.isRewritten(item);
         const quint32 plainEnd = opensItem ? walker.plainItemEnd(tag) : 0;
         if (plainEnd > 0 && !rewritten) {
             ++item;

@@ -506,6 +506,68 @@ private slots:
         QCOMPARE(again.text(1, QStringLiteral("A4")), a4.section(QLatin1Char('\''), 1, 1));
     }
 
+    // A table large enough to be read and written in pieces: a save
+    // rewrites it where the reading cut it, the next where that save did.
+    void aLargeTableIsRewrittenAgainAfterASave()
+    {
+        using M = WorkbookMaker;
+        constexpr int Items = 80000;
+        QByteArray rows, items;
+        for (int i = 1; i <= Items; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"s\"><v>" +
+                    QByteArray::number(i - 1) + "</v></c></row>";
+            items += "<si><t>item " + n + " apple</t></si>";
+        }
+        const Parts parts{
+            {QStringLiteral("[Content_Types].xml"),
+             M::contentTypes({{"/xl/workbook.xml", M::spreadsheetType("sheet.main")},
+                              {"/xl/worksheets/sheet1.xml", M::spreadsheetType("worksheet")},
+                              {"/xl/sharedStrings.xml", M::spreadsheetType("sharedStrings")}})},
+            {QStringLiteral("_rels/.rels"),
+             M::relationships({{"officeDocument", "xl/workbook.xml"}})},
+            {QStringLiteral("xl/workbook.xml"),
+             M::declaration() + "<workbook " + M::namespaces() +
+                 "><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+            {QStringLiteral("xl/_rels/workbook.xml.rels"),
+             M::relationships(
+                 {{"worksheet", "worksheets/sheet1.xml"}, {"sharedStrings", "sharedStrings.xml"}})},
+            {QStringLiteral("xl/worksheets/sheet1.xml"), M::declaration() + "<worksheet " +
+                                                             M::namespaces() + "><sheetData>" +
+                                                             rows + "</sheetData></worksheet>"},
+            {QStringLiteral("xl/sharedStrings.xml"),
+             M::declaration() + "<sst " + M::namespaces() + ">" + items + "</sst>"}};
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).filePath(QStringLiteral("large.xlsx"));
+        writePackage(path, parts);
+        {
+            ServerSession session(path);
+            QVERIFY(session.cell(1, QStringLiteral("A1:A80000"))
+                        ->dynamicCall(kReplace, QStringLiteral("apple"), QStringLiteral("pear"), 2,
+                                      1, true)
+                        .toBool());
+            QVERIFY(session.save());
+            QVERIFY(session.cell(1, QStringLiteral("A40000:A80000"))
+                        ->dynamicCall(kReplace, QStringLiteral("pear"), QStringLiteral("plum"), 2,
+                                      1, true)
+                        .toBool());
+            QVERIFY(session.save());
+        }
+        QString output;
+        QVERIFY(
+            runPython(QStringLiteral("import openpyxl\n"
+                                     "sheet = openpyxl.load_workbook(%1, read_only=True)['Data']\n"
+                                     "v = [r[0] for r in sheet.iter_rows(values_only=True)]\n"
+                                     "print(len(v), sum('pear' in t for t in v), "
+                                     "sum('plum' in t for t in v))\n"
+                                     "print(v[0], v[39998], v[39999], v[-1], sep='|')\n")
+                          .arg(QLatin1Char('\'') + path + QLatin1Char('\'')),
+                      &output));
+        QCOMPARE(output.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 QStringList({"80000 39999 40001",
+                              "item 1 pear|item 39999 pear|item 40000 plum|item 80000 plum"}));
+    }
+
     // A shared string a Replace makes longer than a cell holds keeps the
     // file from being saved, as a cell given such a text does.
     void aStringPastACellIsNotSaved()
