@@ -216,11 +216,9 @@ void BiffContinuedData::skip(int count)
     }
 }
 
-QString BiffContinuedData::characters(int count, bool wide, bool keep)
+template<typename Take>
+void BiffContinuedData::walkCharacters(int count, bool wide, Take take)
 {
-    QString out;
-    if (keep)
-        out.reserve(count);
     while (count > 0 && !m_failed) {
         if (m_piece < m_pieces.size() && m_offset >= m_pieces.at(m_piece).length) {
             // The characters go on in the next record, after an option byte.
@@ -240,16 +238,25 @@ QString BiffContinuedData::characters(int count, bool wide, bool keep)
             m_failed = true; // half a character at the end of a record
             break;
         }
-        const char *p = piece.data + m_offset;
+        take(piece.data + m_offset, n, wide);
+        m_offset += n * width;
+        count -= n;
+    }
+}
+
+QString BiffContinuedData::characters(int count, bool wide, bool keep)
+{
+    QString out;
+    if (keep)
+        out.reserve(count);
+    walkCharacters(count, wide, [&out, keep](const char *p, int n, bool wide) {
         if (keep && wide) {
             for (int i = 0; i < n; ++i)
                 out.append(QChar(Biff::u16(p + 2 * i)));
         } else if (keep) {
             out.append(QString::fromLatin1(p, n));
         }
-        m_offset += n * width;
-        count -= n;
-    }
+    });
     return out;
 }
 
@@ -307,25 +314,8 @@ bool BiffContinuedData::seek(const char *at)
 void BiffContinuedData::charactersUtf8(int count, bool wide, std::string *utf8)
 {
     // As characters() reads them, each character encoded as it is read.
-    while (count > 0 && !m_failed) {
-        if (m_piece < m_pieces.size() && m_offset >= m_pieces.at(m_piece).length) {
-            if (!ensure())
-                break;
-            wide = (byte() & 1) != 0;
-            continue;
-        }
-        if (m_piece >= m_pieces.size()) {
-            m_failed = true;
-            break;
-        }
-        const Piece &piece = m_pieces.at(m_piece);
-        const int width = wide ? 2 : 1;
-        const int n = qMin(count, (piece.length - m_offset) / width);
-        if (n == 0) {
-            m_failed = true;
-            break;
-        }
-        const auto *p = reinterpret_cast<const uchar *>(piece.data + m_offset);
+    walkCharacters(count, wide, [utf8](const char *bytes, int n, bool wide) {
+        const auto *p = reinterpret_cast<const uchar *>(bytes);
         const size_t at = utf8->size();
         utf8->resize(at + size_t(3 * n));
         char *out = &(*utf8)[at];
@@ -343,9 +333,7 @@ void BiffContinuedData::charactersUtf8(int count, bool wide, std::string *utf8)
             }
         }
         utf8->resize(size_t(out - utf8->data()));
-        m_offset += n * width;
-        count -= n;
-    }
+    });
 }
 
 bool BiffContinuedData::richStringUtf8(std::string *utf8)

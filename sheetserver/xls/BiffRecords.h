@@ -143,6 +143,10 @@ public:
     bool seek(const char *at);
 
 private:
+    // Walks count characters across the records, handing each stretch that
+    // lies in one record to take(bytes, characters, wide).
+    template<typename Take>
+    void walkCharacters(int count, bool wide, Take take);
     void charactersUtf8(int count, bool wide, std::string *utf8);
     struct Piece
     {

@@ -510,6 +510,25 @@ bool SheetScanner::skipElement(const char **at, const Tag &tag)
     return true;
 }
 
+template<typename Child>
+bool SheetScanner::children(const char **at, const Tag &tag, Child child)
+{
+    const char *p = *at;
+    for (;;) {
+        if (!text(&p, nullptr) || p + 1 >= m_end)
+            return false;
+        if (p[1] == '/')
+            break;
+        Tag next;
+        if (!startTag(p, &next) || !child(&p, next))
+            return false;
+    }
+    if (!endTag(p, tag.name, &p))
+        return false;
+    *at = p;
+    return true;
+}
+
 bool SheetScanner::readRow(const char **at, const Tag &tag)
 {
     const Name *number = tag.value("r", 1);
@@ -534,20 +553,10 @@ bool SheetScanner::readRow(const char **at, const Tag &tag)
     entry.selfClosing = tag.empty;
     m_row = &entry;
     const char *p = tag.end;
-    while (!tag.empty) {
-        if (!text(&p, nullptr) || p + 1 >= m_end)
-            return false;
-        if (p[1] == '/') {
-            if (!endTag(p, tag.name, &p))
-                return false;
-            break;
-        }
-        Tag child;
-        if (!startTag(p, &child))
-            return false;
-        if (child.name.is("c", 1) ? !readCell(&p, child) : !skipElement(&p, child))
-            return false;
-    }
+    if (!tag.empty && !children(&p, tag, [this](const char **at, const Tag &child) {
+            return child.name.is("c", 1) ? readCell(at, child) : skipElement(at, child);
+        }))
+        return false;
     entry.end = offset(p);
     m_lastRowCells = entry.cells.size();
     m_row = nullptr;
@@ -617,44 +626,31 @@ bool SheetScanner::readCell(const char **at, const Tag &tag)
 bool SheetScanner::readContent(const char **at, const Tag &tag, Cell *cell, bool *hasValue,
                                bool *hasInline)
 {
-    const char *p = *at;
-    for (;;) {
-        if (!text(&p, nullptr) || p + 1 >= m_end)
-            return false;
-        if (p[1] == '/') {
-            if (!endTag(p, tag.name, &p))
-                return false;
-            break;
-        }
-        Tag child;
-        if (!startTag(p, &child))
-            return false;
+    return children(at, tag, [&](const char **p, const Tag &child) {
         if (child.name.is("v", 1)) {
             *hasValue = true;
-            p = child.end;
+            *p = child.end;
             if (child.empty)
-                continue;
+                return true;
             // Values run on across several <v>, as the reader joins them;
             // markup inside one is left to the reader.
-            if (!text(&p, &m_value) || p + 1 >= m_end || p[1] != '/' || !endTag(p, child.name, &p))
+            if (!text(p, &m_value) || *p + 1 >= m_end || (*p)[1] != '/' ||
+                !endTag(*p, child.name, p))
                 return false;
-            if (qint64(m_value.size()) > XmlText::MaxRawText &&
-                units(m_value) > XmlText::MaxRawText)
-                return false;
-        } else if (child.name.is("f", 1)) {
-            if (!readFormula(child, cell) || !skipElement(&p, child))
-                return false;
-        } else if (child.name.is("is", 2)) {
-            p = child.end;
-            if (!readInline(&p, child))
+            return qint64(m_value.size()) <= XmlText::MaxRawText ||
+                   units(m_value) <= XmlText::MaxRawText;
+        }
+        if (child.name.is("f", 1))
+            return readFormula(child, cell) && skipElement(p, child);
+        if (child.name.is("is", 2)) {
+            *p = child.end;
+            if (!readInline(p, child))
                 return false;
             *hasInline = true;
-        } else if (!skipElement(&p, child)) {
-            return false;
+            return true;
         }
-    }
-    *at = p;
-    return true;
+        return skipElement(p, child);
+    });
 }
 
 bool SheetScanner::readFormula(const Tag &tag, Cell *cell)

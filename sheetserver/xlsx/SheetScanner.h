@@ -82,6 +82,10 @@ private:
     bool text(const char **at, std::string *out);
     bool reference(const char **at, std::string *out);
     bool skipElement(const char **at, const Tag &tag);
+    // Each child element of tag (whose start tag ends at *at) handed to
+    // child(at, start tag), which moves *at past it; then tag's end tag.
+    template<typename Child>
+    bool children(const char **at, const Tag &tag, Child child);
 
     bool readRow(const char **at, const Tag &tag);
     bool readCell(const char **at, const Tag &tag);

@@ -317,6 +317,24 @@ bool runPython(const QString &script, QString *output)
     return python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0;
 }
 
+bool openpyxlCells(const QString &path, bool repr, QStringList *cells)
+{
+    QString output;
+    const bool ran =
+        runPython(QStringLiteral("import openpyxl\n"
+                                 "for sheet in openpyxl.load_workbook(%1).worksheets:\n"
+                                 "    for row in sheet.iter_rows():\n"
+                                 "        for c in row:\n"
+                                 "            if c.value is not None:\n"
+                                 "                print(f'{sheet.title}!{c.coordinate}="
+                                 "{c.value%2}')\n")
+                      .arg(QLatin1Char('\'') + path + QLatin1Char('\''),
+                           repr ? QStringLiteral("!r") : QString()),
+                  &output);
+    *cells = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return ran;
+}
+
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

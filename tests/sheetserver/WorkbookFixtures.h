@@ -61,6 +61,9 @@ Parts dialectWorkbook(const Dialect &dialect);
 
 // Runs Debian's Python with openpyxl on a script; its standard output.
 bool runPython(const QString &script, QString *output);
+// Every cell that holds something, on every worksheet, as openpyxl reads
+// it: "Sheet!A1=value", the value as Python prints it (repr: as its repr).
+bool openpyxlCells(const QString &path, bool repr, QStringList *cells);
 bool writeFile(const QString &path, const QByteArray &bytes);
 // The most memory the process has held so far, in bytes.
 qint64 residentPeak();
