@@ -1,5 +1,7 @@
 #include "model/TextPool.h"
 
+#include "model/OwnThread.h"
+
 #include <cstring>
 
 namespace {
@@ -150,6 +152,34 @@ int TextPool::take(TextPool &&other)
     }
     other.clear();
     return base;
+}
+
+void TextPool::takeAll(std::vector<TextPool> &&parts)
+{
+    // Where each part's records and blocks go.
+    std::vector<int> entryBase, blockBase;
+    int entries = m_entries.size();
+    for (TextPool &part : parts) {
+        if (!m_blocks.isEmpty() && !part.m_blocks.isEmpty())
+            m_blocks.last().squeeze();
+        entryBase.push_back(entries);
+        blockBase.push_back(m_blocks.size());
+        entries += part.m_entries.size();
+        m_blocks.append(part.m_blocks);
+        part.m_blocks.clear();
+    }
+    m_entries.resize(entries);
+    Entry *const to = m_entries.data();
+    OwnThread::each(int(parts.size()), [&](int i) {
+        const size_t k = size_t(i);
+        Entry *out = to + entryBase[k];
+        for (Entry e : qAsConst(parts[k].m_entries)) {
+            e.block += blockBase[k];
+            *out++ = e;
+        }
+        parts[k].clear();
+        return 0;
+    });
 }
 
 void TextPool::replace(const std::vector<int> &indexes, TextPool &&other)

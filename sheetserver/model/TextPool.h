@@ -33,6 +33,9 @@ public:
     // Moves every string of other to the end of this pool; the index the
     // first of them has here. Nothing is copied but the small records.
     int take(TextPool &&other);
+    // As take() of each part in turn: their records are sized here once
+    // and copied on several threads.
+    void takeAll(std::vector<TextPool> &&parts);
     // Moves the strings of other in as the new text of the strings at
     // `indexes` (the first of other for the first index, and so on); the
     // text they had stays behind unused. Nothing is copied but the records.

@@ -146,8 +146,7 @@ bool checkSkeleton(const XmlPieces &pieces, QXmlStreamNamespaceDeclarations *sco
     return !reader.hasError() && rootMet && rootEmptyThere;
 }
 
-bool readInPieces(const QByteArray &data, TextPool *strings, int count,
-                  QVector<StringItemCut> *cuts)
+bool readInPieces(QByteArray &data, TextPool *strings, int count, QVector<StringItemCut> *cuts)
 {
     if (count < 2)
         return false;
@@ -175,21 +174,25 @@ bool readInPieces(const QByteArray &data, TextPool *strings, int count,
     });
     if (std::find(read.cbegin(), read.cend(), char(false)) != read.cend())
         return false;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (cuts) {
+    // Everything needed is in the parts now.
+    data = QByteArray();
+    if (cuts) {
+        int firstItem = strings->size();
+        for (size_t i = 0; i < parts.size(); ++i) {
             const quint32 offset = i == 0 ? 0 : quint32(pieces.pieces().at(int(i)).from);
-            cuts->append({offset, strings->size()});
+            cuts->append({offset, firstItem});
             for (const StringItemCut &cut : partCuts[i])
-                cuts->append({cut.offset, strings->size() + cut.firstItem});
+                cuts->append({cut.offset, firstItem + cut.firstItem});
+            firstItem += parts[i].size();
         }
-        strings->take(std::move(parts[i]));
     }
+    strings->takeAll(std::move(parts));
     return true;
 }
 
 } // namespace
 
-bool SharedStringsReader::read(const QByteArray &data, TextPool *strings, QString *why, int pieces,
+bool SharedStringsReader::read(QByteArray data, TextPool *strings, QString *why, int pieces,
                                bool *readInPieces, QVector<StringItemCut> *cuts)
 {
     if (readInPieces)

@@ -22,8 +22,10 @@ class SharedStringsReader
 {
 public:
     // pieces as SheetReader::read takes them. cuts: where the pieces began,
-    // when the table was read in pieces; left empty otherwise.
-    static bool read(const QByteArray &data, TextPool *strings, QString *why, int pieces = 0,
+    // when the table was read in pieces; left empty otherwise. Handed data
+    // of its own, the reader lets it go once the pieces are read, before
+    // their strings are gathered.
+    static bool read(QByteArray data, TextPool *strings, QString *why, int pieces = 0,
                      bool *readInPieces = nullptr, QVector<StringItemCut> *cuts = nullptr);
 };
 

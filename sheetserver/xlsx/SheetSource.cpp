@@ -33,7 +33,7 @@ const char *EntrySource::data(quint32 from, quint32 to)
         return nullptr;
     // Forget what lies before the range, a good piece at a time.
     const quint32 behind = from - m_base;
-    if (behind > (4u << 20) && behind > quint32(m_window.size() / 2)) {
+    if (behind > (1u << 20) && behind > quint32(m_window.size() / 2)) {
         // Only what was read can go; bytes skipped beyond it are still to
         // be read (and dropped next time).
         const quint32 drop = qMin<quint32>(behind, quint32(m_window.size()));

@@ -90,17 +90,7 @@ bool PackageReader::part(const QString &name, QByteArray *data, bool required)
 
 bool PackageReader::text(int index, QByteArray *data)
 {
-    TextRunLimit runs;
-    MarkupLimit markup(qint64(m_zip->entries().at(index).info.uncompressedSize),
-                       ProcessMemory::bytes());
-    const auto accept = [&](const char *piece, int size) {
-        return runs(piece, size) && markup(piece, size);
-    };
-    if (!m_zip->inflate(index, data, m_why, accept))
-        return false;
-    if (!PartEncoding::toUtf8(data))
-        return fail(QStringLiteral("bad UTF-16 in ") + m_zip->entries().at(index).name);
-    return true;
+    return WorkbookReader::inflateText(*m_zip, index, data, m_why);
 }
 
 bool PackageReader::walk(const QString &name, bool required,
@@ -256,21 +246,29 @@ bool PackageReader::read(const QByteArray &bytes)
     }
     if (!stylesPart.isEmpty() && m_zip->indexOf(stylesPart) >= 0 && !readStyles(stylesPart))
         return false;
-    // The shared strings are read in a thread of their own while the sheets
-    // are read here; they meet only in the index check at the end.
-    QByteArray stringsXml;
-    if (!stringsPart.isEmpty() && m_zip->indexOf(stringsPart) >= 0) {
-        if (!part(stringsPart, &stringsXml, true))
-            return false;
-        m_layout->sharedStringsPart = m_zip->entries().at(m_zip->indexOf(stringsPart)).name;
+    // The shared strings are inflated and read in a thread of their own
+    // while the sheets are read here; they meet only in the index check at
+    // the end. Their text goes as soon as it is read, before the sheets'
+    // cells are all in.
+    int stringsIndex = -1;
+    if (!stringsPart.isEmpty()) {
+        stringsIndex = m_zip->indexOf(stringsPart);
+        if (stringsIndex >= 0)
+            m_layout->sharedStringsPart = m_zip->entries().at(stringsIndex).name;
     }
     QString stringsWhy;
     TextPool *strings = &m_document->sharedStrings;
     QVector<StringItemCut> *cuts = &m_layout->sharedStringsCuts;
-    std::future<bool> stringsRead = OwnThread::start([&stringsXml, strings, &stringsWhy, cuts] {
-        return stringsXml.isEmpty() ||
-               SharedStringsReader::read(stringsXml, strings, &stringsWhy, 0, nullptr, cuts);
-    });
+    const ZipPackage *zip = m_zip;
+    std::future<bool> stringsRead =
+        OwnThread::start([zip, stringsIndex, strings, &stringsWhy, cuts] {
+            if (stringsIndex < 0)
+                return true;
+            QByteArray xml;
+            return WorkbookReader::inflateText(*zip, stringsIndex, &xml, &stringsWhy) &&
+                   (xml.isEmpty() || SharedStringsReader::read(std::move(xml), strings, &stringsWhy,
+                                                               0, nullptr, cuts));
+        });
 
     QVector<QStringList> sheetEntries;
     if (!readWorkbook(&sheetEntries))
@@ -330,6 +328,23 @@ bool WorkbookReader::read(const QByteArray &bytes, WorkbookDocument *document,
 {
     PackageReader reader(document, layout, why);
     return reader.read(bytes);
+}
+
+bool WorkbookReader::inflateText(const ZipPackage &zip, int index, QByteArray *data, QString *why)
+{
+    TextRunLimit runs;
+    MarkupLimit markup(qint64(zip.entries().at(index).info.uncompressedSize),
+                       ProcessMemory::bytes());
+    const auto accept = [&](const char *piece, int size) {
+        return runs(piece, size) && markup(piece, size);
+    };
+    if (!zip.inflate(index, data, why, accept))
+        return false;
+    if (!PartEncoding::toUtf8(data)) {
+        *why = QStringLiteral("bad UTF-16 in ") + zip.entries().at(index).name;
+        return false;
+    }
+    return true;
 }
 
 QString WorkbookReader::relationshipsPart(const QString &part)

@@ -5,6 +5,7 @@
 #include <QString>
 
 class WorkbookDocument;
+class ZipPackage;
 struct PackageLayout;
 
 // Reads a workbook package (.xlsx, .xlsm and their templates) into a
@@ -23,6 +24,10 @@ public:
     // The relationships part of a part: "xl/workbook.xml" has
     // "xl/_rels/workbook.xml.rels".
     static QString relationshipsPart(const QString &part);
+    // An entry inflated as UTF-8 text, whatever encoding it is stored in,
+    // stopped early where its content would exhaust memory or time. May run
+    // on any thread.
+    static bool inflateText(const ZipPackage &zip, int index, QByteArray *data, QString *why);
 };
 
 #endif // WORKBOOKREADER_H

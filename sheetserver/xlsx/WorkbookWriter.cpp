@@ -10,6 +10,7 @@
 #include "xlsx/SharedStringsWriter.h"
 #include "xlsx/SheetSource.h"
 #include "xlsx/SheetWriter.h"
+#include "xlsx/WorkbookReader.h"
 #include "xlsx/XmlText.h"
 #include "xlsx/ZipPackage.h"
 
@@ -115,17 +116,6 @@ void reanchorSharedFormulas(SheetModel *sheet, const QByteArray &original,
     }
 }
 
-// A part inflated as the readers took it: UTF-8, whatever it is stored in.
-bool inflateText(const ZipPackage &package, int index, QByteArray *data, QString *why)
-{
-    if (!package.inflate(index, data, why))
-        return false;
-    if (PartEncoding::toUtf8(data))
-        return true;
-    *why = QStringLiteral("bad UTF-16 in ") + package.entries().at(index).name;
-    return false;
-}
-
 bool storedAsUtf16(const ZipPackage &package, int index)
 {
     char head[2] = {};
@@ -161,6 +151,30 @@ bool writeStored(QuaZip *zip, const QuaZipFileInfo64 &original, const QByteArray
     return written && file.getZipError() == ZIP_OK;
 }
 
+// The original of a part a save rewrites, read as the writing goes: inflated
+// from the package, or the UTF-8 text of a part stored as UTF-16, held.
+class OriginalPart
+{
+public:
+    OriginalPart(const ZipPackage &package, int index, const QByteArray *text)
+    {
+        if (text)
+            m_held = std::make_unique<BytesSource>(*text);
+        else
+            m_streamed = std::make_unique<EntrySource>(package, index);
+    }
+    SheetSource *source()
+    {
+        return m_held ? static_cast<SheetSource *>(m_held.get()) : m_streamed.get();
+    }
+    // Reading the rest checks the original entry's checksum too.
+    bool finish() { return !m_streamed || m_streamed->finish(); }
+
+private:
+    std::unique_ptr<EntrySource> m_streamed;
+    std::unique_ptr<BytesSource> m_held;
+};
+
 bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *sheet,
                 SheetLayout *layout, QString *why)
 {
@@ -172,30 +186,20 @@ bool writeSheet(QuaZip *zip, const ZipPackage &package, int index, SheetModel *s
     // part stored as UTF-16 is written from the UTF-8 text it was read as.
     const bool utf16 = storedAsUtf16(package, index);
     QByteArray original;
-    if ((lostFirstCells || utf16) && !inflateText(package, index, &original, why))
+    if ((lostFirstCells || utf16) && !WorkbookReader::inflateText(package, index, &original, why))
         return false;
     if (lostFirstCells)
         reanchorSharedFormulas(sheet, original, &formulas);
     // A large sheet is the one slow part of a save: it is deflated on
     // several threads while it is written, then stored as it came out.
-    std::unique_ptr<EntrySource> streamed;
-    std::unique_ptr<BytesSource> held;
-    SheetSource *source = nullptr;
-    if (utf16) {
-        held = std::make_unique<BytesSource>(original);
-        source = held.get();
-    } else {
-        streamed = std::make_unique<EntrySource>(package, index);
-        source = streamed.get();
-    }
+    OriginalPart part(package, index, utf16 ? &original : nullptr);
     ParallelDeflater deflated(Z_DEFAULT_COMPRESSION);
     const bool ok =
-        SheetWriter::write(*sheet, source, formulas, &deflated, layout) && deflated.finish() &&
+        SheetWriter::write(*sheet, part.source(), formulas, &deflated, layout) &&
+        deflated.finish() &&
         writeStored(zip, package.entries().at(index).info, deflated.compressed(), deflated.crc(),
                     quint64(deflated.uncompressedSize()), Z_DEFLATED, Z_DEFAULT_COMPRESSION);
-    // Reading the rest checks the original entry's checksum too.
-    const bool finished = !streamed || streamed->finish();
-    if (!finished || !ok) {
+    if (!part.finish() || !ok) {
         *why = QStringLiteral("cannot write ") + sheet->partName;
         return false;
     }
@@ -211,28 +215,18 @@ bool writeSharedStrings(QuaZip *zip, const PackageLayout &layout, int index,
     const ZipPackage &package = *layout.package;
     const bool utf16 = storedAsUtf16(package, index);
     QByteArray original;
-    if (utf16 && !inflateText(package, index, &original, why))
+    if (utf16 && !WorkbookReader::inflateText(package, index, &original, why))
         return false;
-    std::unique_ptr<EntrySource> streamed;
-    std::unique_ptr<BytesSource> held;
-    SheetSource *source = nullptr;
-    if (utf16) {
-        held = std::make_unique<BytesSource>(original);
-        source = held.get();
-    } else {
-        streamed = std::make_unique<EntrySource>(package, index);
-        source = streamed.get();
-    }
+    OriginalPart part(package, index, utf16 ? &original : nullptr);
     ParallelDeflater deflated(Z_DEFAULT_COMPRESSION);
     const bool ok =
-        SharedStringsWriter::write(source, document,
+        SharedStringsWriter::write(part.source(), document,
                                    utf16 ? QVector<StringItemCut>() : layout.sharedStringsCuts,
                                    &deflated, cuts) &&
         deflated.finish() &&
         writeStored(zip, package.entries().at(index).info, deflated.compressed(), deflated.crc(),
                     quint64(deflated.uncompressedSize()), Z_DEFLATED, Z_DEFAULT_COMPRESSION);
-    // Reading the rest checks the original entry's checksum too.
-    return (!streamed || streamed->finish()) && ok;
+    return part.finish() && ok;
 }
 
 bool copyEntry(QuaZip *zip, const ZipPackage &package, int index)
@@ -279,7 +273,7 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
         const int index = package.indexOf(layout.calcChainPart);
         QByteArray chain, edited;
         bool empty = false;
-        if (index < 0 || !inflateText(package, index, &chain, why) ||
+        if (index < 0 || !WorkbookReader::inflateText(package, index, &chain, why) ||
             !PartEditor::removeChainEntries(chain, chainCells, &edited, &empty)) {
             *why = QStringLiteral("cannot edit the calculation chain");
             return false;
@@ -295,8 +289,9 @@ bool WorkbookWriter::write(WorkbookDocument *document, const PackageLayout &layo
             QByteArray rels, types;
             const int relsIndex = package.indexOf(layout.workbookRelsPart);
             const int typesIndex = package.indexOf(layout.contentTypesPart);
-            if (relsIndex < 0 || typesIndex < 0 || !inflateText(package, relsIndex, &rels, why) ||
-                !inflateText(package, typesIndex, &types, why))
+            if (relsIndex < 0 || typesIndex < 0 ||
+                !WorkbookReader::inflateText(package, relsIndex, &rels, why) ||
+                !WorkbookReader::inflateText(package, typesIndex, &types, why))
                 return false;
             QByteArray newRels, newTypes;
             const bool ok =

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QHash>
 #include <algorithm>
+#include <cstring>
 #include <zlib.h>
 
 namespace {
@@ -18,35 +19,69 @@ qint64 inflateLimit(const QuaZipFileInfo64 &info)
     return qMin(ZipPackage::MaxEntrySize, byRatio);
 }
 
-// Inflates stored bytes without keeping them: true when they make the
-// declared size with the declared checksum. As when a part is read, the
-// declared size ends the entry, and nothing after it is looked at.
-bool checkStored(const char *data, qint64 size, const QuaZipFileInfo64 &info)
+// Inflates an entry's stored bytes in pieces handed to `take`, which may
+// stop it (false). The declared size ends the entry, and nothing after it
+// is looked at; whole when the pieces make that size with the declared
+// checksum. Works from the bytes alone, so several entries may inflate at
+// once on different threads.
+enum class Inflated { Whole, Damaged, Refused };
+
+template<typename Take>
+Inflated inflateStored(const char *data, qint64 size, const QuaZipFileInfo64 &info, Take &take)
 {
-    if (info.method == 0)
-        return quint64(size) == info.uncompressedSize &&
-               crc32(0, reinterpret_cast<const Bytef *>(data), uInt(size)) == info.crc;
-    z_stream stream{};
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-        return false;
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data));
-    stream.avail_in = uInt(size);
-    Bytef piece[65536];
+    constexpr uInt Piece = 65536;
+    const quint64 declared = info.uncompressedSize;
     uLong crc = crc32(0, nullptr, 0);
     quint64 total = 0;
-    while (total < info.uncompressedSize) {
+    if (info.method == 0) {
+        if (quint64(size) != declared)
+            return Inflated::Damaged;
+        while (total < declared) {
+            const uInt n = uInt(qMin<quint64>(Piece, declared - total));
+            Bytef *piece = take.room(n);
+            memcpy(piece, data + total, n);
+            if (!take(piece, n))
+                return Inflated::Refused;
+            crc = crc32(crc, piece, n);
+            total += n;
+        }
+        return crc == info.crc ? Inflated::Whole : Inflated::Damaged;
+    }
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        return Inflated::Damaged;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data));
+    stream.avail_in = uInt(qMin<qint64>(size, 0xFFFFFFFF));
+    Inflated result = Inflated::Damaged;
+    while (total < declared) {
+        const uInt room = uInt(qMin<quint64>(Piece, declared - total));
+        Bytef *piece = take.room(room);
         stream.next_out = piece;
-        stream.avail_out = uInt(qMin<quint64>(sizeof piece, info.uncompressedSize - total));
-        const int result = inflate(&stream, Z_NO_FLUSH);
+        stream.avail_out = room;
+        const int status = inflate(&stream, Z_NO_FLUSH);
         const uInt made = uInt(stream.next_out - piece);
+        if (made > 0 && !take(piece, made)) {
+            result = Inflated::Refused;
+            break;
+        }
         total += made;
         crc = crc32(crc, piece, made);
-        if ((result != Z_OK && result != Z_STREAM_END) || made == 0 || result == Z_STREAM_END)
+        if ((status != Z_OK && status != Z_STREAM_END) || made == 0 || status == Z_STREAM_END)
             break;
     }
     inflateEnd(&stream);
-    return total == info.uncompressedSize && crc == info.crc;
+    if (result == Inflated::Refused)
+        return result;
+    return total == declared && crc == info.crc ? Inflated::Whole : Inflated::Damaged;
 }
+
+// Inflated pieces checked and dropped: room is one buffer, reused.
+struct Discard
+{
+    Bytef buffer[65536];
+    Bytef *room(uInt) { return buffer; }
+    bool operator()(const Bytef *, uInt) { return true; }
+};
 
 } // namespace
 
@@ -120,7 +155,7 @@ bool ZipPackage::load(const QByteArray &bytes, QString *why)
         *why = QStringLiteral("damaged zip directory");
         return false;
     }
-    m_inflated.fill(false, m_entries.size());
+    m_inflated.assign(size_t(m_entries.size()), char(0));
     return checkPlacement(why);
 }
 
@@ -181,8 +216,10 @@ bool ZipPackage::checkUninflated(QString *why) const
     const auto failed = OwnThread::each(threads, [&](int thread) {
         for (int k = thread; k < left.size(); k += threads) {
             const Entry &entry = m_entries.at(left.at(k));
-            if (!checkStored(m_bytes.constData() + entry.dataStart,
-                             qint64(entry.info.compressedSize), entry.info))
+            auto discard = std::make_unique<Discard>();
+            if (inflateStored(m_bytes.constData() + entry.dataStart,
+                              qint64(entry.info.compressedSize), entry.info,
+                              *discard) != Inflated::Whole)
                 return left.at(k);
         }
         return -1;
@@ -193,7 +230,7 @@ bool ZipPackage::checkUninflated(QString *why) const
             return false;
         }
     }
-    m_inflated.fill(true);
+    std::fill(m_inflated.begin(), m_inflated.end(), char(1));
     return true;
 }
 
@@ -220,50 +257,42 @@ int ZipPackage::indexOf(const QString &name) const
 bool ZipPackage::inflate(int index, QByteArray *data, QString *why, const PieceCheck &accept) const
 {
     const Entry &entry = m_entries.at(index);
-    unzFile handle = m_zip->getUnzFile();
-    if (!goTo(entry) || unzOpenCurrentFile(handle) != UNZ_OK) {
-        *why = QStringLiteral("cannot open ") + entry.name;
-        return false;
-    }
-    const qint64 limit =
-        qMin<qint64>(inflateLimit(entry.info),
-                     qint64(qMin<quint64>(entry.info.uncompressedSize, quint64(MaxEntrySize))));
     data->clear();
     // Room for what the entry declares, up to a point: a bomb declares a
     // gigabyte and is stopped after a few megabytes; beyond that point the
     // array grows in place (large blocks are remapped, not copied).
-    data->reserve(int(qMin<qint64>(limit, qint64(64) << 20)));
-    char chunk[65536];
-    bool ok = true;
-    for (;;) {
-        const int n = unzReadCurrentFile(handle, chunk, sizeof chunk);
-        if (n < 0) {
-            ok = false;
-            break;
+    data->reserve(int(qMin<quint64>(entry.info.uncompressedSize, quint64(64) << 20)));
+    // Each piece is inflated straight into the array's end.
+    struct Append
+    {
+        QByteArray *data;
+        const PieceCheck &accept;
+        int used = 0;
+        Bytef *room(uInt size)
+        {
+            data->resize(used + int(size));
+            return reinterpret_cast<Bytef *>(data->data() + used);
         }
-        if (n == 0)
-            break;
-        if (data->size() + n > limit) {
-            // More than the entry declares: a lie, or a bomb.
-            ok = false;
-            break;
+        bool operator()(const Bytef *piece, uInt size)
+        {
+            if (accept && !accept(reinterpret_cast<const char *>(piece), int(size)))
+                return false;
+            used += int(size);
+            return true;
         }
-        if (accept && !accept(chunk, n)) {
-            unzCloseCurrentFile(handle);
-            *why = QStringLiteral("refused content in ") + entry.name;
-            data->clear();
-            return false;
-        }
-        data->append(chunk, n);
-    }
-    // Closing checks the CRC once everything has been read.
-    const int closed = unzCloseCurrentFile(handle);
-    if (!ok || closed != UNZ_OK || quint64(data->size()) != entry.info.uncompressedSize) {
-        *why = QStringLiteral("damaged entry ") + entry.name;
+    } append{data, accept};
+    // Sizes past the limits were refused when the package was loaded.
+    const Inflated result = inflateStored(m_bytes.constData() + entry.dataStart,
+                                          qint64(entry.info.compressedSize), entry.info, append);
+    data->resize(append.used);
+    if (result != Inflated::Whole) {
+        *why = (result == Inflated::Refused ? QStringLiteral("refused content in ")
+                                            : QStringLiteral("damaged entry ")) +
+               entry.name;
         data->clear();
         return false;
     }
-    m_inflated[index] = true;
+    m_inflated[size_t(index)] = 1;
     return true;
 }
 

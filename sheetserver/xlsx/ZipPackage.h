@@ -9,6 +9,7 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfileinfo.h>
 #include <quazip/unzip.h>
+#include <vector>
 
 class QBuffer;
 
@@ -59,7 +60,8 @@ public:
 
     // An entry inflated whole, its size and checksum checked. `accept`, when
     // given, sees each inflated piece as it comes and stops a part it does
-    // not want before the rest is inflated.
+    // not want before the rest is inflated. Several entries may be inflated
+    // at once on different threads.
     using PieceCheck = std::function<bool(const char *data, int size)>;
     bool inflate(int index, QByteArray *data, QString *why, const PieceCheck &accept = {}) const;
     // Inflates every entry not inflated whole so far, keeping nothing, to
@@ -85,7 +87,9 @@ private:
     std::unique_ptr<QBuffer> m_buffer;
     std::unique_ptr<QuaZip> m_zip;
     QVector<Entry> m_entries;
-    mutable QVector<bool> m_inflated; // whole, checksum and all
+    // Whole, checksum and all; entries may be inflated on several threads
+    // at once, each setting only its own.
+    mutable std::vector<char> m_inflated;
 };
 
 #endif // ZIPPACKAGE_H

@@ -1,6 +1,7 @@
 #include "AutomationClient.h"
 #include "WorkbookFixtures.h"
 #include "files/WorkbookFile.h"
+#include "model/OwnThread.h"
 #include "model/ProcessMemory.h"
 #include "model/Utf8.h"
 #include "xlsx/ZipPackage.h"
@@ -8,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <numeric>
+#include <zlib.h>
 
 using namespace WorkbookFixtures;
 using RawEntry = WorkbookMaker::RawEntry;
@@ -328,6 +331,39 @@ private slots:
         QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
         QVERIFY(residentPeak() - peak < (qint64(128) << 20));
         QCOMPARE(readFile(path), bytes);
+    }
+
+    void entriesInflateOnSeveralThreadsAtOnce()
+    {
+        // The shared strings inflate beside the sheets: each entry comes
+        // out whole, or refused as damaged, whatever inflates meanwhile.
+        const QByteArray plain = bombOf("<c/>", "<v>~</v>");
+        const QByteArray kept(300000, 'k');
+        QList<RawEntry> entries = WorkbookMaker::deflated(
+            {{QStringLiteral("a.xml"), plain}, {QStringLiteral("b.xml"), plain.toUpper()}});
+        entries.append({"kept.bin", kept, 0,
+                        quint32(crc32(0, reinterpret_cast<const Bytef *>(kept.constData()),
+                                      uInt(kept.size()))),
+                        quint32(kept.size())});
+        entries.append(entries.first());
+        entries.last().name = "damaged.xml";
+        entries.last().crc ^= 1;
+        ZipPackage zip;
+        QString why;
+        QVERIFY2(zip.load(WorkbookMaker::zip(entries), &why), qPrintable(why));
+        const QByteArrayList expected{plain, plain.toUpper(), kept, QByteArray()};
+        const std::vector<int> wrong = OwnThread::each(8, [&](int thread) {
+            int failures = 0;
+            for (int round = 0; round < 12; ++round) {
+                const int index = (thread + round) % expected.size();
+                QByteArray data;
+                QString reason;
+                const bool whole = zip.inflate(index, &data, &reason);
+                failures += whole == expected.at(index).isEmpty() || data != expected.at(index);
+            }
+            return failures;
+        });
+        QCOMPARE(std::accumulate(wrong.cbegin(), wrong.cend(), 0), 0);
     }
 };
 
