@@ -186,18 +186,36 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
     const auto onString = [uses, strings](const Cell &cell) {
         return uses && cell.type == Cell::SharedString && uint(cell.index) < strings;
     };
+    // The block's cells counted, and taken off their strings, in pieces of
+    // rows side by side; rows of two pieces may share a string.
+    const int countPieces =
+        int(qBound<qint64>(1, m_sheet->cells.cellCount() / MinCellsPerThread, OwnThread::share()));
+    const auto countBounds = m_sheet->cells.cutRows(block.top, block.bottom, countPieces);
+    const bool sharedUses = countBounds.size() > 2;
+    const std::vector<std::pair<qint64, qint64>> counted =
+        OwnThread::each(int(countBounds.size()) - 1, [&](int piece) {
+            std::pair<qint64, qint64> found{0, 0}; // cells, of them on strings
+            for (auto it = countBounds[size_t(piece)]; it != countBounds[size_t(piece) + 1]; ++it) {
+                for (const Cell &cell : it->second.cells) {
+                    if (!replaceable(cell, block))
+                        continue;
+                    ++found.first;
+                    if (!onString(cell))
+                        continue;
+                    ++found.second;
+                    if (sharedUses)
+                        __atomic_fetch_sub(&uses[cell.index], 1, __ATOMIC_RELAXED);
+                    else
+                        --uses[cell.index];
+                }
+            }
+            return found;
+        });
     qint64 cells = 0;
     qint64 onStrings = 0;
-    for (auto it = first; it != last; ++it) {
-        for (const Cell &cell : it->second.cells) {
-            if (!replaceable(cell, block))
-                continue;
-            ++cells;
-            if (onString(cell)) {
-                --uses[cell.index];
-                ++onStrings;
-            }
-        }
+    for (const auto &found : counted) {
+        cells += found.first;
+        onStrings += found.second;
     }
     const int pieces = int(qBound<qint64>(1, cells / MinCellsPerThread, OwnThread::share()));
     // Where each piece begins, the rows holding its share of the cells, and

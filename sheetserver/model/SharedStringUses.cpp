@@ -1,6 +1,9 @@
 #include "model/SharedStringUses.h"
 
+#include "model/OwnThread.h"
 #include "model/WorkbookDocument.h"
+
+#include <limits>
 
 bool SharedStringUses::count(const WorkbookDocument &document)
 {
@@ -12,13 +15,26 @@ bool SharedStringUses::count(const WorkbookDocument &document)
     const int strings = document.sharedStrings.size();
     m_counts.fill(0, strings);
     int *counts = m_counts.data();
-    for (const SheetModel *sheet : document.sheets) {
-        for (const auto &row : sheet->cells.rows()) {
-            for (const Cell &cell : row.second.cells) {
-                if (cell.type == Cell::SharedString && cell.index >= 0 && cell.index < strings)
-                    ++counts[cell.index];
+    for (SheetModel *sheet : document.sheets) {
+        const int pieces =
+            int(qBound<qint64>(1, sheet->cells.cellCount() / CellsPerThread, OwnThread::share()));
+        const auto bounds = sheet->cells.cutRows(std::numeric_limits<int>::min(),
+                                                 std::numeric_limits<int>::max(), pieces);
+        const bool shared = bounds.size() > 2;
+        OwnThread::each(int(bounds.size()) - 1, [&](int piece) {
+            for (auto it = bounds[size_t(piece)]; it != bounds[size_t(piece) + 1]; ++it) {
+                for (const Cell &cell : it->second.cells) {
+                    if (cell.type != Cell::SharedString || cell.index < 0 || cell.index >= strings)
+                        continue;
+                    // Rows on other threads may count the same string.
+                    if (shared)
+                        __atomic_fetch_add(&counts[cell.index], 1, __ATOMIC_RELAXED);
+                    else
+                        ++counts[cell.index];
+                }
             }
-        }
+            return 0;
+        });
     }
     m_counted = true;
     return true;

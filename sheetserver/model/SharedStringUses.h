@@ -26,6 +26,9 @@ public:
     }
     void clear();
 
+    // Below this many cells a sheet is counted on one thread.
+    static constexpr qint64 CellsPerThread = 16384;
+
 private:
     QVector<int> m_counts;
     bool m_counted = false;

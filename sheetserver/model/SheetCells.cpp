@@ -96,6 +96,23 @@ void SheetCells::appendRows(SheetCells &&other)
     other.m_recent = nullptr;
 }
 
+std::vector<SheetCells::Rows::iterator> SheetCells::cutRows(int top, int bottom, int pieces)
+{
+    const auto first = m_rows.lower_bound(top);
+    const auto last = m_rows.upper_bound(bottom);
+    std::vector<Rows::iterator> bounds{first};
+    if (first != last) {
+        // From the first row there is to the last, not the block's edges,
+        // which may lie far beyond.
+        const qint64 from = first->first;
+        const qint64 to = std::prev(last)->first;
+        for (int k = 1; k < pieces; ++k)
+            bounds.push_back(m_rows.lower_bound(int(from + (to - from + 1) * k / pieces)));
+    }
+    bounds.push_back(last);
+    return bounds;
+}
+
 CellBlock SheetCells::usedBlock() const
 {
     CellBlock block;

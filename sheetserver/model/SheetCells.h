@@ -6,6 +6,7 @@
 #include <QVector>
 #include <QtGlobal>
 #include <map>
+#include <vector>
 
 // One cell as the server keeps it. Cells read from a workbook remember where
 // their XML lies in the sheet part, so a save copies every cell it did not
@@ -90,6 +91,11 @@ public:
     // Moves every row of other to the end of these; its first row must
     // come after the last row here.
     void appendRows(SheetCells &&other);
+
+    // The rows top to bottom cut for up to `pieces` threads at evenly
+    // spaced row numbers, found without walking the rows: the bounds of
+    // each piece in turn (first, ..., end), some pieces perhaps empty.
+    std::vector<Rows::iterator> cutRows(int top, int bottom, int pieces);
 
 private:
     const Row *rowAt(int row) const;

@@ -88,9 +88,30 @@ bool WildcardPattern::replaceStored(const char *text, int length, const QByteArr
         *result = replacement;
         return true;
     }
+    if (literalLength == 0)
+        return false;
     const char *end = text + length;
-    const auto find = [&](const char *from) {
-        return static_cast<const char *>(memmem(from, size_t(end - from), literal, literalLength));
+    // Most cells are short and the search text shorter: looking for its
+    // first byte and comparing the rest costs less than memmem's setup,
+    // which pays only for long search texts (and keeps those linear).
+    const bool shortLiteral = literalLength <= 16;
+    const auto find = [&](const char *from) -> const char * {
+        if (!shortLiteral)
+            return static_cast<const char *>(
+                memmem(from, size_t(end - from), literal, literalLength));
+        if (size_t(end - from) < literalLength)
+            return nullptr;
+        const char *const last = end - literalLength;
+        while (from <= last) {
+            from =
+                static_cast<const char *>(std::memchr(from, literal[0], size_t(last - from) + 1));
+            if (!from)
+                return nullptr;
+            if (std::memcmp(from + 1, literal + 1, literalLength - 1) == 0)
+                return from;
+            ++from;
+        }
+        return nullptr;
     };
     const char *found = find(text);
     if (!found)

@@ -309,6 +309,15 @@ private slots:
         QTest::newRow("beyond the BMP, any case") << "x😀A"
                                                   << "😀a"
                                                   << "b" << 2 << false << "xb";
+        QTest::newRow("first letter again before the match") << "aaab"
+                                                             << "aab"
+                                                             << "X" << 2 << true << "aX";
+        QTest::newRow("longer than the cell") << "app"
+                                              << "apple"
+                                              << "X" << 2 << true << "app";
+        QTest::newRow("long search text") << "one long search text here, long search text here"
+                                          << "long search text here"
+                                          << "X" << 2 << true << "one X, X";
         QTest::newRow("chinese") << "红苹果"
                                  << "苹果"
                                  << "梨" << 2 << true << "红梨";
@@ -500,6 +509,8 @@ private slots:
 
     // A table large enough to be read and written in pieces: a save
     // rewrites it where the reading cut it, the next where that save did.
+    // Each string is in column A and, far away, in column B, so that rows
+    // counted on different threads share it.
     void aLargeTableIsRewrittenAgainAfterASave()
     {
         using M = WorkbookMaker;
@@ -508,7 +519,8 @@ private slots:
         for (int i = 1; i <= Items; ++i) {
             const QByteArray n = QByteArray::number(i);
             rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"s\"><v>" +
-                    QByteArray::number(i - 1) + "</v></c></row>";
+                    QByteArray::number(i - 1) + "</v></c><c r=\"B" + n + "\" t=\"s\"><v>" +
+                    QByteArray::number(Items - i) + "</v></c></row>";
             items += "<si><t>item " + n + " apple</t></si>";
         }
         const Parts parts{
@@ -534,7 +546,7 @@ private slots:
         writePackage(path, parts);
         {
             ServerSession session(path);
-            QVERIFY(session.cell(1, QStringLiteral("A1:A80000"))
+            QVERIFY(session.cell(1, QStringLiteral("A1:B80000"))
                         ->dynamicCall(kReplace, QStringLiteral("apple"), QStringLiteral("pear"), 2,
                                       1, true)
                         .toBool());
@@ -549,15 +561,18 @@ private slots:
         QVERIFY(
             runPython(QStringLiteral("import openpyxl\n"
                                      "sheet = openpyxl.load_workbook(%1, read_only=True)['Data']\n"
-                                     "v = [r[0] for r in sheet.iter_rows(values_only=True)]\n"
+                                     "r = list(sheet.iter_rows(values_only=True))\n"
+                                     "v = [c[0] for c in r]\n"
                                      "print(len(v), sum('pear' in t for t in v), "
-                                     "sum('plum' in t for t in v))\n"
-                                     "print(v[0], v[39998], v[39999], v[-1], sep='|')\n")
+                                     "sum('plum' in t for t in v), "
+                                     "sum('pear' in c[1] for c in r))\n"
+                                     "print(v[0], v[39998], v[39999], v[-1], r[0][1], sep='|')\n")
                           .arg(QLatin1Char('\'') + path + QLatin1Char('\'')),
                       &output));
         QCOMPARE(output.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-                 QStringList({"80000 39999 40001",
-                              "item 1 pear|item 39999 pear|item 40000 plum|item 80000 plum"}));
+                 QStringList({"80000 39999 40001 80000",
+                              "item 1 pear|item 39999 pear|item 40000 plum|item 80000 plum|"
+                              "item 80000 pear"}));
     }
 
     // A shared string a Replace makes longer than a cell holds keeps the

@@ -597,6 +597,20 @@ private slots:
                 QCOMPARE(Utf8::isValid(data), c.valid);
             }
         }
+        // A large part is checked in pieces side by side: characters and
+        // faults across the places where it is cut.
+        const qint64 size = qint64(4) << 20;
+        QVERIFY(Utf8::isValid(QByteArray("\xE4\xB8\xAD").repeated(int(size / 3) + 1)));
+        const int threads = OwnThread::share();
+        for (const auto &c : cases) {
+            for (int k = 1; k < threads; ++k) {
+                for (int shift = -4; shift <= 4; ++shift) {
+                    QByteArray data(int(size), 'a');
+                    data.replace(int(size * k / threads) + shift, c.bytes.size(), c.bytes);
+                    QCOMPARE(Utf8::isValid(data), c.valid);
+                }
+            }
+        }
     }
 
     // Large parts are cut without being asked, into as many pieces as the
