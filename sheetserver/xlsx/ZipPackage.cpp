@@ -2,6 +2,7 @@
 
 #include "model/OwnThread.h"
 #include "model/ProcessMemory.h"
+#include "xlsx/PrefaultAhead.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -262,11 +263,16 @@ bool ZipPackage::inflate(int index, QByteArray *data, QString *why, const PieceC
     // gigabyte and is stopped after a few megabytes; beyond that point the
     // array grows in place (large blocks are remapped, not copied).
     data->reserve(int(qMin<quint64>(entry.info.uncompressedSize, quint64(64) << 20)));
-    // Each piece is inflated straight into the array's end.
+    // Each piece is inflated straight into the array's end. Where all of
+    // the entry fits the room reserved, the array never moves and its pages
+    // are faulted in ahead of the inflation.
+    const qint64 declared = qint64(entry.info.uncompressedSize);
+    PrefaultAhead ahead(data->data(), declared <= data->capacity() ? declared : 0);
     struct Append
     {
         QByteArray *data;
         const PieceCheck &accept;
+        PrefaultAhead &ahead;
         int used = 0;
         Bytef *room(uInt size)
         {
@@ -278,9 +284,10 @@ bool ZipPackage::inflate(int index, QByteArray *data, QString *why, const PieceC
             if (accept && !accept(reinterpret_cast<const char *>(piece), int(size)))
                 return false;
             used += int(size);
+            ahead.reached(used);
             return true;
         }
-    } append{data, accept};
+    } append{data, accept, ahead};
     // Sizes past the limits were refused when the package was loaded.
     const Inflated result = inflateStored(m_bytes.constData() + entry.dataStart,
                                           qint64(entry.info.compressedSize), entry.info, append);

@@ -12,6 +12,7 @@
 #include <quazip/quazipfile.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace WorkbookFixtures {
 
@@ -386,6 +387,15 @@ qint64 residentPeak()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return qint64(usage.ru_maxrss) * 1024;
+}
+
+qint64 residentNow()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : 0;
 }
 
 } // namespace WorkbookFixtures

@@ -67,6 +67,8 @@ bool openpyxlCells(const QString &path, bool repr, QStringList *cells);
 bool writeFile(const QString &path, const QByteArray &bytes);
 // The most memory the process has held so far, in bytes.
 qint64 residentPeak();
+// The memory the process holds now, in bytes.
+qint64 residentNow();
 
 // A workbook opened through the automation client, as the plug-in opens it,
 // on a new instance of the real server.

@@ -4,6 +4,7 @@
 #include "model/OwnThread.h"
 #include "model/ProcessMemory.h"
 #include "model/Utf8.h"
+#include "xlsx/PrefaultAhead.h"
 #include "xlsx/ZipPackage.h"
 
 #include <QElapsedTimer>
@@ -331,6 +332,31 @@ private slots:
         QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
         QVERIFY(residentPeak() - peak < (qint64(128) << 20));
         QCOMPARE(readFile(path), bytes);
+    }
+
+    void pagesAreTakenAheadOfTheFillingOnly()
+    {
+        // A part's pages are faulted in ahead of its inflation, what is
+        // already in them untouched, and no further once it stops: a bomb
+        // refused early leaves little behind.
+        constexpr int Filled = 2 << 20;
+        QByteArray buffer;
+        buffer.reserve(256 << 20);
+        const qint64 before = residentNow();
+        {
+            PrefaultAhead ahead(buffer.data(), buffer.capacity());
+            buffer.resize(Filled);
+            for (int i = 0; i < Filled; ++i)
+                buffer[i] = char(i * 7);
+            ahead.reached(Filled);
+            QTRY_VERIFY(residentNow() - before >= Filled + PrefaultAhead::Lead - (1 << 20));
+            QTest::qWait(100);
+            QVERIFY(residentNow() - before <= Filled + PrefaultAhead::Lead + (4 << 20));
+        }
+        for (int i = 0; i < Filled; ++i) {
+            if (buffer.at(i) != char(i * 7))
+                QFAIL(qPrintable(QStringLiteral("byte %1 changed").arg(i)));
+        }
     }
 
     void entriesInflateOnSeveralThreadsAtOnce()
