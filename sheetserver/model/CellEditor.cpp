@@ -14,9 +14,6 @@ namespace {
 
 constexpr qint64 MaxBlockWrite = 1 << 20;
 
-// Fewer cells than this are not worth another thread.
-constexpr int MinCellsPerThread = 16384;
-
 struct Position
 {
     int row;
@@ -188,9 +185,7 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
     };
     // The block's cells counted, and taken off their strings, in pieces of
     // rows side by side; rows of two pieces may share a string.
-    const int countPieces =
-        int(qBound<qint64>(1, m_sheet->cells.cellCount() / MinCellsPerThread, OwnThread::share()));
-    const auto countBounds = m_sheet->cells.cutRows(block.top, block.bottom, countPieces);
+    const auto countBounds = m_sheet->cells.cutRows(block.top, block.bottom);
     const bool sharedUses = countBounds.size() > 2;
     const std::vector<std::pair<qint64, qint64>> counted =
         OwnThread::each(int(countBounds.size()) - 1, [&](int piece) {
@@ -203,10 +198,7 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
                     if (!onString(cell))
                         continue;
                     ++found.second;
-                    if (sharedUses)
-                        __atomic_fetch_sub(&uses[cell.index], 1, __ATOMIC_RELAXED);
-                    else
-                        --uses[cell.index];
+                    SharedStringUses::add(uses[cell.index], -1, sharedUses);
                 }
             }
             return found;
@@ -217,7 +209,8 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
         cells += found.first;
         onStrings += found.second;
     }
-    const int pieces = int(qBound<qint64>(1, cells / MinCellsPerThread, OwnThread::share()));
+    const int pieces =
+        int(qBound<qint64>(1, cells / SheetCells::CellsPerThread, OwnThread::share()));
     // Where each piece begins, the rows holding its share of the cells, and
     // how many it holds: what a piece keeps is sized once, so that no thread
     // leaves a trail of outgrown copies behind.
@@ -260,9 +253,9 @@ int CellEditor::replace(const CellBlock &block, const QString &what, const QStri
 
     // The claimed strings, each once, in pieces of their own.
     const int planPieces =
-        plans.empty()
-            ? 0
-            : int(qBound<qint64>(1, qint64(plans.size()) / MinCellsPerThread, OwnThread::share()));
+        plans.empty() ? 0
+                      : int(qBound<qint64>(1, qint64(plans.size()) / SheetCells::CellsPerThread,
+                                           OwnThread::share()));
     std::vector<StringChanges> rewritten = OwnThread::each(planPieces, [&](int piece) {
         StringChanges result;
         const size_t from = plans.size() * size_t(piece) / size_t(planPieces);

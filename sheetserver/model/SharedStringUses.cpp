@@ -16,21 +16,15 @@ bool SharedStringUses::count(const WorkbookDocument &document)
     m_counts.fill(0, strings);
     int *counts = m_counts.data();
     for (SheetModel *sheet : document.sheets) {
-        const int pieces =
-            int(qBound<qint64>(1, sheet->cells.cellCount() / CellsPerThread, OwnThread::share()));
-        const auto bounds = sheet->cells.cutRows(std::numeric_limits<int>::min(),
-                                                 std::numeric_limits<int>::max(), pieces);
-        const bool shared = bounds.size() > 2;
+        const auto bounds =
+            sheet->cells.cutRows(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+        const bool concurrent = bounds.size() > 2;
         OwnThread::each(int(bounds.size()) - 1, [&](int piece) {
             for (auto it = bounds[size_t(piece)]; it != bounds[size_t(piece) + 1]; ++it) {
                 for (const Cell &cell : it->second.cells) {
                     if (cell.type != Cell::SharedString || cell.index < 0 || cell.index >= strings)
                         continue;
-                    // Rows on other threads may count the same string.
-                    if (shared)
-                        __atomic_fetch_add(&counts[cell.index], 1, __ATOMIC_RELAXED);
-                    else
-                        ++counts[cell.index];
+                    add(counts[cell.index], 1, concurrent);
                 }
             }
             return 0;

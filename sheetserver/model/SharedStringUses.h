@@ -26,8 +26,15 @@ public:
     }
     void clear();
 
-    // Below this many cells a sheet is counted on one thread.
-    static constexpr qint64 CellsPerThread = 16384;
+    // Changes a count that threads working on other rows may change at
+    // once (concurrent), or that this thread alone changes.
+    static void add(int &count, int delta, bool concurrent)
+    {
+        if (concurrent)
+            __atomic_fetch_add(&count, delta, __ATOMIC_RELAXED);
+        else
+            count += delta;
+    }
 
 private:
     QVector<int> m_counts;

@@ -1,5 +1,7 @@
 #include "model/SheetCells.h"
 
+#include "model/OwnThread.h"
+
 #include <algorithm>
 
 namespace {
@@ -96,8 +98,9 @@ void SheetCells::appendRows(SheetCells &&other)
     other.m_recent = nullptr;
 }
 
-std::vector<SheetCells::Rows::iterator> SheetCells::cutRows(int top, int bottom, int pieces)
+std::vector<SheetCells::Rows::iterator> SheetCells::cutRows(int top, int bottom)
 {
+    const int pieces = int(qBound<qint64>(1, m_cellCount / CellsPerThread, OwnThread::share()));
     const auto first = m_rows.lower_bound(top);
     const auto last = m_rows.upper_bound(bottom);
     std::vector<Rows::iterator> bounds{first};

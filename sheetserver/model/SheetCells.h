@@ -92,10 +92,13 @@ public:
     // come after the last row here.
     void appendRows(SheetCells &&other);
 
-    // The rows top to bottom cut for up to `pieces` threads at evenly
-    // spaced row numbers, found without walking the rows: the bounds of
-    // each piece in turn (first, ..., end), some pieces perhaps empty.
-    std::vector<Rows::iterator> cutRows(int top, int bottom, int pieces);
+    // Below this many cells a sheet's work is not worth another thread.
+    static constexpr qint64 CellsPerThread = 16384;
+    // The rows top to bottom cut for as many threads as the sheet's cells
+    // are worth and the cores allow, at evenly spaced row numbers found
+    // without walking the rows: the bounds of each piece in turn (first,
+    // ..., end), some pieces perhaps empty.
+    std::vector<Rows::iterator> cutRows(int top, int bottom);
 
 private:
     const Row *rowAt(int row) const;
